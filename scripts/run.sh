@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds trb and shows it at work on the bundled demo database.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/deps.sh
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build
+demo=build/demo/trb_demo.sqlite
+echo "demo database: $demo"
+build/src/cli/trbdb sql "$demo" data/examples/overview.sql

@@ -1,0 +1,123 @@
+// trbdb: the database tool. Creates trb databases, runs scripts in the Access dialect and imports
+// legacy Access files.
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlRecord>
+#include <QTextStream>
+
+#include "cli/trbdb_commands.h"
+#include "core/db/database.h"
+#include "core/db/numbers.h"
+#include "core/db/script.h"
+
+namespace trb::cli {
+
+namespace {
+
+QTextStream& out() {
+  static QTextStream s(stdout);
+  return s;
+}
+
+QTextStream& err() {
+  static QTextStream s(stderr);
+  return s;
+}
+
+int usage() {
+  err() << "usage:\n"
+           "  trbdb create FILE [--demo]      new database with schema and default parameters\n"
+           "                                  (--demo adds the demo experiment)\n"
+           "  trbdb sql FILE SCRIPT           run a script of batches separated by \"go\" lines\n"
+           "  trbdb import FILE.mdb [OUT] [--force]\n"
+           "                                  import a legacy Access database into SQLite\n";
+  err().flush();
+  return 2;
+}
+
+QString cell(const QVariant& v) {
+  if (v.isNull()) return QString();
+  if (v.typeId() == QMetaType::Double) return trb::sql_float(v.toDouble());
+  QString s = v.toString();
+  s.replace(u'\t', u' ').replace(u'\n', u' ');
+  return s;
+}
+
+}  // namespace
+
+int cmdCreate(const QStringList& args) {
+  if (args.isEmpty()) return usage();
+  const QString file = args.first();
+  const bool demo = args.contains(QStringLiteral("--demo"));
+  if (QFileInfo::exists(file)) {
+    err() << "trbdb create: " << file << " exists already; remove it first\n";
+    return 1;
+  }
+  try {
+    trb::db::Database db = trb::db::Database::create(file);
+    trb::db::createTrbDatabase(db, demo);
+    out() << "created " << file << " with " << db.userTables().size() << " tables"
+          << (demo ? " and the demo experiment" : "") << "\n";
+  } catch (const trb::db::DbError& e) {
+    QFile::remove(file);
+    err() << "trbdb create: " << file << ": " << e.text() << "\n";
+    return 1;
+  }
+  return 0;
+}
+
+int cmdSql(const QStringList& args) {
+  if (args.size() < 2) return usage();
+  QFile script(args.at(1));
+  if (!script.open(QIODevice::ReadOnly)) {
+    err() << "trbdb sql: cannot read the script " << args.at(1) << "\n";
+    return 1;
+  }
+  const QString text = QString::fromUtf8(script.readAll());
+  try {
+    trb::db::Database db = trb::db::Database::open(args.at(0));
+    trb::db::ScriptSink sink;
+    sink.rows = [](const trb::db::Batch&, QSqlQuery& q) {
+      const QSqlRecord rec = q.record();
+      QStringList head;
+      for (int i = 0; i < rec.count(); ++i) head << rec.fieldName(i);
+      out() << head.join(u'\t') << "\n";
+      while (q.next()) {
+        QStringList row;
+        for (int i = 0; i < rec.count(); ++i) row << cell(q.value(i));
+        out() << row.join(u'\t') << "\n";
+      }
+    };
+    sink.changes = [](const trb::db::Batch&, int n) { out() << n << " rows affected\n"; };
+    trb::db::runScript(db, text, sink);
+  } catch (const trb::db::DbError& e) {
+    out().flush();
+    err() << "trbdb sql: " << args.at(0) << ": the script failed and nothing was changed.\n"
+          << e.engineMessage() << "\nin the batch:\n"
+          << e.statement().trimmed() << "\n";
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace trb::cli
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  QStringList args = app.arguments().mid(1);
+  if (args.isEmpty()) return trb::cli::usage();
+  const QString cmd = args.takeFirst();
+  int rc;
+  if (cmd == u"create")
+    rc = trb::cli::cmdCreate(args);
+  else if (cmd == u"sql")
+    rc = trb::cli::cmdSql(args);
+  else if (cmd == u"import")
+    rc = trb::cli::cmdImport(args);
+  else
+    rc = trb::cli::usage();
+  trb::cli::out().flush();
+  trb::cli::err().flush();
+  return rc;
+}

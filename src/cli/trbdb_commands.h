@@ -1,0 +1,12 @@
+// The commands of trbdb, one function each; arguments after the command name.
+#pragma once
+
+#include <QStringList>
+
+namespace trb::cli {
+
+int cmdCreate(const QStringList& args);
+int cmdSql(const QStringList& args);
+int cmdImport(const QStringList& args);
+
+}  // namespace trb::cli

@@ -1,0 +1,426 @@
+#include "core/db/database.h"
+
+#include <sqlite3.h>
+
+#include <QAtomicInt>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QRegularExpression>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlRecord>
+
+#include "core/db/dialect.h"
+#include "core/db/functions.h"
+
+namespace trb::db {
+
+DbError::DbError(const QString& statement, const QString& engineMessage)
+    : std::runtime_error(
+          (engineMessage + QStringLiteral("\nin statement: ") + statement.trimmed()).toStdString()),
+      statement_(statement),
+      engine_(engineMessage) {}
+
+namespace {
+
+QAtomicInt connectionCounter;
+
+class LiveSchema : public dialect::Schema {
+ public:
+  explicit LiveSchema(sqlite3* h) : h_(h) {}
+
+  QList<dialect::ColumnInfo> tableColumns(const QString& table) override {
+    QList<dialect::ColumnInfo> out;
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(h_, "SELECT name, type FROM pragma_table_info(?1)", -1, &st, nullptr) !=
+        SQLITE_OK)
+      return out;
+    const QByteArray t = table.toUtf8();
+    sqlite3_bind_text(st, 1, t.constData(), t.size(), SQLITE_TRANSIENT);
+    while (sqlite3_step(st) == SQLITE_ROW) {
+      out.append({QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0))),
+                  QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 1)))});
+    }
+    sqlite3_finalize(st);
+    return out;
+  }
+
+  QList<dialect::ColumnInfo> resultColumns(const QString& nativeSelect) override {
+    sqlite3_stmt* st = nullptr;
+    const QByteArray sql = nativeSelect.toUtf8();
+    if (sqlite3_prepare_v2(h_, sql.constData(), sql.size(), &st, nullptr) != SQLITE_OK) {
+      throw std::runtime_error(sqlite3_errmsg(h_));
+    }
+    QList<dialect::ColumnInfo> out;
+    const int n = sqlite3_column_count(st);
+    for (int i = 0; i < n; ++i) {
+      const char* decl = sqlite3_column_decltype(st, i);
+      out.append({QString::fromUtf8(sqlite3_column_name(st, i)),
+                  decl ? QString::fromUtf8(decl) : QString()});
+    }
+    sqlite3_finalize(st);
+    return out;
+  }
+
+ private:
+  sqlite3* h_;
+};
+
+bool looksLikeSqlite(const QString& path) {
+  QFile f(path);
+  if (!f.open(QIODevice::ReadOnly)) return false;
+  const QByteArray head = f.read(16);
+  return head.isEmpty() || head == QByteArray("SQLite format 3\0", 16);
+}
+
+void bindAll(QSqlQuery& q, const QVariantList& binds) {
+  for (int i = 0; i < binds.size(); ++i) {
+    QVariant v = binds.at(i);
+    // Yes/no is -1/0 in this database, also when a caller binds a bool.
+    if (v.typeId() == QMetaType::Bool) v = v.toBool() ? -1 : 0;
+    q.bindValue(i, v);
+  }
+}
+
+const QRegularExpression& plainName() {
+  static const QRegularExpression re(QStringLiteral("^[A-Za-z_][A-Za-z0-9_]*$"));
+  return re;
+}
+
+}  // namespace
+
+struct Database::Cache {
+  QHash<QString, dialect::Translation> translations;
+};
+
+Database::~Database() { close(); }
+
+Database::Database(Database&& other) noexcept { *this = std::move(other); }
+
+Database& Database::operator=(Database&& other) noexcept {
+  if (this != &other) {
+    close();
+    name_ = std::exchange(other.name_, QString());
+    path_ = std::exchange(other.path_, QString());
+    handle_ = std::exchange(other.handle_, nullptr);
+    depth_ = std::exchange(other.depth_, 0);
+    cache_ = std::exchange(other.cache_, nullptr);
+  }
+  return *this;
+}
+
+Database Database::open(const QString& path) {
+  Database db;
+  db.attach(path, true);
+  return db;
+}
+
+Database Database::create(const QString& path) {
+  Database db;
+  db.attach(path, false);
+  return db;
+}
+
+void Database::attach(const QString& path, bool mustExist) {
+  const QFileInfo fi(path);
+  if (mustExist && !fi.exists())
+    throw DbError(QString(), QStringLiteral("The database file %1 does not exist.").arg(path));
+  if (fi.exists() && !looksLikeSqlite(path))
+    throw DbError(QString(), QStringLiteral("The file %1 is not a trb database.").arg(path));
+  name_ = QStringLiteral("trb_%1").arg(connectionCounter.fetchAndAddRelaxed(1));
+  path_ = fi.absoluteFilePath();
+  {
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name_);
+    db.setDatabaseName(path_);
+    if (!db.open()) {
+      const QString msg = db.lastError().text();
+      db = QSqlDatabase();
+      QSqlDatabase::removeDatabase(name_);
+      name_.clear();
+      throw DbError(QString(), QStringLiteral("Cannot open %1: %2").arg(path, msg));
+    }
+    const QVariant h = db.driver()->handle();
+    if (h.isValid() && qstrcmp(h.typeName(), "sqlite3*") == 0)
+      handle_ = *static_cast<sqlite3* const*>(h.constData());
+  }
+  if (!handle_) {
+    close();
+    throw DbError(QString(), QStringLiteral("The SQLite driver gives no native handle."));
+  }
+  cache_ = new Cache;
+  registerAccessFunctions(handle_);
+  // A file that merely has the name of a database fails here, before anything is written.
+  char* err = nullptr;
+  if (sqlite3_exec(handle_, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, &err) !=
+      SQLITE_OK) {
+    const QString msg = QString::fromUtf8(err ? err : "unknown error");
+    sqlite3_free(err);
+    close();
+    throw DbError(QString(), QStringLiteral("The file %1 is not a trb database: %2").arg(path, msg));
+  }
+}
+
+QSqlDatabase Database::qt() const { return QSqlDatabase::database(name_, false); }
+
+void Database::close() {
+  if (name_.isEmpty()) return;
+  {
+    QSqlDatabase db = QSqlDatabase::database(name_, false);
+    if (db.isOpen()) db.close();
+  }
+  QSqlDatabase::removeDatabase(name_);
+  name_.clear();
+  handle_ = nullptr;
+  depth_ = 0;
+  delete cache_;
+  cache_ = nullptr;
+}
+
+void Database::forgetSchemaCache() {
+  if (cache_) cache_->translations.clear();
+}
+
+QStringList Database::translate(const QString& sql) {
+  auto it = cache_->translations.constFind(sql);
+  if (it != cache_->translations.constEnd()) return it->statements;
+  LiveSchema schema(handle_);
+  try {
+    const dialect::Translation t = dialect::translate(sql, schema);
+    if (!t.changesSchema && t.attachFile.isEmpty()) cache_->translations.insert(sql, t);
+    return t.statements;
+  } catch (const std::exception& e) {
+    throw DbError(sql, QString::fromUtf8(e.what()));
+  }
+}
+
+int Database::runTranslated(const QString& original, const QStringList& native,
+                            const QVariantList& binds, QSqlQuery* keep) {
+  int changes = 0;
+  for (int i = 0; i < native.size(); ++i) {
+    QSqlQuery q(qt());
+    q.setForwardOnly(true);
+    const bool last = i == native.size() - 1;
+    if (!q.prepare(native.at(i))) throw DbError(original, q.lastError().databaseText());
+    if (last) bindAll(q, binds);
+    if (!q.exec()) throw DbError(original, q.lastError().databaseText());
+    if (last) {
+      changes = q.isSelect() ? 0 : q.numRowsAffected();
+      if (keep) *keep = std::move(q);
+    }
+  }
+  return changes;
+}
+
+int Database::execute(const QString& sql, const QVariantList& binds) {
+  if (!isOpen()) throw DbError(sql, QStringLiteral("The database is not open."));
+  LiveSchema schema(handle_);
+  dialect::Translation t;
+  auto it = cache_->translations.constFind(sql);
+  if (it != cache_->translations.constEnd()) {
+    t = *it;
+  } else {
+    try {
+      t = dialect::translate(sql, schema);
+    } catch (const std::exception& e) {
+      throw DbError(sql, QString::fromUtf8(e.what()));
+    }
+    if (!t.changesSchema && t.attachFile.isEmpty()) cache_->translations.insert(sql, t);
+  }
+  if (t.changesSchema) forgetSchemaCache();
+  if (!t.attachFile.isEmpty()) {
+    if (depth_ > 0)
+      throw DbError(sql, QStringLiteral("A make-table query into another file cannot run inside "
+                                        "a transaction."));
+    QSqlQuery a(qt());
+    a.prepare(QStringLiteral("ATTACH DATABASE ? AS trb_target"));
+    a.addBindValue(t.attachFile);
+    if (!a.exec()) throw DbError(sql, a.lastError().databaseText());
+    int n = 0;
+    try {
+      begin();
+      n = runTranslated(sql, t.statements, binds, nullptr);
+      commit();
+    } catch (...) {
+      if (depth_ > 0) rollback();
+      QSqlQuery(qt()).exec(QStringLiteral("DETACH DATABASE trb_target"));
+      throw;
+    }
+    QSqlQuery(qt()).exec(QStringLiteral("DETACH DATABASE trb_target"));
+    return n;
+  }
+  if (t.statements.size() == 1) return runTranslated(sql, t.statements, binds, nullptr);
+  // Several native statements (a make-table query): all or nothing.
+  Transaction tx(*this);
+  const int n = runTranslated(sql, t.statements, binds, nullptr);
+  tx.commit();
+  return n;
+}
+
+QSqlQuery Database::query(const QString& sql, const QVariantList& binds) {
+  if (!isOpen()) throw DbError(sql, QStringLiteral("The database is not open."));
+  const QStringList native = translate(sql);
+  if (native.size() != 1)
+    throw DbError(sql, QStringLiteral("Only a single query can be opened."));
+  QSqlQuery q(qt());
+  runTranslated(sql, native, binds, &q);
+  return q;
+}
+
+QVariant Database::scalar(const QString& sql, const QVariantList& binds) {
+  QSqlQuery q = query(sql, binds);
+  if (q.next()) return q.value(0);
+  return QVariant();
+}
+
+void Database::dropTable(const QString& table) {
+  try {
+    execute(QStringLiteral("drop table ") + table);
+  } catch (const DbError&) {
+    // A work table that does not exist yet: nothing to drop.
+  }
+  forgetSchemaCache();
+}
+
+void Database::runNative(const QString& script) {
+  forgetSchemaCache();
+  const QByteArray text = script.toUtf8();
+  const char* tail = text.constData();
+  while (tail && *tail) {
+    sqlite3_stmt* st = nullptr;
+    const char* next = nullptr;
+    if (sqlite3_prepare_v2(handle_, tail, -1, &st, &next) != SQLITE_OK) {
+      const QString stmt = QString::fromUtf8(tail, next && next > tail ? next - tail : 200);
+      throw DbError(stmt, QString::fromUtf8(sqlite3_errmsg(handle_)));
+    }
+    if (st) {
+      int rc;
+      while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+      }
+      if (rc != SQLITE_DONE) {
+        const QString stmt = QString::fromUtf8(sqlite3_sql(st));
+        const QString msg = QString::fromUtf8(sqlite3_errmsg(handle_));
+        sqlite3_finalize(st);
+        throw DbError(stmt, msg);
+      }
+      sqlite3_finalize(st);
+    }
+    tail = next;
+  }
+}
+
+bool Database::hasTable(const QString& table) const {
+  sqlite3_stmt* st = nullptr;
+  sqlite3_prepare_v2(handle_,
+                     "SELECT 1 FROM sqlite_master WHERE type IN ('table','view') AND "
+                     "name = ?1 COLLATE NOCASE",
+                     -1, &st, nullptr);
+  const QByteArray t = table.toUtf8();
+  sqlite3_bind_text(st, 1, t.constData(), t.size(), SQLITE_TRANSIENT);
+  const bool found = sqlite3_step(st) == SQLITE_ROW;
+  sqlite3_finalize(st);
+  return found;
+}
+
+QStringList Database::columns(const QString& table) const {
+  LiveSchema schema(handle_);
+  QStringList out;
+  for (const auto& c : schema.tableColumns(table)) out << c.name;
+  return out;
+}
+
+bool Database::hasColumn(const QString& table, const QString& column) const {
+  return columns(table).contains(column, Qt::CaseInsensitive);
+}
+
+QStringList Database::userTables() const {
+  QStringList out;
+  sqlite3_stmt* st = nullptr;
+  sqlite3_prepare_v2(handle_,
+                     "SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE "
+                     "'sqlite\\_%' ESCAPE '\\'",
+                     -1, &st, nullptr);
+  while (sqlite3_step(st) == SQLITE_ROW)
+    out << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+  sqlite3_finalize(st);
+  std::sort(out.begin(), out.end(),
+            [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
+  return out;
+}
+
+int Database::getKey(const QString& table, const QString& keyField) {
+  if (!plainName().match(table).hasMatch() || !plainName().match(keyField).hasMatch())
+    throw DbError(table + u'.' + keyField, QStringLiteral("not a table or column name"));
+  const QVariant v =
+      scalar(QStringLiteral(" select max(") + keyField + QStringLiteral(")+1 as newkey from ") + table);
+  return v.isNull() ? 0 : v.toInt();
+}
+
+void Database::begin() {
+  QSqlQuery q(qt());
+  const QString sql = depth_ == 0 ? QStringLiteral("BEGIN")
+                                  : QStringLiteral("SAVEPOINT trb_sp%1").arg(depth_);
+  if (!q.exec(sql)) throw DbError(sql, q.lastError().databaseText());
+  ++depth_;
+}
+
+void Database::commit() {
+  if (depth_ == 0) return;
+  --depth_;
+  QSqlQuery q(qt());
+  const QString sql = depth_ == 0 ? QStringLiteral("COMMIT")
+                                  : QStringLiteral("RELEASE SAVEPOINT trb_sp%1").arg(depth_);
+  if (!q.exec(sql)) throw DbError(sql, q.lastError().databaseText());
+}
+
+void Database::rollback() {
+  if (depth_ == 0) return;
+  --depth_;
+  QSqlQuery q(qt());
+  if (depth_ == 0) {
+    q.exec(QStringLiteral("ROLLBACK"));
+  } else {
+    q.exec(QStringLiteral("ROLLBACK TO SAVEPOINT trb_sp%1").arg(depth_));
+    q.exec(QStringLiteral("RELEASE SAVEPOINT trb_sp%1").arg(depth_));
+  }
+  forgetSchemaCache();
+}
+
+Transaction::~Transaction() {
+  if (!done_) db_.rollback();
+}
+
+void Transaction::commit() {
+  db_.commit();
+  done_ = true;
+}
+
+Statement::Statement(Database& db, const QString& sql) : sql_(sql), q_(db.qt()) {
+  const QStringList native = db.translate(sql);
+  if (native.size() != 1)
+    throw DbError(sql, QStringLiteral("Only a single statement can be prepared."));
+  q_.setForwardOnly(true);
+  if (!q_.prepare(native.first())) throw DbError(sql, q_.lastError().databaseText());
+}
+
+int Statement::exec(const QVariantList& binds) {
+  bindAll(q_, binds);
+  if (!q_.exec()) throw DbError(sql_, q_.lastError().databaseText());
+  return q_.isSelect() ? 0 : q_.numRowsAffected();
+}
+
+QString bundledSql(const QString& name) {
+  QFile f(QStringLiteral(":/data/") + name);
+  if (!f.open(QIODevice::ReadOnly)) return QString();
+  return QString::fromUtf8(f.readAll());
+}
+
+void createTrbDatabase(Database& db, bool withDemo) {
+  Transaction tx(db);
+  db.runNative(bundledSql(QStringLiteral("schema.sql")));
+  db.runNative(bundledSql(QStringLiteral("parameters.sql")));
+  if (withDemo) db.runNative(bundledSql(QStringLiteral("demo.sql")));
+  tx.commit();
+}
+
+}  // namespace trb::db

@@ -1,0 +1,131 @@
+// The one way into the database file: an SQLite file that speaks the Access dialect.
+//
+// Every statement passes through the dialect translator (dialect.h) before SQLite sees it, so the
+// system's statements keep their original wording. Values a user typed are bound as parameters
+// (positional "?" or named ":name"), never pasted into the text.
+#pragma once
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <stdexcept>
+
+struct sqlite3;
+
+namespace trb::db {
+
+// A failed statement: the text as the caller wrote it and the engine's message.
+class DbError : public std::runtime_error {
+ public:
+  DbError(const QString& statement, const QString& engineMessage);
+  QString statement() const { return statement_; }
+  QString engineMessage() const { return engine_; }
+  QString text() const { return QString::fromUtf8(what()); }
+
+ private:
+  QString statement_;
+  QString engine_;
+};
+
+class Database;
+
+// A statement translated and prepared once, executed many times with new values.
+class Statement {
+ public:
+  Statement(Database& db, const QString& sql);
+  // Binds the values in order and executes; returns rows affected.
+  int exec(const QVariantList& binds);
+  QSqlQuery& query() { return q_; }
+
+ private:
+  QString sql_;
+  QSqlQuery q_;
+};
+
+class Database {
+ public:
+  Database() = default;
+  ~Database();
+  Database(const Database&) = delete;
+  Database& operator=(const Database&) = delete;
+  Database(Database&& other) noexcept;
+  Database& operator=(Database&& other) noexcept;
+
+  // Opens an existing database file; throws DbError naming the file when it is missing or not a
+  // database.
+  static Database open(const QString& path);
+  // Creates a new, empty database file (an existing file is opened as it is).
+  static Database create(const QString& path);
+
+  bool isOpen() const { return !name_.isEmpty(); }
+  QString path() const { return path_; }
+  QSqlDatabase qt() const;
+  sqlite3* handle() const { return handle_; }
+  void close();
+
+  // Executes one statement in the Access dialect; returns the rows affected (for a make-table
+  // query "SELECT ... INTO t", the rows created).
+  int execute(const QString& sql, const QVariantList& binds = {});
+  // Runs a query in the Access dialect and returns it positioned before the first row.
+  QSqlQuery query(const QString& sql, const QVariantList& binds = {});
+  // One value of the first row, or an invalid QVariant when there is no row.
+  QVariant scalar(const QString& sql, const QVariantList& binds = {});
+  // Drops a table; the failure when it does not exist is ignored.
+  void dropTable(const QString& table);
+  // Runs plain SQLite text (schema and data files): statements separated by ";", no translation.
+  void runNative(const QString& script);
+
+  bool hasTable(const QString& table) const;
+  bool hasColumn(const QString& table, const QString& column) const;
+  QStringList columns(const QString& table) const;
+  // User tables, sorted without regard to case.
+  QStringList userTables() const;
+  // Largest value of keyField in table plus one; 0 for an empty table.
+  int getKey(const QString& table, const QString& keyField);
+
+  // Transactions nest: the outermost one commits, inner ones are savepoints.
+  void begin();
+  void commit();
+  void rollback();
+  int transactionDepth() const { return depth_; }
+
+  // The translation of a statement as SQLite receives it (one or more native statements).
+  QStringList translate(const QString& sql);
+
+ private:
+  friend class Statement;
+  void attach(const QString& path, bool mustExist);
+  void forgetSchemaCache();
+  int runTranslated(const QString& original, const QStringList& native, const QVariantList& binds,
+                    QSqlQuery* keep);
+
+  QString name_;
+  QString path_;
+  sqlite3* handle_ = nullptr;
+  int depth_ = 0;
+  struct Cache;
+  Cache* cache_ = nullptr;
+};
+
+// Commits at commit(); rolls back when it goes out of scope uncommitted (also on an exception).
+class Transaction {
+ public:
+  explicit Transaction(Database& db) : db_(db) { db_.begin(); }
+  ~Transaction();
+  void commit();
+  Transaction(const Transaction&) = delete;
+  Transaction& operator=(const Transaction&) = delete;
+
+ private:
+  Database& db_;
+  bool done_ = false;
+};
+
+// The bundled SQL files (schema, default parameters, demo experiment) as text.
+QString bundledSql(const QString& name);
+// Builds a new trb database: schema and default parameters, with the demo experiment if asked.
+void createTrbDatabase(Database& db, bool withDemo);
+
+}  // namespace trb::db

@@ -1,0 +1,64 @@
+#include "core/db/script.h"
+
+#include <QRegularExpression>
+
+namespace trb::db {
+
+QList<Batch> splitBatches(const QString& script) {
+  static const QRegularExpression goLine(QStringLiteral("^\\s*go\\s*$"),
+                                         QRegularExpression::CaseInsensitiveOption);
+  QList<Batch> out;
+  const QStringList lines = script.split(u'\n');
+  Batch cur;
+  cur.firstLine = 1;
+  auto flush = [&](int nextLine) {
+    if (!cur.text.trimmed().isEmpty()) out.append(cur);
+    cur = Batch{QString(), nextLine};
+  };
+  for (int i = 0; i < lines.size(); ++i) {
+    QString line = lines.at(i);
+    if (line.endsWith(u'\r')) line.chop(1);
+    if (goLine.match(line).hasMatch()) {
+      flush(i + 2);
+      continue;
+    }
+    if (cur.text.isEmpty() && line.trimmed().isEmpty()) {
+      cur.firstLine = i + 2;
+      continue;
+    }
+    cur.text += line + u'\n';
+  }
+  flush(lines.size() + 1);
+  return out;
+}
+
+bool returnsRows(const QString& batch) {
+  static const QRegularExpression head(QStringLiteral("^\\s*\\(*\\s*(select|transform)\\b"),
+                                       QRegularExpression::CaseInsensitiveOption);
+  static const QRegularExpression into(QStringLiteral("\\binto\\b"),
+                                       QRegularExpression::CaseInsensitiveOption);
+  if (!head.match(batch).hasMatch()) return false;
+  // A make-table query changes the database; a quoted "into" inside a text does not count, but
+  // the translator decides in the end: this only picks how results are reported.
+  QString bare = batch;
+  static const QRegularExpression strings(QStringLiteral("\"[^\"]*\"|'[^']*'|\\[[^\\]]*\\]"));
+  bare.replace(strings, QStringLiteral(" "));
+  return !into.match(bare).hasMatch();
+}
+
+void runScript(Database& db, const QString& script, const ScriptSink& sink) {
+  const QList<Batch> batches = splitBatches(script);
+  Transaction tx(db);
+  for (const Batch& b : batches) {
+    if (returnsRows(b.text)) {
+      QSqlQuery q = db.query(b.text);
+      if (sink.rows) sink.rows(b, q);
+    } else {
+      const int n = db.execute(b.text);
+      if (sink.changes) sink.changes(b, n);
+    }
+  }
+  tx.commit();
+}
+
+}  // namespace trb::db

@@ -1,0 +1,36 @@
+// Scripts of statements in the Access dialect: batches separated by lines that read "go".
+#pragma once
+
+#include <QSqlQuery>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+#include "core/db/database.h"
+
+namespace trb::db {
+
+struct Batch {
+  QString text;
+  int firstLine = 1;  // line of the script where the batch begins
+};
+
+// Splits a script at the lines that read "go" (any case, blanks around allowed); empty batches
+// are left out.
+QList<Batch> splitBatches(const QString& script);
+
+// True when the batch is a query that returns rows (a SELECT without INTO, or a TRANSFORM).
+bool returnsRows(const QString& batch);
+
+struct ScriptSink {
+  // Called with each query's open result.
+  std::function<void(const Batch&, QSqlQuery&)> rows;
+  // Called with the rows affected by a statement that changes the database.
+  std::function<void(const Batch&, int)> changes;
+};
+
+// Runs the batches in order inside one transaction; the first failing batch throws DbError and
+// leaves the database as it was.
+void runScript(Database& db, const QString& script, const ScriptSink& sink);
+
+}  // namespace trb::db
