@@ -1,0 +1,194 @@
+#include "core/engine/bat.h"
+
+#include <QSqlQuery>
+#include <QVariant>
+
+#include "core/db/database.h"
+#include "core/db/numbers.h"
+#include "core/engine/calc_stop.h"
+
+namespace trb::engine {
+
+namespace {
+
+// Effective precipitation of the interpolation: rain limited to 450..700 mm.
+constexpr double kRainMin = 450;
+constexpr double kRainMax = 700;
+
+}  // namespace
+
+const std::array<WmzRow, WmzTable::kRows>& WmzTable::builtin() {
+  static const std::array<WmzRow, kRows> rows{{
+      {6, 3.3541, 0.015698, 9.087},
+      {8, 3.1825, 0.01325, 10.2234},
+      {11.5, 3.0629, 0.003204, 14.5547},
+      {15, 2.1824, -0.009797, 23.0218},
+      {22, 2.1698, -0.02726, 23.6263},
+      {32, 2.0054, -0.03232, 22.9473},
+      {44, 1.8676, -0.03178, 22.93},
+  }};
+  return rows;
+}
+
+WmzTable::WmzTable() : rows_(builtin()) {}
+
+bool WmzTable::read_prm4wmz(trb::db::Database& db) {
+  // Read everything first: a failure part way leaves the table as it was.
+  std::array<WmzRow, kRows> next = rows_;
+  try {
+    QSqlQuery q = db.query(QStringLiteral("select xfat,xa,xb,xc from wmzprm"));
+    int i = 0;
+    while (i < kRows && q.next()) {
+      next[i] = {q.value(0).toDouble(), q.value(1).toDouble(), q.value(2).toDouble(),
+                 q.value(3).toDouble()};
+      ++i;
+    }
+  } catch (const trb::db::DbError&) {
+    return false;
+  }
+  rows_ = next;
+  return true;
+}
+
+double WmzTable::wmz_pas(double ltem, double nied, double fat) const {
+  int i = 0;  // 0-based position of the first row with fat <= xfat; kRows when fat exceeds all
+  while (i < kRows && !(fat <= rows_[i].xfat)) ++i;
+  auto line = [&](int j) { return rows_[j].xa * ltem + rows_[j].xb * nied + rows_[j].xc; };
+  if (i == 0) return line(0);
+  if (i == kRows) return line(kRows - 1);
+  const double o = (fat - rows_[i - 1].xfat) / (rows_[i].xfat - rows_[i - 1].xfat);
+  return (1 - o) * line(i - 1) + o * line(i);
+}
+
+void build_beregnung_jsum(trb::db::Database& db) {
+  db.dropTable(QStringLiteral("beregnung_jsum"));
+  db.execute(QStringLiteral(
+      " SELECT cultivation.FL_ID, cultivation.year AS jahr, Sum(cultivation.Quantity) AS SMenge "
+      " INTO beregnung_jsum  FROM cultivation "
+      " WHERE (((cultivation.Macode)=7)) GROUP BY cultivation.FL_ID, cultivation.year "));
+}
+
+void build_clim4sim(trb::db::Database& db) {
+  db.dropTable(QStringLiteral("eff_climate"));
+  db.execute(QStringLiteral(
+      "  SELECT cultivation.FL_ID, cultivation.year AS year_, -99.99 AS ltem, 0 AS nied, 0 AS "
+      "irrig INTO eff_climate "
+      "  FROM cultivation INNER JOIN site_state ON cultivation.FL_ID = site_state.FL_ID "
+      "  WHERE (((site_state.status)>0)) GROUP BY cultivation.FL_ID, cultivation.year "));
+  // The station's long-term mean first, then the year's own weather where there is one.
+  db.execute(QStringLiteral(
+      " UPDATE (eff_climate INNER JOIN field_description ON eff_climate.FL_ID = "
+      "field_description.FL_ID) "
+      " INNER JOIN climate_data ON field_description.climate_ID = climate_data.climate_ID "
+      " SET eff_climate.nied = precipitation, eff_climate.ltem=temperature WHERE "
+      "climate_data.year=0"));
+  db.execute(QStringLiteral(
+      " UPDATE (eff_climate INNER JOIN field_description ON eff_climate.FL_ID = "
+      "field_description.FL_ID) "
+      " INNER JOIN climate_data ON (climate_data.year = eff_climate.year_) "
+      " AND (field_description.climate_ID = climate_data.climate_ID) "
+      " SET eff_climate.nied = precipitation, eff_climate.ltem = temperature "));
+  db.execute(QStringLiteral(
+      " UPDATE beregnung_jsum INNER JOIN eff_climate    "
+      " ON (beregnung_jsum.jahr = eff_climate.year_)    "
+      " AND (beregnung_jsum.FL_ID = eff_climate.FL_ID) "
+      " SET eff_climate.irrig = smenge                 "));
+  db.dropTable(QStringLiteral("clim4sim"));
+  db.execute(QStringLiteral(
+      " SELECT eff_climate.FL_ID, eff_climate.year_, eff_climate.ltem, eff_climate.nied, "
+      " (eff_climate.irrig+ eff_climate.nied) as rain, field_description.mw_BAT "
+      "  into clim4sim FROM eff_climate INNER JOIN field_description ON "
+      " eff_climate.FL_ID = field_description.FL_ID"));
+}
+
+namespace {
+
+// Interpolation variant: BAT from the table for every row with rain, in the order of the index.
+int build_interpolated(trb::db::Database& db, const WmzTable& table, const LogFn& log,
+                       const ProgressFn& progress) {
+  log(QStringLiteral("simple_bat=yes"));
+  const int rows = db.execute(QStringLiteral(
+      "SELECT Clim4sim.FL_ID, clim4sim.year_ as year_0, tmp_soil_prop.FAT, clim4sim.ltem, "
+      " clim4sim.rain, clim4sim.mw_bat AS BAT INTO tmp_bat "
+      " FROM clim4sim INNER JOIN tmp_soil_prop ON clim4sim.fl_id = tmp_soil_prop.FL_ID "));
+  log(QStringLiteral("tmp bat :") + QString::number(rows));
+  db.execute(QStringLiteral(" create unique index idx_fl_yr on tmp_bat(fl_id, year_0)  \n\n"));
+
+  struct Row {
+    qlonglong fl_id, year;
+    double bat;
+  };
+  std::vector<Row> updates;
+  {
+    QSqlQuery q = db.query(QStringLiteral(
+        "select fl_id, year_0, FAT, ltem, rain from tmp_bat order by fl_id, year_0"));
+    int pos = 0;
+    while (q.next()) {
+      if (progress) progress(pos++, rows);
+      const double ltem = q.value(3).toDouble();
+      if (ltem < 0) {
+        if (progress) progress(0, -1);
+        throw CalcStop(QStringLiteral("LTEM<0 aufgetreten !"),
+                       QStringLiteral("unvollständige Klimadaten ?"));
+      }
+      const double rain = q.value(4).toDouble();
+      if (rain > 0) {
+        const double nied = rain < kRainMin ? kRainMin : (rain >= kRainMax ? kRainMax : rain);
+        const double bat = trb::round_to(table.wmz_pas(ltem, nied, q.value(2).toDouble()), 3);
+        updates.push_back({q.value(0).toLongLong(), q.value(1).toLongLong(), bat});
+      }
+    }
+  }
+  trb::db::Transaction tx(db);
+  trb::db::Statement update(db,
+                            QStringLiteral("update tmp_bat set BAT=? where fl_id=? and year_0=?"));
+  for (const Row& r : updates) update.exec({r.bat, r.fl_id, r.year});
+  tx.commit();
+  if (progress) progress(0, -1);
+  return rows;
+}
+
+int build_regression(trb::db::Database& db, const LogFn& log) {
+  const int rows = db.execute(QStringLiteral(
+      " SELECT tmp_soil_prop.FL_ID, [A]+([P1]*[clay])+([P2]*[Silt])+([P3]*[ltem])+   "
+      " ([P4]*[rain])+([P5]*[PV])+([P6]*[PWP])+([P7]*[FC])+[clay]*(([P8]*[FC])+     "
+      " ([P9]*[PWP])+([P10]*[PV]))+[Silt]*(([P11]*[FC])+([P12]*[PWP])+              "
+      " ([P13]*[PV]))+[ltem]*(([P14]*[FC])+([P15]*[PWP])+([P16]*[PV]))+             "
+      " [rain]*(([P17]*[FC])+([P18]*[PWP])+([P19]*[PV])) AS BAT, clim4sim.year_ as year_0 into "
+      "tmp_bat"
+      " FROM (tmp_soil_prop INNER JOIN BAT_FAK ON tmp_soil_prop.soil_cat = BAT_FAK.soil_cat)    "
+      " INNER JOIN clim4sim ON tmp_soil_prop.FL_ID = clim4sim.fl_id             "
+      " GROUP BY tmp_soil_prop.FL_ID, [A]+([P1]*[clay])+([P2]*[Silt])+       "
+      " ([P3]*[ltem])+([P4]*[rain])+([P5]*[PV])+([P6]*[PWP])+([P7]*[FC])+    "
+      " [clay]*(([P8]*[FC])+([P9]*[PWP])+([P10]*[PV]))+[Silt]*(([P11]*[FC])+([P12]*[PWP])+([P13]"
+      "*[PV]))+     "
+      " [ltem]*(([P14]*[FC])+([P15]*[PWP])+([P16]*[PV]))+[rain]*(([P17]*[FC])+([P18]*[PWP])+([P19]"
+      "*[PV])), clim4sim.year_ "));
+  log(QStringLiteral("simple_bat=no"));
+  return rows;
+}
+
+}  // namespace
+
+void build_tmp_bat(trb::db::Database& db, const WmzTable& table, const BatOptions& options,
+                   const LogFn& log, const ProgressFn& progress) {
+  db.dropTable(QStringLiteral("tmp_bat"));
+  if (!options.recalc_bat) {
+    db.execute(QStringLiteral(
+        " SELECT field_description.FL_ID, cultivation.year AS year_0, "
+        "Avg(field_description.mw_BAT) AS BAT, "
+        " -99 AS FAT, -99 AS ltem into tmp_bat FROM (field_description INNER JOIN cultivation ON "
+        "field_description.FL_ID = "
+        " cultivation.FL_ID) INNER JOIN site_state ON field_description.FL_ID = site_state.FL_ID "
+        " WHERE (((site_state.status)=1))  GROUP BY field_description.FL_ID, cultivation.year, "
+        "-99, -99 "));
+    return;
+  }
+  build_beregnung_jsum(db);
+  build_clim4sim(db);
+  const int rows = options.simple_version ? build_interpolated(db, table, log, progress)
+                                          : build_regression(db, log);
+  log(QStringLiteral("updt tmp bat :") + QString::number(rows));
+}
+
+}  // namespace trb::engine

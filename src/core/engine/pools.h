@@ -1,0 +1,98 @@
+// The pools of organic primary substance of one plot: every organic input (residues,
+// by-products, amendments) decomposes at its own rate and turns a share of the decomposed carbon
+// into humus.
+#pragma once
+
+#include <QString>
+#include <vector>
+
+namespace trb::db {
+class Database;
+}
+
+namespace trb::engine {
+
+// One pool: the carbon of all inputs that share the same C/N ratio, rate and humification
+// coefficient.
+struct Ropsprm {
+  long double cops = 0;  // carbon still in the pool, kg/ha
+  long double cnr = 0;   // C/N ratio
+  long double k = 0;     // turnover rate per unit of biologically active time
+  long double eta = 0;   // share of the decomposed carbon that becomes humus
+};
+
+// The pool list of the plot in balance, pools in order of first appearance.
+class OpsPools {
+ public:
+  // Starts an empty list for a new plot (an earlier plot's list is freed first).
+  void create_opsprm() { opsrec_.clear(); }
+  void destroy_opsprm() { opsrec_.clear(); }
+
+  // The first pool whose cnr, k and eta all equal the input's receives its carbon; otherwise a
+  // new pool is appended.
+  void add_ops_rec(long double cnr, long double k, long double eta, long double cops);
+
+  long double get_c_ops() const;  // carbon of all pools, kg C/ha
+  long double get_n_ops() const;  // nitrogen of all pools, kg N/ha
+
+  // Decomposes every pool over the interval bat (explicit first-order step); the outputs are
+  // reset first: dnmin nitrogen mineralised, dcrep carbon turned into humus of C/N cnrsom,
+  // cminops carbon mineralised.
+  void opsturnover(long double bat, long double cnrsom, long double& dnmin, long double& dcrep,
+                   long double& cminops);
+
+  const std::vector<Ropsprm>& opsrec() const { return opsrec_; }
+
+ private:
+  std::vector<Ropsprm> opsrec_;
+};
+
+// One row of opstab: an organic input of a plot and year.
+struct OpsInput {
+  qlonglong fl_id = 0;
+  qlonglong year = 0;
+  QString name;
+  long double cops = 0;
+  QString ctype;
+  long double k = 0;
+  long double eta = 0;
+  long double cnr = 0;
+  long double cnr_alt = 0;
+  qlonglong item_ix = 0;
+};
+
+// Substances from this key on bring carbon but no nitrogen difference at input.
+inline constexpr qlonglong kNoNitrogenDiffItem = 9998;
+
+// Adds the year's inputs to the pools in the given order and returns the nitrogen difference D:
+// the nitrogen the inputs bring at cnr_alt minus what they hold in their pools at cnr. Rows
+// without carbon are skipped. A zero C/N ratio on a row in use throws CalcStop naming the
+// substance.
+long double add_year_inputs(OpsPools& pools, const std::vector<OpsInput>& rows);
+
+// The inputs of plot fl_id in year, read from opstab in the order the database returns them.
+std::vector<OpsInput> read_ops_year(trb::db::Database& db, qlonglong fl_id, qlonglong year);
+
+// The yearly input of plot fl_id and year straight from opstab.
+long double ops_year_input(trb::db::Database& db, OpsPools& pools, qlonglong fl_id,
+                           qlonglong year);
+
+// All of opstab read once, each plot and year holding its rows in the order the per-year query
+// returns them.
+class OpsInputTable {
+ public:
+  void load(trb::db::Database& db);
+  // The rows of a plot and year; empty when there are none.
+  const std::vector<OpsInput>& rows(qlonglong fl_id, qlonglong year) const;
+  // The yearly input from the loaded rows.
+  long double year_input(OpsPools& pools, qlonglong fl_id, qlonglong year) const;
+
+ private:
+  struct Group {
+    qlonglong fl_id, year;
+    std::vector<OpsInput> rows;
+  };
+  std::vector<Group> groups_;  // ascending in (fl_id, year)
+};
+
+}  // namespace trb::engine
