@@ -60,6 +60,11 @@ double WmzTable::wmz_pas(double ltem, double nied, double fat) const {
   return (1 - o) * line(i - 1) + o * line(i);
 }
 
+double interpolated_bat(const WmzTable& table, double ltem, double rain, double fat) {
+  const double nied = rain < kRainMin ? kRainMin : (rain >= kRainMax ? kRainMax : rain);
+  return trb::round_to(table.wmz_pas(ltem, nied, fat), 3);
+}
+
 void build_beregnung_jsum(trb::db::Database& db) {
   db.dropTable(QStringLiteral("beregnung_jsum"));
   db.execute(QStringLiteral(
@@ -133,8 +138,7 @@ int build_interpolated(trb::db::Database& db, const WmzTable& table, const LogFn
       }
       const double rain = q.value(4).toDouble();
       if (rain > 0) {
-        const double nied = rain < kRainMin ? kRainMin : (rain >= kRainMax ? kRainMax : rain);
-        const double bat = trb::round_to(table.wmz_pas(ltem, nied, q.value(2).toDouble()), 3);
+        const double bat = interpolated_bat(table, ltem, rain, q.value(2).toDouble());
         updates.push_back({q.value(0).toLongLong(), q.value(1).toLongLong(), bat});
       }
     }

@@ -50,6 +50,10 @@ class WmzTable {
   std::array<WmzRow, kRows> rows_;
 };
 
+// BAT of a year with rain (precipitation + irrigation, > 0): rain limited to 450..700 mm, the
+// interpolated value rounded to 3 decimals.
+double interpolated_bat(const WmzTable& table, double ltem, double rain, double fat);
+
 struct BatOptions {
   bool recalc_bat = true;      // from weather; false: the plots' stored means
   bool simple_version = true;  // interpolation table; false (switch "new_bat"): regression
