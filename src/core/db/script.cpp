@@ -37,10 +37,13 @@ bool returnsRows(const QString& batch) {
                                        QRegularExpression::CaseInsensitiveOption);
   static const QRegularExpression into(QStringLiteral("\\binto\\b"),
                                        QRegularExpression::CaseInsensitiveOption);
-  if (!head.match(batch).hasMatch()) return false;
+  static const QRegularExpression comments(QStringLiteral("--[^\n]*"));
+  QString text = batch;
+  text.replace(comments, QString());
+  if (!head.match(text).hasMatch()) return false;
   // A make-table query changes the database; a quoted "into" inside a text does not count, but
   // the translator decides in the end: this only picks how results are reported.
-  QString bare = batch;
+  QString bare = text;
   static const QRegularExpression strings(QStringLiteral("\"[^\"]*\"|'[^']*'|\\[[^\\]]*\\]"));
   bare.replace(strings, QStringLiteral(" "));
   return !into.match(bare).hasMatch();
