@@ -87,17 +87,17 @@ void build_clim4sim(trb::db::Database& db) {
       " INNER JOIN climate_data ON field_description.climate_ID = climate_data.climate_ID "
       " SET eff_climate.nied = precipitation, eff_climate.ltem=temperature WHERE "
       "climate_data.year=0"));
-  db.execute(QStringLiteral(
-      " UPDATE (eff_climate INNER JOIN field_description ON eff_climate.FL_ID = "
-      "field_description.FL_ID) "
-      " INNER JOIN climate_data ON (climate_data.year = eff_climate.year_) "
-      " AND (field_description.climate_ID = climate_data.climate_ID) "
-      " SET eff_climate.nied = precipitation, eff_climate.ltem = temperature "));
-  db.execute(QStringLiteral(
-      " UPDATE beregnung_jsum INNER JOIN eff_climate    "
-      " ON (beregnung_jsum.jahr = eff_climate.year_)    "
-      " AND (beregnung_jsum.FL_ID = eff_climate.FL_ID) "
-      " SET eff_climate.irrig = smenge                 "));
+  db.execute(
+      QStringLiteral(" UPDATE (eff_climate INNER JOIN field_description ON eff_climate.FL_ID = "
+                     "field_description.FL_ID) "
+                     " INNER JOIN climate_data ON (climate_data.year = eff_climate.year_) "
+                     " AND (field_description.climate_ID = climate_data.climate_ID) "
+                     " SET eff_climate.nied = precipitation, eff_climate.ltem = temperature "));
+  db.execute(
+      QStringLiteral(" UPDATE beregnung_jsum INNER JOIN eff_climate    "
+                     " ON (beregnung_jsum.jahr = eff_climate.year_)    "
+                     " AND (beregnung_jsum.FL_ID = eff_climate.FL_ID) "
+                     " SET eff_climate.irrig = smenge                 "));
   db.dropTable(QStringLiteral("clim4sim"));
   db.execute(QStringLiteral(
       " SELECT eff_climate.FL_ID, eff_climate.year_, eff_climate.ltem, eff_climate.nied, "

@@ -20,14 +20,14 @@ void update_sim_quantities(trb::db::Database& db, const LogFn& log) {
                 "   INNER JOIN site_state ON cultivation.FL_ID = site_state.FL_ID  "
                 "SET cultivation.Sim_Quantity = [Quantity]*100*[TS_GEHALT]*[C_GEH_TS]"
                 " WHERE site_state.status=1 and cultivation.Macode=3 ")));
-  log_count(log, "sql 3:",
-            db.execute(QStringLiteral(
-                " UPDATE (slvpflan INNER JOIN cultivation ON slvpflan.ITEM_IX = "
-                "cultivation.Item_IX) "
-                "   INNER JOIN site_state ON cultivation.FL_ID = site_state.FL_ID  "
-                "  SET cultivation.Sim_Quantity = [Quantity]*[N_Gehalt] "
-                " WHERE site_state.status=1 and (((cultivation.Macode)=2 Or "
-                "(cultivation.Macode)=9))")));
+  log_count(
+      log, "sql 3:",
+      db.execute(QStringLiteral(" UPDATE (slvpflan INNER JOIN cultivation ON slvpflan.ITEM_IX = "
+                                "cultivation.Item_IX) "
+                                "   INNER JOIN site_state ON cultivation.FL_ID = site_state.FL_ID  "
+                                "  SET cultivation.Sim_Quantity = [Quantity]*[N_Gehalt] "
+                                " WHERE site_state.status=1 and (((cultivation.Macode)=2 Or "
+                                "(cultivation.Macode)=9))")));
 }
 
 void build_opstab(trb::db::Database& db, const LogFn& log) {
@@ -63,15 +63,14 @@ void build_opstab(trb::db::Database& db, const LogFn& log) {
           "((cultivation.Macode)=9)) ")));
 
   db.dropTable(QStringLiteral("_org_dnger"));
-  log_count(
-      log, "crop_oa :",
-      db.execute(QStringLiteral(
-          "SELECT cultivation.FL_ID, cultivation.year as year_, cultivation.Sim_Quantity, "
-          "slvopspa.NAME as name_, slvopspa.K, slvopspa.ETA, slvopspa.CNR, slvopspa.CNR_alt, "
-          " slvopspa.item_ix  INTO _org_dnger FROM (cultivation INNER JOIN site_state ON "
-          "cultivation.FL_ID = site_state.FL_ID) INNER JOIN slvopspa ON "
-          " cultivation.Item_IX = slvopspa.item_ix WHERE (((cultivation.Macode)=3) AND "
-          "((site_state.status)=1)) ")));
+  log_count(log, "crop_oa :",
+            db.execute(QStringLiteral(
+                "SELECT cultivation.FL_ID, cultivation.year as year_, cultivation.Sim_Quantity, "
+                "slvopspa.NAME as name_, slvopspa.K, slvopspa.ETA, slvopspa.CNR, slvopspa.CNR_alt, "
+                " slvopspa.item_ix  INTO _org_dnger FROM (cultivation INNER JOIN site_state ON "
+                "cultivation.FL_ID = site_state.FL_ID) INNER JOIN slvopspa ON "
+                " cultivation.Item_IX = slvopspa.item_ix WHERE (((cultivation.Macode)=3) AND "
+                "((site_state.status)=1)) ")));
 
   // The three kinds of input side by side, each row keeping its calendar year.
   db.dropTable(QStringLiteral("opstab"));

@@ -98,8 +98,8 @@ long double add_year_inputs(OpsPools& pools, const std::vector<OpsInput>& rows) 
 }
 
 std::vector<OpsInput> read_ops_year(trb::db::Database& db, qlonglong fl_id, qlonglong year) {
-  QSqlQuery q = db.query(QStringLiteral(" select * from opstab where fl_id=? and year_=?"),
-                         {fl_id, year});
+  QSqlQuery q =
+      db.query(QStringLiteral(" select * from opstab where fl_id=? and year_=?"), {fl_id, year});
   std::vector<OpsInput> rows;
   while (q.next()) rows.push_back(input_from(q));
   return rows;

@@ -74,8 +74,7 @@ long double add_year_inputs(OpsPools& pools, const std::vector<OpsInput>& rows);
 std::vector<OpsInput> read_ops_year(trb::db::Database& db, qlonglong fl_id, qlonglong year);
 
 // The yearly input of plot fl_id and year straight from opstab.
-long double ops_year_input(trb::db::Database& db, OpsPools& pools, qlonglong fl_id,
-                           qlonglong year);
+long double ops_year_input(trb::db::Database& db, OpsPools& pools, qlonglong fl_id, qlonglong year);
 
 // All of opstab read once, each plot and year holding its rows in the order the per-year query
 // returns them.

@@ -147,10 +147,10 @@ class TestBat : public QObject {
     QTest::newRow("regression") << true << false
                                 << QStringList({"10/2001=24", "10/2002=23.5", "11/2001=24.52"})
                                 << QStringList({"simple_bat=no", "updt tmp bat :3"});
-    QTest::newRow("stored means")
-        << false << true
-        << QStringList({"10/2001=30.5", "10/2002=30.5", "11/2001=31", "12/2001=41.2"})
-        << QStringList();
+    QTest::newRow("stored means") << false << true
+                                  << QStringList({"10/2001=30.5", "10/2002=30.5", "11/2001=31",
+                                                  "12/2001=41.2"})
+                                  << QStringList();
   }
   void tmpBat() {
     QFETCH(bool, recalc);
@@ -163,8 +163,7 @@ class TestBat : public QObject {
     BatOptions options;
     options.recalc_bat = recalc;
     options.simple_version = simple;
-    trb::engine::build_tmp_bat(t.db, WmzTable(), options,
-                               [&](const QString& s) { lines << s; });
+    trb::engine::build_tmp_bat(t.db, WmzTable(), options, [&](const QString& s) { lines << s; });
     QCOMPARE(rowsOf(t.db, "select FL_ID, year_0, BAT from tmp_bat order by FL_ID, year_0"), bat);
     QCOMPARE(lines, log);
   }
@@ -174,7 +173,8 @@ class TestBat : public QObject {
     fillFixture(t.db);
     trb::engine::build_tmp_bat(t.db, WmzTable(), BatOptions(), [](const QString&) {});
     const QString index =
-        t.db.scalar("select sql from sqlite_master where name = 'idx_fl_yr' and tbl_name = 'tmp_bat'")
+        t.db.scalar(
+                "select sql from sqlite_master where name = 'idx_fl_yr' and tbl_name = 'tmp_bat'")
             .toString();
     QVERIFY2(index.contains(QLatin1String("UNIQUE"), Qt::CaseInsensitive), qPrintable(index));
     QCOMPARE(rowsOf(t.db, "select FL_ID, year_0, FAT from tmp_bat where FL_ID = 10"),
@@ -188,7 +188,8 @@ class TestBat : public QObject {
     t.db.runNative(QStringLiteral(
         "INSERT INTO field_description (FL_ID, soil_ID, climate_ID, mw_bat) VALUES (14, 1, 9, 25);"
         "INSERT INTO site_state (FL_ID, status) VALUES (14, 1);"
-        "INSERT INTO cultivation (FL_ID, year, Macode, Item_IX, Quantity) VALUES (14, 2001, 2, 1, 5);"
+        "INSERT INTO cultivation (FL_ID, year, Macode, Item_IX, Quantity) VALUES (14, 2001, 2, 1, "
+        "5);"
         "INSERT INTO tmp_soil_prop VALUES (14, 10, 12, 60, 42, 12, 30, 1);"));
     bool stopped = false;
     try {
