@@ -176,6 +176,7 @@ int build_regression(trb::db::Database& db, const LogFn& log) {
 
 void build_tmp_bat(trb::db::Database& db, const WmzTable& table, const BatOptions& options,
                    const LogFn& log, const ProgressFn& progress) {
+  const LogFn say = log ? log : LogFn([](const QString&) {});
   db.dropTable(QStringLiteral("tmp_bat"));
   if (!options.recalc_bat) {
     db.execute(QStringLiteral(
@@ -190,9 +191,9 @@ void build_tmp_bat(trb::db::Database& db, const WmzTable& table, const BatOption
   }
   build_beregnung_jsum(db);
   build_clim4sim(db);
-  const int rows = options.simple_version ? build_interpolated(db, table, log, progress)
-                                          : build_regression(db, log);
-  log(QStringLiteral("updt tmp bat :") + QString::number(rows));
+  const int rows = options.simple_version ? build_interpolated(db, table, say, progress)
+                                          : build_regression(db, say);
+  say(QStringLiteral("updt tmp bat :") + QString::number(rows));
 }
 
 }  // namespace trb::engine
