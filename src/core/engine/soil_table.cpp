@@ -135,15 +135,15 @@ QString SoilRow::text(const QString& name) const {
   return i < 0 ? QString() : values_.value(i).toString();
 }
 
-bool SoilRow::flag(const QString& name) const {
-  const int i = values_.indexOf(org(name));
-  return i >= 0 && !values_.value(i).isNull() && values_.value(i).toDouble() != 0;
+bool SoilRow::original(const QString& name) const {
+  const int f = values_.indexOf(org(name));
+  const bool flagged = f >= 0 && !values_.value(f).isNull() && values_.value(f).toDouble() != 0;
+  // A flag without a value (empty or missing) marks nothing: the value is derived like any other.
+  return flagged && !is_missing(number(name));
 }
 
 double SoilRow::read_original_value(const QString& name) const {
-  const double v = number(name);
-  if (values_.indexOf(name) < 0 || values_.value(name).isNull()) return kMissing;
-  return flag(name) ? v : kMissing;
+  return original(name) ? number(name) : kMissing;
 }
 
 void SoilRow::write(const QString& name, const QVariant& value) {
@@ -154,7 +154,7 @@ void SoilRow::write(const QString& name, const QVariant& value) {
 
 bool SoilRow::store_if_not_original(const QString& name, double value) {
   if (!table_.hasColumn(name)) return false;
-  if (!flag(name)) write(name, value);
+  if (!original(name)) write(name, value);
   return true;
 }
 

@@ -74,10 +74,12 @@ class SoilRow {
   double number(const QString& name) const;
   QString text(const QString& name) const;
 
-  // The stored value of name if it is not empty and name_org is true; otherwise -99.
+  // The stored value of name if name_org is true and the value is neither empty nor missing;
+  // otherwise -99.
   double read_original_value(const QString& name) const;
-  // Unless name_org is true: writes value to name and false to name_org. Returns whether the
-  // table has the column.
+  // Unless the row holds a measured value of name (name_org true, value neither empty nor
+  // missing): writes value to name and false to name_org. Returns whether the table has the
+  // column.
   bool store_if_not_original(const QString& name, double value);
   // Writes -99 to name and false to name_org whatever the flag: a value that must not be used.
   void store_missing(const QString& name);
@@ -85,7 +87,7 @@ class SoilRow {
   void store_soil_cat(int soil_cat);
 
  private:
-  bool flag(const QString& name) const;
+  bool original(const QString& name) const;
   void write(const QString& name, const QVariant& value);
 
   SoilTable& table_;

@@ -176,6 +176,15 @@ class TestSoilTable : public QObject {
     QTest::newRow("BD stored but not measured is replaced")
         << QVariantMap{{"clay", 10.0}, {"silt", 30.0}, {"silt_org", T}, {"BD", 1.9}, {"BD_org", 0}}
         << "RBS" << 0 << 1.5 << QVariantMap{{"BD", 1.47335}, {"BD_org", 0}} << QString();
+    QTest::newRow("flag without a value is no measurement")
+        << QVariantMap{{"clay", 10.0}, {"silt", 30.0}, {"silt_org", T}, {"PV", QVariant()},
+                       {"PV_org", T},  {"FC", -99.0},  {"FC_org", T}}
+        << "RBS" << 0 << 1.5
+        << QVariantMap{{"PV", 43.16905202118087},
+                       {"PV_org", 0},
+                       {"FC", 23.795888382744025},
+                       {"FC_org", 0}}
+        << QString();
     QTest::newRow("clay 0 counts as 0.0001")
         << QVariantMap{{"clay", 0.0}, {"silt", 30.0}, {"silt_org", T}} << "RBS" << 0 << 1.5
         << QVariantMap{{"clay", 0.0},
