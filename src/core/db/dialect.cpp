@@ -1076,7 +1076,8 @@ class Writer {
       const QString w = i < wraps.size() ? wraps[i] : QString();
       if (!w.isEmpty()) x = w + u'(' + x + u')';
       QString alias = i < names.size() && !names[i].isEmpty() ? names[i] : it.alias;
-      if (alias.isEmpty() && !w.isEmpty() && it.e->k == Expr::Col) alias = it.e->parts.last();
+      // a plain column keeps its own name (SQLite would name it "col:1" behind a nested join)
+      if (alias.isEmpty() && it.e->k == Expr::Col) alias = it.e->parts.last();
       if (!alias.isEmpty()) x += u" AS "_qs + quoteName(alias);
       items << x;
     }

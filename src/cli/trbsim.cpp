@@ -1,0 +1,135 @@
+// trbsim: the simulator without a window. Takes the simulator's switches (DB=path, go, M=, SC=,
+// I=, BAT0/BAT1, new_bat, ERR_P, PPQn=, POQn=, nw), prints the message list as it grows, writes
+// trb_report.txt and exits 0 when the calculation finished.
+#include <QCoreApplication>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTextStream>
+
+#include "core/db/database.h"
+#include "core/engine/balance.h"
+#include "core/engine/calculation.h"
+#include "core/settings/settings.h"
+
+namespace {
+
+QTextStream& out() {
+  static QTextStream s(stdout);
+  return s;
+}
+
+QTextStream& err() {
+  static QTextStream s(stderr);
+  return s;
+}
+
+// --select ID,ID,... or --select-all: marks the plots of the run before it starts.
+bool selectPlots(const QString& database, const QString& spec, QString* error) {
+  try {
+    trb::db::Database db = trb::db::Database::open(database);
+    trb::db::Transaction tx(db);
+    if (spec == u"all") {
+      db.execute(QStringLiteral("update site_state set status=1"));
+    } else {
+      db.execute(QStringLiteral("update site_state set status=0"));
+      for (const QString& id : spec.split(u',', Qt::SkipEmptyParts)) {
+        bool ok = false;
+        const int fl = id.trimmed().toInt(&ok);
+        if (!ok) {
+          *error = QStringLiteral("--select: \"%1\" is not a plot number").arg(id);
+          return false;
+        }
+        db.execute(QStringLiteral("update site_state set status=1 where FL_id=?"), {fl});
+      }
+    }
+    tx.commit();
+  } catch (const trb::db::DbError& e) {
+    *error = e.text();
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  QStringList args = app.arguments().mid(1);
+  if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
+    out() << "usage: trbsim [DB=path] [go] [M=TRB|LUFA|KOLBE|NULL] [SC=RBS|KA4] [I=-1|0|1]\n"
+             "              [BAT0|BAT1] [new_bat] [ERR_P[run id]] [PPQn=file.sql] [POQn=file.sql]\n"
+             "              [--select ID,ID,...|--select-all]\n"
+             "Without \"go\" it shows the settings and the selected plots and calculates nothing.\n";
+    out().flush();
+    return 0;
+  }
+  QString select;
+  for (qsizetype i = 0; i < args.size(); ++i) {
+    if (args[i] == u"--select-all") {
+      select = QStringLiteral("all");
+      args.removeAt(i--);
+    } else if (args[i] == u"--select" && i + 1 < args.size()) {
+      select = args[i + 1];
+      args.remove(i, 2);
+      --i;
+    } else if (args[i].startsWith(QStringLiteral("--select="))) {
+      select = args[i].mid(9);
+      args.removeAt(i--);
+    }
+  }
+
+  trb::engine::Calculation calc(
+      {[](const QString& line) {
+         out() << line << '\n';
+         out().flush();
+       },
+       [](const QString& text, const QString& caption) {
+         err() << caption << ": " << text << '\n';
+         err().flush();
+       },
+       {},
+       {}});
+  calc.switches = trb::engine::SimSwitches::parse(args);
+  {
+    auto store = trb::settings::openStore();
+    calc.settings = trb::engine::RunSettings::read(*store, calc.switches);
+  }
+  out() << "database: " << calc.settings.database << '\n';
+  if (!select.isEmpty()) {
+    QString error;
+    if (!selectPlots(calc.settings.database, select, &error)) {
+      err() << "trbsim: " << error << '\n';
+      return 1;
+    }
+  }
+
+  if (!calc.switches.auto_mode) {
+    for (const QString& line : calc.settings.report()) out() << line << '\n';
+    try {
+      trb::db::Database db = trb::db::Database::open(calc.settings.database);
+      calc.run_preprocessing(db);
+      QSqlQuery q = db.query(trb::engine::site_list_query());
+      out() << "selected plots:\n";
+      const QSqlRecord rec = q.record();
+      while (q.next()) {
+        QStringList row;
+        for (int i = 0; i < rec.count(); ++i) row << q.value(i).toString();
+        out() << row.join(u'\t') << '\n';
+      }
+    } catch (const std::exception& e) {
+      out().flush();
+      err() << "trbsim: " << e.what() << '\n';
+      return 1;
+    }
+    out() << "(no calculation without \"go\")\n";
+    return 0;
+  }
+
+  const bool ok = calc.calculate();
+  out().flush();
+  if (!ok) {
+    err() << "trbsim: the calculation stopped: " << calc.stopReason << '\n';
+    return 1;
+  }
+  return 0;
+}

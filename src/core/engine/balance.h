@@ -1,0 +1,162 @@
+// The yearly soil carbon balance: the walk plot by plot and year by year through one input query,
+// common to every method, and the yearly update of the TRB method.
+//
+// A method plugs in its input query, the columns it needs beyond the common ones, its start
+// values and its yearly update (BalanceMethod); the walk, the loop-back passes, the comparison
+// with the measurements and the per-plot summary are the same for all.
+#pragma once
+
+#include <QSet>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "core/engine/assessment.h"
+#include "core/engine/pools.h"
+
+namespace trb::db {
+class Database;
+class Statement;
+}  // namespace trb::db
+
+namespace trb::engine {
+
+// TRB turnover constants, per unit of biologically active time.
+inline constexpr long double kM = 0.00556L;  // mineralisation of the active pool
+inline constexpr long double kA = 0.0009L;   // active to stable pool
+inline constexpr long double kS = 0.00032L;  // stable to active pool
+inline constexpr long double kActiveShare = kS / (kS + kA);  // 16/61 at equilibrium
+inline constexpr long double kCnHumus = 8.5L;
+inline constexpr long double kSubStep = 0.1L;
+inline constexpr long double kMicrobialShare = 0.324L;
+
+// One row of a method's input query: a plot and year.
+struct BalanceRow {
+  qlonglong fl_id = 0;
+  qlonglong year_0 = 0;
+  double corg = -99, norg = -99, cif = -99, bd = -99, skelett = 0, bat = 0, fat = -99;
+  QString comment;
+  std::vector<double> extra;  // the method's own columns, in the order it names them
+};
+
+// The state of the plot in balance, carried from year to year and across loop-back passes.
+struct PlotState {
+  qlonglong fl_id = 0;
+  // start values
+  double corg = 0, norg = 0, cif = 0, bd = 0, sk = 0;
+  long double p_dec = 0, p_in = 0, I = 0, C_dec0 = 0, CN = -99, CN_in = -99;
+  // carried state
+  long double C_dec = 0, C_tot = 0, A = 0, S = 0;
+  bool first = true;
+  bool notill = false;
+  double non_bal = 0;
+  OpsPools pools;
+  // counters and means
+  int years_done = 0;
+  int year_num = 0;
+  long double mean_input = 0, mean_bat = 0;
+  qlonglong z_jahr = 0;
+  // comparison of the plot
+  double meas_last = -99, sim_last = -99;
+};
+
+// Outputs of one year of TRB turnover.
+struct YearFluxes {
+  long double cmin_ops = 0, cmin = 0, nmin = 0, crep = 0;
+};
+
+// The TRB turnover of one year: sub-steps of 0.1 and the remainder; A and S are set from C_dec
+// in the first year (also when BAT is 0).
+YearFluxes year_step(PlotState& st, bool first, double non_bal, long double bat);
+
+// The BAT of an untilled plot: BAT x (e + 1) / (3 (e + 2)) with e = exp(2 sqrt(x)),
+// x = (0.2844 fat - 1.4586) / 352; below fat 5.13 x is taken as 0 (clamped set to true).
+long double notill_bat(long double bat, double fat, bool* clamped = nullptr);
+
+// Where a run's messages go, and the loop-back settings.
+struct BalanceContext {
+  std::function<void(const QString&)> log;
+  std::function<void(const QString& text, const QString& caption)> message;  // a message box
+  std::function<void(int pos, int count)> progress;  // count -1 hides the bar
+  std::function<void(const Assessment&)> histogram;  // after every compared pair
+  int z_anf = -99;
+  int z_cnt = 0;
+  bool sim_prot = false;  // append the protocol row
+  int run_id = -99;
+};
+
+// Writes the results of a run with prepared statements.
+class ResultWriter {
+ public:
+  explicit ResultWriter(trb::db::Database& db);
+  ~ResultWriter();
+  bool has_zbv() const { return zbv_; }
+  void nresult(const std::vector<QVariant>& values);  // appended in column order
+  void zbv(const std::vector<QVariant>& values);
+  void driver(const std::vector<QVariant>& values);
+
+ private:
+  trb::db::Database& db_;
+  bool zbv_ = false;
+  std::unique_ptr<trb::db::Statement> nresult_, zbv_ins_, driver_;
+};
+
+class BalanceMethod {
+ public:
+  virtual ~BalanceMethod() = default;
+  virtual QString input_query() const = 0;
+  // Columns of the input query beyond FL_ID, year_0, Corg, cif, BD and skelett.
+  virtual QStringList extra_columns() const { return {}; }
+  virtual bool reads_norg() const { return false; }
+  virtual bool uses_notill() const { return false; }
+  // Once before the walk (for example to read all inputs in bulk).
+  virtual void prepare_run(trb::db::Database&) {}
+  // When a plot's start values are valid, before its first year.
+  virtual void start_plot(PlotState&) {}
+  // The yearly update of a plot; sets st.C_tot and appends the year's result rows.
+  virtual void year_update(PlotState& st, const BalanceRow& row, ResultWriter& out,
+                           BalanceContext& ctx) = 0;
+  // The trb_driver values that differ between methods.
+  virtual double driver_input_mean(const PlotState& st) const {
+    return static_cast<double>(st.mean_input);
+  }
+  virtual double driver_c_start(const PlotState& st) const { return st.corg; }
+  virtual double driver_bat_mean(const PlotState& st) const {
+    return static_cast<double>(st.mean_bat);
+  }
+};
+
+class TrbMethod : public BalanceMethod {
+ public:
+  QString input_query() const override;
+  QStringList extra_columns() const override;
+  bool reads_norg() const override { return true; }
+  bool uses_notill() const override { return true; }
+  void prepare_run(trb::db::Database& db) override;
+  void year_update(PlotState& st, const BalanceRow& row, ResultWriter& out,
+                   BalanceContext& ctx) override;
+  double driver_c_start(const PlotState& st) const override {
+    return static_cast<double>(st.C_dec0);
+  }
+
+ private:
+  OpsInputTable inputs_;
+  QSet<qlonglong> st_notill_warned_;  // plots already told about a clamped no-tillage factor
+};
+
+struct BalanceOutcome {
+  bool finished = false;  // false when a loop-back could not be made
+  Assessment assessment;
+  qlonglong last_plot = -99;
+};
+
+// The whole walk for the selected plots. Database errors throw DbError; results written until
+// then stay.
+BalanceOutcome run_balance(trb::db::Database& db, BalanceMethod& method, BalanceContext& ctx);
+
+// The site list of the simulator: the selected plots with station and soil.
+QString site_list_query();
+
+}  // namespace trb::engine

@@ -1,0 +1,102 @@
+// A complete calculation of the simulator, driven alike by its window and by trbsim: the run
+// settings and command-line switches, the preparation of the chosen balance method, the balance,
+// the assessment summary, the query files before and after, and the report file.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <functional>
+
+#include "core/engine/assessment.h"
+
+class QSettings;
+
+namespace trb::db {
+class Database;
+}
+
+namespace trb::engine {
+
+// The simulator's switches, parsed from the program's arguments.
+struct SimSwitches {
+  bool sim_prot = false;  // ERR_P
+  int run_id = -99;
+  bool auto_mode = false;  // go
+  bool has_bat = false;    // BAT0 / BAT1
+  bool recalc_bat = true;
+  bool simple_version = true;  // false with new_bat
+  QString methode;             // M=, empty when not given
+  QString soil_scheme;         // SC=
+  bool has_interpol = false;
+  int interpol = 0;  // I=
+  bool nowait = false;
+  bool preprocessing = false, post_processing = false;
+  int pre_n = 0, pst_n = 0;
+  std::array<QString, 10> pre_proc_arr, pst_proc_arr;  // entries 1..9
+  QString database;                                    // DB=, empty when not given
+
+  static SimSwitches parse(const QStringList& args);
+};
+
+// The settings of a run: the stored settings with their fallbacks, then the switches.
+struct RunSettings {
+  QString database = QStringLiteral("?");
+  int hymode = 3;
+  double pf_wp = 4.2;
+  double pf_fk = 1.8;
+  bool recalc_bat = true;
+  QString soil_scheme = QStringLiteral("RBS");
+  QString methode = QStringLiteral("TRB");
+  int interpol = 0;
+  bool simple_version = true;
+  QString r_call, r_script, r_result;
+
+  // Reads the store (the simulator's own reading, with the fallbacks when there are no settings)
+  // and applies the switches.
+  static RunSettings read(const QSettings& store, const SimSwitches& sw,
+                          const QString& currentDatabase = QStringLiteral("?"));
+  // The six lines of the settings report.
+  QStringList report() const;
+};
+
+inline const QStringList kMethods = {QStringLiteral("TRB"), QStringLiteral("LUFA"),
+                                     QStringLiteral("KOLBE"), QStringLiteral("NULL")};
+
+class Calculation {
+ public:
+  struct Callbacks {
+    std::function<void(const QString&)> log;                       // a line of the message list
+    std::function<void(const QString&, const QString&)> message;   // text, caption: a message box
+    std::function<void(int pos, int count)> progress;              // count -1 hides the bar
+    std::function<void(const Assessment&)> histogram;
+  };
+
+  RunSettings settings;
+  SimSwitches switches;
+  int z_anf = -99;  // loop-back start year and passes, set by the browser
+  int z_cnt = 0;
+  bool running = false;
+  bool assessment = false;
+  QStringList messages;          // the message list of the last calculation
+  QString stopReason;            // why the last calculation stopped, empty when it finished
+  QString reportFile = QStringLiteral("trb_report.txt");  // written in the current folder
+  Assessment last;               // accumulators of the last run
+
+  explicit Calculation(Callbacks cb = {}) : cb_(std::move(cb)) {}
+
+  // Runs one calculation on the database of the settings. Returns true when it finished ("job
+  // finished"); false when it stopped (stopReason says why). running is false afterwards.
+  bool calculate();
+
+  // The query files before a calculation (and before the site list is shown).
+  void run_preprocessing(trb::db::Database& db);
+  void run_postprocessing(trb::db::Database& db);
+
+ private:
+  void log(const QString& line);
+  void runQueryFiles(trb::db::Database& db, bool pre);
+  Callbacks cb_;
+};
+
+}  // namespace trb::engine
