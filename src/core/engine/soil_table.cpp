@@ -261,12 +261,15 @@ void complete_soil_row(SoilRow& row, const SoilOptions& options, const PoreSizes
     problems << QStringLiteral("unknown pedotransfer mode %1").arg(options.hymode);
   if (missing.contains(QStringLiteral("cif")) && !(pores.mi > 0 && pores.ma > 0))
     problems << QStringLiteral("no pore-size divisors in pore_size_parm");
+  if (is_missing(corg) && !missing.isEmpty())
+    problems << QStringLiteral("no start value of soil carbon");
   if (!sinks.log) return;
   QString line = QStringLiteral("incomplete soil data for FL_ID %1, year %2, soil_ID %3")
                      .arg(row.text(QStringLiteral("FL_ID")), row.text(QStringLiteral("year")),
                           row.text(QStringLiteral("soil_ID")));
-  if (!problems.isEmpty()) line += QStringLiteral(": ") + problems.join(QStringLiteral("; "));
-  if (!missing.isEmpty()) line += QStringLiteral("; missing ") + missing.join(QStringLiteral(", "));
+  if (!missing.isEmpty())
+    problems << QStringLiteral("missing ") + missing.join(QStringLiteral(", "));
+  line += QStringLiteral(": ") + problems.join(QStringLiteral("; "));
   sinks.log(line);
 }
 
