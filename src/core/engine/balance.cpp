@@ -250,7 +250,11 @@ BalanceOutcome run_balance(Database& db, BalanceMethod& method, BalanceContext& 
       while (i < count && rows[i].fl_id == p) ++i;
     };
     bool aborted = false;
-    while (i < count && !aborted) {
+    auto stopNow = [&] {
+      if (ctx.stop_requested && ctx.stop_requested()) outcome.stopped = aborted = true;
+      return aborted;
+    };
+    while (i < count && !stopNow()) {
       const qlonglong P = rows[i].fl_id;
       outcome.last_plot = P;
       delNresult.exec({P});
@@ -316,7 +320,7 @@ BalanceOutcome run_balance(Database& db, BalanceMethod& method, BalanceContext& 
           i = k;
           prevYear = rows[i].year_0 - 1;
         }
-        while (i < count && rows[i].fl_id == P) {
+        while (i < count && rows[i].fl_id == P && !stopNow()) {
           const BalanceRow& r = rows[i];
           const qlonglong Y = r.year_0;
           st.z_jahr = a_zkl == 0 ? Y : st.z_jahr + 1;

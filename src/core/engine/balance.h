@@ -85,6 +85,8 @@ struct BalanceContext {
   int z_cnt = 0;
   bool sim_prot = false;  // append the protocol row
   int run_id = -99;
+  // Asked between plots and years; true stops the walk (what is written stays).
+  std::function<bool()> stop_requested;
 };
 
 // Writes the results of a run with prepared statements.
@@ -147,7 +149,8 @@ class TrbMethod : public BalanceMethod {
 };
 
 struct BalanceOutcome {
-  bool finished = false;  // false when a loop-back could not be made
+  bool finished = false;  // false when a loop-back could not be made or a stop was requested
+  bool stopped = false;   // a stop was requested
   Assessment assessment;
   qlonglong last_plot = -99;
 };

@@ -121,7 +121,12 @@ void Calculation::runQueryFiles(trb::db::Database& db, bool pre) {
 void Calculation::run_preprocessing(trb::db::Database& db) { runQueryFiles(db, true); }
 void Calculation::run_postprocessing(trb::db::Database& db) { runQueryFiles(db, false); }
 
+void Calculation::checkStop() {
+  if (stop_) throw CalcStop(QStringLiteral("the calculation was stopped"), QStringLiteral("trb"));
+}
+
 bool Calculation::calculate() {
+  stop_ = false;
   running = true;
   assessment = false;
   messages.clear();
@@ -160,8 +165,11 @@ bool Calculation::calculate() {
 
     auto logFn = [this](const QString& s) { log(s); };
     // method "TRB"
+    checkStop();
     update_sim_quantities(db, logFn);
+    checkStop();
     build_crep_year(db, logFn);
+    checkStop();
     build_opstab(db, logFn);
     SoilOptions soil;
     soil.soil_scheme = settings.soil_scheme;
@@ -169,10 +177,12 @@ bool Calculation::calculate() {
     soil.pf_fk = settings.pf_fk;
     soil.pf_wp = settings.pf_wp;
     soil.interpol = settings.interpol;
+    checkStop();
     build_soil_table(db, soil, SoilSinks{logFn, cb_.progress});
     BatOptions bat;
     bat.recalc_bat = settings.recalc_bat;
     bat.simple_version = settings.simple_version;
+    checkStop();
     build_tmp_bat(db, wmz, bat, logFn, cb_.progress);
 
     TrbMethod method;
@@ -185,9 +195,13 @@ bool Calculation::calculate() {
     ctx.z_cnt = z_cnt;
     ctx.sim_prot = switches.sim_prot;
     ctx.run_id = switches.run_id;
+    ctx.stop_requested = [this] { return stop_.load(); };
     const BalanceOutcome outcome = run_balance(db, method, ctx);
     last = outcome.assessment;
-    if (!outcome.finished) {
+    if (outcome.stopped) {
+      stopReason = QStringLiteral("the calculation was stopped");
+      log(QStringLiteral("calculation stopped: ") + stopReason);
+    } else if (!outcome.finished) {
       stopReason = QStringLiteral("loopback not possible");
     } else {
       run_postprocessing(db);

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <atomic>
 #include <functional>
 
 #include "core/engine/assessment.h"
@@ -89,6 +90,10 @@ class Calculation {
   // finished"); false when it stopped (stopReason says why). running is false afterwards.
   bool calculate();
 
+  // Asks a running calculation to stop at its next check (between steps, plots and years); safe
+  // to call from another thread.
+  void requestStop() { stop_ = true; }
+
   // The query files before a calculation (and before the site list is shown).
   void run_preprocessing(trb::db::Database& db);
   void run_postprocessing(trb::db::Database& db);
@@ -96,7 +101,9 @@ class Calculation {
  private:
   void log(const QString& line);
   void runQueryFiles(trb::db::Database& db, bool pre);
+  void checkStop();
   Callbacks cb_;
+  std::atomic<bool> stop_{false};
 };
 
 }  // namespace trb::engine
