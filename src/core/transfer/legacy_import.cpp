@@ -1,5 +1,6 @@
 #include "core/transfer/legacy_import.h"
 
+#include <glib.h>  // before mdbtools.h, which would include it inside extern "C"
 #include <mdbtools.h>
 #include <sqlite3.h>
 
@@ -741,9 +742,16 @@ QString sqlitePathFor(const QString& path, const ProgressFn& progress, QString* 
   if (note) note->clear();
   if (!isLegacyDatabase(path)) return path;
   const QFileInfo src(path);
-  if (!src.exists()) throw ImportError(QStringLiteral("The file %1 does not exist.").arg(path));
   const QString target = defaultImportTarget(src.absoluteFilePath());
   const QFileInfo tgt(target);
+  if (!src.exists()) {
+    // The Access file is gone; the data lives on in the file imported from it.
+    if (!tgt.exists()) throw ImportError(QStringLiteral("The file %1 does not exist.").arg(path));
+    if (note)
+      *note =
+          QStringLiteral("Opening %1: %2 no longer exists.").arg(tgt.fileName(), src.fileName());
+    return target;
+  }
   if (tgt.exists() && tgt.lastModified() > src.lastModified()) {
     if (note)
       *note = QStringLiteral("Opening %1, imported earlier from %2 and newer than it.")

@@ -1,3 +1,6 @@
+#include <glib.h>  // before mdbtools.h, which would include it inside extern "C"
+#include <mdbtools.h>
+
 #include <QDateTime>
 #include <QProcess>
 #include <QSqlError>
@@ -136,12 +139,31 @@ class TstLegacyImport : public QObject {
   void valuesAgreeWithMdbExport_data() {
     QTest::addColumn<QString>("file");
     QTest::addColumn<QString>("table");
-    QTest::newRow("mdb") << fixture("DateTestDatabase.mdb") << "DateTest";
-    QTest::newRow("accdb") << fixture("ASampleDatabase.accdb") << "Asset Items";
+    QTest::addColumn<QList<int>>("patch");  // byte offset, new byte, ...
+    QTest::newRow("mdb") << fixture("DateTestDatabase.mdb") << "DateTest" << QList<int>{};
+    QTest::newRow("accdb") << fixture("ASampleDatabase.accdb") << "Asset Items" << QList<int>{};
+    // The same bytes read as other types: the column types in the table definition (page 18)
+    // changed to Integer, Double and Currency.
+    const int def = 18 * 4096;
+    QTest::newRow("mdb as Integer, Double, Currency")
+        << fixture("DateTestDatabase.mdb") << "DateTest"
+        << QList<int>{def + 0x3f, MDB_INT, def + 0x58, MDB_DOUBLE, def + 0x71, MDB_MONEY};
   }
   void valuesAgreeWithMdbExport() {
     QFETCH(QString, file);
     QFETCH(QString, table);
+    QFETCH(QList<int>, patch);
+    QTemporaryDir dir;
+    if (!patch.isEmpty()) {
+      QFile in(file);
+      QVERIFY(in.open(QIODevice::ReadOnly));
+      QByteArray bytes = in.readAll();
+      for (int i = 0; i + 1 < patch.size(); i += 2) bytes[patch[i]] = char(patch[i + 1]);
+      file = dir.filePath(QStringLiteral("patched.mdb"));
+      QFile out(file);
+      QVERIFY(out.open(QIODevice::WriteOnly));
+      out.write(bytes);
+    }
     const QString exporter = QStandardPaths::findExecutable(QStringLiteral("mdb-export"));
     if (exporter.isEmpty()) QSKIP("mdb-export is not installed");
     QProcess p;
@@ -151,7 +173,6 @@ class TstLegacyImport : public QObject {
     const auto csv = parseCsv(QString::fromUtf8(p.readAllStandardOutput()), &quoted);
     QVERIFY(csv.size() > 1);
 
-    QTemporaryDir dir;
     const QString out = dir.filePath(QStringLiteral("out.sqlite"));
     trb::transfer::importLegacy(file, out);
     auto db = trb::db::Database::open(out);
@@ -395,6 +416,13 @@ class TstLegacyImport : public QObject {
     QVERIFY2(note.contains(backups.first()), qPrintable(note));
     QVERIFY(trb::db::Database::open(dir.filePath(backups.first()))
                 .hasTable(QStringLiteral("work_done")));
+
+    // Without the Access file the imported one is still found; without both, an error.
+    QVERIFY(QFile::remove(mdb));
+    QCOMPARE(trb::transfer::sqlitePathFor(mdb, {}, &note), sqlite);
+    QVERIFY2(note.contains(QStringLiteral("no longer exists")), qPrintable(note));
+    QVERIFY(QFile::remove(sqlite));
+    QVERIFY_THROWS_EXCEPTION(ImportError, trb::transfer::sqlitePathFor(mdb, {}, &note));
   }
 
   void defaultTarget_data() {
