@@ -1,0 +1,178 @@
+// A whole calculation as the simulator runs it: switches, settings, the steps and their log, the
+// assessment summary and the query files.
+#include <QSettings>
+#include <QtTest>
+
+#include "core/engine/calculation.h"
+#include "testutil.h"
+
+using trb::engine::Assessment;
+using trb::engine::Calculation;
+using trb::engine::RunSettings;
+using trb::engine::SimSwitches;
+using trb::test::TempDb;
+
+class TstCalculation : public QObject {
+  Q_OBJECT
+
+  QTemporaryDir cwd_;
+
+  std::unique_ptr<Calculation> demoCalculation(TempDb& t, QStringList* lines,
+                                               const QStringList& args = {}) {
+    auto c = std::make_unique<Calculation>(
+        Calculation::Callbacks{[lines](const QString& s) { *lines << s; }, {}, {}, {}});
+    c->switches = SimSwitches::parse(args);
+    QSettings none(cwd_.filePath(QStringLiteral("none.ini")), QSettings::IniFormat);
+    c->settings = RunSettings::read(none, c->switches);
+    c->settings.database = t.path;
+    return c;
+  }
+
+ private slots:
+  void initTestCase() { QDir::setCurrent(cwd_.path()); }
+
+  void errorClasses_data() {
+    QTest::addColumn<double>("d");
+    QTest::addColumn<int>("cls");
+    QTest::newRow("-0.5") << -0.5 << 1;
+    QTest::newRow("-0.49") << -0.49 << 2;
+    QTest::newRow("0.05") << 0.05 << 4;
+    QTest::newRow("0.5") << 0.5 << 6;
+    QTest::newRow("0.51") << 0.51 << 7;
+  }
+  void errorClasses() {
+    QFETCH(double, d);
+    QFETCH(int, cls);
+    QCOMPARE(trb::engine::error_class(d), cls);
+  }
+
+  void summaryLines() {
+    Assessment one;
+    one.add(1.0, 1.2);
+    const QStringList s1 = one.summary();
+    QCOMPARE(s1.size(), 10);  // seven classes, N, mean error, RMSE; no s, smw or bias
+    QCOMPARE(s1.at(2), QStringLiteral(" CL3<-0.05=>1 / 100%"));
+    QCOMPARE(s1.at(6), QStringLiteral(" CL7>0.5=>0 / 0%"));
+    QCOMPARE(s1.at(7), QStringLiteral(" N=1"));
+    QCOMPARE(s1.at(9).left(12), QStringLiteral(" RMSE      ="));
+    QCOMPARE(one.protocol().s, -99.0);
+
+    Assessment biased;  // mean error -0.3, tiny spread
+    biased.add(1.0, 1.29);
+    biased.add(1.0, 1.31);
+    biased.add(1.0, 1.30);
+    QCOMPARE(biased.summary().last(), QStringLiteral("        bias detected"));
+    Assessment unbiased;
+    unbiased.add(1.0, 1.3);
+    unbiased.add(1.0, 0.7);
+    QCOMPARE(unbiased.summary().last(), QStringLiteral("        no significant bias detected"));
+    QCOMPARE(unbiased.bars()[5], 50);
+  }
+
+  void switches() {
+    const SimSwitches s = SimSwitches::parse(
+        {QStringLiteral("ERR_P_000042"), QStringLiteral("go"), QStringLiteral("BAT0"),
+         QStringLiteral("new_bat"), QStringLiteral("M=KOLBE"), QStringLiteral("SC=KA4x"),
+         QStringLiteral("I=-1"), QStringLiteral("nw"), QStringLiteral("PPQ1=a.sql"),
+         QStringLiteral("PPQ2=b.sql"), QStringLiteral("POQ3=c.sql"), QStringLiteral("DB=/x/a.db"),
+         QStringLiteral("DB=/x/b.db"), QStringLiteral("GO")});
+    QVERIFY(s.sim_prot);
+    QCOMPARE(s.run_id, 42);
+    QVERIFY(s.auto_mode);
+    QVERIFY(!s.recalc_bat);
+    QVERIFY(!s.simple_version);
+    QCOMPARE(s.methode, QStringLiteral("KOLBE"));
+    QCOMPARE(s.soil_scheme, QStringLiteral("KA4"));
+    QCOMPARE(s.interpol, -1);
+    QVERIFY(s.nowait);
+    QCOMPARE(s.pre_n, 2);
+    QCOMPARE(s.pre_proc_arr[2], QStringLiteral("b.sql"));
+    QCOMPARE(s.pst_n, 3);
+    QCOMPARE(s.database, QStringLiteral("/x/b.db"));
+    QCOMPARE(SimSwitches::parse({QStringLiteral("ERR_P")}).run_id, -99);
+    QVERIFY(!SimSwitches::parse({QStringLiteral("GO")}).auto_mode);
+
+    // without any settings: the simulator's own defaults, then the switches
+    QSettings none(cwd_.filePath(QStringLiteral("none.ini")), QSettings::IniFormat);
+    const RunSettings r = RunSettings::read(none, SimSwitches::parse({QStringLiteral("M=LUFA")}));
+    QCOMPARE(r.methode, QStringLiteral("LUFA"));
+    QCOMPARE(r.hymode, 3);
+    QCOMPARE(r.report(),
+             (QStringList{"ptf_mode=3 / Lieberoth", "pf_wp=4.2", "pf_fk=1.8", "soil classes : RBS",
+                          "method : LUFA", "silt from soil class : 0==>mean"}));
+  }
+
+  // The demo database, every plot selected: the whole calculation with its log and results.
+  void demoRun() {
+    TempDb t(QStringLiteral("demo"));
+    t.db.execute(QStringLiteral("update site_state set status=1"));
+    QStringList lines;
+    auto cp = demoCalculation(t, &lines, {QStringLiteral("ERR_P 7")});
+    Calculation& c = *cp;
+    QVERIFY2(c.calculate(), qPrintable(c.stopReason));
+    QVERIFY(!c.running);
+    QVERIFY(c.assessment);
+    QCOMPARE(lines.last(), QStringLiteral("job finished"));
+    for (const char* step : {"new recs in RS_TABLE :", "sql 2:", "CREP_ewr:", "crep_year:",
+                             "cops ERrecs:", "tmp soil :", "tmp bat :", "trb running", " N="})
+      QVERIFY2(std::any_of(lines.begin(), lines.end(),
+                           [&](const QString& l) { return l.startsWith(QLatin1String(step)); }),
+               step);
+    const int plots = t.db.scalar(QStringLiteral("select count(*) from field_description")).toInt();
+    QCOMPARE(t.db.scalar(QStringLiteral("select count(*) from trb_driver")).toInt(), plots);
+    // every sample gets its simulated value, but the start values (YEAR_NUM 0: the walk counts
+    // its years from 1)
+    QCOMPARE(t.db.scalar(QStringLiteral("select count(*) from rs_table where sim_value<0 and "
+                                        "year_num<>0")).toInt(),
+             0);
+    QCOMPARE(t.db.scalar(QStringLiteral("select count(*) from trb_protokoll where run_id=7"))
+                 .toInt(),
+             1);
+    QFile report(QStringLiteral("trb_report.txt"));
+    QVERIFY(report.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromUtf8(report.readAll()).trimmed().split(u'\n'), lines);
+  }
+
+  void emptySelectionAndQueryFiles() {
+    TempDb t(QStringLiteral("demo"));
+    t.db.execute(QStringLiteral("update site_state set status=0"));
+    QFile pre(QStringLiteral("pre.sql"));
+    QVERIFY(pre.open(QIODevice::WriteOnly));
+    pre.write("update field_description set area=7");
+    pre.close();
+    QStringList lines;
+    auto cp = demoCalculation(
+        t, &lines, {QStringLiteral("PPQ1=pre.sql"), QStringLiteral("PPQ2=missing.sql")});
+    Calculation& c = *cp;
+    QVERIFY(c.calculate());
+    QVERIFY(lines.contains(QStringLiteral("preprocessing :pre.sql=>10")));
+    QVERIFY(lines.contains(QStringLiteral("new recs in RS_TABLE :0")));
+    QVERIFY(!lines.join(u'\n').contains(QStringLiteral("missing.sql")));
+    const qsizetype running = lines.indexOf(QStringLiteral("trb running"));
+    QCOMPARE(lines.mid(running), (QStringList{"trb running", "job finished"}));
+
+    // a query file that fails stops the calculation
+    QVERIFY(pre.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    pre.write("update no_such_table set a=1");
+    pre.close();
+    QVERIFY(!c.calculate());
+    QVERIFY(c.stopReason.contains(QStringLiteral("no_such_table")));
+    QVERIFY(!c.running);
+  }
+
+  void unknownMethodChangesNothing() {
+    TempDb t(QStringLiteral("demo"));
+    t.db.execute(QStringLiteral("update site_state set status=1"));
+    const int before = t.db.scalar(QStringLiteral("select count(*) from rs_table")).toInt();
+    QStringList lines;
+    QStringList boxes;
+    auto cp = demoCalculation(t, &lines, {QStringLiteral("M=KOLB")});
+    Calculation& c = *cp;
+    QVERIFY(!c.calculate());
+    QVERIFY(c.stopReason.contains(QStringLiteral("\"KOLB\"")));
+    QCOMPARE(t.db.scalar(QStringLiteral("select count(*) from rs_table")).toInt(), before);
+  }
+};
+
+QTEST_GUILESS_MAIN(TstCalculation)
+#include "tst_calculation.moc"
