@@ -8,3 +8,5 @@ cmake --build build
 demo=build/demo/trb_demo.sqlite
 echo "demo database: $demo"
 build/src/cli/trbdb sql "$demo" data/examples/overview.sql
+# A batch calculation of every demo plot; the message list also goes to build/demo/trb_report.txt.
+(cd build/demo && ../src/cli/trbsim DB=trb_demo.sqlite go --select-all)
