@@ -148,6 +148,11 @@ class TstLegacyImport : public QObject {
     QTest::newRow("mdb as Integer, Double, Currency")
         << fixture("DateTestDatabase.mdb") << "DateTest"
         << QList<int>{def + 0x3f, MDB_INT, def + 0x58, MDB_DOUBLE, def + 0x71, MDB_MONEY};
+    QTest::newRow("mdb with a blank and an umlaut in a column name")
+        << fixture("DateTestDatabase.mdb") << "DateTest"
+        << QList<int>{def + 0xd9, ' ', def + 0xdb, 0xf6};  // IDCol -> "I öol"
+    QTest::newRow("mdb as Byte and OLE") << fixture("DateTestDatabase.mdb") << "DateTest"
+                                         << QList<int>{def + 0x3f, MDB_BYTE, def + 0xa3, MDB_OLE};
   }
   void valuesAgreeWithMdbExport() {
     QFETCH(QString, file);
@@ -167,7 +172,7 @@ class TstLegacyImport : public QObject {
     const QString exporter = QStandardPaths::findExecutable(QStringLiteral("mdb-export"));
     if (exporter.isEmpty()) QSKIP("mdb-export is not installed");
     QProcess p;
-    p.start(exporter, {file, table});
+    p.start(exporter, {QStringLiteral("-b"), QStringLiteral("hex"), file, table});
     QVERIFY(p.waitForFinished(30000));
     QList<QList<bool>> quoted;
     const auto csv = parseCsv(QString::fromUtf8(p.readAllStandardOutput()), &quoted);
@@ -178,7 +183,9 @@ class TstLegacyImport : public QObject {
     auto db = trb::db::Database::open(out);
     QStringList key;
     const QStringList cols = columnsOf(db, table, &key);
-    QStringList select;
+    QStringList names, select;
+    for (const QString& c : cols) names << c.left(c.lastIndexOf(u' '));
+    QCOMPARE(names, csv[0]);
     for (const QString& c : csv[0]) select << u'"' + c + u'"';
     const auto got = rows(
         db, QStringLiteral("SELECT %1 FROM \"%2\" ORDER BY rowid").arg(select.join(u','), table));
@@ -192,6 +199,8 @@ class TstLegacyImport : public QObject {
         if (type == u"DATETIME") continue;  // mdb-export's own date text is not ISO
         if (want.isEmpty() && !quoted[r + 1][c]) {
           QVERIFY2(have.isNull() || have.toString().isEmpty(), qPrintable(where));
+        } else if (type == u"BLOB") {
+          QCOMPARE(QString::fromLatin1(have.toByteArray().toHex().toUpper()), want);
         } else if (type == u"REAL" || type == u"INTEGER") {
           QVERIFY2(qFuzzyCompare(have.toDouble() + 1.0, want.toDouble() + 1.0), qPrintable(where));
         } else {
@@ -292,28 +301,40 @@ class TstLegacyImport : public QObject {
   // A file that is not a whole Access database is refused, and nothing is written.
   void refused_data() {
     QTest::addColumn<QString>("source");
-    QTest::addColumn<qint64>("keep");  // bytes of the source kept; -1: a text file
+    QTest::addColumn<qint64>("keep");       // bytes of the source kept; -1: all
+    QTest::addColumn<QList<int>>("patch");  // byte offset, new byte, ...
     QTest::addColumn<QString>("message");
-    QTest::newRow("not an Access file") << fixture("README.md") << qint64(-1) << "not an Access";
-    QTest::newRow("empty") << fixture("ASampleDatabase.accdb") << qint64(0) << "not an Access";
-    QTest::newRow("cut inside a page")
-        << fixture("ASampleDatabase.accdb") << qint64(540000) << "truncated";
+    const QString dates = fixture("DateTestDatabase.mdb");
+    const QString sample = fixture("ASampleDatabase.accdb");
+    QTest::newRow("not an Access file")
+        << fixture("README.md") << qint64(-1) << QList<int>{} << "not an Access";
+    QTest::newRow("empty") << sample << qint64(0) << QList<int>{} << "not an Access";
+    QTest::newRow("cut inside a page") << sample << qint64(540000) << QList<int>{} << "truncated";
     QTest::newRow("cut at a page, objects lost")
-        << fixture("DateTestDatabase.mdb") << qint64(65536) << "truncated";
+        << dates << qint64(65536) << QList<int>{} << "truncated";
     QTest::newRow("cut at a page, table of objects lost")
-        << fixture("ASampleDatabase.accdb") << qint64(12288) << "damaged";
+        << sample << qint64(12288) << QList<int>{} << "damaged";
+    // The memo "Hello" of row 1 (page 20) made to point at a page far beyond the end.
+    const int memo = 20 * 4096 + 0xfdd;
+    QTest::newRow("memo beyond the end, named with its table")
+        << dates << qint64(-1)
+        << QList<int>{memo + 3, 0, memo + 5, 0xff, memo + 6, 0xff, memo + 7, 0x7f}
+        << "DateTest: a value of column LongTextCol lies beyond the end of the file";
   }
   void refused() {
     QFETCH(QString, source);
     QFETCH(qint64, keep);
+    QFETCH(QList<int>, patch);
     QFETCH(QString, message);
     QTemporaryDir dir;
     QString input = dir.filePath(QStringLiteral("in.mdb"));
     QFile src(source);
     QVERIFY(src.open(QIODevice::ReadOnly));
+    QByteArray bytes = keep < 0 ? src.readAll() : src.read(keep);
+    for (int i = 0; i + 1 < patch.size(); i += 2) bytes[patch[i]] = char(patch[i + 1]);
     QFile dst(input);
     QVERIFY(dst.open(QIODevice::WriteOnly));
-    dst.write(keep < 0 ? src.readAll() : src.read(keep));
+    dst.write(bytes);
     dst.close();
     const QString out = dir.filePath(QStringLiteral("in.sqlite"));
     try {
