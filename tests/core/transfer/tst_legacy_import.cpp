@@ -388,6 +388,36 @@ class TstLegacyImport : public QObject {
     QVERIFY(trb::db::Database::open(out).hasTable(QStringLiteral("Asset Items")));
   }
 
+  // A primary key that the rows break (asset 30051 made a second 30050): every row comes over,
+  // the key is left out and said so.
+  void keyThatDoesNotHold() {
+    QTemporaryDir dir;
+    QFile src(fixture("ASampleDatabase.accdb"));
+    QVERIFY(src.open(QIODevice::ReadOnly));
+    QByteArray bytes = src.readAll();
+    const int assetNo = 44 * 4096 + 0xf12;  // compressed text "30051" of row 2
+    QCOMPARE(bytes.mid(assetNo + 2, 5), QByteArray("30051"));
+    bytes[assetNo + 6] = '0';
+    const QString input = dir.filePath(QStringLiteral("dup.accdb"));
+    QFile dst(input);
+    QVERIFY(dst.open(QIODevice::WriteOnly));
+    dst.write(bytes);
+    dst.close();
+    const QString out = dir.filePath(QStringLiteral("dup.sqlite"));
+    const auto r = trb::transfer::importLegacy(input, out);
+    QVERIFY(r.complete());
+    QCOMPARE(r.rows(), qint64(65));
+    QVERIFY2(r.notes.join(u'\n').contains(QStringLiteral("Asset Items: primary key left out")),
+             qPrintable(r.notes.join(u'\n')));
+    auto db = trb::db::Database::open(out);
+    QStringList key;
+    columnsOf(db, QStringLiteral("Asset Items"), &key);
+    QVERIFY(key.isEmpty());
+    QCOMPARE(
+        rows(db, "SELECT count(*) FROM \"Asset Items\" WHERE \"Asset No\" = '30050'")[0][0].toInt(),
+        2);
+  }
+
   // Rows done of rows in all, rising to the end.
   void progress() {
     QTemporaryDir dir;
