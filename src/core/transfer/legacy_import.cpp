@@ -273,6 +273,7 @@ class TableCopy {
       *notes << QStringLiteral("%1.%2: dates outside the years 100 to 9999 kept as day numbers")
                     .arg(table, n);
 
+    // Further indexes; a primary key that did not hold stays as a plain index.
     for (const auto& d : indexes) {
       if (d.primary && withKey) continue;
       QString name = d.name;
@@ -281,7 +282,7 @@ class TableCopy {
             n == 1 ? table + u'_' + d.name : QStringLiteral("%1_%2_%3").arg(table, d.name).arg(n);
       const QString sql =
           QStringLiteral("CREATE %1INDEX %2 ON %3 (%4)")
-              .arg(d.unique || d.primary ? QStringLiteral("UNIQUE ") : QString(), quoted(name),
+              .arg(d.unique && !d.primary ? QStringLiteral("UNIQUE ") : QString(), quoted(name),
                    quoted(table), d.columns.join(QStringLiteral(", ")));
       try {
         db_.runNative(sql);
