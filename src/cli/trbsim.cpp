@@ -10,6 +10,7 @@
 #include "core/engine/balance.h"
 #include "core/engine/calculation.h"
 #include "core/settings/settings.h"
+#include "core/transfer/legacy_import.h"
 
 namespace {
 
@@ -93,6 +94,17 @@ int main(int argc, char** argv) {
   {
     auto store = trb::settings::openStore();
     calc.settings = trb::engine::RunSettings::read(*store, calc.switches);
+  }
+  if (trb::transfer::isLegacyDatabase(calc.settings.database)) {
+    // an Access file is worked on as the SQLite file beside it, imported on first use
+    try {
+      QString note;
+      calc.settings.database = trb::transfer::sqlitePathFor(calc.settings.database, {}, &note);
+      if (!note.isEmpty()) out() << note << '\n';
+    } catch (const std::exception& e) {
+      err() << "trbsim: " << e.what() << '\n';
+      return 1;
+    }
   }
   out() << "database: " << calc.settings.database << '\n';
   if (!select.isEmpty()) {
