@@ -31,7 +31,10 @@ int usage() {
            "                                  (--demo adds the demo experiment)\n"
            "  trbdb sql FILE SCRIPT           run a script of batches separated by \"go\" lines\n"
            "  trbdb import FILE.mdb [OUT] [--force]\n"
-           "                                  import a legacy Access database into SQLite\n";
+           "                                  import a legacy Access database into SQLite\n"
+           "  trbdb stats FILE [--phase 0|1|2]  store the statistics of every simulated plot\n"
+           "  trbdb nbalance FILE [--plot ID] [--years FIRST LAST] [--ndng LOW HIGH]\n"
+           "                                  nitrogen balance of all plots or of one\n";
   err().flush();
   return 2;
 }
@@ -115,6 +118,10 @@ int main(int argc, char** argv) {
     rc = trb::cli::cmdSql(args);
   else if (cmd == u"import")
     rc = trb::cli::cmdImport(args);
+  else if (cmd == u"stats")
+    rc = trb::cli::cmdStats(args);
+  else if (cmd == u"nbalance")
+    rc = trb::cli::cmdNbalance(args);
   else
     rc = trb::cli::usage();
   trb::cli::out().flush();

@@ -8,5 +8,7 @@ namespace trb::cli {
 int cmdCreate(const QStringList& args);
 int cmdSql(const QStringList& args);
 int cmdImport(const QStringList& args);
+int cmdStats(const QStringList& args);
+int cmdNbalance(const QStringList& args);
 
 }  // namespace trb::cli

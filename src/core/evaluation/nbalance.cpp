@@ -1,0 +1,339 @@
+#include "core/evaluation/nbalance.h"
+
+#include <QSqlQuery>
+#include <QVariant>
+#include <stdexcept>
+#include <vector>
+
+#include "core/db/database.h"
+
+namespace trb::evaluation {
+
+namespace {
+
+double number(const QString& text, const char* field) {
+  bool ok = false;
+  const double v = text.trimmed().toDouble(&ok);
+  if (!ok)
+    throw std::invalid_argument(
+        QStringLiteral("The %1 \"%2\" is not a number.").arg(QLatin1String(field), text)
+            .toStdString());
+  return v;
+}
+
+struct Station {
+  qlonglong climate_id = 0;
+  int ajahr = 0, ejahr = 0, year0_nd = 0, year1_nd = 0;
+  double ndep_0 = 0, ndep_1 = 0;
+};
+
+}  // namespace
+
+NBalanceFilter NBalanceFilter::parse(const QString& first, const QString& last, const QString& low,
+                                     const QString& high) {
+  NBalanceFilter f;
+  f.first_year = number(first, "first year");
+  f.last_year = number(last, "last year");
+  f.ndng_low = number(low, "lower bound of the mineral N input");
+  f.ndng_high = number(high, "upper bound of the mineral N input");
+  return f;
+}
+
+void prepare_ndeposit(trb::db::Database& db, const NBalanceProgress& progress) {
+  QSqlQuery q = db.query(QStringLiteral(
+      "SELECT climate_station.climate_ID, climate_station.station, Min(measurements.year) AS "
+      "ajahr, Max(cultivation.year) AS ejahr, climate_station.year0_nd, climate_station.year1_nd, "
+      "climate_station.ndep_0, climate_station.ndep_1\n"
+      "FROM ((field_description INNER JOIN climate_station ON field_description.climate_ID = "
+      "climate_station.climate_ID) INNER JOIN measurements ON field_description.FL_ID = "
+      "measurements.FL_ID) INNER JOIN cultivation ON field_description.FL_ID = "
+      "cultivation.FL_ID\n"
+      "WHERE (((measurements.year_number)=0) AND ((cultivation.Macode) In (2,9)))\n"
+      "GROUP BY climate_station.climate_ID, climate_station.station, climate_station.year0_nd, "
+      "climate_station.year1_nd, climate_station.ndep_0, climate_station.ndep_1"));
+  std::vector<Station> stations;
+  while (q.next()) {
+    Station s;
+    s.climate_id = q.value(QStringLiteral("climate_ID")).toLongLong();
+    s.ajahr = q.value(QStringLiteral("ajahr")).toInt();
+    s.ejahr = q.value(QStringLiteral("ejahr")).toInt();
+    s.year0_nd = q.value(QStringLiteral("year0_nd")).toInt();
+    s.year1_nd = q.value(QStringLiteral("year1_nd")).toInt();
+    s.ndep_0 = q.value(QStringLiteral("ndep_0")).toDouble();
+    s.ndep_1 = q.value(QStringLiteral("ndep_1")).toDouble();
+    stations.push_back(s);
+  }
+  q.finish();
+
+  db.execute(QStringLiteral(" delete from tmp_ndeposit"));
+  trb::db::Statement ins(
+      db, QStringLiteral("INSERT INTO tmp_ndeposit (climate_id, year, n_dep_y) VALUES (?, ?, ?)"));
+  const int count = int(stations.size());
+  for (int i = 0; i < count; ++i) {
+    const Station& s = stations[size_t(i)];
+    for (int y = s.ajahr; y <= s.ejahr; ++y) ins.exec({s.climate_id, y, -99.9});
+    if (progress) progress(i + 1, count);
+  }
+  db.execute(QStringLiteral("UPDATE tmp_ndeposit INNER JOIN reg_ndeposit  ") +
+             QStringLiteral(" ON (reg_ndeposit.climate_id = tmp_ndeposit.climate_id) ") +
+             QStringLiteral(" SET tmp_ndeposit.N_dep_y =  reg_ndeposit.N_dep_y  where "
+                            "reg_ndeposit.year=0"));
+  db.execute(QStringLiteral("UPDATE tmp_ndeposit INNER JOIN reg_ndeposit  ON (reg_ndeposit.year "
+                            "= tmp_ndeposit.year) ") +
+             QStringLiteral(" AND (reg_ndeposit.climate_id = tmp_ndeposit.climate_id) ") +
+             QStringLiteral(" SET tmp_ndeposit.N_dep_y =  reg_ndeposit.N_dep_y "));
+
+  // the historic course: constant up to the basic year, then linear up to the final year
+  trb::db::Statement upd(
+      db, QStringLiteral("UPDATE tmp_ndeposit SET n_dep_y = ? WHERE climate_id = ? AND year = ?"));
+  for (const Station& s : stations) {
+    if (s.year1_nd - s.year0_nd <= 0) continue;
+    const double slope = (s.ndep_1 - s.ndep_0) / (s.year1_nd - s.year0_nd);
+    for (int y = s.ajahr; y <= s.year1_nd; ++y) {
+      const double v = y <= s.year0_nd ? s.ndep_0 : s.ndep_0 + (y - s.year0_nd) * slope;
+      upd.exec({v, s.climate_id, y});
+    }
+  }
+}
+
+void do_balance(trb::db::Database& db, const QString& id, const NBalanceFilter& filter,
+                const NBalanceProgress& progress) {
+  const bool all = id.trimmed() == u"*";
+  qlonglong plot = 0;
+  if (!all) {
+    bool ok = false;
+    plot = id.trimmed().toLongLong(&ok);
+    if (!ok)
+      throw std::invalid_argument(
+          QStringLiteral("\"%1\" is neither \"*\" nor a plot key.").arg(id).toStdString());
+  }
+  // the plot restriction after a WHERE clause, and its value
+  const QString onePlot = all ? QString() : QStringLiteral(" and FL_ID=?");
+  const QVariantList plotBind = all ? QVariantList() : QVariantList{plot};
+  const QString where = all ? QString() : QStringLiteral(" where FL_ID=?");
+  const auto step = [&](int pos) {
+    if (progress) progress(pos, kBalanceSteps);
+  };
+  const auto exec = [&](const QString& sql, const QVariantList& binds = {}) {
+    db.execute(sql, binds);
+  };
+
+  trb::db::Transaction tx(db);
+  prepare_ndeposit(db, progress);
+  step(1);
+
+  db.dropTable(QStringLiteral("trb_n_bilanz"));
+  exec(QStringLiteral(
+           "SELECT FL_ID, year, N_m_om, 0 as N_Org_inp, 0 as N_kop_inp,  0 as N_EWR, 0 as "
+           "N_SAAT,  "
+           " 0 AS n_dng, 0 AS n_entz, 0 AS n_bindung, 0 as n_deposition, 0 as asym_nbind, "
+           "str(FL_ID)+\"_\"+str( year) as idx  INTO trb_n_bilanz  "
+           " FROM trb_nresult  ") +
+           where,
+       plotBind);
+  step(2);
+
+  db.dropTable(QStringLiteral("nbil_n_dng"));
+  exec(QStringLiteral("SELECT cultivation.FL_ID, cultivation.year, Sum(cultivation.Quantity) AS "
+                      "N_dng ,  "
+                      "Str(cultivation.FL_ID)+\"_\"+Str(cultivation.year) AS idx INTO nbil_n_dng "
+                      "FROM cultivation  "
+                      "WHERE (((cultivation.Macode) = 4))   ") +
+           onePlot + QStringLiteral("  GROUP BY cultivation.FL_ID, cultivation.year "),
+       plotBind);
+  exec(QStringLiteral("UPDATE trb_n_bilanz INNER JOIN nbil_n_dng ON trb_n_bilanz.idx = "
+                      "nbil_n_dng.idx  "
+                      "SET trb_n_bilanz.n_dng = [nbil_n_dng].[n_dng]  "));
+  step(3);
+
+  db.dropTable(QStringLiteral("nbil_n_entzug"));
+  exec(QStringLiteral("SELECT cultivation.FL_ID, cultivation.year,  "
+                      "Sum([cultivation].[Quantity]*[slvpflan].[N_GEHALT]) AS n_entz,  "
+                      "Str(cultivation.FL_ID)+\"_\"+Str(cultivation.year) AS idx INTO "
+                      "nbil_n_entzug  "
+                      "FROM cultivation INNER JOIN slvpflan ON cultivation.Item_IX = "
+                      "slvpflan.ITEM_IX  "
+                      "WHERE (((cultivation.Macode) In (2,9)))  ") +
+           onePlot + QStringLiteral("GROUP BY cultivation.FL_ID, cultivation.year  "),
+       plotBind);
+  step(4);
+
+  db.dropTable(QStringLiteral("nbil_n_saat"));
+  exec(QStringLiteral("SELECT cultivation.FL_ID, cultivation.year,  "
+                      "sum( n_saat_imp.menge*n_saat_imp.n_gehalt/(100*n_saat_imp.nutzungsjahre)) "
+                      "as N_SAAT, "
+                      "Str(cultivation.FL_ID)+\"_\"+Str(cultivation.year) AS idx INTO "
+                      "nbil_n_saat  "
+                      "FROM cultivation INNER JOIN n_saat_imp ON cultivation.Item_IX = "
+                      "n_saat_imp.ITEM_IX  "
+                      "WHERE (((cultivation.Macode) In (2,9)))  ") +
+           onePlot + QStringLiteral("GROUP BY cultivation.FL_ID, cultivation.year  "),
+       plotBind);
+  step(5);
+
+  db.dropTable(QStringLiteral("nbil_ewr"));
+  exec(QStringLiteral(" SELECT cultivation.FL_ID, cultivation.year, slvpflan.ITEM_IX , "
+                      "Str(cultivation.FL_ID)+\"_\"+Str(cultivation.year) AS idx , "
+                      "  ([cultivation].[Sim_Quantity]*[SLVPFLAN].[FEWR]+[SLVPFLAN].[CEWR]) AS "
+                      "N_ewr INTO nbil_ewr "
+                      "  FROM cultivation INNER JOIN slvpflan  "
+                      "   ON cultivation.Item_IX = slvpflan.ITEM_IX  "
+                      "  WHERE  (((cultivation.Macode)=2 Or (cultivation.Macode)=9))") +
+           onePlot,
+       plotBind);
+  step(6);
+
+  // nbil_orgd and nbil_kopp keep one row per record; the updates take the sum of a plot-year, so
+  // that a second application in the same year is not lost
+  db.dropTable(QStringLiteral("nbil_orgd"));
+  exec(QStringLiteral(" SELECT cultivation.FL_ID, cultivation.year  , "
+                      "slvopspa.item_ix,Str(cultivation.FL_ID)+\"_\"+Str(cultivation.year) AS idx "
+                      ",  "
+                      " cultivation.Quantity*100*slvopspa.ts_gehalt*slvopspa.c_geh_ts/"
+                      "slvopspa.cnr_alt AS N_orgd into nbil_orgd "
+                      " FROM (cultivation INNER JOIN slvopspa ON cultivation.Item_IX = "
+                      "slvopspa.item_ix) "
+                      "   WHERE (((cultivation.Macode)=3)) ") +
+           onePlot,
+       plotBind);
+  exec(QStringLiteral("UPDATE trb_n_bilanz INNER JOIN (SELECT idx, Sum(n_orgd) AS n_orgd FROM "
+                      "nbil_orgd GROUP BY idx) AS nbil_orgd ON trb_n_bilanz.idx = nbil_orgd.idx  "
+                      "SET trb_n_bilanz.n_org_inp = [nbil_orgd].[n_orgd]  "));
+  step(7);
+
+  db.dropTable(QStringLiteral("nbil_kopp"));
+  exec(QStringLiteral(" SELECT cultivation.FL_ID, cultivation.year , cultivation.Macode, "
+                      "Str(cultivation.FL_ID)+\"_\"+Str(cultivation.year) AS idx, "
+                      " slvpflan.ITEM_IX, "
+                      "cultivation.Quantity*SLVPFLAN.HI*SLVOPSPA.TS_GEHALT*SLVOPSPA.C_GEH_TS*100/"
+                      "slvopspa.cnr_alt AS N_kopp "
+                      "into nbil_kopp FROM (cultivation INNER JOIN (slvpflan INNER JOIN slvopspa "
+                      "ON slvpflan.kop_ix = slvopspa.item_ix) "
+                      " ON cultivation.Item_IX = slvpflan.ITEM_IX )    "
+                      "   WHERE  cultivation.Macode=9 and slvopspa.cnr_alt>0") +
+           onePlot,
+       plotBind);
+  exec(QStringLiteral("UPDATE trb_n_bilanz INNER JOIN (SELECT idx, Sum(n_kopp) AS n_kopp FROM "
+                      "nbil_kopp GROUP BY idx) AS nbil_kopp ON trb_n_bilanz.idx = nbil_kopp.idx  "
+                      "SET trb_n_bilanz.n_org_inp =trb_n_bilanz.n_org_inp+ nbil_kopp.n_kopp, "
+                      " trb_n_bilanz.n_kop_inp = [nbil_kopp].[n_kopp] "));
+  step(8);
+
+  exec(QStringLiteral("UPDATE trb_n_bilanz INNER JOIN nbil_n_saat ON trb_n_bilanz.idx = "
+                      "nbil_n_saat.idx  "
+                      "SET trb_n_bilanz.n_saat = int(nbil_n_saat.n_saat+0.5) "));
+  step(9);
+  exec(QStringLiteral("UPDATE trb_n_bilanz INNER JOIN nbil_n_entzug ON trb_n_bilanz.idx = "
+                      "nbil_n_entzug.idx  "
+                      "SET trb_n_bilanz.n_entz = nbil_n_entzug.n_entz "));
+  step(10);
+  exec(QStringLiteral("UPDATE trb_n_bilanz INNER JOIN (SELECT idx, Sum(n_ewr) AS n_ewr FROM "
+                      "nbil_ewr GROUP BY idx) AS nbil_ewr ON trb_n_bilanz.idx = nbil_ewr.idx  "
+                      "SET trb_n_bilanz.n_ewr = nbil_ewr.n_ewr  "));
+  step(11);
+
+  db.dropTable(QStringLiteral("nbil_nleg"));
+  exec(QStringLiteral("SELECT cultivation.FL_ID, cultivation.year,  "
+                      "Sum([cultivation].[Quantity]*[leg_parm].[faktor]+[leg_parm].[konstante])AS "
+                      "N_bindung ,  "
+                      "Str(cultivation.FL_ID)+\"_\"+Str(cultivation.year) AS idx INTO nbil_nleg  "
+                      "FROM (cultivation INNER JOIN leg_parm ON cultivation.Item_IX = "
+                      "leg_parm.item_ix)  "
+                      "INNER JOIN slvpflan ON leg_parm.item_ix = slvpflan.ITEM_IX WHERE "
+                      "(((cultivation.Macode) In (2,9)))  ") +
+           onePlot + QStringLiteral(" GROUP BY cultivation.FL_ID, cultivation.year  "),
+       plotBind);
+  exec(QStringLiteral("UPDATE nbil_nleg set n_bindung=0 where nbil_nleg.n_bindung<0  "));
+  exec(QStringLiteral("UPDATE trb_n_bilanz INNER JOIN nbil_nleg ON trb_n_bilanz.idx = "
+                      "nbil_nleg.idx  "
+                      "SET trb_n_bilanz.n_bindung = [nbil_nleg].[n_bindung]  "));
+  step(12);
+
+  exec(QStringLiteral("UPDATE trb_n_bilanz set asym_nbind=5 where n_dng>0  "));
+  exec(QStringLiteral("UPDATE trb_n_bilanz set asym_nbind=10 where n_dng=0  "));
+  step(13);
+
+  exec(QStringLiteral("UPDATE tmp_ndeposit INNER JOIN (trb_n_bilanz INNER JOIN field_description "
+                      "ON  ") +
+       QStringLiteral(" trb_n_bilanz.FL_ID = field_description.FL_ID) ON (tmp_ndeposit.climate_id "
+                      "= field_description.climate_ID)  ") +
+       QStringLiteral(" AND (tmp_ndeposit.year = trb_n_bilanz.year) SET trb_n_bilanz.n_deposition "
+                      "=tmp_ndeposit.n_dep_y where n_dep_y>0  "));
+  step(14);
+
+  // the filters: typed bounds for all plots, the whole range for one plot
+  const NBalanceFilter f = all ? filter : NBalanceFilter{};
+  const QString years =
+      QStringLiteral(" where trb_n_bilanz.year>=?") + QStringLiteral(" and trb_n_bilanz.year<=?");
+  const QString having = QStringLiteral(" having avg(trb_n_bilanz.n_dng) >=?") +
+                         QStringLiteral(" and avg(trb_n_bilanz.n_dng) <=?");
+  const QVariantList yearBinds{f.first_year, f.last_year};
+  const QVariantList rangeBinds{f.ndng_low, f.ndng_high};
+
+  db.dropTable(QStringLiteral("trb_nsaldo"));
+  exec(QStringLiteral(
+           "SELECT FL_ID, avg(n_dng) as n_mindg_inp, avg(n_org_inp) as n_orgdg_inp, avg(n_ewr) as "
+           "n_ewr_upt, avg(n_entz) as n_HUKP_upt, "
+           "avg(N_m_om) as n_mos_inp,avg(n_bindung) as n_leg_inp,avg(asym_nbind) as n_asym_inp, "
+           " avg(n_deposition) as n_depos_inp, avg(n_saat) as n_saat_inp,  "
+           "avg(n_bindung+asym_nbind+n_deposition+n_saat) as N_gratis ,"
+           "avg(N_m_om   +n_dng+n_bindung+n_deposition+asym_nbind+n_saat) - avg(n_entz+n_ewr) AS "
+           "n_saldo_soil , "
+           "avg(n_org_inp+n_dng+n_bindung+n_deposition+asym_nbind+n_saat) - avg(n_entz)       AS "
+           "n_saldo_plot "
+           "  INTO trb_nsaldo FROM trb_n_bilanz  ") +
+           years + onePlot + QStringLiteral(" GROUP BY trb_n_bilanz.FL_ID ") + having,
+       yearBinds + plotBind + rangeBinds);
+  step(15);
+
+  db.dropTable(QStringLiteral("nmin_saldo"));
+  if (!all) {
+    exec(QStringLiteral(
+             " SELECT FL_ID, int(10* sum(n_ewr + n_entz))/10 as n_pflanze_out,int(10* "
+             "sum(n_dng))/10 as n_mindg_inp, "
+             " trb_n_bilanz.year, "
+             " int(10*sum(N_m_om))/10 as n_mos_inp, int(10*sum(n_bindung))/10 as n_leg_inp, "
+             "int(10*sum(asym_nbind))/10 as n_asym_inp, "
+             " int(10*sum(n_deposition))/10 as n_depos_inp, int(10* sum(n_saat))/10 as "
+             "n_saat_inp, "
+             " int(10*(sum(N_m_om  +n_dng+n_bindung+n_deposition+asym_nbind+n_saat) - "
+             "sum(n_entz+n_ewr)))/10 AS saldo_nmin_soil, count(fl_id) as anz  "
+             " INTO nmin_saldo FROM trb_n_bilanz  ") +
+             years + onePlot +
+             QStringLiteral(" group by trb_n_bilanz.year,trb_n_bilanz.FL_ID  "),
+         yearBinds + plotBind);
+  } else {
+    exec(QStringLiteral(
+             " SELECT FL_ID, int(10* avg(n_ewr + n_entz))/10 as n_pflanze_out,int(10* "
+             "avg(n_dng))/10 as n_mindg_inp, "
+             " int(10*avg(N_m_om))/10 as n_mos_inp, int(10*avg(n_bindung))/10 as n_leg_inp, "
+             "int(10*avg(asym_nbind))/10 as n_asym_inp, "
+             " int(10*avg(n_deposition))/10 as n_depos_inp, int(10* avg(n_saat))/10 as "
+             "n_saat_inp, "
+             " int(10*(avg(N_m_om  +n_dng+n_bindung+n_deposition+asym_nbind+n_saat) - "
+             "avg(n_entz+n_ewr)))/10 AS saldo_nmin_soil, count(fl_id) as anz  "
+             " INTO nmin_saldo FROM trb_n_bilanz  ") +
+             years + QStringLiteral(" GROUP BY trb_n_bilanz.FL_ID ") + having,
+         yearBinds + rangeBinds);
+  }
+  step(16);
+
+  if (all) {
+    db.dropTable(QStringLiteral("NT_saldo"));
+    exec(QStringLiteral(
+             " SELECT FL_ID,int(10*avg(n_entz-n_kop_inp))/10 as n_abfuhr, int(10*avg(n_dng))/10 "
+             "as n_mindg_inp, int(10*avg(n_org_inp))/10 as n_orgdg_inp,  "
+             " int(10*avg(n_bindung))/10 as n_leg_inp, int(10*avg(asym_nbind))/10 as n_asym_inp, "
+             " int(10*avg(n_deposition))/10 as n_depos_inp,int(10* avg(n_saat))/10 as "
+             "n_saat_inp,  "
+             " int(10*(avg(n_org_inp+n_dng+n_bindung+n_deposition+asym_nbind+n_saat) - "
+             "avg(n_entz)))/10       AS n_saldo_plot "
+             " INTO NT_saldo FROM trb_n_bilanz  ") +
+             years + QStringLiteral(" GROUP BY trb_n_bilanz.FL_ID ") + having,
+         yearBinds + rangeBinds);
+  }
+  step(17);
+  tx.commit();
+}
+
+}  // namespace trb::evaluation
