@@ -809,7 +809,7 @@ const QHash<QString, QString>& functionMap() {
       {"isnull", "acc_isnull"}, {"val", "acc_val"},     {"sgn", "acc_sgn"},
       {"sqr", "acc_sqr"},       {"log", "acc_log"},     {"exp", "acc_exp"},
       {"round", "acc_round"},   {"date", "acc_date"},   {"now", "acc_now"},
-      {"year", "acc_year"},     {"month", "acc_month"}, {"day", "acc_day"},
+      {"format", "acc_format"}, {"year", "acc_year"},     {"month", "acc_month"}, {"day", "acc_day"},
       {"first", "acc_first"},   {"last", "acc_last"},   {"stdev", "acc_stdev"},
       {"var", "acc_var"},       {"abs", "abs"},         {"sum", "sum"},
       {"avg", "avg"},           {"count", "count"},     {"min", "min"},
@@ -939,7 +939,7 @@ class Writer {
           return 'i';
         if (f == u"str"_qs || f == u"str$"_qs || f == u"cstr"_qs || f.contains(u"trim"_qs) ||
             f.startsWith(u"left"_qs) || f.startsWith(u"right"_qs) || f.startsWith(u"mid"_qs) ||
-            f == u"ucase"_qs || f == u"lcase"_qs)
+            f == u"ucase"_qs || f == u"lcase"_qs || f == u"format"_qs)
           return 't';
         if (f == u"min"_qs || f == u"max"_qs || f == u"first"_qs || f == u"last"_qs) return a;
         if (f == u"int"_qs || f == u"fix"_qs || f == u"abs"_qs || f == u"round"_qs) return a == 'i' ? 'i' : 'r';
@@ -1025,7 +1025,7 @@ class Writer {
       return u"(CASE WHEN "_qs + expr(e->args[0], true) + u" THEN "_qs + expr(e->args[1]) + u" ELSE "_qs +
              expr(e->args[2]) + u" END)"_qs;
     }
-    if (f == u"format"_qs || f == u"dlookup"_qs || f == u"dsum"_qs || f == u"dcount"_qs)
+    if (f == u"dlookup"_qs || f == u"dsum"_qs || f == u"dcount"_qs)
       fail(QStringLiteral("the function %1 is not supported").arg(e->text));
     const auto it = functionMap().constFind(f);
     const QString native = it == functionMap().constEnd() ? e->text : *it;

@@ -443,6 +443,99 @@ void stdevFinal(sqlite3_context* ctx) {
   sqlite3_result_double(ctx, static_cast<double>(std::sqrt(std::max(var, 0.0L))));
 }
 
+// Format(value, pattern): the common number patterns (0, #, decimal point, thousands
+// separator, percent; "Fixed", "Standard", "Percent", "General Number") and date patterns (yyyy,
+// yy, mm, m, dd, d, hh, nn, ss) of the original; numbers are written with a decimal point.
+QString formatNumber(double d, QString pattern) {
+  const QString named = pattern.toLower();
+  if (named == u"general number" || pattern.isEmpty()) return numberText(d);
+  if (named == u"fixed") pattern = QStringLiteral("0.00");
+  if (named == u"standard") pattern = QStringLiteral("#,##0.00");
+  if (named == u"percent") pattern = QStringLiteral("0.00%");
+  const bool percent = pattern.contains(u'%');
+  if (percent) d *= 100;
+  const qsizetype point = pattern.indexOf(u'.');
+  const QString intPart = point < 0 ? pattern : pattern.left(point);
+  const QString fracPart = point < 0 ? QString() : pattern.mid(point + 1);
+  int minFrac = 0, maxFrac = 0;
+  for (QChar c : fracPart) {
+    if (c == u'0') ++minFrac, ++maxFrac;
+    else if (c == u'#') ++maxFrac;
+  }
+  const bool grouping = intPart.contains(u',');
+  int minInt = 0;
+  for (QChar c : intPart)
+    if (c == u'0') ++minInt;
+  // Format rounds half away from zero, unlike CInt and Round
+  const double scale = std::pow(10.0, maxFrac);
+  d = std::round(d * scale) / scale;
+  QString digits = QString::number(std::fabs(d), 'f', maxFrac);
+  QString ip = digits.section(u'.', 0, 0), fp = digits.section(u'.', 1);
+  while (fp.size() > minFrac && fp.endsWith(u'0')) fp.chop(1);
+  if (ip == u"0" && minInt == 0) ip.clear();
+  while (ip.size() < minInt) ip.prepend(u'0');
+  if (grouping)
+    for (qsizetype k = ip.size() - 3; k > 0; k -= 3) ip.insert(k, u',');
+  QString out = ip;
+  if (!fp.isEmpty() || (point >= 0 && minFrac > 0)) out += u'.' + fp;
+  if (d < 0) out.prepend(u'-');
+  if (percent) out += u'%';
+  return out;
+}
+
+QString formatDate(const QDateTime& t, const QString& pattern) {
+  QString out;
+  for (qsizetype i = 0; i < pattern.size();) {
+    auto run = [&](QChar c) {
+      qsizetype n = 0;
+      while (i + n < pattern.size() && pattern[i + n].toLower() == c) ++n;
+      return n;
+    };
+    const QChar c = pattern[i].toLower();
+    qsizetype n = 1;
+    if (c == u'y') {
+      n = run(u'y');
+      out += n >= 4 ? QString::number(t.date().year())
+                    : QStringLiteral("%1").arg(t.date().year() % 100, 2, 10, QChar(u'0'));
+    } else if (c == u'm') {
+      n = run(u'm');
+      out += n >= 2 ? QStringLiteral("%1").arg(t.date().month(), 2, 10, QChar(u'0'))
+                    : QString::number(t.date().month());
+    } else if (c == u'd') {
+      n = run(u'd');
+      out += n >= 2 ? QStringLiteral("%1").arg(t.date().day(), 2, 10, QChar(u'0'))
+                    : QString::number(t.date().day());
+    } else if (c == u'h') {
+      n = run(u'h');
+      out += QStringLiteral("%1").arg(t.time().hour(), n >= 2 ? 2 : 1, 10, QChar(u'0'));
+    } else if (c == u'n') {
+      n = run(u'n');
+      out += QStringLiteral("%1").arg(t.time().minute(), 2, 10, QChar(u'0'));
+    } else if (c == u's') {
+      n = run(u's');
+      out += QStringLiteral("%1").arg(t.time().second(), 2, 10, QChar(u'0'));
+    } else {
+      out += pattern[i];
+    }
+    i += n;
+  }
+  return out;
+}
+
+void fnFormat(sqlite3_context* ctx, int argc, sqlite3_value** a) {
+  if (isNull(a[0])) return sqlite3_result_null(ctx);
+  const QString pattern = argc > 1 ? textOf(a[1]) : QString();
+  double d;
+  if (sqlite3_value_type(a[0]) != SQLITE_TEXT && numberOf(a[0], &d))
+    return resultText(ctx, formatNumber(d, pattern));
+  const QString text = textOf(a[0]);
+  QDateTime t = QDateTime::fromString(text, Qt::ISODate);
+  if (!t.isValid()) t = QDateTime(QDate::fromString(text.left(10), Qt::ISODate), QTime(0, 0));
+  if (t.isValid() && !pattern.isEmpty()) return resultText(ctx, formatDate(t, pattern));
+  if (numberOf(a[0], &d)) return resultText(ctx, formatNumber(d, pattern));
+  resultText(ctx, text);
+}
+
 struct Scalar {
   const char* name;
   int args;
@@ -473,7 +566,8 @@ void registerAccessFunctions(sqlite3* h) {
       {"acc_plus", 2, fnPlus},        {"acc_concat", -1, fnConcat},
       {"acc_to_integer", 1, fnToInteger}, {"acc_to_yesno", 1, fnToYesNo},
       {"acc_year", 1, fnYear},        {"acc_month", 1, fnMonth},
-      {"acc_day", 1, fnDay},
+      {"acc_day", 1, fnDay},          {"acc_format", 1, fnFormat},
+      {"acc_format", 2, fnFormat},
   };
   for (const Scalar& s : scalars) {
     sqlite3_create_function_v2(h, s.name, s.args, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,

@@ -79,6 +79,11 @@ class TstDialect : public QObject {
     QTest::newRow("integer division") << "select 7 \\ 2" << QVariant(3);
     QTest::newRow("text compare ignores case") << "select (\"ABC\" = \"abc\")" << QVariant(-1);
     QTest::newRow("date literal") << "select #3/1/1995#" << QVariant("1995-03-01");
+    QTest::newRow("Format number") << "select Format(1234.5678, \"#,##0.00\") & \"|\" & "
+                                       "Format(2.5, \"0\") & \"|\" & Format(0.256, \"0.0%\")"
+                                    << QVariant("1,234.57|3|25.6%");
+    QTest::newRow("Format date") << "select Format(#3/1/1995#, \"dd.mm.yyyy\")"
+                                 << QVariant("01.03.1995");
     QTest::newRow("Like with star") << "select (\"Bad L\" Like \"bad*\")" << QVariant(-1);
   }
   void values() {
