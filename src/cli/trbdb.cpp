@@ -78,8 +78,14 @@ int cmdSql(const QStringList& args) {
     return 1;
   }
   const QString text = QString::fromUtf8(script.readAll());
+  trb::db::Database db;
   try {
-    trb::db::Database db = trb::db::Database::open(args.at(0));
+    db = trb::db::Database::open(args.at(0));
+  } catch (const trb::db::DbError& e) {
+    err() << "trbdb sql: " << e.engineMessage() << "\n";
+    return 1;
+  }
+  try {
     trb::db::ScriptSink sink;
     sink.rows = [](const trb::db::Batch&, QSqlQuery& q) {
       const QSqlRecord rec = q.record();
