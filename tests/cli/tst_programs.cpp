@@ -1,0 +1,109 @@
+// trbdb and trbsim as a script or a user runs them: exit codes, output, and nothing half-written.
+#include <QProcess>
+#include <QtTest>
+
+#include "testutil.h"
+
+namespace {
+
+struct Run {
+  int code = -1;
+  QString out, err;
+};
+
+Run run(const QString& program, const QStringList& args, const QString& cwd = QString()) {
+  QProcess p;
+  if (!cwd.isEmpty()) p.setWorkingDirectory(cwd);
+  // the programs must not see the user's settings
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("XDG_CONFIG_HOME"), cwd.isEmpty() ? QDir::tempPath() : cwd);
+  p.setProcessEnvironment(env);
+  p.start(program, args);
+  p.waitForFinished(120000);
+  return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
+          QString::fromUtf8(p.readAllStandardError())};
+}
+
+void write(const QString& path, const QByteArray& text) {
+  QFile f(path);
+  QVERIFY(f.open(QIODevice::WriteOnly));
+  f.write(text);
+}
+
+}  // namespace
+
+class TstPrograms : public QObject {
+  Q_OBJECT
+  QTemporaryDir dir_;
+  QString path(const QString& name) { return dir_.filePath(name); }
+
+ private slots:
+  void createAndScript() {
+    const QString trbdb = QStringLiteral(TRB_TRBDB);
+    const QString db = path(QStringLiteral("a.sqlite"));
+    Run r = run(trbdb, {QStringLiteral("create"), db, QStringLiteral("--demo")});
+    QCOMPARE(r.code, 0);
+    QVERIFY(run(trbdb, {QStringLiteral("create"), db}).code != 0);  // never over an existing file
+
+    write(path(QStringLiteral("ok.sql")),
+          "select Str(fl_id) + \"_\" + location as k from field_description where fl_id < 2\n"
+          "go\n"
+          "SELECT fl_id, 0 AS n INTO t FROM field_description\ngo\n"
+          "update t set n = 550.5\nGO\n");
+    r = run(trbdb, {QStringLiteral("sql"), db, path(QStringLiteral("ok.sql"))});
+    QCOMPARE(r.code, 0);
+    QCOMPARE(r.out.split(u'\n').mid(0, 4),
+             (QStringList{"k", " 1_Kleinhausen", "10 rows affected",
+                          "10 rows affected"}));
+
+    // a broken batch: its text and the engine's message, a failing exit, nothing changed
+    write(path(QStringLiteral("bad.sql")),
+          "delete * from t\ngo\nupdate t set nosuch = 1\ngo\n");
+    r = run(trbdb, {QStringLiteral("sql"), db, path(QStringLiteral("bad.sql"))});
+    QCOMPARE(r.code, 1);
+    QVERIFY(r.err.contains(QStringLiteral("update t set nosuch = 1")));
+    QVERIFY(r.err.contains(QStringLiteral("nosuch")));
+    trb::db::Database check = trb::db::Database::open(db);
+    QCOMPARE(check.scalar(QStringLiteral("select count(*) from t where n = 550")).toInt(), 10);
+
+    // not a database, a missing file
+    write(path(QStringLiteral("text.sqlite")), "just some text, not a database file at all");
+    r = run(trbdb, {QStringLiteral("sql"), path(QStringLiteral("text.sqlite")),
+                    path(QStringLiteral("ok.sql"))});
+    QCOMPARE(r.code, 1);
+    QVERIFY(r.err.contains(QStringLiteral("text.sqlite")));
+    QCOMPARE(run(trbdb, {QStringLiteral("sql"), path(QStringLiteral("none.sqlite")),
+                         path(QStringLiteral("ok.sql"))}).code,
+             1);
+  }
+
+  void simulatorBatch() {
+    const QString db = path(QStringLiteral("sim.sqlite"));
+    QCOMPARE(run(QStringLiteral(TRB_TRBDB), {QStringLiteral("create"), db, QStringLiteral("--demo")})
+                 .code,
+             0);
+    const QString trbsim = QStringLiteral(TRB_TRBSIM);
+    // without "go": the settings and the selected plots, no calculation
+    Run r = run(trbsim, {QStringLiteral("DB=") + db, QStringLiteral("--select"),
+                         QStringLiteral("1,3")},
+                dir_.path());
+    QCOMPARE(r.code, 0);
+    QVERIFY(r.out.contains(QStringLiteral("method : TRB")));
+    QVERIFY(!r.out.contains(QStringLiteral("trb running")));
+
+    r = run(trbsim, {QStringLiteral("DB=") + db, QStringLiteral("go")}, dir_.path());
+    QCOMPARE(r.code, 0);
+    QVERIFY(r.out.contains(QStringLiteral("\njob finished\n")));
+    QVERIFY(QFile::exists(path(QStringLiteral("trb_report.txt"))));
+    trb::db::Database check = trb::db::Database::open(db);
+    QCOMPARE(check.scalar(QStringLiteral("select count(*) from trb_driver")).toInt(), 2);
+
+    r = run(trbsim, {QStringLiteral("DB=") + db, QStringLiteral("go"), QStringLiteral("M=XYZ")},
+            dir_.path());
+    QCOMPARE(r.code, 1);
+    QVERIFY(r.err.contains(QStringLiteral("XYZ")));
+  }
+};
+
+QTEST_GUILESS_MAIN(TstPrograms)
+#include "tst_programs.moc"
