@@ -113,15 +113,15 @@ INSERT INTO field_description (FL_ID, versuch_code, Location, site_description, 
 
 INSERT INTO site_state (FL_ID, status, marker) VALUES
   (1, 1, 0),
-  (2, 0, 0),
+  (2, 1, 0),
   (3, 1, 0),
-  (4, 0, 0),
-  (5, 0, 0),
-  (6, 0, 0),
+  (4, 1, 0),
+  (5, 1, 0),
+  (6, 1, 0),
   (7, 1, 0),
-  (8, 0, 0),
-  (9, 0, 0),
-  (10, 0, 0);
+  (8, 1, 0),
+  (9, 1, 0),
+  (10, 1, 0);
 
 INSERT INTO cultivation (FL_ID, FL_ID_alt, day, month, year, Macode, Item_IX, Quantity, Sim_Quantity) VALUES
   (1, 100, 15, 10, 1980, 2, 9, 328.6, 0.0),

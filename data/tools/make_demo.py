@@ -155,7 +155,8 @@ EXPERIMENTS = [
     (2, "2", "Heidmoor", "Demo: Beregnungs- und Fruchtfolgeversuch auf Sand"),
 ]
 STATION = {st["id"]: st for st in STATIONS}
-SELECTED = {1, 3, 7}
+# every plot is selected, so that a first calculation covers the whole demo
+SELECTED = {p["fl"] for p in PLOTS}
 
 
 def main():
