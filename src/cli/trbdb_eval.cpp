@@ -25,7 +25,7 @@ void printTable(QTextStream& out, trb::db::Database& db, const QString& table) {
     QStringList row;
     for (int i = 0; i < rec.count(); ++i) {
       const QVariant v = q.value(i);
-      row << (v.isNull()                              ? QString()
+      row << (v.isNull()                        ? QString()
               : v.typeId() == QMetaType::Double ? trb::sql_float(v.toDouble())
                                                 : v.toString());
     }

@@ -15,9 +15,9 @@ double number(const QString& text, const char* field) {
   bool ok = false;
   const double v = text.trimmed().toDouble(&ok);
   if (!ok)
-    throw std::invalid_argument(
-        QStringLiteral("The %1 \"%2\" is not a number.").arg(QLatin1String(field), text)
-            .toStdString());
+    throw std::invalid_argument(QStringLiteral("The %1 \"%2\" is not a number.")
+                                    .arg(QLatin1String(field), text)
+                                    .toStdString());
   return v;
 }
 
@@ -141,9 +141,10 @@ void do_balance(trb::db::Database& db, const QString& id, const NBalanceFilter& 
                       "WHERE (((cultivation.Macode) = 4))   ") +
            onePlot + QStringLiteral("  GROUP BY cultivation.FL_ID, cultivation.year "),
        plotBind);
-  exec(QStringLiteral("UPDATE trb_n_bilanz INNER JOIN nbil_n_dng ON trb_n_bilanz.idx = "
-                      "nbil_n_dng.idx  "
-                      "SET trb_n_bilanz.n_dng = [nbil_n_dng].[n_dng]  "));
+  exec(
+      QStringLiteral("UPDATE trb_n_bilanz INNER JOIN nbil_n_dng ON trb_n_bilanz.idx = "
+                     "nbil_n_dng.idx  "
+                     "SET trb_n_bilanz.n_dng = [nbil_n_dng].[n_dng]  "));
   step(3);
 
   db.dropTable(QStringLiteral("nbil_n_entzug"));
@@ -196,9 +197,10 @@ void do_balance(trb::db::Database& db, const QString& id, const NBalanceFilter& 
                       "   WHERE (((cultivation.Macode)=3)) ") +
            onePlot,
        plotBind);
-  exec(QStringLiteral("UPDATE trb_n_bilanz INNER JOIN (SELECT idx, Sum(n_orgd) AS n_orgd FROM "
-                      "nbil_orgd GROUP BY idx) AS nbil_orgd ON trb_n_bilanz.idx = nbil_orgd.idx  "
-                      "SET trb_n_bilanz.n_org_inp = [nbil_orgd].[n_orgd]  "));
+  exec(
+      QStringLiteral("UPDATE trb_n_bilanz INNER JOIN (SELECT idx, Sum(n_orgd) AS n_orgd FROM "
+                     "nbil_orgd GROUP BY idx) AS nbil_orgd ON trb_n_bilanz.idx = nbil_orgd.idx  "
+                     "SET trb_n_bilanz.n_org_inp = [nbil_orgd].[n_orgd]  "));
   step(7);
 
   db.dropTable(QStringLiteral("nbil_kopp"));
@@ -213,23 +215,27 @@ void do_balance(trb::db::Database& db, const QString& id, const NBalanceFilter& 
                       "   WHERE  cultivation.Macode=9 and slvopspa.cnr_alt>0") +
            onePlot,
        plotBind);
-  exec(QStringLiteral("UPDATE trb_n_bilanz INNER JOIN (SELECT idx, Sum(n_kopp) AS n_kopp FROM "
-                      "nbil_kopp GROUP BY idx) AS nbil_kopp ON trb_n_bilanz.idx = nbil_kopp.idx  "
-                      "SET trb_n_bilanz.n_org_inp =trb_n_bilanz.n_org_inp+ nbil_kopp.n_kopp, "
-                      " trb_n_bilanz.n_kop_inp = [nbil_kopp].[n_kopp] "));
+  exec(
+      QStringLiteral("UPDATE trb_n_bilanz INNER JOIN (SELECT idx, Sum(n_kopp) AS n_kopp FROM "
+                     "nbil_kopp GROUP BY idx) AS nbil_kopp ON trb_n_bilanz.idx = nbil_kopp.idx  "
+                     "SET trb_n_bilanz.n_org_inp =trb_n_bilanz.n_org_inp+ nbil_kopp.n_kopp, "
+                     " trb_n_bilanz.n_kop_inp = [nbil_kopp].[n_kopp] "));
   step(8);
 
-  exec(QStringLiteral("UPDATE trb_n_bilanz INNER JOIN nbil_n_saat ON trb_n_bilanz.idx = "
-                      "nbil_n_saat.idx  "
-                      "SET trb_n_bilanz.n_saat = int(nbil_n_saat.n_saat+0.5) "));
+  exec(
+      QStringLiteral("UPDATE trb_n_bilanz INNER JOIN nbil_n_saat ON trb_n_bilanz.idx = "
+                     "nbil_n_saat.idx  "
+                     "SET trb_n_bilanz.n_saat = int(nbil_n_saat.n_saat+0.5) "));
   step(9);
-  exec(QStringLiteral("UPDATE trb_n_bilanz INNER JOIN nbil_n_entzug ON trb_n_bilanz.idx = "
-                      "nbil_n_entzug.idx  "
-                      "SET trb_n_bilanz.n_entz = nbil_n_entzug.n_entz "));
+  exec(
+      QStringLiteral("UPDATE trb_n_bilanz INNER JOIN nbil_n_entzug ON trb_n_bilanz.idx = "
+                     "nbil_n_entzug.idx  "
+                     "SET trb_n_bilanz.n_entz = nbil_n_entzug.n_entz "));
   step(10);
-  exec(QStringLiteral("UPDATE trb_n_bilanz INNER JOIN (SELECT idx, Sum(n_ewr) AS n_ewr FROM "
-                      "nbil_ewr GROUP BY idx) AS nbil_ewr ON trb_n_bilanz.idx = nbil_ewr.idx  "
-                      "SET trb_n_bilanz.n_ewr = nbil_ewr.n_ewr  "));
+  exec(
+      QStringLiteral("UPDATE trb_n_bilanz INNER JOIN (SELECT idx, Sum(n_ewr) AS n_ewr FROM "
+                     "nbil_ewr GROUP BY idx) AS nbil_ewr ON trb_n_bilanz.idx = nbil_ewr.idx  "
+                     "SET trb_n_bilanz.n_ewr = nbil_ewr.n_ewr  "));
   step(11);
 
   db.dropTable(QStringLiteral("nbil_nleg"));
@@ -244,9 +250,10 @@ void do_balance(trb::db::Database& db, const QString& id, const NBalanceFilter& 
            onePlot + QStringLiteral(" GROUP BY cultivation.FL_ID, cultivation.year  "),
        plotBind);
   exec(QStringLiteral("UPDATE nbil_nleg set n_bindung=0 where nbil_nleg.n_bindung<0  "));
-  exec(QStringLiteral("UPDATE trb_n_bilanz INNER JOIN nbil_nleg ON trb_n_bilanz.idx = "
-                      "nbil_nleg.idx  "
-                      "SET trb_n_bilanz.n_bindung = [nbil_nleg].[n_bindung]  "));
+  exec(
+      QStringLiteral("UPDATE trb_n_bilanz INNER JOIN nbil_nleg ON trb_n_bilanz.idx = "
+                     "nbil_nleg.idx  "
+                     "SET trb_n_bilanz.n_bindung = [nbil_nleg].[n_bindung]  "));
   step(12);
 
   exec(QStringLiteral("UPDATE trb_n_bilanz set asym_nbind=5 where n_dng>0  "));
@@ -299,8 +306,7 @@ void do_balance(trb::db::Database& db, const QString& id, const NBalanceFilter& 
              " int(10*(sum(N_m_om  +n_dng+n_bindung+n_deposition+asym_nbind+n_saat) - "
              "sum(n_entz+n_ewr)))/10 AS saldo_nmin_soil, count(fl_id) as anz  "
              " INTO nmin_saldo FROM trb_n_bilanz  ") +
-             years + onePlot +
-             QStringLiteral(" group by trb_n_bilanz.year,trb_n_bilanz.FL_ID  "),
+             years + onePlot + QStringLiteral(" group by trb_n_bilanz.year,trb_n_bilanz.FL_ID  "),
          yearBinds + plotBind);
   } else {
     exec(QStringLiteral(

@@ -20,12 +20,11 @@ using Opt = std::optional<LD>;
 
 // Two-sided 5 % quantile of Student's t for n - 2 degrees of freedom, n = 3..61.
 constexpr double kT[] = {
-    12.71,  4.3027, 3.1824, 2.7765, 2.5706, 2.4469, 2.3646, 2.306,  2.2622, 2.2281, 2.201,
-    2.1788, 2.1604, 2.1448, 2.1315, 2.1199, 2.1098, 2.1009, 2.093,  2.086,  2.0796, 2.0739,
-    2.0687, 2.0639, 2.0595, 2.0555, 2.0518, 2.0484, 2.0452, 2.0423, 2.0395, 2.0369, 2.0345,
-    2.0322, 2.0301, 2.0281, 2.0262, 2.0244, 2.0227, 2.0211, 2.0195, 2.0181, 2.0167, 2.0154,
-    2.0141, 2.0129, 2.0117, 2.0106, 2.0096, 2.0086, 2.0076, 2.0066, 2.0057, 2.0049, 2.004,
-    2.0032, 2.0025, 2.0017, 2.001};
+    12.71,  4.3027, 3.1824, 2.7765, 2.5706, 2.4469, 2.3646, 2.306,  2.2622, 2.2281, 2.201,  2.1788,
+    2.1604, 2.1448, 2.1315, 2.1199, 2.1098, 2.1009, 2.093,  2.086,  2.0796, 2.0739, 2.0687, 2.0639,
+    2.0595, 2.0555, 2.0518, 2.0484, 2.0452, 2.0423, 2.0395, 2.0369, 2.0345, 2.0322, 2.0301, 2.0281,
+    2.0262, 2.0244, 2.0227, 2.0211, 2.0195, 2.0181, 2.0167, 2.0154, 2.0141, 2.0129, 2.0117, 2.0106,
+    2.0096, 2.0086, 2.0076, 2.0066, 2.0057, 2.0049, 2.004,  2.0032, 2.0025, 2.0017, 2.001};
 
 // Division and root that report failure instead of producing an infinity or NaN.
 Opt divide(LD a, LD b) {
@@ -305,21 +304,24 @@ std::vector<PairRow> readPairs(trb::db::Database& db, const QString& sql, const 
 }
 
 QString measurementPairs(const QString& key, bool nitrogen) {
-  const QString second =
-      nitrogen ? QStringLiteral(" cdbl(measurements.year_number) as year_num, "
-                                "measurements.year_number,measurements.meas_value, "
-                                "trb_nresult.n_SOM  as SIM_value")
-               : QStringLiteral(" cdbl(measurements.year_number) as year_num,"
-                                "measurements.year_number, measurements.meas_value, "
-                                "trb_nresult.c_mic  as SIM_value");
+  const QString second = nitrogen ? QStringLiteral(
+                                        " cdbl(measurements.year_number) as year_num, "
+                                        "measurements.year_number,measurements.meas_value, "
+                                        "trb_nresult.n_SOM  as SIM_value")
+                                  : QStringLiteral(
+                                        " cdbl(measurements.year_number) as year_num,"
+                                        "measurements.year_number, measurements.meas_value, "
+                                        "trb_nresult.c_mic  as SIM_value");
   return QStringLiteral(
              " SELECT measurements.M_IX, cdbl(measurements.FL_ID) as fl_id, "
              "cdbl(measurements.year) as year_, 2*5*measurements.month/10 as month_, ") +
          second +
-         QStringLiteral(" FROM measurements INNER JOIN trb_nresult ON (measurements.year = "
-                        "trb_nresult.year)") +
-         QStringLiteral(" AND (measurements.FL_ID = trb_nresult.FL_ID) WHERE "
-                        "(((measurements.M_IX)=") +
+         QStringLiteral(
+             " FROM measurements INNER JOIN trb_nresult ON (measurements.year = "
+             "trb_nresult.year)") +
+         QStringLiteral(
+             " AND (measurements.FL_ID = trb_nresult.FL_ID) WHERE "
+             "(((measurements.M_IX)=") +
          (nitrogen ? QStringLiteral("0") : QStringLiteral("5")) + QStringLiteral(") AND ") +
          QStringLiteral("  ((measurements.FL_ID)=") + key +
          QStringLiteral(")) order by [measurements.year_number]");
@@ -335,15 +337,14 @@ EvaluationPages result_auswertung(trb::db::Database& db, StatSets& sets, const Q
     if (pump) pump();
   };
 
-  const std::vector<PairRow> c = readPairs(
-      db,
-      QStringLiteral(" select * from rs_table where abs(m_ix)=7 and  fl_id=") + key +
-          QStringLiteral(" order by year_num"),
-      "year_num", true);
+  const std::vector<PairRow> c =
+      readPairs(db,
+                QStringLiteral(" select * from rs_table where abs(m_ix)=7 and  fl_id=") + key +
+                    QStringLiteral(" order by year_num"),
+                "year_num", true);
   const double half = c.empty() ? 0.0 : c.back().year_num / 2.0;
   for (auto it = c.rbegin(); it != c.rend(); ++it) {
-    const QString text =
-        it->sim_raw.isNull() ? QString() : fmt_general(it->sim_raw.toDouble());
+    const QString text = it->sim_raw.isNull() ? QString() : fmt_general(it->sim_raw.toDouble());
     if (text != u"-99") {
       pages.final_sim_carbon = text;
       break;
@@ -351,10 +352,14 @@ EvaluationPages result_auswertung(trb::db::Database& db, StatSets& sets, const Q
   }
   const auto inPhase = [&](int yn) {
     switch (phase) {
-      case 0: return true;
-      case 1: return yn <= half;
-      case 2: return yn > half;
-      default: return false;
+      case 0:
+        return true;
+      case 1:
+        return yn <= half;
+      case 2:
+        return yn > half;
+      default:
+        return false;
     }
   };
   const auto offer = [&](Tstat_set& set, const std::vector<PairRow>& rows) {

@@ -91,8 +91,7 @@ struct EvaluationPages {
 // 1 early years, 2 late years), then shown (dbs false) or, for soil carbon and soil nitrogen,
 // stored (dbs true). pump runs between the variables (pending window messages).
 EvaluationPages result_auswertung(trb::db::Database& db, StatSets& sets, const QString& asnr,
-                                  bool dbs, int phase,
-                                  const std::function<void()>& pump = nullptr);
+                                  bool dbs, int phase, const std::function<void()>& pump = nullptr);
 
 // 'Update-Statistics': recreates trb_stat_corg and trb_stat_nt and stores the statistics of every
 // plot with result rows for the phase. Returns the number of plots evaluated. One transaction.
