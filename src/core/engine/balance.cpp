@@ -355,7 +355,7 @@ BalanceOutcome run_balance(Database& db, BalanceMethod& method, BalanceContext& 
       }
       if (aborted) break;
       out.driver({P, method.driver_input_mean(st), method.driver_c_start(st),
-                  static_cast<double>(st.p_in), method.driver_bat_mean(st), st.meas_last,
+                  method.driver_inert_pct(st), method.driver_bat_mean(st), st.meas_last,
                   st.sim_last, st.year_num});
     }
     db.commit();

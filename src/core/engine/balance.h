@@ -125,6 +125,9 @@ class BalanceMethod {
     return static_cast<double>(st.mean_input);
   }
   virtual double driver_c_start(const PlotState& st) const { return st.corg; }
+  virtual double driver_inert_pct(const PlotState& st) const {
+    return static_cast<double>(st.p_in);
+  }
   virtual double driver_bat_mean(const PlotState& st) const {
     return static_cast<double>(st.mean_bat);
   }

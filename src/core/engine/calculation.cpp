@@ -12,6 +12,7 @@
 #include "core/engine/bat.h"
 #include "core/engine/calc_stop.h"
 #include "core/engine/crep.h"
+#include "core/engine/humus.h"
 #include "core/engine/inputs.h"
 #include "core/engine/slvptf.h"
 #include "core/engine/soil_table.h"
@@ -141,10 +142,6 @@ bool Calculation::calculate() {
                                     "KOLBE and NULL")
                          .arg(settings.methode),
                      QStringLiteral("ERROR"));
-    if (settings.methode != u"TRB")
-      throw CalcStop(QStringLiteral("the balance method %1 is not available in this version")
-                         .arg(settings.methode),
-                     QStringLiteral("ERROR"));
     trb::db::Database db = trb::db::Database::open(settings.database);
     run_preprocessing(db);
 
@@ -164,28 +161,47 @@ bool Calculation::calculate() {
     log(QStringLiteral("new recs in RS_TABLE :") + QString::number(fresh));
 
     auto logFn = [this](const QString& s) { log(s); };
-    // method "TRB"
-    checkStop();
-    update_sim_quantities(db, logFn);
-    checkStop();
-    build_crep_year(db, logFn);
-    checkStop();
-    build_opstab(db, logFn);
     SoilOptions soil;
     soil.soil_scheme = settings.soil_scheme;
     soil.hymode = settings.hymode;
     soil.pf_fk = settings.pf_fk;
     soil.pf_wp = settings.pf_wp;
     soil.interpol = settings.interpol;
-    checkStop();
-    build_soil_table(db, soil, SoilSinks{logFn, cb_.progress});
-    BatOptions bat;
-    bat.recalc_bat = settings.recalc_bat;
-    bat.simple_version = settings.simple_version;
-    checkStop();
-    build_tmp_bat(db, wmz, bat, logFn, cb_.progress);
+    const QString& methode = settings.methode;
+    std::unique_ptr<BalanceMethod> method;
+    if (methode == u"TRB") {
+      checkStop();
+      update_sim_quantities(db, logFn);
+      checkStop();
+      build_crep_year(db, logFn);
+      checkStop();
+      build_opstab(db, logFn);
+      checkStop();
+      build_soil_table(db, soil, SoilSinks{logFn, cb_.progress});
+      BatOptions bat;
+      bat.recalc_bat = settings.recalc_bat;
+      bat.simple_version = settings.simple_version;
+      checkStop();
+      build_tmp_bat(db, wmz, bat, logFn, cb_.progress);
+      method = std::make_unique<TrbMethod>();
+    } else if (methode == u"KOLBE") {
+      checkStop();
+      build_soil_table(db, soil, SoilSinks{logFn, cb_.progress});
+      checkStop();
+      build_site_groups(db, logFn);
+      build_hum_manda(db);
+      method = std::make_unique<KolbeMethod>();
+    } else {  // "LUFA" and "NULL"
+      checkStop();
+      build_hubi_tables(db, logFn);
+      checkStop();
+      build_soil_table(db, soil, SoilSinks{logFn, cb_.progress});
+      if (methode == u"LUFA")
+        method = std::make_unique<LufaMethod>();
+      else
+        method = std::make_unique<NullMethod>();
+    }
 
-    TrbMethod method;
     BalanceContext ctx;
     ctx.log = logFn;
     ctx.message = cb_.message;
@@ -196,7 +212,7 @@ bool Calculation::calculate() {
     ctx.sim_prot = switches.sim_prot;
     ctx.run_id = switches.run_id;
     ctx.stop_requested = [this] { return stop_.load(); };
-    const BalanceOutcome outcome = run_balance(db, method, ctx);
+    const BalanceOutcome outcome = run_balance(db, *method, ctx);
     last = outcome.assessment;
     if (outcome.stopped) {
       stopReason = QStringLiteral("the calculation was stopped");
