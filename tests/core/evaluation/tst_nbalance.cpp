@@ -1,0 +1,251 @@
+#include <QSqlQuery>
+#include <QtTest>
+#include <algorithm>
+#include <cmath>
+
+#include "core/db/database.h"
+#include "core/evaluation/nbalance.h"
+#include "testutil.h"
+
+using trb::evaluation::do_balance;
+using trb::evaluation::NBalanceFilter;
+
+namespace {
+
+// Crops 9001 (by-product 9101 left with code 9, seed 12.5 kg N), 9002 (a legume, fixation
+// 0.1·yield − 20), 9003 (seed 12.4 kg N); organic substances 9101 (straw) and 9102 (manure), both
+// 0.5 dry matter, 0.4 C in dry matter, C/N 20.
+// Plot 1, station 1 (1990: 40 → 2000: 20; default 15; 2002: 30), years 1990 to 1993:
+//   1990: harvest 9001 (code 9, 50), manure 10 and 20, mineral N 60 and 40
+//   1991: harvests 9003 (40) and 9002 (100)
+//   1992: harvest 9002 (500)
+//   1993: no records; mineralisation -44.05
+// Plot 2, station 1: 1990 and 1991 with 60 kg mineral N each. Plot 3, station 2 (anchors
+// without a course, only 1995 has a value): 1995 and 1996 with 120 kg mineral N each.
+void buildBalance(trb::db::Database& db) {
+  db.runNative(QStringLiteral(
+      "INSERT INTO slvpflan (ITEM_IX, NAME, CEWR, FEWR, kop_ix, HI, N_Gehalt) VALUES "
+      "(9001,'wheat',5,0.1,9101,0.8,2.0),(9002,'clover',1,0.2,-99,0,3.0),"
+      "(9003,'barley',5,0.1,-99,0,1.5);"
+      "INSERT INTO slvopspa (item_ix, NAME, cnr_alt, ts_gehalt, c_geh_ts) VALUES "
+      "(9101,'straw',20,0.5,0.4),(9102,'manure',20,0.5,0.4);"
+      "INSERT INTO n_saat_imp (ITEM_IX, menge, n_gehalt, nutzungsjahre) VALUES "
+      "(9001,625,2,1),(9003,620,2,1);"
+      "INSERT INTO leg_parm (item_ix, faktor, konstante) VALUES (9002,0.1,-20);"
+      "INSERT INTO climate_station (climate_ID, station, year0_nd, ndep_0, year1_nd, ndep_1) "
+      "VALUES (1,'one',1990,40,2000,20),(2,'two',2000,40,2000,20);"
+      "INSERT INTO reg_ndeposit (climate_id, year, N_dep_y) VALUES (1,0,15),(1,2002,30),"
+      "(2,1995,12);"
+      "INSERT INTO field_description (FL_ID, versuch_code, site_description, climate_ID) VALUES "
+      "(1,'V','p1',1),(2,'V','p2',1),(3,'V','p3',2);"
+      "INSERT INTO measurements (FL_ID, M_IX, year, year_number, meas_value) VALUES "
+      "(1,7,1985,0,1.2),(2,7,1989,0,1.2),(3,7,1994,0,1.1);"
+      "INSERT INTO cultivation (FL_ID, year, Macode, Item_IX, Quantity, Sim_Quantity) VALUES "
+      "(1,1990,9,9001,50,50),(1,1990,3,9102,10,10),(1,1990,3,9102,20,20),"
+      "(1,1990,4,-99,60,60),(1,1990,4,-99,40,40),"
+      "(1,1991,2,9003,40,40),(1,1991,2,9002,100,100),(1,1992,2,9002,500,500),"
+      "(1,2003,2,9003,10,10),"
+      "(2,1990,4,-99,60,60),(2,1991,4,-99,60,60),(2,1991,2,9003,40,40),"
+      "(3,1995,4,-99,120,120),(3,1996,4,-99,120,120),(3,1996,2,9003,40,40);"
+      "INSERT INTO trb_nresult (FL_ID, year, n_m_om) VALUES (1,1990,50),(1,1991,60.5),"
+      "(1,1992,70),(1,1993,-44.05),(2,1990,40),(2,1991,40),(3,1995,30),(3,1996,30);"));
+}
+
+QStringList plotsOf(trb::db::Database& db, const QString& table) {
+  QStringList plots;
+  QSqlQuery q = db.query(QStringLiteral("select FL_ID from ") + table + " order by FL_ID");
+  while (q.next()) plots << q.value(0).toString();
+  return plots;
+}
+
+}  // namespace
+
+class TstNbalance : public QObject {
+  Q_OBJECT
+ private slots:
+  void deposition_data() {
+    QTest::addColumn<int>("station");
+    QTest::addColumn<int>("year");
+    QTest::addColumn<double>("expected");
+    QTest::newRow("first year") << 1 << 1985 << 40.0;
+    QTest::newRow("basic year") << 1 << 1990 << 40.0;
+    QTest::newRow("course") << 1 << 1991 << 38.0;
+    QTest::newRow("final year") << 1 << 2000 << 20.0;
+    QTest::newRow("default after the course") << 1 << 2001 << 15.0;
+    QTest::newRow("yearly value after the course") << 1 << 2002 << 30.0;
+    QTest::newRow("last harvest") << 1 << 2003 << 15.0;
+    QTest::newRow("anchors without course: no value") << 2 << 1994 << -99.9;
+    QTest::newRow("anchors without course: yearly value") << 2 << 1995 << 12.0;
+  }
+  void deposition() {
+    QFETCH(int, station);
+    QFETCH(int, year);
+    QFETCH(double, expected);
+    trb::test::TempDb t;
+    buildBalance(t.db);
+    t.db.runNative(QStringLiteral("INSERT INTO tmp_ndeposit VALUES (7,1,1)"));
+    trb::evaluation::prepare_ndeposit(t.db);
+    const QVariant v = t.db.scalar(
+        QStringLiteral("select n_dep_y from tmp_ndeposit where climate_id=? and year=?"),
+        {station, year});
+    QVERIFY(v.isValid());
+    QVERIFY2(std::fabs(v.toDouble() - expected) < 1e-9, qPrintable(v.toString()));
+    // the rows span the first initial measurement to the last harvest, and nothing else stays
+    QCOMPARE(t.db.scalar(QStringLiteral("select min(year) from tmp_ndeposit where climate_id=1"))
+                 .toInt(),
+             1985);
+    QCOMPARE(t.db.scalar(QStringLiteral("select max(year) from tmp_ndeposit where climate_id=1"))
+                 .toInt(),
+             2003);
+    QVERIFY(
+        !t.db.scalar(QStringLiteral("select year from tmp_ndeposit where climate_id=7")).isValid());
+  }
+
+  // Every term of plot 1 (kg N/ha).
+  void terms_data() {
+    QTest::addColumn<int>("year");
+    QTest::addColumn<QList<int>>("expected");  // org, kop, ewr, saat, dng, entz, bindung, dep, asym
+    // two manure records (10 + 20) and the straw (40); seed 12.5 → 13; mineral N 60 + 40
+    QTest::newRow("1990") << 1990 << QList<int>{70, 40, 10, 13, 100, 100, 0, 40, 5};
+    // residues of two harvests (9 + 21); seed 12.4 → 12; negative fixation → 0
+    QTest::newRow("1991") << 1991 << QList<int>{0, 0, 30, 12, 0, 360, 0, 38, 10};
+    QTest::newRow("1992") << 1992 << QList<int>{0, 0, 101, 0, 0, 1500, 30, 36, 10};
+    QTest::newRow("without records") << 1993 << QList<int>{0, 0, 0, 0, 0, 0, 0, 34, 10};
+  }
+  void terms() {
+    QFETCH(int, year);
+    QFETCH(QList<int>, expected);
+    trb::test::TempDb t;
+    buildBalance(t.db);
+    do_balance(t.db, QStringLiteral("*"));
+    QSqlQuery q = t.db.query(
+        QStringLiteral(
+            "select n_org_inp, n_kop_inp, n_ewr, n_saat, n_dng, n_entz, n_bindung, n_deposition, "
+            "asym_nbind from trb_n_bilanz where fl_id=1 and year=?"),
+        {year});
+    QVERIFY(q.next());
+    QList<int> got;
+    for (int i = 0; i < 9; ++i) got << q.value(i).toInt();
+    QCOMPARE(got, expected);
+    // station 2 has no value in 1996: no deposition
+    QCOMPARE(t.db.scalar(QStringLiteral(
+                             "select n_deposition from trb_n_bilanz where fl_id=3 and year=1996"))
+                 .toInt(),
+             0);
+  }
+
+  void filters_data() {
+    QTest::addColumn<QStringList>("filter");
+    QTest::addColumn<QStringList>("plots");
+    QTest::newRow("everything") << QStringList{"0", "3000", "0", "3000"}
+                                << QStringList{"1", "2", "3"};
+    QTest::newRow("fertiliser 50 to 100")
+        << QStringList{"0", "3000", "50", "100"} << QStringList{"2"};
+    QTest::newRow("year 1990") << QStringList{"1990", "1990", "0", "3000"} << QStringList{"1", "2"};
+    QTest::newRow("year 1990, fertiliser 70 to 100")
+        << QStringList{"1990", "1990", "70", "100"} << QStringList{"1"};
+  }
+  void filters() {
+    QFETCH(QStringList, filter);
+    QFETCH(QStringList, plots);
+    trb::test::TempDb t;
+    buildBalance(t.db);
+    do_balance(t.db, QStringLiteral("*"),
+               NBalanceFilter::parse(filter.at(0), filter.at(1), filter.at(2), filter.at(3)));
+    for (const char* table : {"trb_nsaldo", "nmin_saldo", "NT_saldo"})
+      QCOMPARE(plotsOf(t.db, QLatin1String(table)), plots);
+  }
+
+  void plotSummaries() {
+    trb::test::TempDb t;
+    buildBalance(t.db);
+    do_balance(t.db, QStringLiteral("*"));
+    // plot 2: mineralisation 40, mineral N 60, asymbiotic 5, deposition 40 and 38, harvest 60 + 9
+    QSqlQuery q = t.db.query(QStringLiteral(
+        "select n_saldo_soil, n_saldo_plot, N_gratis from trb_nsaldo where fl_id=2"));
+    QVERIFY(q.next());
+    QCOMPARE(q.value(0).toDouble(), (40 + 60 + 5 + 40 + 40 + 60 + 5 + 38 + 12 - 69) / 2.0);
+    QCOMPARE(q.value(1).toDouble(), (60 + 5 + 40 + 60 + 5 + 38 + 12 - 60) / 2.0);
+    QCOMPARE(q.value(2).toDouble(), (5 + 40 + 5 + 38 + 12) / 2.0);
+    q = t.db.query(QStringLiteral("select n_abfuhr, n_saldo_plot from NT_saldo where fl_id=1"));
+    QVERIFY(q.next());
+    QCOMPARE(q.value(0).toDouble(), (100 - 40 + 360 + 1500) / 4.0);
+    QCOMPARE(
+        q.value(1).toDouble(),
+        std::floor(10 * ((70 + 100 + 40 + 5 + 13 + 38 + 10 + 12 + 30 + 36 + 10 + 34 + 10) / 4.0 -
+                         (100 + 360 + 1500) / 4.0)) /
+            10);
+  }
+
+  // One plot: one row per year, each value cut to one decimal downwards.
+  void onePlot_data() {
+    QTest::addColumn<int>("year");
+    QTest::addColumn<double>("mos");
+    QTest::addColumn<double>("saldo");
+    QTest::newRow("1990") << 1990 << 50.0 << 98.0;
+    QTest::newRow("1991") << 1991 << 60.5 << -269.5;
+    QTest::newRow("1992") << 1992 << 70.0 << -1455.0;
+    QTest::newRow("-0.05") << 1993 << -44.1 << -0.1;
+  }
+  void onePlot() {
+    QFETCH(int, year);
+    QFETCH(double, mos);
+    QFETCH(double, saldo);
+    trb::test::TempDb t;
+    buildBalance(t.db);
+    QList<int> positions;
+    do_balance(t.db, QStringLiteral("1"), NBalanceFilter::parse("1991", "1991", "500", "600"),
+               [&](int pos, int max) {
+                 if (max == trb::evaluation::kBalanceSteps) positions << pos;
+               });
+    QCOMPARE(positions.first(), 1);
+    QCOMPARE(positions.last(), trb::evaluation::kBalanceSteps);
+    QVERIFY(std::is_sorted(positions.begin(), positions.end()));
+    QCOMPARE(plotsOf(t.db, QStringLiteral("trb_n_bilanz")), (QStringList{"1", "1", "1", "1"}));
+    // the typed filters do not apply to one plot
+    QSqlQuery q = t.db.query(
+        QStringLiteral("select n_mos_inp, saldo_nmin_soil, anz from nmin_saldo where year=?"),
+        {year});
+    QVERIFY(q.next());
+    QCOMPARE(q.value(0).toDouble(), mos);
+    QCOMPARE(q.value(1).toDouble(), saldo);
+    QCOMPARE(q.value(2).toInt(), 1);
+    QVERIFY(!q.next());
+  }
+
+  void refusedInput_data() {
+    QTest::addColumn<QString>("id");
+    QTest::addColumn<QStringList>("filter");
+    QTest::newRow("plot key with SQL") << "1 or 1=1" << QStringList{"0", "3000", "0", "3000"};
+    QTest::newRow("empty plot key") << "" << QStringList{"0", "3000", "0", "3000"};
+    QTest::newRow("year") << "*"
+                          << QStringList{"1990; drop table cultivation", "3000", "0", "3000"};
+    QTest::newRow("fertiliser") << "*" << QStringList{"0", "3000", "0", "viel"};
+  }
+  void refusedInput() {
+    QFETCH(QString, id);
+    QFETCH(QStringList, filter);
+    trb::test::TempDb t;
+    buildBalance(t.db);
+    QVERIFY_THROWS_EXCEPTION(std::invalid_argument, {
+      const auto f = NBalanceFilter::parse(filter.at(0), filter.at(1), filter.at(2), filter.at(3));
+      do_balance(t.db, id, f);
+    });
+    QVERIFY(!t.db.hasTable(QStringLiteral("trb_n_bilanz")));
+  }
+
+  // A statement that fails leaves the tables of the previous run as they were.
+  void failedRunChangesNothing() {
+    trb::test::TempDb t;
+    buildBalance(t.db);
+    do_balance(t.db, QStringLiteral("*"));
+    t.db.runNative(QStringLiteral("DROP TABLE leg_parm"));
+    QVERIFY_THROWS_EXCEPTION(trb::db::DbError, do_balance(t.db, QStringLiteral("2")));
+    QCOMPARE(plotsOf(t.db, QStringLiteral("nmin_saldo")), (QStringList{"1", "2", "3"}));
+    QVERIFY(t.db.hasTable(QStringLiteral("NT_saldo")));
+    QCOMPARE(t.db.scalar(QStringLiteral("select count(*) from trb_n_bilanz")).toInt(), 8);
+  }
+};
+
+QTEST_GUILESS_MAIN(TstNbalance)
+#include "tst_nbalance.moc"
