@@ -60,9 +60,10 @@ class TstHumus : public QObject {
   static void manage(TempDb& t, const QList<QVariantList>& records) {
     t.db.execute(QStringLiteral("delete from cultivation where FL_ID=1"));
     for (const QVariantList& r : records)
-      t.db.execute(QStringLiteral("insert into cultivation (FL_ID, FL_ID_alt, year, Macode, "
-                                  "Item_IX, Quantity, Sim_Quantity) values (1, 100, ?, ?, ?, ?, ?)"),
-                   {r.at(0), r.at(1), r.at(2), r.at(3), r.at(3)});
+      t.db.execute(
+          QStringLiteral("insert into cultivation (FL_ID, FL_ID_alt, year, Macode, "
+                         "Item_IX, Quantity, Sim_Quantity) values (1, 100, ?, ?, ?, ?, ?)"),
+          {r.at(0), r.at(1), r.at(2), r.at(3), r.at(3)});
   }
 
   // One plot for the site groups: soil, start C and N, and a station with one climate row.
@@ -73,9 +74,9 @@ class TstHumus : public QObject {
     t.db.execute(QStringLiteral("insert into climate_data (climate_ID, year, temperature, "
                                 "precipitation) values (?, 2000, ?, ?)"),
                  {fl, temp, rain});
-    t.db.execute(
-        QStringLiteral("insert into field_description (FL_ID, soil_ID, climate_ID) values (?, ?, ?)"),
-        {fl, fl, fl});
+    t.db.execute(QStringLiteral(
+                     "insert into field_description (FL_ID, soil_ID, climate_ID) values (?, ?, ?)"),
+                 {fl, fl, fl});
     t.db.execute(QStringLiteral("insert into tmp_soil_prop (FL_ID, corg, clay, BA_RBS, FAT, BD, "
                                 "skelett, cif) values (?, ?, ?, ?, ?, 1.5, 0, 0.3)"),
                  {fl, c, clay, ba, fat});
@@ -112,27 +113,26 @@ class TstHumus : public QObject {
     QTest::addColumn<Groups>("groups");
     QTest::newRow("fat 25, C/N 8.8") << 25.0 << "L" << 0.88 << 0.1 << 600.0 << 9.0 << Groups{6};
     QTest::newRow("fat 25, C/N 9.6") << 25.0 << "L" << 0.96 << 0.1 << 600.0 << 9.0 << Groups{5};
-    QTest::newRow("C/N 9.04 counts as 9.0") << 25.0 << "L" << 0.904 << 0.1 << 600.0 << 9.0
-                                            << Groups{6};
+    QTest::newRow("C/N 9.04 counts as 9.0")
+        << 25.0 << "L" << 0.904 << 0.1 << 600.0 << 9.0 << Groups{6};
     QTest::newRow("fat 27.5: none") << 27.5 << "L" << 0.88 << 0.1 << 600.0 << 9.0 << Groups{};
-    QTest::newRow("fat 25 below 500 mm") << 25.0 << "L" << 0.88 << 0.1 << 450.0 << 9.0
-                                         << Groups{1, 6};
+    QTest::newRow("fat 25 below 500 mm")
+        << 25.0 << "L" << 0.88 << 0.1 << 450.0 << 9.0 << Groups{1, 6};
     QTest::newRow("499.5 mm is 500") << 25.0 << "L" << 0.88 << 0.1 << 499.5 << 9.0 << Groups{6};
     QTest::newRow("fat 18, warm") << 18.0 << "L" << 1.0 << 0.1 << 600.0 << 8.6 << Groups{5};
     QTest::newRow("fat 18, 8.5 degrees") << 18.0 << "L" << 1.0 << 0.1 << 600.0 << 8.5 << Groups{4};
-    QTest::newRow("fat 18, 8.59 degrees is 8.5") << 18.0 << "L" << 1.0 << 0.1 << 600.0 << 8.59
-                                                 << Groups{4};
+    QTest::newRow("fat 18, 8.59 degrees is 8.5")
+        << 18.0 << "L" << 1.0 << 0.1 << 600.0 << 8.59 << Groups{4};
     QTest::newRow("fat 10, warm") << 10.0 << "lS" << 1.0 << 0.1 << 600.0 << 9.0 << Groups{3};
     QTest::newRow("fat 10, cool") << 10.0 << "lS" << 1.0 << 0.1 << 600.0 << 8.0 << Groups{2};
     QTest::newRow("fat 8, C/N 14") << 8.0 << "S" << 1.4 << 0.1 << 600.0 << 9.0 << Groups{1};
     QTest::newRow("fat 8, C/N 13.9") << 8.0 << "S" << 1.39 << 0.1 << 600.0 << 9.0 << Groups{3};
-    QTest::newRow("fat 28, sL in any case") << 28.0 << "sL" << 1.0 << 0.1 << 600.0 << 9.0
-                                           << Groups{2};
+    QTest::newRow("fat 28, sL in any case")
+        << 28.0 << "sL" << 1.0 << 0.1 << 600.0 << 9.0 << Groups{2};
     QTest::newRow("fat 29, L") << 29.0 << "L" << 1.0 << 0.1 << 600.0 << 9.0 << Groups{};
     QTest::newRow("fat 29.5, L") << 29.5 << "L" << 1.0 << 0.1 << 600.0 << 9.0 << Groups{2};
     QTest::newRow("fat 40, T, wet") << 40.0 << "T" << 1.0 << 0.1 << 750.0 << 9.0 << Groups{1, 2};
-    QTest::newRow("fat 40, T, 700 mm") << 40.0 << "T" << 1.0 << 0.1 << 700.0 << 9.0
-                                       << Groups{2};
+    QTest::newRow("fat 40, T, 700 mm") << 40.0 << "T" << 1.0 << 0.1 << 700.0 << 9.0 << Groups{2};
   }
   void siteGroups() {
     QFETCH(double, fat);
@@ -229,11 +229,14 @@ class TstHumus : public QObject {
     TempDb t(QStringLiteral("demo"));
     t.db.execute(QStringLiteral("insert into ros_pflan values (90, -400, -300)"));
     t.db.execute(QStringLiteral("insert into ros_od values (90, 'test', 50, 25)"));
-    t.db.execute(QStringLiteral("insert into slvopspa (item_ix, NAME, ros_ix, ts_gehalt) values "
-                                "(901, 'test manure', 90, 0.25)"));
-    t.db.execute(QStringLiteral("insert into slvpflan (ITEM_IX, NAME, ros_ix, kop_ix, HI) values "
-                                "(900, 'test crop', 90, 901, 0.5)"));
-    t.db.execute(QStringLiteral("insert into hubi_c_bilanz (FL_ID, year_, Corg) values (1, 1900, 5)"));
+    t.db.execute(
+        QStringLiteral("insert into slvopspa (item_ix, NAME, ros_ix, ts_gehalt) values "
+                       "(901, 'test manure', 90, 0.25)"));
+    t.db.execute(
+        QStringLiteral("insert into slvpflan (ITEM_IX, NAME, ros_ix, kop_ix, HI) values "
+                       "(900, 'test crop', 90, 901, 0.5)"));
+    t.db.execute(
+        QStringLiteral("insert into hubi_c_bilanz (FL_ID, year_, Corg) values (1, 1900, 5)"));
     // 1979 lies before the start measurement (1980)
     manage(t, {{1979, 2, 900, 50},
                {1980, 2, 900, 50},
@@ -255,7 +258,8 @@ class TstHumus : public QObject {
     const double c0 = stock(t, 1, corg);
     const QList<std::pair<int, double>> years = {{1980, 200}, {1981, -200}, {1982, 500}};
     double c = c0;
-    QSqlQuery q = t.db.query(QStringLiteral("select * from trb_nresult where FL_ID=1 order by year"));
+    QSqlQuery q =
+        t.db.query(QStringLiteral("select * from trb_nresult where FL_ID=1 order by year"));
     for (const auto& [year, r] : years) {
       QVERIFY(q.next());
       c += r;
@@ -265,8 +269,9 @@ class TstHumus : public QObject {
       for (int col : {2, 3, 4, 6, 7, 8, 9, 11}) QCOMPARE(q.value(col).toDouble(), -99.0);
     }
     QVERIFY(!q.next());
-    QSqlQuery d = t.db.query(QStringLiteral("select c_input_mean, c_start, c_inert_pct, sim_last, "
-                                            "year_num from trb_driver where fl_id=1"));
+    QSqlQuery d =
+        t.db.query(QStringLiteral("select c_input_mean, c_start, c_inert_pct, sim_last, "
+                                  "year_num from trb_driver where fl_id=1"));
     QVERIFY(d.next());
     QCOMPARE(d.value(0).toDouble(), 500.0 / 3);
     QCOMPARE(d.value(1).toDouble(), corg);
@@ -294,7 +299,7 @@ class TstHumus : public QObject {
     QCOMPARE(num(t, QStringLiteral("select sim_last from trb_driver where fl_id=1")), 1.234567);
   }
 
-  // KOLBE on a plot without a site group: only its amendments change the humus, a fortieth of
+  // KOLBE on a plot without a site group: only its amendments change the humus, a twenty-fifth of
   // their change is added, and the first year without one is a gap.
   void kolbeWithoutSiteGroup() {
     TempDb t(QStringLiteral("demo"));
@@ -306,13 +311,15 @@ class TstHumus : public QObject {
     QStringList lines;
     QString why;
     QVERIFY2(run(t, QStringLiteral("KOLBE"), {1}, &lines, &why), qPrintable(why));
-    const qsizetype none = lines.indexOf(QStringLiteral("fl_id1: no site group, its crops change no humus"));
+    const qsizetype none =
+        lines.indexOf(QStringLiteral("fl_id1: no site group, its crops change no humus"));
     const qsizetype gap = lines.indexOf(QStringLiteral("fl_id1: missed year in management:1981"));
     QVERIFY(none >= 0);
     QVERIFY(gap > none);
     QCOMPARE(num(t, QStringLiteral("select count(*) from trb_nresult where FL_ID=1")), 0.0);
-    QSqlQuery d = t.db.query(QStringLiteral("select c_input_mean, c_start, sim_last, year_num "
-                                            "from trb_driver where fl_id=1"));
+    QSqlQuery d =
+        t.db.query(QStringLiteral("select c_input_mean, c_start, sim_last, year_num "
+                                  "from trb_driver where fl_id=1"));
     QVERIFY(d.next());
     const double corg = 1.74;
     QCOMPARE(d.value(0).toDouble(), (960.0 + 1680) / 2);
@@ -326,9 +333,12 @@ class TstHumus : public QObject {
   void demoRuns_data() {
     QTest::addColumn<QString>("method");
     QTest::addColumn<QString>("step");
-    QTest::newRow("LUFA") << "LUFA" << "corg 2 hubi :10";
-    QTest::newRow("NULL") << "NULL" << "corg 2 hubi :10";
-    QTest::newRow("KOLBE") << "KOLBE" << "tmp soil :10";
+    QTest::newRow("LUFA") << "LUFA"
+                          << "corg 2 hubi :10";
+    QTest::newRow("NULL") << "NULL"
+                          << "corg 2 hubi :10";
+    QTest::newRow("KOLBE") << "KOLBE"
+                           << "tmp soil :10";
   }
   void demoRuns() {
     QFETCH(QString, method);
@@ -347,7 +357,8 @@ class TstHumus : public QObject {
     QCOMPARE(num(t, QStringLiteral("select count(*) from rs_table where sim_value=-99 and "
                                    "year_num<>0")),
              0.0);
-    const double moved = num(t, QStringLiteral("select max(abs(sim_last-c_start)) from trb_driver"));
+    const double moved =
+        num(t, QStringLiteral("select max(abs(sim_last-c_start)) from trb_driver"));
     if (method == u"NULL")
       QCOMPARE(moved, 0.0);
     else
