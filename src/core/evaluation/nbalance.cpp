@@ -65,6 +65,7 @@ void prepare_ndeposit(trb::db::Database& db, const NBalanceProgress& progress) {
   }
   q.finish();
 
+  trb::db::Transaction tx(db);
   db.execute(QStringLiteral(" delete from tmp_ndeposit"));
   trb::db::Statement ins(
       db, QStringLiteral("INSERT INTO tmp_ndeposit (climate_id, year, n_dep_y) VALUES (?, ?, ?)"));
@@ -94,6 +95,7 @@ void prepare_ndeposit(trb::db::Database& db, const NBalanceProgress& progress) {
       upd.exec({v, s.climate_id, y});
     }
   }
+  tx.commit();
 }
 
 void do_balance(trb::db::Database& db, const QString& id, const NBalanceFilter& filter,
