@@ -56,7 +56,7 @@ Stats compute(const Tstat_set& st) {
   x.me = (st.sum_o - st.sum_s) / x.n;
   x.rmse = std::sqrt(x.msd / x.n);
   x.rel_err = divide(x.me * 100 * x.n, st.sum_o);
-  if (st.zero_obs == 0) x.e_prz = st.sum_rel * 100 / x.n;
+  if (st.zero_obs == 0) x.e_prz = divide(st.sum_rel * 100, x.n);
   x.rmse_prz = divide(x.rmse * 100, x.o_mean);
   x.var_o = st.sum_o2 - x.n * x.o_mean * x.o_mean;
   x.var_s = st.sum_s2 - x.n * x.s_mean * x.s_mean;
