@@ -3,10 +3,12 @@
 #include <sqlite3.h>
 
 #include <QAtomicInt>
+#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QRegularExpression>
+#include <QSet>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlRecord>
@@ -92,6 +94,7 @@ const QRegularExpression& plainName() {
 
 struct Database::Cache {
   QHash<QString, dialect::Translation> translations;
+  QSet<Statement*> statements;  // prepared natively; finalized when the connection closes
 };
 
 Database::~Database() { close(); }
@@ -106,6 +109,8 @@ Database& Database::operator=(Database&& other) noexcept {
     handle_ = std::exchange(other.handle_, nullptr);
     depth_ = std::exchange(other.depth_, 0);
     cache_ = std::exchange(other.cache_, nullptr);
+    if (cache_)
+      for (Statement* st : std::as_const(cache_->statements)) st->db_ = this;
   }
   return *this;
 }
@@ -150,6 +155,11 @@ void Database::attach(const QString& path, bool mustExist) {
   }
   cache_ = new Cache;
   registerAccessFunctions(handle_);
+  // A calculation rewrites work tables of several hundred thousand rows inside one transaction:
+  // a page cache of 2 MB would spill dirty pages to the file, and large sorts would go to
+  // temporary files. The cache grows only as far as the file needs it.
+  sqlite3_exec(handle_, "PRAGMA cache_size = -262144; PRAGMA temp_store = MEMORY", nullptr, nullptr,
+               nullptr);
   // A file that merely has the name of a database fails here, before anything is written.
   char* err = nullptr;
   if (sqlite3_exec(handle_, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, &err) !=
@@ -165,6 +175,10 @@ QSqlDatabase Database::qt() const { return QSqlDatabase::database(name_, false);
 
 void Database::close() {
   if (name_.isEmpty()) return;
+  if (cache_) {
+    const QSet<Statement*> open = cache_->statements;
+    for (Statement* st : open) st->release();
+  }
   {
     QSqlDatabase db = QSqlDatabase::database(name_, false);
     if (db.isOpen()) db.close();
@@ -395,18 +409,99 @@ void Transaction::commit() {
   done_ = true;
 }
 
-Statement::Statement(Database& db, const QString& sql) : sql_(sql), q_(db.qt()) {
+Statement::Statement(Database& db, const QString& sql) : sql_(sql) {
+  if (!db.isOpen()) throw DbError(sql, QStringLiteral("The database is not open."));
   const QStringList native = db.translate(sql);
   if (native.size() != 1)
     throw DbError(sql, QStringLiteral("Only a single statement can be prepared."));
-  q_.setForwardOnly(true);
-  if (!q_.prepare(native.first())) throw DbError(sql, q_.lastError().databaseText());
+  const QByteArray text = native.first().toUtf8();
+  const char* tail = nullptr;
+  if (sqlite3_prepare_v2(db.handle_, text.constData(), int(text.size()), &st_, &tail) !=
+      SQLITE_OK) {
+    const QString msg = QString::fromUtf8(sqlite3_errmsg(db.handle_));
+    sqlite3_finalize(st_);
+    st_ = nullptr;
+    throw DbError(sql, msg);
+  }
+  if (tail && !QByteArrayView(tail).trimmed().isEmpty()) {
+    sqlite3_finalize(st_);
+    st_ = nullptr;
+    throw DbError(sql, QStringLiteral("Unable to execute multiple statements at a time"));
+  }
+  db_ = &db;
+  db.cache_->statements.insert(this);
 }
 
+Statement::~Statement() { release(); }
+
+void Statement::release() {
+  if (db_ && db_->cache_) db_->cache_->statements.remove(this);
+  db_ = nullptr;
+  sqlite3_finalize(st_);
+  st_ = nullptr;
+}
+
+namespace {
+
+// The Qt driver's notion of an empty value: bound as NULL.
+bool isNullValue(const QVariant& v) {
+  if (v.isNull()) return true;
+  switch (v.typeId()) {
+    case QMetaType::QString: return static_cast<const QString*>(v.constData())->isNull();
+    case QMetaType::QByteArray: return static_cast<const QByteArray*>(v.constData())->isNull();
+    case QMetaType::QDateTime: return !static_cast<const QDateTime*>(v.constData())->isValid();
+    case QMetaType::QDate: return static_cast<const QDate*>(v.constData())->isNull();
+    case QMetaType::QTime: return !static_cast<const QTime*>(v.constData())->isValid();
+    default: return false;
+  }
+}
+
+int bindText(sqlite3_stmt* st, int i, const QString& s) {
+  return sqlite3_bind_text16(st, i, s.utf16(), int(s.size() * sizeof(QChar)), SQLITE_TRANSIENT);
+}
+
+// One value bound as the Qt SQLite driver binds it, so that a prepared writer stores exactly
+// what a query with the same values would.
+int bindValue(sqlite3_stmt* st, int i, const QVariant& v) {
+  if (isNullValue(v)) return sqlite3_bind_null(st, i);
+  switch (v.typeId()) {
+    case QMetaType::Bool: return sqlite3_bind_int(st, i, v.toBool() ? -1 : 0);  // yes is -1
+    case QMetaType::Int: return sqlite3_bind_int(st, i, v.toInt());
+    case QMetaType::Double: return sqlite3_bind_double(st, i, v.toDouble());
+    case QMetaType::UInt:
+    case QMetaType::LongLong: return sqlite3_bind_int64(st, i, v.toLongLong());
+    case QMetaType::QByteArray: {
+      const QByteArray* b = static_cast<const QByteArray*>(v.constData());
+      return sqlite3_bind_blob(st, i, b->constData(), int(b->size()), SQLITE_TRANSIENT);
+    }
+    case QMetaType::QDateTime: return bindText(st, i, v.toDateTime().toString(Qt::ISODateWithMs));
+    case QMetaType::QTime: return bindText(st, i, v.toTime().toString(u"hh:mm:ss.zzz"));
+    case QMetaType::QString: return bindText(st, i, *static_cast<const QString*>(v.constData()));
+    default: return bindText(st, i, v.toString());
+  }
+}
+
+}  // namespace
+
 int Statement::exec(const QVariantList& binds) {
-  bindAll(q_, binds);
-  if (!q_.exec()) throw DbError(sql_, q_.lastError().databaseText());
-  return q_.isSelect() ? 0 : q_.numRowsAffected();
+  if (!st_) throw DbError(sql_, QStringLiteral("The database is not open."));
+  sqlite3* h = sqlite3_db_handle(st_);
+  sqlite3_reset(st_);
+  if (binds.size() != sqlite3_bind_parameter_count(st_))
+    throw DbError(sql_, QStringLiteral("Parameter count mismatch"));
+  for (int i = 0; i < binds.size(); ++i) {
+    if (bindValue(st_, i + 1, binds.at(i)) != SQLITE_OK)
+      throw DbError(sql_, QString::fromUtf8(sqlite3_errmsg(h)));
+  }
+  const int rc = sqlite3_step(st_);
+  if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
+    const QString msg = QString::fromUtf8(sqlite3_errmsg(h));
+    sqlite3_reset(st_);
+    throw DbError(sql_, msg);
+  }
+  const bool select = sqlite3_column_count(st_) > 0;
+  sqlite3_reset(st_);  // no statement stays open across a commit
+  return select ? 0 : sqlite3_changes(h);
 }
 
 QString bundledSql(const QString& name) {

@@ -13,6 +13,7 @@
 #include <stdexcept>
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 namespace trb::db {
 
@@ -31,17 +32,24 @@ class DbError : public std::runtime_error {
 
 class Database;
 
-// A statement translated and prepared once, executed many times with new values.
+// A statement translated and prepared once, executed many times with new values: the writer of
+// row-by-row results. It binds its values straight to the engine, the way the Qt driver would.
+// Closing its Database finalizes it; exec then fails.
 class Statement {
  public:
   Statement(Database& db, const QString& sql);
+  ~Statement();
+  Statement(const Statement&) = delete;
+  Statement& operator=(const Statement&) = delete;
   // Binds the values in order and executes; returns rows affected.
   int exec(const QVariantList& binds);
-  QSqlQuery& query() { return q_; }
 
  private:
+  friend class Database;
+  void release();
   QString sql_;
-  QSqlQuery q_;
+  Database* db_ = nullptr;
+  sqlite3_stmt* st_ = nullptr;
 };
 
 class Database {

@@ -1,0 +1,225 @@
+// trb_bench FILE [--steps]: times a whole TRB calculation on FILE (every selected plot), then the
+// balance kernel alone: the yearly TRB update over the rows of the input query and the organic
+// inputs, both read once into memory, with no database writes. Prints plot-years per second of
+// both and their ratio. --steps also prints the time spent up to every line of the message list.
+//
+// The kernel repeats the walk of the balance (start values, gap check, yearly update) so that
+// its last simulated content of every plot can be checked against trb_driver.sim_last of the
+// calculation: the two must agree to the last bit, or the kernel measured something else.
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QHash>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTextStream>
+#include <cmath>
+#include <vector>
+
+#include "core/db/database.h"
+#include "core/engine/balance.h"
+#include "core/engine/calculation.h"
+#include "core/engine/pools.h"
+
+namespace {
+
+using namespace trb::engine;
+
+QTextStream& out() {
+  static QTextStream s(stdout);
+  return s;
+}
+
+struct KernelRow {
+  qlonglong fl_id, year;
+  double corg, norg, cif, bd, sk, bat, fat;
+  bool notill;
+};
+
+struct KernelInput {
+  std::vector<KernelRow> rows;
+  OpsInputTable ops;
+  QHash<qlonglong, double> nonBal;
+};
+
+double num(const QVariant& v, double missing) {
+  return v.isNull() ? missing : v.toDouble();
+}
+
+KernelInput read_kernel_input(trb::db::Database& db) {
+  KernelInput in;
+  QSqlQuery q = db.query(TrbMethod().input_query());
+  const QSqlRecord rec = q.record();
+  auto col = [&](const char* name) { return rec.indexOf(QLatin1String(name)); };
+  const int iFl = col("FL_ID"), iYear = col("year_0"), iCorg = col("corg"), iNorg = col("norg"),
+            iCif = col("cif"), iBd = col("BD"), iSk = col("skelett"), iBat = col("BAT"),
+            iFat = col("fat"), iComment = col("comment");
+  while (q.next()) {
+    in.rows.push_back({q.value(iFl).toLongLong(), q.value(iYear).toLongLong(),
+                       num(q.value(iCorg), -99), num(q.value(iNorg), -99), num(q.value(iCif), -99),
+                       num(q.value(iBd), -99), num(q.value(iSk), 0), num(q.value(iBat), 0),
+                       num(q.value(iFat), -99),
+                       q.value(iComment).toString().toUpper().contains(u"NOTILL")});
+  }
+  in.ops.load(db);
+  QSqlQuery nb = db.query(
+      QStringLiteral("select fl_id, meas_value from measurements where m_ix=-1 order by meas_id"));
+  while (nb.next())
+    if (!in.nonBal.contains(nb.value(0).toLongLong()))
+      in.nonBal.insert(nb.value(0).toLongLong(), nb.value(1).toDouble());
+  return in;
+}
+
+struct KernelResult {
+  long long plotYears = 0;
+  QHash<qlonglong, double> simLast;  // last simulated content of every plot
+  long double checksum = 0;          // keeps the yearly outputs alive
+};
+
+// The yearly TRB update of every plot, one pass, in memory.
+KernelResult run_kernel(const KernelInput& in) {
+  KernelResult res;
+  const auto& rows = in.rows;
+  const size_t count = rows.size();
+  size_t i = 0;
+  while (i < count) {
+    const qlonglong P = rows[i].fl_id;
+    while (i < count && rows[i].corg < 0) ++i;
+    bool valid = i < count && rows[i].fl_id == P;
+    if (valid) {
+      const KernelRow& r = rows[i];
+      valid = r.corg > 0 && r.cif > 0 && r.bd > 0;
+    }
+    if (!valid) {
+      while (i < count && rows[i].fl_id == P) ++i;
+      continue;
+    }
+    PlotState st;
+    const KernelRow& r0 = rows[i];
+    st.fl_id = P;
+    st.norg = r0.norg;
+    st.corg = r0.corg;
+    st.cif = r0.cif;
+    st.bd = r0.bd;
+    st.sk = r0.sk;
+    const long double sk1 = 1.0L - st.sk;
+    st.p_dec = std::min<long double>((1.0L - st.cif) * st.corg, 2.0L);
+    st.p_in = st.corg - st.p_dec;
+    st.I = st.p_in * st.bd * 30.0L * 1000.0L * sk1;
+    st.C_dec = 1000.0L * st.corg * st.bd * 30.0L * sk1 - st.I;
+    if (st.norg > 0) {
+      st.CN = st.corg / st.norg;
+      st.CN_in = st.p_in * st.CN * kCnHumus / (kCnHumus * st.corg - st.CN * st.p_dec);
+    }
+    st.C_tot = st.corg * st.bd * 30000.0L * sk1;
+    st.non_bal = in.nonBal.value(P, 0.0);
+    st.pools.create_opsprm();
+    qlonglong prev = r0.year - 1;
+    while (i < count && rows[i].fl_id == P) {
+      const KernelRow& r = rows[i];
+      if (r.year - prev != 1) {
+        while (i < count && rows[i].fl_id == P) ++i;
+        break;
+      }
+      const long double D = in.ops.year_input(st.pools, P, r.year);
+      const long double bat = r.notill ? notill_bat(r.bat, r.fat) : r.bat;
+      YearFluxes f = year_step(st, st.first, st.non_bal, bat);
+      f.nmin += D;
+      const long double n = st.years_done;
+      st.mean_input = (n * st.mean_input + f.crep) / (n + 1);
+      st.mean_bat = (n * st.mean_bat + bat) / (n + 1);
+      st.first = false;
+      st.C_tot = st.C_dec + st.I;
+      const long double n_org = st.I / st.CN_in + st.C_dec / kCnHumus;
+      const long double n_som = n_org / (st.bd * 30000.0L) / sk1;
+      const long double c_mic = kMicrobialShare * st.A / (sk1 * st.bd * 3.0L);
+      res.checksum += f.nmin + st.pools.get_n_ops() + st.pools.get_c_ops() + n_som + c_mic +
+                      f.cmin + f.cmin_ops;
+      st.years_done += 1;
+      st.sim_last = static_cast<double>(st.C_tot / (st.bd * 30000.0L) / sk1);
+      ++res.plotYears;
+      ++i;
+      prev = r.year;
+    }
+    res.simLast.insert(P, st.sim_last);
+  }
+  return res;
+}
+
+double rate(long long n, qint64 ns) {
+  return ns > 0 ? n / (ns / 1e9) : 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  QTextStream err(stderr);
+  QStringList args = app.arguments().mid(1);
+  const bool steps = args.removeAll(QStringLiteral("--steps")) > 0;
+  if (args.size() != 1 || !QFileInfo::exists(args[0])) {
+    err << "usage: trb_bench FILE [--steps]   (FILE from trb_gen; its results are overwritten)\n";
+    return 2;
+  }
+  const QString file = QFileInfo(args[0]).absoluteFilePath();
+
+  // The whole calculation, with the default settings and without the user's settings store.
+  QElapsedTimer clock;
+  qint64 lastStep = 0;
+  Calculation calc(
+      {[&](const QString& line) {
+         if (!steps) return;
+         const qint64 now = clock.nsecsElapsed();
+         out() << QString::asprintf("%9.3f s %+8.3f s  ", now / 1e9, (now - lastStep) / 1e9) << line
+               << '\n';
+         out().flush();
+         lastStep = now;
+       },
+       [&](const QString& text, const QString& caption) { err << caption << ": " << text << '\n'; },
+       {},
+       {}});
+  calc.settings.database = file;
+  calc.reportFile = file + QStringLiteral(".report.txt");
+  clock.start();
+  const bool finished = calc.calculate();
+  const qint64 calcNs = clock.nsecsElapsed();
+  if (!finished) {
+    err << "trb_bench: the calculation stopped: " << calc.stopReason << '\n';
+    return 1;
+  }
+
+  trb::db::Database db = trb::db::Database::open(file);
+  const long long calcYears =
+      db.scalar(QStringLiteral("select count(*) from trb_nresult")).toLongLong();
+  QHash<qlonglong, double> driverSim;
+  {
+    QSqlQuery q = db.query(QStringLiteral("select fl_id, sim_last from trb_driver"));
+    while (q.next()) driverSim.insert(q.value(0).toLongLong(), q.value(1).toDouble());
+  }
+
+  // The kernel alone: inputs read once (not timed), then the yearly update.
+  const KernelInput in = read_kernel_input(db);
+  clock.restart();
+  const KernelResult kernel = run_kernel(in);
+  const qint64 kernelNs = clock.nsecsElapsed();
+
+  int disagree = 0;
+  for (auto it = kernel.simLast.constBegin(); it != kernel.simLast.constEnd(); ++it)
+    if (!driverSim.contains(it.key()) || driverSim.value(it.key()) != it.value()) ++disagree;
+
+  const double calcRate = rate(calcYears, calcNs), kernelRate = rate(kernel.plotYears, kernelNs);
+  out() << QString::asprintf("calculation: %lld plot-years in %.3f s = %.0f plot-years/s\n",
+                             calcYears, calcNs / 1e9, calcRate)
+        << QString::asprintf("kernel:      %lld plot-years in %.3f s = %.0f plot-years/s\n",
+                             kernel.plotYears, kernelNs / 1e9, kernelRate)
+        << QString::asprintf("ratio (calculation time / kernel time): %.2f\n",
+                             calcRate > 0 ? kernelRate / calcRate : 0.0)
+        << QString::asprintf(
+               "plots: %lld in the calculation, %lld in the kernel; last contents "
+               "that differ: %d\n",
+               static_cast<long long>(driverSim.size()),
+               static_cast<long long>(kernel.simLast.size()), disagree)
+        << QString::asprintf("(checksum %.6Lg)\n", kernel.checksum);
+  out().flush();
+  return disagree == 0 && calcYears == kernel.plotYears ? 0 : 1;
+}
