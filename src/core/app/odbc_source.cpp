@@ -1,0 +1,98 @@
+#include "core/app/odbc_source.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+#include <QSettings>
+#include <QStringList>
+#include <QTextStream>
+
+namespace trb::app {
+
+QString odbcIniPath() {
+  const QString env = qEnvironmentVariable("ODBCINI");
+  return env.isEmpty() ? QDir::home().filePath(QStringLiteral(".odbc.ini")) : env;
+}
+
+namespace {
+
+bool fail(QString* error, const QString& text) {
+  if (error) *error = text;
+  return false;
+}
+
+QString sectionName(const QString& line) {
+  const QString t = line.trimmed();
+  if (!t.startsWith(u'[')) return QString();
+  const qsizetype close = t.indexOf(u']');
+  return close > 0 ? t.mid(1, close - 1).trimmed() : QString();
+}
+
+QString keyName(const QString& line) {
+  const QString t = line.trimmed();
+  if (t.startsWith(u';') || t.startsWith(u'#')) return QString();
+  const qsizetype eq = t.indexOf(u'=');
+  return eq > 0 ? t.left(eq).trimmed() : QString();
+}
+
+}  // namespace
+
+bool setOdbcDatabase(const QString& databasePath, QString* error, const QString& dsn) {
+#ifdef Q_OS_WIN
+  QSettings key(QStringLiteral("HKEY_CURRENT_USER\\Software\\ODBC\\ODBC.INI\\") + dsn,
+                QSettings::NativeFormat);
+  if (key.childKeys().isEmpty())
+    return fail(error, QStringLiteral("the data source %1 does not exist").arg(dsn));
+  key.setValue(QStringLiteral("DBQ"), databasePath);
+  key.sync();
+  if (key.status() != QSettings::NoError)
+    return fail(error, QStringLiteral("the data source %1 cannot be written").arg(dsn));
+  return true;
+#else
+  // Edited line by line: the file belongs to the user and to other programs, so comments, order
+  // and the other data sources stay exactly as they are.
+  const QString path = odbcIniPath();
+  QFile in(path);
+  if (!in.open(QIODevice::ReadOnly | QIODevice::Text))
+    return fail(error, QStringLiteral("%1 cannot be read").arg(path));
+  QStringList lines = QString::fromUtf8(in.readAll()).split(u'\n');
+  in.close();
+  if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
+
+  qsizetype begin = -1, end = lines.size();
+  for (qsizetype i = 0; i < lines.size(); ++i) {
+    const QString s = sectionName(lines[i]);
+    if (s.isEmpty()) continue;
+    if (begin >= 0) {
+      end = i;
+      break;
+    }
+    if (s.compare(dsn, Qt::CaseInsensitive) == 0) begin = i;
+  }
+  if (begin < 0) return fail(error, QStringLiteral("the data source %1 does not exist").arg(dsn));
+
+  for (const QString& name : {QStringLiteral("DBQ"), QStringLiteral("Database")}) {
+    const QString line = name + QStringLiteral("=") + databasePath;
+    qsizetype found = -1;
+    for (qsizetype i = begin + 1; i < end; ++i)
+      if (keyName(lines[i]).compare(name, Qt::CaseInsensitive) == 0) found = i;
+    if (found >= 0) {
+      lines[found] = line;
+    } else {
+      // after the last non-blank line of the section
+      qsizetype at = end;
+      while (at > begin + 1 && lines[at - 1].trimmed().isEmpty()) --at;
+      lines.insert(at, line);
+      ++end;
+    }
+  }
+  QSaveFile out(path);
+  if (!out.open(QIODevice::WriteOnly | QIODevice::Text))
+    return fail(error, QStringLiteral("%1 cannot be written").arg(path));
+  out.write((lines.join(u'\n') + u'\n').toUtf8());
+  if (!out.commit()) return fail(error, QStringLiteral("%1 cannot be written").arg(path));
+  return true;
+#endif
+}
+
+}  // namespace trb::app

@@ -1,0 +1,27 @@
+// The program's start: the windows, created once in their order, the main window first.
+#pragma once
+
+#include <memory>
+
+#include "gui/app/solva_uif.h"
+
+namespace trb::gui {
+
+class TtrbsettingForm;
+class TtrbadoForm1;
+
+// The windows of the program. They live until the program ends.
+struct Windows {
+  std::unique_ptr<TsolvaForm> main;
+  std::unique_ptr<TtrbsettingForm> settings;
+  std::unique_ptr<TtrbadoForm1> simulator;
+
+  explicit Windows(const StartOptions& options);
+  ~Windows();
+};
+
+// Sets up the application (title "trb"), creates the windows, shows the main window and runs the
+// message loop until it closes. Returns the program's exit code.
+int runApplication();
+
+}  // namespace trb::gui

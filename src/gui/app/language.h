@@ -1,0 +1,12 @@
+// The language of the captions: "D" German, any other letter English (the source texts).
+#pragma once
+
+#include <QString>
+
+namespace trb::gui {
+
+// Installs the German translation (ours and Qt's own dialogs) for "D" and removes it for any
+// other letter. Windows created afterwards take their captions in that language.
+void setCaptionLanguage(const QString& letter);
+
+}  // namespace trb::gui

@@ -1,0 +1,347 @@
+#include "gui/app/solva_uif.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTimer>
+#include <cstdio>
+
+#include "core/app/odbc_source.h"
+#include "core/parameters/browser_data.h"
+#include "core/settings/settings.h"
+#include "core/transfer/legacy_import.h"
+#include "gui/app/connection_editor.h"
+#include "gui/app/language.h"
+#include "gui/app/trbsettingU1.h"
+#include "gui/engine/trb_m1.h"
+
+namespace trb::gui {
+
+namespace {
+
+constexpr int kLeft = 16, kRight = 252, kWidth = 220;
+
+QString databaseFilter() {
+  return TsolvaForm::tr("databases (*.sqlite *.db *.mdb *.accdb);;all files (*)");
+}
+
+}  // namespace
+
+StartOptions StartOptions::fromApplication() {
+  StartOptions o;
+  o.args = QCoreApplication::arguments().mid(1);
+  o.programFile = QCoreApplication::applicationFilePath();
+  o.workingFolder = QDir::currentPath();
+  o.defaultDatabase = trb::settings::default_database_path();
+  if (o.defaultDatabase.isEmpty())
+    o.defaultDatabase = QDir(o.workingFolder).filePath(QStringLiteral("dummy.mdb"));
+  return o;
+}
+
+TsolvaForm::TsolvaForm(const StartOptions& options, QWidget* parent)
+    : QMainWindow(parent), options_(options) {
+  setObjectName(QStringLiteral("solvaForm"));
+  setWindowTitle(QStringLiteral("SolvaTerraBalance: TRB"));
+  currentversion = QCoreApplication::applicationVersion();
+  if (currentversion.isEmpty()) currentversion = QStringLiteral(TRB_VERSION);
+
+  // The captions follow the start file; the stored language decides the parameter names.
+  const QString startLanguage =
+      trb::app::startFileLanguage(trb::app::startFilePath(options.programFile));
+  setCaptionLanguage(startLanguage);
+  buildCommands();
+  {
+    auto store = trb::settings::openStore();
+    start_ = trb::app::decideStartup(*store, startLanguage, options.args, options.defaultDatabase,
+                                     options.workingFolder);
+  }
+  language = start_.language;
+  power = start_.power;
+  provider = start_.provider;
+  programPath = start_.programPath;
+  layoutCommands(start_.fullCommands);
+
+  db_f_name = start_.databasePath;
+  // An unattended run has nobody to answer a dialog.
+  if (start_.askForDatabase && !start_.firstStart && !trb::app::hasGoArgument(options.args)) {
+    const QString file = QFileDialog::getOpenFileName(this, databaseDialogTitle(),
+                                                      QDir::currentPath(), databaseFilter());
+    if (!file.isEmpty()) {
+      db_f_name = file;
+      auto store = trb::settings::openStore();
+      trb::app::storeDatabase(*store, db_f_name);
+    }
+  }
+  cs = trb::app::connectionString(provider, db_f_name);
+  versionPanel->setText(QStringLiteral("Version: ") + currentversion);
+  showDatabaseLabel();
+}
+
+TsolvaForm::~TsolvaForm() = default;
+
+void TsolvaForm::setWindows(TtrbsettingForm* settings, TtrbadoForm1* simulator) {
+  settingsForm_ = settings;
+  simulator_ = simulator;
+  settingsButton->setEnabled(settingsForm_ != nullptr);
+}
+
+QString TsolvaForm::databaseDialogTitle() const {
+  return tr("Where is the database ?");
+}
+
+void TsolvaForm::buildCommands() {
+  auto* central = new QWidget(this);
+  setCentralWidget(central);
+
+  auto* title = new QLabel(central);
+  title->setObjectName(QStringLiteral("titleLabel"));
+  title->setText(QStringLiteral(
+      "<div style='font-size:22pt; font-weight:bold; color:#2e5a1c'>SolvaTerraBalance</div>"
+      "<div style='font-size:11pt; color:#555'>TRB &ndash; soil organic matter balance</div>"));
+  title->setGeometry(kLeft, 14, 456, 100);
+  title->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+
+  auto make = [central](const QString& name, const QString& caption) {
+    auto* b = new QPushButton(caption, central);
+    b->setObjectName(name);
+    return b;
+  };
+  selectButton = make(QStringLiteral("selectButton"), tr("Plot &Selection"));
+  climateButton = make(QStringLiteral("climateButton"), tr("&Climate Data"));
+  parameterButton = make(QStringLiteral("parameterButton"), tr("&Parameters"));
+  sqlButton = make(QStringLiteral("sqlButton"), tr("S&QL - module"));
+  transferButton = make(QStringLiteral("transferButton"), tr("Data &Transfer"));
+  settingsButton = make(QStringLiteral("settingsButton"), tr("Settin&gs"));
+  databaseButton = make(QStringLiteral("databaseButton"), tr("Change System &Database"));
+  endButton = make(QStringLiteral("endButton"), tr("&End"));
+  databaseLabel = new QLabel(central);
+  databaseLabel->setObjectName(QStringLiteral("databaseLabel"));
+
+  // The windows behind these commands are not part of this version yet.
+  for (QPushButton* b : {selectButton, climateButton, parameterButton, sqlButton, transferButton})
+    b->setEnabled(false);
+  settingsButton->setEnabled(false);  // until the settings dialog exists
+
+  yearPanel = new QLabel(QStringLiteral("2011"), this);
+  yearPanel->setObjectName(QStringLiteral("yearPanel"));
+  yearPanel->setMinimumWidth(50);
+  versionPanel = new QLabel(this);
+  versionPanel->setObjectName(QStringLiteral("versionPanel"));
+  statusBar()->addWidget(yearPanel);
+  statusBar()->addWidget(versionPanel, 1);
+  statusBar()->setSizeGripEnabled(false);
+  for (QWidget* w : {static_cast<QWidget*>(statusBar()), static_cast<QWidget*>(yearPanel),
+                     static_cast<QWidget*>(versionPanel)})
+    w->installEventFilter(this);
+
+  connect(databaseButton, &QPushButton::clicked, this, &TsolvaForm::changeDatabaseClick);
+  connect(endButton, &QPushButton::clicked, this, &TsolvaForm::endButtonClick);
+  connect(settingsButton, &QPushButton::clicked, this, [this] {
+    if (!settingsForm_) return;
+    settingsForm_->show();
+    settingsForm_->raise();
+    settingsForm_->activateWindow();
+  });
+}
+
+void TsolvaForm::layoutCommands(bool full) {
+  if (full) {
+    selectButton->setGeometry(kLeft, 135, kWidth, 35);
+    climateButton->setGeometry(kLeft, 175, kWidth, 35);
+    databaseButton->setGeometry(kLeft, 265, kWidth, 35);
+    parameterButton->setGeometry(kRight, 135, kWidth, 35);
+    sqlButton->setGeometry(kRight, 175, kWidth, 35);
+    transferButton->setGeometry(kRight, 215, kWidth, 35);
+    settingsButton->setGeometry(kRight, 265, kWidth, 35);
+    endButton->setGeometry(kLeft, 340, kWidth, 35);
+  } else {
+    selectButton->setGeometry(kLeft, 135, kWidth, 45);
+    climateButton->setGeometry(kLeft, 175, kWidth, 45);
+    databaseButton->setGeometry(kLeft, 265, kWidth, 45);
+    endButton->setGeometry(kLeft, 340, kWidth, 40);
+  }
+  climateButton->setVisible(full);
+  for (QPushButton* b : {parameterButton, sqlButton, transferButton, settingsButton})
+    b->setVisible(full);
+  const QRect db = databaseButton->geometry();
+  databaseLabel->setGeometry(kLeft, db.bottom() + 1 + 5, full ? 456 : kWidth, 20);
+  const int width = full ? kRight + kWidth + kLeft : kLeft + kWidth + kLeft;
+  centralWidget()->setFixedSize(width, 392);
+  setFixedSize(width, 392 + statusBar()->sizeHint().height());
+}
+
+void TsolvaForm::showDatabaseLabel() {
+  databaseLabel->setText(tr("system database=") + (access_con.isOpen()
+                                                       ? QFileInfo(db_f_name).fileName()
+                                                       : QStringLiteral("-")));
+  databaseLabel->setToolTip(db_f_name);
+}
+
+bool TsolvaForm::event(QEvent* e) {
+  if (e->type() == QEvent::WindowActivate && shown_) FormActivate();
+  return QMainWindow::event(e);
+}
+
+void TsolvaForm::showEvent(QShowEvent* e) {
+  QMainWindow::showEvent(e);
+  if (!shown_ && !showQueued_) {
+    showQueued_ = true;
+    QTimer::singleShot(0, this, &TsolvaForm::FormShow);
+  }
+}
+
+void TsolvaForm::FormShow() {
+  if (shown_) return;
+  if (openConnection()) {
+    try {
+      trb::parameters::reset_site_state(access_con);
+    } catch (const trb::db::DbError& e) {
+      statusBar()->showMessage(e.text(), 10000);
+    }
+  }
+  if (settingsForm_) settingsForm_->read_registry();
+  shown_ = true;
+  FormActivate();
+}
+
+void TsolvaForm::FormActivate() {
+  versionPanel->setText(QStringLiteral("Version= ") + currentversion);
+  if (simulator_ && !simulator_->calculating()) simulator_->database = QStringLiteral("?");
+  if (access_con.isOpen()) {
+    try {
+      trb::app::switchParameterLanguage(access_con, language);
+    } catch (const trb::db::DbError& e) {
+      statusBar()->showMessage(e.text(), 10000);
+    }
+  }
+  if (simulator_ && !simulator_->calculating())
+    simulator_->database = trb::app::commandLineDatabase(options_.args, simulator_->database);
+  if (simulator_ && trb::app::hasGoArgument(options_.args) && !batchStarted_) {
+    batchStarted_ = true;
+    QTimer::singleShot(0, this, &TsolvaForm::runBatch);
+  }
+}
+
+void TsolvaForm::runBatch() {
+  simulator_->showModalAndWait();
+  batchExitCode_ = simulator_->lastFinished() ? 0 : 1;
+  close();
+  QCoreApplication::exit(batchExitCode_);
+}
+
+bool TsolvaForm::openConnection() {
+  const bool interactive = !trb::app::hasGoArgument(options_.args);
+  for (;;) {
+    QString error;
+    try {
+      access_con.close();
+      QString note;
+      QApplication::setOverrideCursor(Qt::WaitCursor);
+      const QString file = trb::transfer::sqlitePathFor(db_f_name, {}, &note);
+      access_con = trb::db::Database::open(file);
+      QApplication::restoreOverrideCursor();
+      if (!note.isEmpty()) statusBar()->showMessage(note, 15000);
+      showDatabaseLabel();
+      return true;
+    } catch (const std::exception& e) {
+      QApplication::restoreOverrideCursor();
+      error = QString::fromUtf8(e.what());
+    }
+    if (!interactive) {
+      std::fprintf(stderr, "trb: %s\n", qPrintable(error));
+      showDatabaseLabel();
+      return false;
+    }
+    // Cancelling leaves the program without a connection: another database can still be chosen.
+    if (!recoverConnection(error)) {
+      showDatabaseLabel();
+      return false;
+    }
+  }
+}
+
+bool TsolvaForm::recoverConnection(const QString& error) {
+  TconnectionEditor editor(cs, error, this);
+  if (editor.exec() != QDialog::Accepted) return false;
+  cs = editor.connectionText();
+  const trb::app::ConnectionItems items = trb::app::parseConnectionString(cs);
+  if (items.databasePath) db_f_name = *items.databasePath;
+  if (items.provider) provider = *items.provider;
+  auto store = trb::settings::openStore();
+  trb::app::storeConnectionItems(*store, items);
+  showDatabaseLabel();
+  return true;
+}
+
+void TsolvaForm::changeDatabaseClick() {
+  const QString file = QFileDialog::getOpenFileName(
+      this, databaseDialogTitle(), QFileInfo(db_f_name).absolutePath(), databaseFilter());
+  if (file.isEmpty()) return;
+  db_f_name = file;
+  cs = trb::app::connectionString(provider, db_f_name);
+  if (!openConnection()) return;
+  try {
+    trb::app::upgrade_area(access_con);
+  } catch (const trb::db::DbError& e) {
+    QMessageBox::warning(this, windowTitle(), e.text());
+  }
+  {
+    auto store = trb::settings::openStore();
+    trb::app::storeDatabase(*store, db_f_name);
+  }
+  // R reaches the database through the data source: it gets the file that is actually open.
+  if (!trb::app::setOdbcDatabase(access_con.path()))
+    QMessageBox::warning(this, QStringLiteral("ODBC error"),
+                         QStringLiteral("Please add T_R_B as MS-ACCESS user-datasource for ODBC"));
+}
+
+void TsolvaForm::endButtonClick() {
+  if (simulator_) {
+    simulator_->running = false;
+    simulator_->stopAndWait();
+    simulator_->hide();
+  }
+  access_con.close();
+  close();
+}
+
+void TsolvaForm::closeEvent(QCloseEvent* e) {
+  // Closing the main window ends the program: no other window outlives it.
+  if (simulator_) {
+    simulator_->stopAndWait();
+    simulator_->hide();
+  }
+  if (settingsForm_) settingsForm_->hide();
+  e->accept();
+}
+
+bool TsolvaForm::eventFilter(QObject* watched, QEvent* e) {
+  if (e->type() == QEvent::MouseButtonDblClick) emit updateCheckRequested();
+  return QMainWindow::eventFilter(watched, e);
+}
+
+int TsolvaForm::get_key(const QString& table, const QString& keyField) {
+  return access_con.getKey(table, keyField);
+}
+
+void TsolvaForm::update_registry(const QString& item) {
+  auto store = trb::settings::openStore();
+  if (item == u"pdf_dir") {
+    const QString f = QFileDialog::getOpenFileName(this, tr("Where are the PDF-documents ?"),
+                                                   QString(), tr("PDF-files (*.pdf)"));
+    if (!f.isEmpty())
+      trb::settings::writeText(*store, item, QFileInfo(f).absolutePath() + QDir::separator());
+  } else if (item == u"pdf_reader") {
+    const QString f = QFileDialog::getOpenFileName(this, tr("Where is the PDF-reader ?"), QString(),
+                                                   tr("executables (*)"));
+    if (!f.isEmpty()) trb::settings::writeText(*store, item, f);
+  }
+}
+
+}  // namespace trb::gui

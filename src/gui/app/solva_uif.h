@@ -1,0 +1,107 @@
+// The main window: decides the language and the range of commands at creation, owns the shared
+// database connection, opens the other windows and ends the program.
+#pragma once
+
+#include <QMainWindow>
+#include <QStringList>
+
+#include "core/app/startup.h"
+#include "core/db/database.h"
+
+class QLabel;
+class QPushButton;
+
+namespace trb::gui {
+
+class TtrbadoForm1;
+class TtrbsettingForm;
+
+// What the main window starts from: the program's arguments (without the program itself), the
+// program file (its start file is that name with ".ini"), the database of a first start and the
+// working folder.
+struct StartOptions {
+  QStringList args;
+  QString programFile;
+  QString defaultDatabase;
+  QString workingFolder;
+
+  // The options of the running program.
+  static StartOptions fromApplication();
+};
+
+class TsolvaForm : public QMainWindow {
+  Q_OBJECT
+ public:
+  explicit TsolvaForm(const StartOptions& options, QWidget* parent = nullptr);
+  ~TsolvaForm() override;
+
+  // The windows created after this one; the commands that open them are enabled here.
+  void setWindows(TtrbsettingForm* settings, TtrbadoForm1* simulator);
+
+  QString db_f_name;
+  QString cs;
+  QString language;
+  bool power = true;
+  QString provider;
+  QString programPath;
+  QString currentversion;
+  trb::db::Database access_con;  // the connection shared by the modules
+  const trb::app::MainStart& start() const { return start_; }
+
+  // Next key of a table: its largest key plus one, 0 for an empty table.
+  int get_key(const QString& table, const QString& keyField);
+  // Asks for a value other modules need ("pdf_dir", "pdf_reader") and stores it.
+  void update_registry(const QString& item);
+  // Exit code of a batch run: 0 when the calculation finished.
+  int batchExitCode() const { return batchExitCode_; }
+
+  // Commands
+  QPushButton* selectButton = nullptr;     // Plot &Selection
+  QPushButton* climateButton = nullptr;    // &Climate Data
+  QPushButton* parameterButton = nullptr;  // &Parameters
+  QPushButton* sqlButton = nullptr;        // S&QL - module
+  QPushButton* transferButton = nullptr;   // Data &Transfer
+  QPushButton* settingsButton = nullptr;   // Settin&gs
+  QPushButton* databaseButton = nullptr;   // Change System &Database
+  QPushButton* endButton = nullptr;        // &End
+  QLabel* databaseLabel = nullptr;
+  QLabel* yearPanel = nullptr;
+  QLabel* versionPanel = nullptr;
+
+ public slots:
+  void FormShow();
+  void FormActivate();
+  void changeDatabaseClick();
+  void endButtonClick();
+
+ signals:
+  // A double click on the status bar: the update check.
+  void updateCheckRequested();
+
+ protected:
+  bool event(QEvent* e) override;
+  void showEvent(QShowEvent* e) override;
+  void closeEvent(QCloseEvent* e) override;
+  bool eventFilter(QObject* watched, QEvent* e) override;
+
+ private:
+  void buildCommands();
+  void layoutCommands(bool full);
+  // Opens db_f_name; offers the connection editor while it fails. False when the user gave up.
+  bool openConnection();
+  bool recoverConnection(const QString& error);
+  void showDatabaseLabel();
+  void runBatch();
+  QString databaseDialogTitle() const;
+
+  StartOptions options_;
+  trb::app::MainStart start_;
+  TtrbsettingForm* settingsForm_ = nullptr;
+  TtrbadoForm1* simulator_ = nullptr;
+  bool shown_ = false;
+  bool showQueued_ = false;
+  bool batchStarted_ = false;
+  int batchExitCode_ = 0;
+};
+
+}  // namespace trb::gui

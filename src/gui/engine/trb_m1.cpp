@@ -1,0 +1,383 @@
+#include "gui/engine/trb_m1.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDir>
+#include <QEventLoop>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QTableView>
+#include <QThread>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <cstdio>
+
+#include "core/engine/balance.h"
+#include "core/engine/simulator_view.h"
+#include "core/settings/settings.h"
+#include "core/transfer/legacy_import.h"
+#include "gui/widgets/histogram_bars.h"
+#include "gui/widgets/query_model.h"
+
+namespace trb::gui {
+
+namespace {
+
+QTableView* makeGrid(QWidget* parent, const QString& name) {
+  auto* grid = new QTableView(parent);
+  grid->setObjectName(name);
+  grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+  grid->setSelectionMode(QAbstractItemView::SingleSelection);
+  grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  grid->verticalHeader()->setDefaultSectionSize(22);
+  grid->horizontalHeader()->setStretchLastSection(true);
+  return grid;
+}
+
+}  // namespace
+
+TtrbadoForm1::TtrbadoForm1(QWidget* parent) : QWidget(parent, Qt::Window) {
+  setObjectName(QStringLiteral("trbadoForm1"));
+  setWindowTitle(QStringLiteral("TRB-simulator"));
+  setAttribute(Qt::WA_QuitOnClose, false);  // the main window alone ends the program
+  arguments = QCoreApplication::arguments().mid(1);
+  resize(760, 540);
+
+  auto* top = new QHBoxLayout;
+  databaseButton = new QPushButton(tr("database"), this);
+  databaseButton->setObjectName(QStringLiteral("databaseButton"));
+  pathEdit = new QLineEdit(this);
+  pathEdit->setObjectName(QStringLiteral("pathEdit"));
+  pathEdit->setReadOnly(true);
+  top->addWidget(databaseButton);
+  top->addWidget(pathEdit, 1);
+
+  auto* commands = new QHBoxLayout;
+  runButton = new QPushButton(tr("calculate"), this);
+  runButton->setObjectName(QStringLiteral("runButton"));
+  runButton->setMinimumWidth(120);
+  recalcBox = new QCheckBox(tr("recalc BAT"), this);
+  recalcBox->setObjectName(QStringLiteral("recalcBox"));
+  rButton = new QPushButton(tr("run r-script"), this);
+  rButton->setObjectName(QStringLiteral("rButton"));
+  rButton->setEnabled(false);  // R analyses are not part of this version yet
+  rButton->setToolTip(tr("R analyses are not available in this version"));
+  commands->addWidget(runButton);
+  commands->addWidget(recalcBox);
+  commands->addStretch(1);
+  commands->addWidget(rButton);
+
+  progress = new QProgressBar(this);
+  progress->setObjectName(QStringLiteral("progress"));
+  progress->setVisible(false);
+
+  tabs = new QTabWidget(this);
+  tabs->setObjectName(QStringLiteral("tabs"));
+  messageList = new QListWidget(this);
+  messageList->setObjectName(QStringLiteral("messageList"));
+  messageList->setFont(QFont(QStringLiteral("monospace")));
+  tabs->addTab(messageList, tr("messages"));
+  histogram = new HistogramBars(this);
+  histogram->setObjectName(QStringLiteral("histogram"));
+  tabs->addTab(histogram, tr("histogram"));
+  siteGrid = makeGrid(this, QStringLiteral("siteGrid"));
+  siteGrid->setModel(&siteModel_);
+  tabs->addTab(siteGrid, tr("database"));
+  auto* split = new QSplitter(this);
+  assessSiteGrid = makeGrid(split, QStringLiteral("assessSiteGrid"));
+  assessSiteGrid->setModel(&siteModel_);
+  assessSiteGrid->setSelectionModel(siteGrid->selectionModel());
+  pairsGrid = makeGrid(split, QStringLiteral("pairsGrid"));
+  pairsGrid->setModel(&pairsModel_);
+  split->addWidget(assessSiteGrid);
+  split->addWidget(pairsGrid);
+  split->setSizes({420, 320});
+  tabs->addTab(split, tr("assessment"));
+
+  dirEdit = new QLineEdit(this);
+  dirEdit->setObjectName(QStringLiteral("dirEdit"));
+  dirEdit->setReadOnly(true);
+  dirEdit->setVisible(false);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(top);
+  layout->addLayout(commands);
+  layout->addWidget(progress);
+  layout->addWidget(tabs, 1);
+  layout->addWidget(dirEdit);
+
+  connect(runButton, &QPushButton::clicked, this, &TtrbadoForm1::runbuttonClick);
+  connect(databaseButton, &QPushButton::clicked, this, &TtrbadoForm1::databaseButtonClick);
+  connect(siteGrid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+          [this] { showPairs(); });
+
+  // The worker reports through queued calls: they run on this window's thread in order.
+  trb::engine::Calculation::Callbacks cb;
+  cb.log = [this](const QString& line) {
+    QMetaObject::invokeMethod(
+        this, [this, line] { addMessage(line); }, Qt::QueuedConnection);
+  };
+  cb.message = [this](const QString& text, const QString& caption) {
+    QMetaObject::invokeMethod(
+        this, [this, text, caption] { showProblem(text, caption); }, Qt::QueuedConnection);
+  };
+  cb.progress = [this](int pos, int count) {
+    QMetaObject::invokeMethod(
+        this,
+        [this, pos, count] {
+          if (count < 0) {
+            progress->setVisible(false);
+            return;
+          }
+          progress->setRange(0, std::max(count, 1));
+          progress->setValue(std::min(pos, std::max(count, 1)));
+          progress->setVisible(true);
+        },
+        Qt::QueuedConnection);
+  };
+  cb.histogram = [this](const trb::engine::Assessment& a) {
+    const std::array<int, 7> bars = a.bars();
+    QMetaObject::invokeMethod(
+        this, [this, bars] { histogram->setBars(bars); }, Qt::QueuedConnection);
+  };
+  calc_ = std::make_unique<trb::engine::Calculation>(std::move(cb));
+}
+
+TtrbadoForm1::~TtrbadoForm1() {
+  stopAndWait();
+}
+
+QStringList TtrbadoForm1::messageLines() const {
+  QStringList out;
+  for (int i = 0; i < messageList->count(); ++i) out << messageList->item(i)->text();
+  return out;
+}
+
+void TtrbadoForm1::addMessage(const QString& line) {
+  messageList->addItem(line);
+  messageList->scrollToBottom();
+}
+
+void TtrbadoForm1::showProblem(const QString& text, const QString& caption) {
+  if (batch_) {
+    // nobody is there to confirm a message box in a batch run
+    std::fprintf(stderr, "%s: %s\n", qPrintable(caption), qPrintable(text));
+    return;
+  }
+  auto* box = new QMessageBox(QMessageBox::Warning, caption, text, QMessageBox::Ok, this);
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->open();
+}
+
+bool TtrbadoForm1::event(QEvent* e) {
+  if (e->type() == QEvent::WindowActivate) FormActivate();
+  return QWidget::event(e);
+}
+
+void TtrbadoForm1::showEvent(QShowEvent* e) {
+  QWidget::showEvent(e);
+  activatedSinceShow_ = false;
+  // Where the window system does not activate a shown window, it is activated once here.
+  QTimer::singleShot(0, this, [this] {
+    if (isVisible() && !activatedSinceShow_) FormActivate();
+  });
+}
+
+void TtrbadoForm1::hideEvent(QHideEvent* e) {
+  QWidget::hideEvent(e);
+  if (!e->spontaneous()) emit hidden();
+}
+
+void TtrbadoForm1::closeEvent(QCloseEvent* e) {
+  // Closing during a run stops the calculation at its next check; the window goes at once.
+  if (calculating()) calc_->requestStop();
+  access_con.close();
+  e->accept();
+}
+
+void TtrbadoForm1::stopAndWait() {
+  if (!thread_) return;
+  calc_->requestStop();
+  thread_->wait();
+  calculationDone();
+}
+
+void TtrbadoForm1::showModalAndWait() {
+  setWindowModality(Qt::ApplicationModal);
+  QEventLoop loop;
+  connect(this, &TtrbadoForm1::hidden, &loop, &QEventLoop::quit);
+  show();
+  raise();
+  activateWindow();
+  if (isVisible()) loop.exec();
+  setWindowModality(Qt::NonModal);
+}
+
+void TtrbadoForm1::FormActivate() {
+  activatedSinceShow_ = true;
+  // A calculation in progress keeps its settings and connection.
+  if (calculating()) return;
+  closeMode_ = false;
+  runButton->setText(tr("calculate"));
+  runButton->setEnabled(true);
+  histogram->reset();
+
+  switches_ = trb::engine::SimSwitches::parse(arguments);
+  {
+    auto store = trb::settings::openStore();
+    settings_ = trb::engine::RunSettings::read(*store, switches_, database);
+  }
+  nowait = switches_.nowait;
+  batch_ = switches_.auto_mode;
+  database = settings_.database;
+  pathEdit->setText(database);
+  openConnection();
+
+  recalcBox->setChecked(settings_.recalc_bat);
+  for (const QString& line : settings_.report()) addMessage(line);
+
+  if (switches_.auto_mode) {
+    runbuttonClick();
+  } else if (access_con.isOpen()) {
+    try {
+      calc_->switches = switches_;
+      calc_->run_preprocessing(access_con);
+    } catch (const std::exception& e) {
+      addMessage(QString::fromUtf8(e.what()));
+    }
+    openSiteList();
+  }
+  if (nowait && !calculating()) QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+  if (autoclick) runbuttonClick();
+}
+
+void TtrbadoForm1::openConnection() {
+  access_con.close();
+  sqlitePath_.clear();
+  siteModel_.clear();
+  pairsModel_.clear();
+  try {
+    QString note;
+    sqlitePath_ = trb::transfer::sqlitePathFor(database, {}, &note);
+    if (!note.isEmpty()) addMessage(note);
+    access_con = trb::db::Database::open(sqlitePath_);
+  } catch (const std::exception& e) {
+    addMessage(tr("database cannot be opened: %1").arg(QString::fromUtf8(e.what())));
+  }
+}
+
+void TtrbadoForm1::openSiteList() {
+  siteModel_.clear();
+  if (!access_con.isOpen()) return;
+  try {
+    QSqlQuery q = access_con.query(trb::engine::site_list_query());
+    fillModel(siteModel_, q);
+  } catch (const trb::db::DbError& e) {
+    addMessage(e.text());
+  }
+  siteGrid->resizeColumnsToContents();
+  assessSiteGrid->resizeColumnsToContents();
+}
+
+void TtrbadoForm1::showPairs() {
+  const QModelIndex cur = siteGrid->selectionModel()->currentIndex();
+  if (!assessment || !cur.isValid() || !access_con.isOpen()) return;
+  const QVariant fl = siteModel_.index(cur.row(), 0).data();
+  try {
+    QSqlQuery q = access_con.query(trb::engine::assessment_pairs_query(), {fl});
+    fillModel(pairsModel_, q);
+  } catch (const trb::db::DbError& e) {
+    addMessage(e.text());
+    return;
+  }
+  pairsGrid->resizeColumnsToContents();
+  if (pairsModel_.rowCount() > 0) {
+    const QModelIndex last = pairsModel_.index(pairsModel_.rowCount() - 1, 0);
+    pairsGrid->setCurrentIndex(last);
+    pairsGrid->scrollTo(last);
+  }
+}
+
+void TtrbadoForm1::databaseButtonClick() {
+  const QString file =
+      QFileDialog::getOpenFileName(this, tr("database"), QDir::currentPath(),
+                                   tr("databases (*.sqlite *.db *.mdb *.accdb);;all files (*)"));
+  if (file.isEmpty()) return;
+  database = file;
+  settings_.database = file;
+  pathEdit->setText(file);
+  openConnection();
+  openSiteList();
+}
+
+void TtrbadoForm1::runbuttonClick() {
+  if (closeMode_) {
+    close();
+    return;
+  }
+  if (calculating()) return;  // one calculation at a time
+  closeMode_ = true;
+  runButton->setEnabled(false);
+  runButton->setText(tr("close"));
+  databaseButton->setEnabled(false);
+  recalcBox->setEnabled(false);
+  messageList->clear();
+  assessment = false;
+  pairsModel_.clear();
+  tabs->setCurrentWidget(messageList);
+
+  calc_->settings = settings_;
+  // the worker opens its own connection to the same file
+  calc_->settings.database = sqlitePath_.isEmpty() ? database : sqlitePath_;
+  calc_->settings.recalc_bat = recalcBox->isChecked();
+  calc_->switches = switches_;
+  calc_->z_anf = z_anf;
+  calc_->z_cnt = z_cnt;
+  running = true;
+  finished_ = false;
+  // The site list and the pair grid are reread when the run has ended; until then this window
+  // holds no statement open on the file the worker writes.
+  access_con.close();
+  thread_ = QThread::create([this] { finished_ = calc_->calculate(); });
+  connect(thread_, &QThread::finished, this, [this] { calculationDone(); });
+  thread_->start();
+}
+
+void TtrbadoForm1::calculationDone() {
+  if (!thread_) return;
+  thread_->wait();
+  thread_->deleteLater();
+  thread_ = nullptr;
+  QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);  // the last lines and bars
+  lastFinished_ = finished_;
+  assessment = calc_->assessment;
+  progress->setVisible(false);
+  if (isVisible()) {
+    try {
+      access_con = trb::db::Database::open(calc_->settings.database);
+    } catch (const std::exception&) {
+      // the run has already said why the database could not be used
+    }
+    openSiteList();
+    if (siteModel_.rowCount() > 0) siteGrid->setCurrentIndex(siteModel_.index(0, 0));
+  }
+  databaseButton->setEnabled(true);
+  runButton->setEnabled(true);
+  recalcBox->setEnabled(true);
+  running = false;
+  emit calculationEnded(lastFinished_);
+  if (batch_ && isVisible()) close();
+  if (nowait) QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+}
+
+}  // namespace trb::gui

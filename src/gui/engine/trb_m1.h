@@ -1,0 +1,110 @@
+// The simulator window: one calculation of the selected plots at a time, with its message list,
+// the live error histogram, the site list and the compared pairs of the plot chosen in it.
+//
+// The calculation runs in a worker thread on a connection of its own; its log lines, progress and
+// histogram reach the window as queued calls, so the window stays responsive and can be closed.
+#pragma once
+
+#include <QStandardItemModel>
+#include <QStringList>
+#include <QWidget>
+#include <memory>
+
+#include "core/db/database.h"
+#include "core/engine/calculation.h"
+
+class QCheckBox;
+class QLineEdit;
+class QListWidget;
+class QProgressBar;
+class QPushButton;
+class QTabWidget;
+class QTableView;
+class QThread;
+
+namespace trb::gui {
+
+class HistogramBars;
+
+class TtrbadoForm1 : public QWidget {
+  Q_OBJECT
+ public:
+  explicit TtrbadoForm1(QWidget* parent = nullptr);
+  ~TtrbadoForm1() override;
+
+  // Fields other windows set and observe.
+  QString database = QStringLiteral("?");  // "?": the stored database is used
+  bool autoclick = false;                  // start the calculation on activation
+  bool running = false;                    // cleared when a calculation has ended
+  bool nowait = false;                     // end the program once the calculation has ended
+  bool assessment = false;                 // rs_table holds the results of the last run
+  int z_anf = -99;
+  int z_cnt = 0;
+  // The program's arguments, read as the simulator's switches on every activation.
+  QStringList arguments;
+
+  bool calculating() const { return thread_ != nullptr; }
+  // True when the last calculation finished ("job finished").
+  bool lastFinished() const { return lastFinished_; }
+  // Asks a running calculation to stop at its next check and waits for it.
+  void stopAndWait();
+  // Shows the window as the only one taking input and returns when it is hidden again.
+  void showModalAndWait();
+
+  const trb::engine::RunSettings& runSettings() const { return settings_; }
+  QStringList messageLines() const;
+
+  // Controls, named as the user sees them.
+  QPushButton* databaseButton = nullptr;
+  QLineEdit* pathEdit = nullptr;
+  QPushButton* runButton = nullptr;  // "calculate" / "close"
+  QCheckBox* recalcBox = nullptr;
+  QPushButton* rButton = nullptr;
+  QProgressBar* progress = nullptr;
+  QTabWidget* tabs = nullptr;
+  QListWidget* messageList = nullptr;
+  HistogramBars* histogram = nullptr;
+  QTableView* siteGrid = nullptr;        // tab "database"
+  QTableView* assessSiteGrid = nullptr;  // tab "assessment", left
+  QTableView* pairsGrid = nullptr;       // tab "assessment", right
+  QLineEdit* dirEdit = nullptr;          // hidden
+
+ public slots:
+  void FormActivate();
+  void runbuttonClick();
+  void databaseButtonClick();
+
+ signals:
+  void hidden();
+  void calculationEnded(bool finished);
+
+ protected:
+  bool event(QEvent* e) override;
+  void showEvent(QShowEvent* e) override;
+  void hideEvent(QHideEvent* e) override;
+  void closeEvent(QCloseEvent* e) override;
+
+ private:
+  void addMessage(const QString& line);
+  void openConnection();
+  void openSiteList();
+  void showPairs();
+  void calculationDone();
+  void showProblem(const QString& text, const QString& caption);
+
+  trb::engine::RunSettings settings_;
+  trb::engine::SimSwitches switches_;
+  std::unique_ptr<trb::engine::Calculation> calc_;
+  trb::db::Database access_con;
+  QString sqlitePath_;  // the file the connection opens (a legacy file's imported copy)
+  QThread* thread_ = nullptr;
+  bool finished_ = false;  // written by the worker, read after it ended
+  bool lastFinished_ = false;
+  bool closeMode_ = false;  // the command reads "close"
+  bool activatedSinceShow_ = false;
+  bool batch_ = false;  // started with "go": close when the calculation has ended
+  QStandardItemModel siteModel_;
+  QStandardItemModel pairsModel_;
+};
+
+}  // namespace trb::gui

@@ -1,0 +1,360 @@
+// The main window as a user meets it: language and commands at start, the connection and its
+// recovery, the change of database, the settings dialog and the batch run.
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QtTest>
+
+#include "core/app/startup.h"
+#include "core/db/database.h"
+#include "core/settings/settings.h"
+#include "gui/app/application.h"
+#include "gui/app/connection_editor.h"
+#include "gui/app/solva_uif.h"
+#include "gui/app/trbsettingU1.h"
+#include "gui/engine/trb_m1.h"
+#include "gui/guitest.h"
+
+using trb::gui::TsolvaForm;
+using trb::gui::TtrbsettingForm;
+
+class TestSolva : public QObject {
+  Q_OBJECT
+  trb::test::PrivateUser user_;
+  QString demo_;
+
+  // Options of a start: an optional start file with lang=startLang, the demo copy as the database
+  // of a first start.
+  trb::gui::StartOptions options(const QStringList& args, const QString& startLang = QString()) {
+    trb::gui::StartOptions o;
+    o.args = args;
+    o.programFile = user_.path(QStringLiteral("trb"));
+    QFile::remove(user_.path(QStringLiteral("trb.ini")));
+    if (!startLang.isEmpty()) {
+      QFile ini(user_.path(QStringLiteral("trb.ini")));
+      if (ini.open(QIODevice::WriteOnly))
+        ini.write(QStringLiteral("[SETUP]\nlang=%1\n").arg(startLang).toUtf8());
+    }
+    o.defaultDatabase = demo_;
+    o.workingFolder = user_.dir.path();
+    return o;
+  }
+
+  static void clearStore() {
+    auto store = trb::settings::openStore();
+    store->clear();
+    store->sync();
+  }
+
+  static QString stored(const QString& name) {
+    auto store = trb::settings::openStore();
+    return trb::settings::readText(*store, name);
+  }
+
+ private slots:
+  void init() {
+    clearStore();
+    demo_ = trb::test::demoCopy(user_.dir.path());
+    QVERIFY(!demo_.isEmpty());
+  }
+
+  void startLanguageAndCommands_data() {
+    QTest::addColumn<QString>("startLang");       // empty: no start file
+    QTest::addColumn<QString>("storedLanguage");  // empty: no settings (first start)
+    QTest::addColumn<QString>("selectCaption");
+    QTest::addColumn<bool>("full");
+    QTest::addColumn<bool>("power");
+    QTest::newRow("no start file, no settings")
+        << QString() << QString() << "Daten Verarbeiten" << false << false;
+    QTest::newRow("lang=E, no settings") << "E" << QString() << "Plot &Selection" << true << true;
+    QTest::newRow("lang=E, stored D") << "E"
+                                      << "D"
+                                      << "Plot &Selection" << true << false;
+    QTest::newRow("lang=E, stored e") << "E"
+                                      << "e"
+                                      << "Plot &Selection" << true << true;
+  }
+  void startLanguageAndCommands() {
+    QFETCH(QString, startLang);
+    QFETCH(QString, storedLanguage);
+    QFETCH(QString, selectCaption);
+    QFETCH(bool, full);
+    QFETCH(bool, power);
+    if (!storedLanguage.isEmpty()) {
+      auto store = trb::settings::openStore();
+      trb::settings::writeFirstStartDefaults(*store, demo_, user_.dir.path());
+      trb::settings::writeText(*store, QStringLiteral("language"), storedLanguage);
+      trb::settings::writeInt(*store, QStringLiteral("power"), 1);
+    }
+    trb::gui::Windows w(options({}, startLang));
+    TsolvaForm& m = *w.main;
+    m.show();
+    QTRY_VERIFY(m.access_con.isOpen());
+    QCOMPARE(m.selectButton->text(), selectCaption);
+    QCOMPARE(m.power, power);
+    for (QPushButton* b :
+         {m.climateButton, m.parameterButton, m.sqlButton, m.transferButton, m.settingsButton})
+      QCOMPARE(b->isVisible(), full);
+    QVERIFY(m.databaseButton->isVisible() && m.endButton->isVisible());
+    if (!full) {
+      QCOMPARE(m.selectButton->geometry(), QRect(16, 135, 220, 45));
+      QCOMPARE(m.databaseButton->geometry().top(), 265);
+      QCOMPARE(m.databaseButton->height(), 45);
+      QCOMPARE(m.endButton->height(), 40);
+      QCOMPARE(m.databaseLabel->geometry().top(), 265 + 45 + 5);
+    }
+    QCOMPARE(m.databaseLabel->text(),
+             (selectCaption == u"Daten Verarbeiten" ? QStringLiteral("Systemdatenbank=")
+                                                    : QStringLiteral("system database=")) +
+                 QStringLiteral("demo.sqlite"));
+    QCOMPARE(m.yearPanel->text(), QStringLiteral("2011"));
+    QVERIFY(m.versionPanel->text().startsWith(QStringLiteral("Version")));
+    // a first start leaves the defaults in the store, the database the one that opened
+    if (storedLanguage.isEmpty()) {
+      QCOMPARE(stored(QStringLiteral("language")), QStringLiteral("D"));
+      QCOMPARE(stored(QStringLiteral("database")), demo_);
+      QCOMPARE(stored(QStringLiteral("methode")), QStringLiteral("TRB"));
+    }
+    trb::test::screenshot(&m, QStringLiteral("main_%1")
+                                  .arg(QTest::currentDataTag())
+                                  .replace(u' ', u'_')
+                                  .replace(u',', u'_'));
+    m.endButton->click();
+    QVERIFY(!m.isVisible());
+    QVERIFY(!m.access_con.isOpen());
+  }
+
+  // Both passes over the command line: the last "DB=" names the database of the main window and
+  // of the simulator; only an exact "go" starts the batch run.
+  void commandLine_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("simDatabase");
+    QTest::newRow("last DB= wins") << QStringList{"DB=first.sqlite", "x", "DB=@demo"} << "@demo";
+    QTest::newRow("GO is not go") << QStringList{"GO", "DB=@demo"} << "@demo";
+    QTest::newRow("no DB=") << QStringList{"nw2"} << "?";
+  }
+  void commandLine() {
+    QFETCH(QStringList, args);
+    QFETCH(QString, simDatabase);
+    for (QString& a : args) a.replace(QStringLiteral("@demo"), demo_);
+    simDatabase.replace(QStringLiteral("@demo"), demo_);
+    trb::gui::Windows w(options(args, QStringLiteral("E")));
+    w.main->show();
+    QTRY_VERIFY(w.main->access_con.isOpen());
+    QTest::qWait(50);
+    QCOMPARE(w.main->db_f_name, demo_);
+    QCOMPARE(w.simulator->database, simDatabase);
+    QVERIFY(!w.simulator->isVisible());
+    w.main->close();
+  }
+
+  // "go" anywhere: the simulator calculates the selected plots and the program ends.
+  void batchRun_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<bool>("finished");
+    QTest::newRow("go last") << QStringList{"DB=nowhere.sqlite", "DB=@demo", "go"} << 0 << true;
+    QTest::newRow("go first") << QStringList{"go", "DB=@demo"} << 0 << true;
+    QTest::newRow("database missing") << QStringList{"go", "DB=@dir/missing.sqlite"} << 1 << false;
+  }
+  void batchRun() {
+    QFETCH(QStringList, args);
+    QFETCH(int, exitCode);
+    QFETCH(bool, finished);
+    for (QString& a : args)
+      a.replace(QStringLiteral("@demo"), demo_).replace(QStringLiteral("@dir"), user_.dir.path());
+    QTemporaryDir work;
+    QProcess p;
+    p.setWorkingDirectory(work.path());
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("HOME"), work.path());
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), work.filePath(QStringLiteral("config")));
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(TRB_GUI), args);
+    QVERIFY(p.waitForFinished(120000));
+    QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(p.exitCode(), exitCode);
+    QFile report(work.filePath(QStringLiteral("trb_report.txt")));
+    if (finished) {
+      QVERIFY(report.open(QIODevice::ReadOnly));
+      const QString text = QString::fromUtf8(report.readAll());
+      QVERIFY2(text.contains(QStringLiteral("job finished")), qPrintable(text));
+      QVERIFY(text.contains(QStringLiteral(" N=")));
+    }
+  }
+
+  // A database that cannot be opened: the connection editor, prefilled with the failing string.
+  void connectionRecovery_data() {
+    QTest::addColumn<bool>("repair");
+    QTest::newRow("cancel: no connection, program goes on") << false;
+    QTest::newRow("edited path: connected and stored") << true;
+  }
+  void connectionRecovery() {
+    QFETCH(bool, repair);
+    const QString missing = user_.path(QStringLiteral("missing.sqlite"));
+    {
+      auto store = trb::settings::openStore();
+      trb::settings::writeFirstStartDefaults(*store, missing, user_.dir.path());
+      trb::settings::writeText(*store, QStringLiteral("language"), QStringLiteral("e"));
+    }
+    // the missing database is asked for at creation: no choice keeps it
+    trb::test::answerModal<QFileDialog>([](QFileDialog* d) { d->reject(); });
+    trb::gui::Windows w(options({}, QStringLiteral("E")));
+    QString prefilled;
+    trb::test::answerModal<trb::gui::TconnectionEditor>([&](trb::gui::TconnectionEditor* d) {
+      prefilled = d->connectionText();
+      if (!repair) {
+        d->reject();
+        return;
+      }
+      d->setConnectionText(QString(prefilled).replace(missing, demo_));
+      d->accept();
+    });
+    w.main->show();
+    QTRY_VERIFY(!prefilled.isEmpty());
+    QCOMPARE(prefilled, trb::app::connectionString(trb::app::kDefaultProvider, missing));
+    QTRY_COMPARE(w.main->access_con.isOpen(), repair);
+    QVERIFY(w.main->isVisible());
+    QVERIFY(w.main->databaseButton->isEnabled());
+    QCOMPARE(stored(QStringLiteral("database")), repair ? demo_ : missing);
+    QCOMPARE(w.main->databaseLabel->text(),
+             QStringLiteral("system database=") +
+                 (repair ? QStringLiteral("demo.sqlite") : QStringLiteral("-")));
+    if (repair)
+      QCOMPARE(stored(QStringLiteral("provider")), QString::fromLatin1(trb::app::kDefaultProvider));
+    w.main->close();
+  }
+
+  // "Change System Database": the file chosen, area added where it is missing, the database
+  // stored and the ODBC data source updated, or the user told that it is missing.
+  void changeDatabase_data() {
+    QTest::addColumn<bool>("hasDataSource");
+    QTest::newRow("T_R_B configured") << true;
+    QTest::newRow("T_R_B missing") << false;
+  }
+  void changeDatabase() {
+    QFETCH(bool, hasDataSource);
+    const QString other = trb::test::demoCopy(user_.dir.path(), QStringLiteral("old.sqlite"));
+    {
+      trb::db::Database db = trb::db::Database::open(other);
+      db.runNative(QStringLiteral("ALTER TABLE field_description DROP COLUMN area"));
+    }
+    QFile odbc(user_.path(QStringLiteral("odbc.ini")));
+    QVERIFY(odbc.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    odbc.write(hasDataSource
+                   ? "[T_R_B]\nDriver=SQLite3\nDatabase=/old/path\n\n[other]\nDatabase=x\n"
+                   : "[other]\nDatabase=x\n");
+    odbc.close();
+
+    trb::gui::Windows w(options({}, QStringLiteral("E")));
+    w.main->show();
+    QTRY_VERIFY(w.main->access_con.isOpen());
+    trb::test::answerModal<QFileDialog>([&](QFileDialog* d) {
+      // typed into the file name field, as a user would
+      auto* name = d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+      QVERIFY(name);
+      name->setText(other);
+      static_cast<QDialog*>(d)->accept();
+    });
+    QString odbcMessage;
+    if (!hasDataSource) {
+      trb::test::answerModal<QMessageBox>([&](QMessageBox* box) {
+        odbcMessage = box->windowTitle() + u'|' + box->text();
+        box->accept();
+      });
+    }
+    w.main->databaseButton->click();
+    QTRY_COMPARE(w.main->db_f_name, other);
+    QVERIFY(
+        w.main->access_con.hasColumn(QStringLiteral("field_description"), QStringLiteral("area")));
+    QCOMPARE(w.main->access_con.scalar(QStringLiteral("select min(area) from field_description"))
+                 .toInt(),
+             -99);
+    QCOMPARE(stored(QStringLiteral("database")), other);
+    QVERIFY(odbc.open(QIODevice::ReadOnly));
+    const QString ini = QString::fromUtf8(odbc.readAll());
+    odbc.close();
+    if (hasDataSource) {
+      QCOMPARE(ini, QStringLiteral("[T_R_B]\nDriver=SQLite3\nDatabase=%1\nDBQ=%1\n\n[other]\n"
+                                   "Database=x\n")
+                        .arg(other));
+    } else {
+      QTRY_COMPARE(odbcMessage, QStringLiteral("ODBC error|Please add T_R_B as MS-ACCESS "
+                                               "user-datasource for ODBC"));
+      QCOMPARE(ini, QStringLiteral("[other]\nDatabase=x\n"));
+    }
+    w.main->close();
+  }
+
+  // The settings dialog: what is saved, what a cancel leaves, and a refused "BAT recalc".
+  void settingsDialog_data() {
+    QTest::addColumn<QString>("bat");
+    QTest::addColumn<bool>("save");
+    QTest::addColumn<QString>("storedMethode");
+    QTest::addColumn<int>("storedBat");
+    QTest::addColumn<bool>("stillOpen");
+    QTest::newRow("save") << "0" << true << "LUFA" << 0 << false;
+    QTest::newRow("cancel") << "0" << false << "TRB" << 1 << false;
+    QTest::newRow("BAT recalc not a number: nothing written") << "1x" << true << "TRB" << 1 << true;
+  }
+  void settingsDialog() {
+    QFETCH(QString, bat);
+    QFETCH(bool, save);
+    QFETCH(QString, storedMethode);
+    QFETCH(int, storedBat);
+    QFETCH(bool, stillOpen);
+    trb::gui::Windows w(options({}, QStringLiteral("E")));
+    w.main->show();
+    QTRY_VERIFY(w.main->access_con.isOpen());
+    QVERIFY(w.main->settingsButton->isEnabled());
+    w.main->settingsButton->click();
+    TtrbsettingForm& s = *w.settings;
+    QVERIFY(s.isVisible());
+    QCOMPARE(s.field(QStringLiteral("methode"))->text(), QStringLiteral("TRB"));
+    QCOMPARE(s.field(QStringLiteral("database"))->text(), demo_);
+    QVERIFY(!s.field(QStringLiteral("r_script"))->isVisible());
+    trb::test::screenshot(&s, QStringLiteral("settings"));
+
+    QLineEdit* ppath = s.field(QStringLiteral("ppath"));
+    ppath->clear();
+    QTest::mouseDClick(ppath, Qt::LeftButton);
+    QCOMPARE(ppath->text(), QDir::currentPath());
+
+    s.field(QStringLiteral("methode"))->setText(QStringLiteral("LUFA"));
+    s.field(QStringLiteral("pdf_dir"))->setText(QStringLiteral("/docs/"));
+    s.field(QStringLiteral("recalc_bat"))->setText(bat);
+    QString refusal;
+    if (stillOpen)
+      trb::test::answerModal<QMessageBox>([&](QMessageBox* box) {
+        refusal = box->text();
+        box->accept();
+      });
+    (save ? s.saveButton : s.cancelButton)->click();
+    if (stillOpen) QTRY_VERIFY(refusal.contains(QStringLiteral("BAT recalc")));
+    QCOMPARE(s.isVisible(), stillOpen);
+    QCOMPARE(stored(QStringLiteral("methode")), storedMethode);
+    QCOMPARE(stored(QStringLiteral("pdf_dir")),
+             storedMethode == u"LUFA" ? QStringLiteral("/docs/") : QString());
+    {
+      auto store = trb::settings::openStore();
+      int v = -1;
+      QVERIFY(trb::settings::readInt(*store, QStringLiteral("recalc_bat"), v));
+      QCOMPARE(v, storedBat);
+    }
+    // shown again, the dialog holds what is stored
+    s.hide();
+    s.show();
+    QCOMPARE(s.field(QStringLiteral("methode"))->text(), storedMethode);
+    QCOMPARE(s.values.methode, storedMethode);
+    s.hide();
+    w.main->close();
+  }
+};
+
+QTEST_MAIN(TestSolva)
+#include "tst_solva.moc"
