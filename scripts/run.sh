@@ -8,5 +8,10 @@ cmake --build build
 demo=build/demo/trb_demo.sqlite
 echo "demo database: $demo"
 build/src/cli/trbdb sql "$demo" data/examples/overview.sql
-# A batch calculation of every demo plot; the message list also goes to build/demo/trb_report.txt.
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+  # The workbench window on the demo database.
+  cd build/demo && exec ../src/gui/trb "DB=$PWD/trb_demo.sqlite"
+fi
+# Without a display: a batch calculation of every demo plot; the message list also goes to
+# build/demo/trb_report.txt.
 (cd build/demo && ../src/cli/trbsim DB=trb_demo.sqlite go --select-all)

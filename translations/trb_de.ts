@@ -33,6 +33,10 @@
 <context>
     <name>trb::gui::TsolvaForm</name>
     <message>
+        <source>TRB &amp;ndash; soil organic matter balance</source>
+        <translation>TRB &amp;ndash; Bilanz der organischen Bodensubstanz</translation>
+    </message>
+    <message>
         <source>databases (*.sqlite *.db *.mdb *.accdb);;all files (*)</source>
         <translation>Datenbanken (*.sqlite *.db *.mdb *.accdb);;alle Dateien (*)</translation>
     </message>

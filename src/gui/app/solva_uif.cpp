@@ -101,11 +101,8 @@ void TsolvaForm::buildCommands() {
 
   auto* title = new QLabel(central);
   title->setObjectName(QStringLiteral("titleLabel"));
-  title->setText(QStringLiteral(
-      "<div style='font-size:22pt; font-weight:bold; color:#2e5a1c'>SolvaTerraBalance</div>"
-      "<div style='font-size:11pt; color:#555'>TRB &ndash; soil organic matter balance</div>"));
-  title->setGeometry(kLeft, 14, 456, 100);
   title->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  title->setWordWrap(true);
 
   auto make = [central](const QString& name, const QString& caption) {
     auto* b = new QPushButton(caption, central);
@@ -166,6 +163,14 @@ void TsolvaForm::layoutCommands(bool full) {
     databaseButton->setGeometry(kLeft, 265, kWidth, 45);
     endButton->setGeometry(kLeft, 340, kWidth, 40);
   }
+  // the compact window is narrower: a smaller title
+  auto* title = centralWidget()->findChild<QLabel*>(QStringLiteral("titleLabel"));
+  title->setText(QStringLiteral("<div style='font-size:%1pt; font-weight:bold; color:#2e5a1c'>"
+                                "SolvaTerraBalance</div><div style='font-size:%2pt; color:#555'>")
+                     .arg(full ? 22 : 15)
+                     .arg(full ? 11 : 9) +
+                 tr("TRB &ndash; soil organic matter balance") + QStringLiteral("</div>"));
+  title->setGeometry(kLeft, 14, full ? 456 : kWidth, 100);
   climateButton->setVisible(full);
   for (QPushButton* b : {parameterButton, sqlButton, transferButton, settingsButton})
     b->setVisible(full);

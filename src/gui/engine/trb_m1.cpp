@@ -59,6 +59,7 @@ TtrbadoForm1::TtrbadoForm1(QWidget* parent) : QWidget(parent, Qt::Window) {
   pathEdit = new QLineEdit(this);
   pathEdit->setObjectName(QStringLiteral("pathEdit"));
   pathEdit->setReadOnly(true);
+  pathEdit->setFocusPolicy(Qt::ClickFocus);
   top->addWidget(databaseButton);
   top->addWidget(pathEdit, 1);
 

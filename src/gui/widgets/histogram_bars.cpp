@@ -28,10 +28,16 @@ HistogramBars::HistogramBars(QWidget* parent) : QWidget(parent) {
     bar->setTextVisible(true);
     bar->setMinimumHeight(160);
     bars_[i] = bar;
-    grid->addWidget(bar, 0, i, Qt::AlignHCenter);
+    // the share above the bar: vertical bars of most styles show no text
+    auto* share = new QLabel(QStringLiteral("0%"), this);
+    share->setAlignment(Qt::AlignHCenter);
+    connect(bar, &QProgressBar::valueChanged, share,
+            [share](int v) { share->setText(QString::number(v) + u'%'); });
+    grid->addWidget(share, 0, i);
+    grid->addWidget(bar, 1, i, Qt::AlignHCenter);
     auto* label = new QLabel(trb::engine::kClassLabels[i], this);
     label->setAlignment(Qt::AlignHCenter);
-    grid->addWidget(label, 1, i);
+    grid->addWidget(label, 2, i);
   }
   outer->addLayout(grid, 1);
 }
