@@ -89,6 +89,9 @@ void TsolvaForm::setWindows(TtrbsettingForm* settings, TtrbadoForm1* simulator) 
   settingsForm_ = settings;
   simulator_ = simulator;
   settingsButton->setEnabled(settingsForm_ != nullptr);
+  // Until the experiment browser exists, "Plot Selection" goes straight to the simulator, which
+  // calculates the plots selected in the database.
+  selectButton->setEnabled(simulator_ != nullptr);
 }
 
 QString TsolvaForm::databaseDialogTitle() const {
@@ -121,9 +124,11 @@ void TsolvaForm::buildCommands() {
   databaseLabel->setObjectName(QStringLiteral("databaseLabel"));
 
   // The windows behind these commands are not part of this version yet.
-  for (QPushButton* b : {selectButton, climateButton, parameterButton, sqlButton, transferButton})
+  for (QPushButton* b : {climateButton, parameterButton, sqlButton, transferButton})
     b->setEnabled(false);
-  settingsButton->setEnabled(false);  // until the settings dialog exists
+  // until the windows exist
+  selectButton->setEnabled(false);
+  settingsButton->setEnabled(false);
 
   yearPanel = new QLabel(QStringLiteral("2011"), this);
   yearPanel->setObjectName(QStringLiteral("yearPanel"));
@@ -139,6 +144,12 @@ void TsolvaForm::buildCommands() {
 
   connect(databaseButton, &QPushButton::clicked, this, &TsolvaForm::changeDatabaseClick);
   connect(endButton, &QPushButton::clicked, this, &TsolvaForm::endButtonClick);
+  connect(selectButton, &QPushButton::clicked, this, [this] {
+    if (!simulator_) return;
+    simulator_->show();
+    simulator_->raise();
+    simulator_->activateWindow();
+  });
   connect(settingsButton, &QPushButton::clicked, this, [this] {
     if (!settingsForm_) return;
     settingsForm_->show();
@@ -218,7 +229,8 @@ void TsolvaForm::FormShow() {
 void TsolvaForm::FormActivate() {
   versionPanel->setText(QStringLiteral("Version= ") + currentversion);
   if (simulator_ && !simulator_->calculating()) simulator_->database = QStringLiteral("?");
-  if (access_con.isOpen()) {
+  // not while the simulator's worker writes to the same file
+  if (access_con.isOpen() && !(simulator_ && simulator_->calculating())) {
     try {
       trb::app::switchParameterLanguage(access_con, language);
     } catch (const trb::db::DbError& e) {

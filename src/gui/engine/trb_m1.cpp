@@ -201,13 +201,17 @@ void TtrbadoForm1::hideEvent(QHideEvent* e) {
 
 void TtrbadoForm1::closeEvent(QCloseEvent* e) {
   // Closing during a run stops the calculation at its next check; the window goes at once.
-  if (calculating()) calc_->requestStop();
+  if (calculating()) {
+    stopAsked_ = true;
+    calc_->requestStop();
+  }
   access_con.close();
   e->accept();
 }
 
 void TtrbadoForm1::stopAndWait() {
   if (!thread_) return;
+  stopAsked_ = true;
   calc_->requestStop();
   thread_->wait();
   calculationDone();
@@ -349,7 +353,9 @@ void TtrbadoForm1::runbuttonClick() {
   // The site list and the pair grid are reread when the run has ended; until then this window
   // holds no statement open on the file the worker writes.
   access_con.close();
-  thread_ = QThread::create([this] { finished_ = calc_->calculate(); });
+  stopAsked_ = false;
+  // a stop asked for before the worker got going is not lost to the calculation's own reset
+  thread_ = QThread::create([this] { finished_ = stopAsked_ ? false : calc_->calculate(); });
   connect(thread_, &QThread::finished, this, [this] { calculationDone(); });
   thread_->start();
 }

@@ -8,6 +8,7 @@
 #include <QStandardItemModel>
 #include <QStringList>
 #include <QWidget>
+#include <atomic>
 #include <memory>
 
 #include "core/db/database.h"
@@ -99,6 +100,7 @@ class TtrbadoForm1 : public QWidget {
   QString sqlitePath_;  // the file the connection opens (a legacy file's imported copy)
   QThread* thread_ = nullptr;
   bool finished_ = false;  // written by the worker, read after it ended
+  std::atomic<bool> stopAsked_{false};
   bool lastFinished_ = false;
   bool closeMode_ = false;  // the command reads "close"
   bool activatedSinceShow_ = false;

@@ -7,6 +7,7 @@
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QTableView>
 #include <QtTest>
 
 #include "core/app/startup.h"
@@ -123,8 +124,16 @@ class TestSolva : public QObject {
                                   .arg(QTest::currentDataTag())
                                   .replace(u' ', u'_')
                                   .replace(u',', u'_'));
+    // the simulator, on the stored database; "End" takes it down with the main window
+    QVERIFY(m.selectButton->isEnabled());
+    m.selectButton->click();
+    QTRY_COMPARE(w.simulator->pathEdit->text(), demo_);
+    QCOMPARE(w.simulator->siteGrid->model()->rowCount(),
+             m.access_con.scalar(QStringLiteral("select count(*) from site_state where status=1"))
+                 .toInt());
     m.endButton->click();
     QVERIFY(!m.isVisible());
+    QVERIFY(!w.simulator->isVisible());
     QVERIFY(!m.access_con.isOpen());
   }
 
