@@ -12,6 +12,7 @@
 
 #include "core/db/database.h"
 #include "core/settings/settings.h"
+#include "gui/app/language.h"
 #include "gui/engine/trb_m1.h"
 #include "gui/guitest.h"
 #include "gui/widgets/histogram_bars.h"
@@ -157,6 +158,19 @@ class TestTrbM1 : public QObject {
     sim.show();
     QTRY_COMPARE(sim.runButton->text(), QStringLiteral("calculate"));
     QVERIFY(sim.runButton->isEnabled());
+  }
+
+  void germanCaptions() {
+    trb::gui::setCaptionLanguage(QStringLiteral("D"));
+    TtrbadoForm1 sim;
+    showOn(sim, demo_);
+    QCOMPARE(sim.runButton->text(), QStringLiteral("berechnen"));
+    QCOMPARE(sim.tabs->tabText(0), QStringLiteral("Meldungen"));
+    QCOMPARE(sim.windowTitle(), QStringLiteral("TRB-simulator"));
+    sim.tabs->setCurrentIndex(2);
+    trb::test::screenshot(&sim, QStringLiteral("simulator_de"));
+    sim.close();
+    trb::gui::setCaptionLanguage(QStringLiteral("E"));
   }
 
   void databaseThatCannotBeOpened() {
