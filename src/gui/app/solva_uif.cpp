@@ -304,7 +304,9 @@ void TsolvaForm::changeDatabaseClick() {
   cs = trb::app::connectionString(provider, db_f_name);
   if (!openConnection()) return;
   try {
-    trb::app::upgrade_area(access_con);
+    // a file without the plot table is no trb database yet: nothing to upgrade
+    if (access_con.hasTable(QStringLiteral("field_description")))
+      trb::app::upgrade_area(access_con);
   } catch (const trb::db::DbError& e) {
     QMessageBox::warning(this, windowTitle(), e.text());
   }

@@ -7,6 +7,7 @@
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTableView>
 #include <QtTest>
 
@@ -19,6 +20,7 @@
 #include "gui/app/trbsettingU1.h"
 #include "gui/engine/trb_m1.h"
 #include "gui/guitest.h"
+#include "testutil.h"
 
 using trb::gui::TsolvaForm;
 using trb::gui::TtrbsettingForm;
@@ -69,15 +71,17 @@ class TestSolva : public QObject {
     QTest::addColumn<QString>("selectCaption");
     QTest::addColumn<bool>("full");
     QTest::addColumn<bool>("power");
+    QTest::addColumn<QString>("names");  // column of the crop names in effect
+    // clang-format off
     QTest::newRow("no start file, no settings")
-        << QString() << QString() << "Daten Verarbeiten" << false << false;
-    QTest::newRow("lang=E, no settings") << "E" << QString() << "Plot &Selection" << true << true;
-    QTest::newRow("lang=E, stored D") << "E"
-                                      << "D"
-                                      << "Plot &Selection" << true << false;
-    QTest::newRow("lang=E, stored e") << "E"
-                                      << "e"
-                                      << "Plot &Selection" << true << true;
+        << QString() << QString() << "Daten Verarbeiten" << false << false << "name_de";
+    QTest::newRow("lang=E, no settings")
+        << "E" << QString() << "Plot &Selection" << true << true << "name_en";
+    QTest::newRow("lang=E, stored D")
+        << "E" << "D" << "Plot &Selection" << true << false << "name_de";
+    QTest::newRow("lang=E, stored e")
+        << "E" << "e" << "Plot &Selection" << true << true << "name_en";
+    // clang-format on
   }
   void startLanguageAndCommands() {
     QFETCH(QString, startLang);
@@ -85,6 +89,7 @@ class TestSolva : public QObject {
     QFETCH(QString, selectCaption);
     QFETCH(bool, full);
     QFETCH(bool, power);
+    QFETCH(QString, names);
     if (!storedLanguage.isEmpty()) {
       auto store = trb::settings::openStore();
       trb::settings::writeFirstStartDefaults(*store, demo_, user_.dir.path());
@@ -112,7 +117,14 @@ class TestSolva : public QObject {
              (selectCaption == u"Daten Verarbeiten" ? QStringLiteral("Systemdatenbank=")
                                                     : QStringLiteral("system database=")) +
                  QStringLiteral("demo.sqlite"));
+    QCOMPARE(
+        m.access_con.scalar(QStringLiteral("select count(*) from slvpflan where name<>") + names)
+            .toInt(),
+        0);
     QCOMPARE(m.yearPanel->text(), QStringLiteral("2011"));
+    QSignalSpy updateCheck(&m, &TsolvaForm::updateCheckRequested);
+    QTest::mouseDClick(m.versionPanel, Qt::LeftButton);
+    QVERIFY(!updateCheck.isEmpty());
     QVERIFY(m.versionPanel->text().startsWith(QStringLiteral("Version")));
     // a first start leaves the defaults in the store, the database the one that opened
     if (storedLanguage.isEmpty()) {
@@ -239,17 +251,27 @@ class TestSolva : public QObject {
     w.main->close();
   }
 
-  // "Change System Database": the file chosen, area added where it is missing, the database
-  // stored and the ODBC data source updated, or the user told that it is missing.
+  // "Change System Database": the file chosen (an Access file through its imported copy), area
+  // added where it is missing, the database stored and the ODBC data source updated, or the user
+  // told that it is missing.
   void changeDatabase_data() {
+    QTest::addColumn<bool>("legacy");
     QTest::addColumn<bool>("hasDataSource");
-    QTest::newRow("T_R_B configured") << true;
-    QTest::newRow("T_R_B missing") << false;
+    QTest::newRow("T_R_B configured") << false << true;
+    QTest::newRow("T_R_B missing") << false << false;
+    QTest::newRow("Access file") << true << true;
   }
   void changeDatabase() {
+    QFETCH(bool, legacy);
     QFETCH(bool, hasDataSource);
-    const QString other = trb::test::demoCopy(user_.dir.path(), QStringLiteral("old.sqlite"));
-    {
+    QString other;
+    if (legacy) {
+      other = user_.path(QStringLiteral("DateTestDatabase.mdb"));
+      QFile::remove(other);
+      QFile::remove(user_.path(QStringLiteral("DateTestDatabase.sqlite")));
+      QVERIFY(QFile::copy(trb::test::sharedFixture(QStringLiteral("DateTestDatabase.mdb")), other));
+    } else {
+      other = trb::test::demoCopy(user_.dir.path(), QStringLiteral("old.sqlite"));
       trb::db::Database db = trb::db::Database::open(other);
       db.runNative(QStringLiteral("ALTER TABLE field_description DROP COLUMN area"));
     }
@@ -279,11 +301,21 @@ class TestSolva : public QObject {
     }
     w.main->databaseButton->click();
     QTRY_COMPARE(w.main->db_f_name, other);
-    QVERIFY(
-        w.main->access_con.hasColumn(QStringLiteral("field_description"), QStringLiteral("area")));
-    QCOMPARE(w.main->access_con.scalar(QStringLiteral("select min(area) from field_description"))
-                 .toInt(),
-             -99);
+    QVERIFY(w.main->access_con.isOpen());
+    const QString opened = w.main->access_con.path();
+    QCOMPARE(w.main->databaseLabel->text(),
+             QStringLiteral("system database=") + QFileInfo(other).fileName());
+    if (legacy) {
+      QCOMPARE(opened, user_.path(QStringLiteral("DateTestDatabase.sqlite")));
+      QVERIFY(!w.main->access_con.userTables().isEmpty());
+    } else {
+      QCOMPARE(opened, other);
+      QVERIFY(w.main->access_con.hasColumn(QStringLiteral("field_description"),
+                                           QStringLiteral("area")));
+      QCOMPARE(w.main->access_con.scalar(QStringLiteral("select min(area) from field_description"))
+                   .toInt(),
+               -99);
+    }
     QCOMPARE(stored(QStringLiteral("database")), other);
     QVERIFY(odbc.open(QIODevice::ReadOnly));
     const QString ini = QString::fromUtf8(odbc.readAll());
@@ -291,13 +323,50 @@ class TestSolva : public QObject {
     if (hasDataSource) {
       QCOMPARE(ini, QStringLiteral("[T_R_B]\nDriver=SQLite3\nDatabase=%1\nDBQ=%1\n\n[other]\n"
                                    "Database=x\n")
-                        .arg(other));
+                        .arg(opened));
     } else {
       QTRY_COMPARE(odbcMessage, QStringLiteral("ODBC error|Please add T_R_B as MS-ACCESS "
                                                "user-datasource for ODBC"));
       QCOMPARE(ini, QStringLiteral("[other]\nDatabase=x\n"));
     }
     w.main->close();
+  }
+
+  // Values other windows ask for when they are missing: the chosen file, or its folder.
+  void updateRegistry_data() {
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<QString>("chosen");  // empty: cancelled
+    QTest::addColumn<QString>("stored");
+    QTest::newRow("pdf_dir: the folder, with separator") << "pdf_dir"
+                                                         << "@dir/docs/paper.pdf"
+                                                         << "@dir/docs/";
+    QTest::newRow("pdf_reader: the program") << "pdf_reader"
+                                             << "@dir/viewer"
+                                             << "@dir/viewer";
+    QTest::newRow("cancel stores nothing") << "pdf_reader" << QString() << QString();
+  }
+  void updateRegistry() {
+    QFETCH(QString, item);
+    QFETCH(QString, chosen);
+    QFETCH(QString, stored);
+    chosen.replace(QStringLiteral("@dir"), user_.dir.path());
+    stored.replace(QStringLiteral("@dir"), user_.dir.path());
+    if (!chosen.isEmpty()) {
+      QDir().mkpath(QFileInfo(chosen).absolutePath());
+      QFile f(chosen);
+      QVERIFY(f.open(QIODevice::WriteOnly));
+    }
+    trb::gui::Windows w(options({}, QStringLiteral("E")));
+    trb::test::answerModal<QFileDialog>([&](QFileDialog* d) {
+      if (chosen.isEmpty()) {
+        d->reject();
+        return;
+      }
+      d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(chosen);
+      static_cast<QDialog*>(d)->accept();
+    });
+    w.main->update_registry(item);
+    QCOMPARE(TestSolva::stored(item), stored);
   }
 
   // The settings dialog: what is saved, what a cancel leaves, and a refused "BAT recalc".
