@@ -369,6 +369,35 @@ class TestSolva : public QObject {
     QCOMPARE(TestSolva::stored(item), stored);
   }
 
+  // The "?" beside "PDF-reader" takes the chosen file, the one beside "pdf dir" its folder.
+  void settingsChoosers_data() {
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("PDF-reader") << "pdf_reader"
+                                << "@dir/docs/viewer";
+    QTest::newRow("pdf dir") << "pdf_dir"
+                             << "@dir/docs/";
+  }
+  void settingsChoosers() {
+    QFETCH(QString, field);
+    QFETCH(QString, shown);
+    shown.replace(QStringLiteral("@dir"), user_.dir.path());
+    const QString chosen = user_.path(QStringLiteral("docs/viewer"));
+    QDir().mkpath(user_.path(QStringLiteral("docs")));
+    QFile f(chosen);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.close();
+    TtrbsettingForm s;
+    s.show();
+    trb::test::answerModal<QFileDialog>([&](QFileDialog* d) {
+      d->selectNameFilter(QStringLiteral("*"));
+      d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(chosen);
+      static_cast<QDialog*>(d)->accept();
+    });
+    (field == u"pdf_reader" ? s.pdfReaderButton : s.pdfDirButton)->click();
+    QTRY_COMPARE(s.field(field)->text(), shown);
+  }
+
   // The settings dialog: what is saved, what a cancel leaves, and a refused "BAT recalc".
   void settingsDialog_data() {
     QTest::addColumn<QString>("bat");

@@ -145,6 +145,27 @@ class TestTrbM1 : public QObject {
     QVERIFY(!sim.calculating());
   }
 
+  // The browser's way in: autoclick starts the calculation on activation, with the loop-back
+  // fields it set; the settings report is in the list once.
+  void autoclickCalculatesOnActivation() {
+    TtrbadoForm1 sim;
+    sim.autoclick = true;
+    sim.z_anf = -99;
+    sim.z_cnt = 0;
+    sim.running = true;
+    sim.arguments = {};
+    sim.database = demo_;
+    QSignalSpy ended(&sim, &TtrbadoForm1::calculationEnded);
+    sim.show();
+    QVERIFY(ended.wait(120000));
+    QVERIFY(!sim.running);
+    const QStringList lines = sim.messageLines();
+    QCOMPARE(lines.count(QStringLiteral("ptf_mode=3 / Lieberoth")), 1);
+    QCOMPARE(lines.last(), QStringLiteral("job finished"));
+    QCOMPARE(sim.runButton->text(), QStringLiteral("close"));
+    sim.close();
+  }
+
   void closingStopsTheCalculation() {
     TtrbadoForm1 sim;
     showOn(sim, demo_);
