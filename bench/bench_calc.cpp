@@ -14,6 +14,7 @@
 #include <QSqlRecord>
 #include <QTextStream>
 #include <cmath>
+#include <ctime>
 #include <vector>
 
 #include "core/db/database.h"
@@ -150,6 +151,14 @@ double rate(long long n, qint64 ns) {
   return ns > 0 ? n / (ns / 1e9) : 0;
 }
 
+// Processor time of this process: on a shared machine the wall time also holds the waits for a
+// processor, this does not.
+qint64 cpuNs() {
+  timespec t{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+  return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -181,8 +190,9 @@ int main(int argc, char** argv) {
   calc.settings.database = file;
   calc.reportFile = file + QStringLiteral(".report.txt");
   clock.start();
+  qint64 cpu0 = cpuNs();
   const bool finished = calc.calculate();
-  const qint64 calcNs = clock.nsecsElapsed();
+  const qint64 calcNs = clock.nsecsElapsed(), calcCpu = cpuNs() - cpu0;
   if (!finished) {
     err << "trb_bench: the calculation stopped: " << calc.stopReason << '\n';
     return 1;
@@ -200,20 +210,24 @@ int main(int argc, char** argv) {
   // The kernel alone: inputs read once (not timed), then the yearly update.
   const KernelInput in = read_kernel_input(db);
   clock.restart();
+  cpu0 = cpuNs();
   const KernelResult kernel = run_kernel(in);
-  const qint64 kernelNs = clock.nsecsElapsed();
+  const qint64 kernelNs = clock.nsecsElapsed(), kernelCpu = cpuNs() - cpu0;
 
   int disagree = 0;
   for (auto it = kernel.simLast.constBegin(); it != kernel.simLast.constEnd(); ++it)
     if (!driverSim.contains(it.key()) || driverSim.value(it.key()) != it.value()) ++disagree;
 
   const double calcRate = rate(calcYears, calcNs), kernelRate = rate(kernel.plotYears, kernelNs);
-  out() << QString::asprintf("calculation: %lld plot-years in %.3f s = %.0f plot-years/s\n",
-                             calcYears, calcNs / 1e9, calcRate)
-        << QString::asprintf("kernel:      %lld plot-years in %.3f s = %.0f plot-years/s\n",
-                             kernel.plotYears, kernelNs / 1e9, kernelRate)
-        << QString::asprintf("ratio (calculation time / kernel time): %.2f\n",
-                             calcRate > 0 ? kernelRate / calcRate : 0.0)
+  out() << QString::asprintf(
+               "calculation: %lld plot-years in %.3f s = %.0f plot-years/s (processor %.3f s)\n",
+               calcYears, calcNs / 1e9, calcRate, calcCpu / 1e9)
+        << QString::asprintf(
+               "kernel:      %lld plot-years in %.3f s = %.0f plot-years/s (processor %.3f s)\n",
+               kernel.plotYears, kernelNs / 1e9, kernelRate, kernelCpu / 1e9)
+        << QString::asprintf("ratio (calculation time / kernel time): %.2f (processor %.2f)\n",
+                             calcRate > 0 ? kernelRate / calcRate : 0.0,
+                             kernelCpu > 0 ? double(calcCpu) / kernelCpu : 0.0)
         << QString::asprintf(
                "plots: %lld in the calculation, %lld in the kernel; last contents "
                "that differ: %d\n",

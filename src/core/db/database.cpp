@@ -483,6 +483,86 @@ int bindValue(sqlite3_stmt* st, int i, const QVariant& v) {
 
 }  // namespace
 
+Reader::Reader(Database& db, const QString& sql, const QVariantList& binds) : st_(db, sql) {
+  sqlite3* h = sqlite3_db_handle(st_.st_);
+  if (binds.size() != sqlite3_bind_parameter_count(st_.st_))
+    throw DbError(sql, QStringLiteral("Parameter count mismatch"));
+  for (int i = 0; i < binds.size(); ++i) {
+    if (bindValue(st_.st_, i + 1, binds.at(i)) != SQLITE_OK)
+      throw DbError(sql, QString::fromUtf8(sqlite3_errmsg(h)));
+  }
+}
+
+bool Reader::next() {
+  if (!st_.st_ || done_) return false;
+  const int rc = sqlite3_step(st_.st_);
+  if (rc == SQLITE_ROW) return true;
+  done_ = true;
+  const QString msg = QString::fromUtf8(sqlite3_errmsg(sqlite3_db_handle(st_.st_)));
+  sqlite3_reset(st_.st_);  // the read ends here, also for an open transaction
+  if (rc != SQLITE_DONE) throw DbError(st_.sql_, msg);
+  return false;
+}
+
+int Reader::indexOf(const QString& column) const {
+  if (!st_.st_) return -1;
+  const int n = sqlite3_column_count(st_.st_);
+  for (int i = 0; i < n; ++i)
+    if (column.compare(QString::fromUtf8(sqlite3_column_name(st_.st_, i)), Qt::CaseInsensitive) ==
+        0)
+      return i;
+  return -1;
+}
+
+int Reader::type(int i) const {
+  if (!st_.st_ || i < 0 || i >= sqlite3_data_count(st_.st_)) return SQLITE_NULL;
+  return sqlite3_column_type(st_.st_, i);
+}
+
+bool Reader::isNull(int i) const { return type(i) == SQLITE_NULL; }
+
+// The values as the Qt SQLite driver fetches them: integers as qlonglong, reals as double, empty
+// as a null QString, blobs as QByteArray, everything else as text.
+QVariant Reader::value(int i) const {
+  switch (type(i)) {
+    case SQLITE_NULL:
+      return i < 0 ? QVariant() : QVariant(QMetaType::fromType<QString>());
+    case SQLITE_INTEGER: return QVariant(qlonglong(sqlite3_column_int64(st_.st_, i)));
+    case SQLITE_FLOAT: return QVariant(sqlite3_column_double(st_.st_, i));
+    case SQLITE_BLOB:
+      return QByteArray(static_cast<const char*>(sqlite3_column_blob(st_.st_, i)),
+                        sqlite3_column_bytes(st_.st_, i));
+    default: return toString(i);
+  }
+}
+
+double Reader::toDouble(int i) const {
+  switch (type(i)) {
+    case SQLITE_NULL: return 0;
+    case SQLITE_INTEGER: return double(qlonglong(sqlite3_column_int64(st_.st_, i)));
+    case SQLITE_FLOAT: return sqlite3_column_double(st_.st_, i);
+    default: return value(i).toDouble();
+  }
+}
+
+qlonglong Reader::toLongLong(int i) const {
+  switch (type(i)) {
+    case SQLITE_NULL: return 0;
+    case SQLITE_INTEGER: return sqlite3_column_int64(st_.st_, i);
+    default: return value(i).toLongLong();
+  }
+}
+
+QString Reader::toString(int i) const {
+  switch (type(i)) {
+    case SQLITE_NULL: return QString();
+    case SQLITE_TEXT:
+      return QString(reinterpret_cast<const QChar*>(sqlite3_column_text16(st_.st_, i)),
+                     sqlite3_column_bytes16(st_.st_, i) / int(sizeof(QChar)));
+    default: return value(i).toString();
+  }
+}
+
 int Statement::exec(const QVariantList& binds) {
   if (!st_) throw DbError(sql_, QStringLiteral("The database is not open."));
   sqlite3* h = sqlite3_db_handle(st_);

@@ -46,10 +46,35 @@ class Statement {
 
  private:
   friend class Database;
+  friend class Reader;
   void release();
   QString sql_;
   Database* db_ = nullptr;
   sqlite3_stmt* st_ = nullptr;
+};
+
+// A query read row by row straight from the engine: the bulk reads of a calculation (hundreds of
+// thousands of rows), where QSqlQuery's work per value would dominate. Every accessor gives
+// exactly what QSqlQuery::value(i) and its conversion would; an absent column (-1) reads as
+// empty. Closing the Database ends the reading.
+class Reader {
+ public:
+  Reader(Database& db, const QString& sql, const QVariantList& binds = {});
+  Reader(const Reader&) = delete;
+  Reader& operator=(const Reader&) = delete;
+  bool next();
+  // Position of a result column, without regard to case; -1 when there is none.
+  int indexOf(const QString& column) const;
+  bool isNull(int i) const;
+  QVariant value(int i) const;
+  double toDouble(int i) const;
+  qlonglong toLongLong(int i) const;
+  QString toString(int i) const;
+
+ private:
+  int type(int i) const;
+  Statement st_;
+  bool done_ = false;  // past the last row: stays there
 };
 
 class Database {

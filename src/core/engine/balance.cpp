@@ -145,33 +145,31 @@ QString site_list_query() {
 
 namespace {
 
-double num(const QVariant& v, double missing) { return v.isNull() ? missing : v.toDouble(); }
-
 std::vector<BalanceRow> read_input(Database& db, const BalanceMethod& method) {
   std::vector<BalanceRow> rows;
-  QSqlQuery q = db.query(method.input_query());
-  const QSqlRecord rec = q.record();
-  const int iFl = rec.indexOf(QStringLiteral("FL_ID")), iYear = rec.indexOf(QStringLiteral("year_0")),
-            iCorg = rec.indexOf(QStringLiteral("corg")), iNorg = rec.indexOf(QStringLiteral("norg")),
-            iCif = rec.indexOf(QStringLiteral("cif")), iBd = rec.indexOf(QStringLiteral("BD")),
-            iSk = rec.indexOf(QStringLiteral("skelett")), iBat = rec.indexOf(QStringLiteral("BAT")),
-            iFat = rec.indexOf(QStringLiteral("fat")),
-            iComment = rec.indexOf(QStringLiteral("comment"));
+  trb::db::Reader q(db, method.input_query());
+  const int iFl = q.indexOf(QStringLiteral("FL_ID")), iYear = q.indexOf(QStringLiteral("year_0")),
+            iCorg = q.indexOf(QStringLiteral("corg")), iNorg = q.indexOf(QStringLiteral("norg")),
+            iCif = q.indexOf(QStringLiteral("cif")), iBd = q.indexOf(QStringLiteral("BD")),
+            iSk = q.indexOf(QStringLiteral("skelett")), iBat = q.indexOf(QStringLiteral("BAT")),
+            iFat = q.indexOf(QStringLiteral("fat")),
+            iComment = q.indexOf(QStringLiteral("comment"));
   std::vector<int> extra;
-  for (const QString& c : method.extra_columns()) extra.push_back(rec.indexOf(c));
+  for (const QString& c : method.extra_columns()) extra.push_back(q.indexOf(c));
+  auto num = [&](int i, double missing) { return q.isNull(i) ? missing : q.toDouble(i); };
   while (q.next()) {
     BalanceRow r;
-    r.fl_id = q.value(iFl).toLongLong();
-    r.year_0 = q.value(iYear).toLongLong();
-    r.corg = num(q.value(iCorg), -99);
-    if (iNorg >= 0) r.norg = num(q.value(iNorg), -99);
-    r.cif = num(q.value(iCif), -99);
-    r.bd = num(q.value(iBd), -99);
-    r.skelett = iSk >= 0 ? num(q.value(iSk), 0) : 0;
-    if (iBat >= 0) r.bat = num(q.value(iBat), 0);
-    if (iFat >= 0) r.fat = num(q.value(iFat), -99);
-    if (iComment >= 0) r.comment = q.value(iComment).toString();
-    for (int i : extra) r.extra.push_back(i >= 0 ? num(q.value(i), 0) : 0);
+    r.fl_id = q.toLongLong(iFl);
+    r.year_0 = q.toLongLong(iYear);
+    r.corg = num(iCorg, -99);
+    if (iNorg >= 0) r.norg = num(iNorg, -99);
+    r.cif = num(iCif, -99);
+    r.bd = num(iBd, -99);
+    r.skelett = iSk >= 0 ? num(iSk, 0) : 0;
+    if (iBat >= 0) r.bat = num(iBat, 0);
+    if (iFat >= 0) r.fat = num(iFat, -99);
+    if (iComment >= 0) r.comment = q.toString(iComment);
+    for (int i : extra) r.extra.push_back(i >= 0 ? num(i, 0) : 0);
     rows.push_back(std::move(r));
   }
   return rows;

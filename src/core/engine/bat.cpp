@@ -119,34 +119,32 @@ int build_interpolated(trb::db::Database& db, const WmzTable& table, const LogFn
   log(QStringLiteral("tmp bat :") + QString::number(rows));
   db.execute(QStringLiteral(" create unique index idx_fl_yr on tmp_bat(fl_id, year_0)  \n\n"));
 
+  // Rows are written back by rowid: the unique index makes it the row of (fl_id, year_0).
   struct Row {
-    qlonglong fl_id, year;
+    qlonglong rowid;
     double bat;
   };
   std::vector<Row> updates;
   {
-    QSqlQuery q = db.query(QStringLiteral(
-        "select fl_id, year_0, FAT, ltem, rain from tmp_bat order by fl_id, year_0"));
+    trb::db::Reader q(db, QStringLiteral("select rowid, fl_id, year_0, FAT, ltem, rain from "
+                                         "tmp_bat order by fl_id, year_0"));
     int pos = 0;
     while (q.next()) {
       if (progress) progress(pos++, rows);
-      const double ltem = q.value(3).toDouble();
+      const double ltem = q.toDouble(4);
       if (ltem < 0) {
         if (progress) progress(0, -1);
         throw CalcStop(QStringLiteral("LTEM<0 aufgetreten !"),
                        QStringLiteral("unvollständige Klimadaten ?"));
       }
-      const double rain = q.value(4).toDouble();
-      if (rain > 0) {
-        const double bat = interpolated_bat(table, ltem, rain, q.value(2).toDouble());
-        updates.push_back({q.value(0).toLongLong(), q.value(1).toLongLong(), bat});
-      }
+      const double rain = q.toDouble(5);
+      if (rain > 0)
+        updates.push_back({q.toLongLong(0), interpolated_bat(table, ltem, rain, q.toDouble(3))});
     }
   }
   trb::db::Transaction tx(db);
-  trb::db::Statement update(db,
-                            QStringLiteral("update tmp_bat set BAT=? where fl_id=? and year_0=?"));
-  for (const Row& r : updates) update.exec({r.bat, r.fl_id, r.year});
+  trb::db::Statement update(db, QStringLiteral("update tmp_bat set BAT=? where rowid=?"));
+  for (const Row& r : updates) update.exec({r.bat, r.rowid});
   tx.commit();
   if (progress) progress(0, -1);
   return rows;

@@ -75,7 +75,13 @@ struct OpsColumns {
   int fl_id, year, name, cops, ctype, k, eta, cnr, cnr_alt, item_ix;
   explicit OpsColumns(const QSqlQuery& q) {
     const QSqlRecord rec = q.record();
-    auto at = [&](const char* name) { return rec.indexOf(QLatin1String(name)); };
+    set([&](const char* name) { return rec.indexOf(QLatin1String(name)); });
+  }
+  explicit OpsColumns(const trb::db::Reader& q) {
+    set([&](const char* name) { return q.indexOf(QLatin1String(name)); });
+  }
+  template <typename At>
+  void set(At at) {
     fl_id = at("FL_ID");
     year = at("year_");
     name = at("NAME_");
@@ -88,6 +94,21 @@ struct OpsColumns {
     item_ix = at("item_ix");
   }
 };
+
+OpsInput input_from(const trb::db::Reader& q, const OpsColumns& c) {
+  OpsInput r;
+  r.fl_id = q.toLongLong(c.fl_id);
+  r.year = q.toLongLong(c.year);
+  r.name = q.toString(c.name);
+  r.cops = q.toDouble(c.cops);
+  r.ctype = q.toString(c.ctype);
+  r.k = q.toDouble(c.k);
+  r.eta = q.toDouble(c.eta);
+  r.cnr = q.toDouble(c.cnr);
+  r.cnr_alt = q.toDouble(c.cnr_alt);
+  r.item_ix = q.toLongLong(c.item_ix);
+  return r;
+}
 
 OpsInput input_from(const QSqlQuery& q, const OpsColumns& c) {
   OpsInput r;
@@ -134,7 +155,7 @@ long double ops_year_input(trb::db::Database& db, OpsPools& pools, qlonglong fl_
 void OpsInputTable::load(trb::db::Database& db) {
   groups_.clear();
   // opstab has no index: the per-year query scans it in storage order, which rowid keeps here.
-  QSqlQuery q = db.query(QStringLiteral("select * from opstab order by fl_id, year_, rowid"));
+  trb::db::Reader q(db, QStringLiteral("select * from opstab order by fl_id, year_, rowid"));
   const OpsColumns columns(q);
   while (q.next()) {
     OpsInput r = input_from(q, columns);
