@@ -127,7 +127,7 @@ void Calculation::checkStop() {
 }
 
 bool Calculation::calculate() {
-  stop_ = false;
+  // a stop asked before the run got going still holds; it is cleared when the run ends
   running = true;
   assessment = false;
   messages.clear();
@@ -241,6 +241,7 @@ bool Calculation::calculate() {
     for (const QString& line : messages) ts << line << '\n';
   }
   if (cb_.progress) cb_.progress(0, -1);
+  stop_ = false;
   running = false;
   return finished;
 }
