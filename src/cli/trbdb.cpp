@@ -6,6 +6,7 @@
 #include <QSqlRecord>
 #include <QTextStream>
 
+#include "cli/console.h"
 #include "cli/trbdb_commands.h"
 #include "core/db/database.h"
 #include "core/db/numbers.h"
@@ -14,16 +15,6 @@
 namespace trb::cli {
 
 namespace {
-
-QTextStream& out() {
-  static QTextStream s(stdout);
-  return s;
-}
-
-QTextStream& err() {
-  static QTextStream s(stderr);
-  return s;
-}
 
 int usage() {
   err() << "usage:\n"

@@ -6,23 +6,17 @@
 #include <QSqlRecord>
 #include <QTextStream>
 
+#include "cli/console.h"
 #include "core/db/database.h"
 #include "core/engine/balance.h"
 #include "core/engine/calculation.h"
 #include "core/settings/settings.h"
 #include "core/transfer/legacy_import.h"
 
+using trb::cli::err;
+using trb::cli::out;
+
 namespace {
-
-QTextStream& out() {
-  static QTextStream s(stdout);
-  return s;
-}
-
-QTextStream& err() {
-  static QTextStream s(stderr);
-  return s;
-}
 
 // --select ID,ID,... or --select-all: marks the plots of the run before it starts.
 bool selectPlots(const QString& database, const QString& spec, QString* error) {

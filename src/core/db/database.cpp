@@ -19,8 +19,11 @@
 namespace trb::db {
 
 DbError::DbError(const QString& statement, const QString& engineMessage)
-    : std::runtime_error(
-          (engineMessage + QStringLiteral("\nin statement: ") + statement.trimmed()).toStdString()),
+    : std::runtime_error((statement.trimmed().isEmpty()
+                              ? engineMessage
+                              : engineMessage + QStringLiteral("\nin statement: ") +
+                                    statement.trimmed())
+                             .toStdString()),
       statement_(statement),
       engine_(engineMessage) {}
 
