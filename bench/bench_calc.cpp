@@ -103,16 +103,7 @@ KernelResult run_kernel(const KernelInput& in) {
     st.cif = r0.cif;
     st.bd = r0.bd;
     st.sk = r0.sk;
-    const long double sk1 = 1.0L - st.sk;
-    st.p_dec = std::min<long double>((1.0L - st.cif) * st.corg, 2.0L);
-    st.p_in = st.corg - st.p_dec;
-    st.I = st.p_in * st.bd * 30.0L * 1000.0L * sk1;
-    st.C_dec = 1000.0L * st.corg * st.bd * 30.0L * sk1 - st.I;
-    if (st.norg > 0) {
-      st.CN = st.corg / st.norg;
-      st.CN_in = st.p_in * st.CN * kCnHumus / (kCnHumus * st.corg - st.CN * st.p_dec);
-    }
-    st.C_tot = st.corg * st.bd * 30000.0L * sk1;
+    derive_start_values(st);
     st.non_bal = in.nonBal.value(P, 0.0);
     st.pools.create_opsprm();
     qlonglong prev = r0.year - 1;
@@ -123,21 +114,12 @@ KernelResult run_kernel(const KernelInput& in) {
         break;
       }
       const long double D = in.ops.year_input(st.pools, P, r.year);
-      const long double bat = r.notill ? notill_bat(r.bat, r.fat) : r.bat;
-      YearFluxes f = year_step(st, st.first, st.non_bal, bat);
-      f.nmin += D;
-      const long double n = st.years_done;
-      st.mean_input = (n * st.mean_input + f.crep) / (n + 1);
-      st.mean_bat = (n * st.mean_bat + bat) / (n + 1);
-      st.first = false;
-      st.C_tot = st.C_dec + st.I;
-      const long double n_org = st.I / st.CN_in + st.C_dec / kCnHumus;
-      const long double n_som = n_org / (st.bd * 30000.0L) / sk1;
-      const long double c_mic = kMicrobialShare * st.A / (sk1 * st.bd * 3.0L);
-      res.checksum += f.nmin + st.pools.get_n_ops() + st.pools.get_c_ops() + n_som + c_mic +
-                      f.cmin + f.cmin_ops;
+      st.notill = r.notill;
+      const TrbYear y = trb_year(st, D, r.bat, r.fat);
+      res.checksum += y.f.nmin + st.pools.get_n_ops() + st.pools.get_c_ops() + y.n_som +
+                      y.c_mic + y.f.cmin + y.f.cmin_ops;
       st.years_done += 1;
-      st.sim_last = static_cast<double>(st.C_tot / (st.bd * 30000.0L) / sk1);
+      st.sim_last = static_cast<double>(simulated_content(st));
       ++res.plotYears;
       ++i;
       prev = r.year;

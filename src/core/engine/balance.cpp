@@ -52,6 +52,40 @@ long double notill_bat(long double bat, double fat, bool* clamped) {
   return (e + 1.0L) * bat / (3.0L * (e + 2.0L));
 }
 
+void derive_start_values(PlotState& st) {
+  const long double sk1 = 1.0L - st.sk;
+  st.p_dec = std::min<long double>((1.0L - st.cif) * st.corg, 2.0L);
+  st.p_in = st.corg - st.p_dec;
+  st.I = st.p_in * st.bd * 30.0L * 1000.0L * sk1;
+  st.C_dec = 1000.0L * st.corg * st.bd * 30.0L * sk1 - st.I;
+  st.C_dec0 = st.C_dec;
+  if (st.norg > 0) {
+    st.CN = st.corg / st.norg;
+    st.CN_in = st.p_in * st.CN * kCnHumus / (kCnHumus * st.corg - st.CN * st.p_dec);
+  }
+  st.C_tot = st.corg * st.bd * 30000.0L * sk1;
+}
+
+long double simulated_content(const PlotState& st) {
+  return st.C_tot / (st.bd * 30000.0L) / (1.0L - st.sk);
+}
+
+TrbYear trb_year(PlotState& st, long double D, double bat, double fat) {
+  TrbYear y;
+  y.bat = st.notill ? notill_bat(bat, fat, &y.clamped) : bat;
+  y.f = year_step(st, st.first, st.non_bal, y.bat);
+  y.f.nmin += D;
+  const long double n = st.years_done;
+  st.mean_input = (n * st.mean_input + y.f.crep) / (n + 1);
+  st.mean_bat = (n * st.mean_bat + y.bat) / (n + 1);
+  st.first = false;
+  st.C_tot = st.C_dec + st.I;
+  y.n_org = st.I / st.CN_in + st.C_dec / kCnHumus;
+  y.n_som = y.n_org / (st.bd * 30000.0L) / (1.0L - st.sk);
+  y.c_mic = kMicrobialShare * st.A / ((1.0L - st.sk) * st.bd * 3.0L);
+  return y;
+}
+
 // ---------------------------------------------------------------------------------------------
 // Result tables
 
@@ -100,31 +134,18 @@ void TrbMethod::prepare_run(Database& db) { inputs_.load(db); }
 void TrbMethod::year_update(PlotState& st, const BalanceRow& row, ResultWriter& out,
                             BalanceContext& ctx) {
   const long double D = inputs_.year_input(st.pools, st.fl_id, row.year_0);
-  long double bat = row.bat;
-  if (st.notill) {
-    bool clamped = false;
-    bat = notill_bat(bat, row.fat, &clamped);
-    if (clamped && !st_notill_warned_.contains(st.fl_id)) {
-      st_notill_warned_.insert(st.fl_id);
-      if (ctx.log)
-        ctx.log(QStringLiteral("fl_id") + QString::number(st.fl_id) +
-                QStringLiteral(": no-tillage with fat below 5.13 (") + fmt_general(row.fat) +
-                QStringLiteral("), BAT factor 2/9 used"));
-    }
+  const TrbYear y = trb_year(st, D, row.bat, row.fat);
+  if (y.clamped && !st_notill_warned_.contains(st.fl_id)) {
+    st_notill_warned_.insert(st.fl_id);
+    if (ctx.log)
+      ctx.log(QStringLiteral("fl_id") + QString::number(st.fl_id) +
+              QStringLiteral(": no-tillage with fat below 5.13 (") + fmt_general(row.fat) +
+              QStringLiteral("), BAT factor 2/9 used"));
   }
-  YearFluxes f = year_step(st, st.first, st.non_bal, bat);
-  f.nmin += D;
-  const long double n = st.years_done;
-  st.mean_input = (n * st.mean_input + f.crep) / (n + 1);
-  st.mean_bat = (n * st.mean_bat + bat) / (n + 1);
-  st.first = false;
-  st.C_tot = st.C_dec + st.I;
-  const long double n_org = st.I / st.CN_in + st.C_dec / kCnHumus;
-  const long double n_som = n_org / (st.bd * 30000.0L) / (1.0L - st.sk);
-  const long double c_mic = kMicrobialShare * st.A / ((1.0L - st.sk) * st.bd * 3.0L);
+  const YearFluxes& f = y.f;
   auto d = [](long double x) { return QVariant(static_cast<double>(x)); };
   out.nresult({st.fl_id, st.z_jahr, d(f.nmin), d(st.pools.get_n_ops()), d(st.pools.get_c_ops()),
-               d(st.C_tot), d(st.I), d(n_org), d(n_som), d(c_mic), d(f.crep), d(bat)});
+               d(st.C_tot), d(st.I), d(y.n_org), d(y.n_som), d(y.c_mic), d(f.crep), d(y.bat)});
   out.zbv({st.fl_id, row.year_0, d(f.cmin), d(f.cmin_ops), d(f.crep), d(st.pools.get_c_ops()),
            d(st.C_tot), d(st.I)});
 }
@@ -286,18 +307,7 @@ BalanceOutcome run_balance(Database& db, BalanceMethod& method, BalanceContext& 
         skip_plot(P);
         continue;
       }
-      // derived start values
-      const long double sk1 = 1.0L - st.sk;
-      st.p_dec = std::min<long double>((1.0L - st.cif) * st.corg, 2.0L);
-      st.p_in = st.corg - st.p_dec;
-      st.I = st.p_in * st.bd * 30.0L * 1000.0L * sk1;
-      st.C_dec = 1000.0L * st.corg * st.bd * 30.0L * sk1 - st.I;
-      st.C_dec0 = st.C_dec;
-      if (st.norg > 0) {
-        st.CN = st.corg / st.norg;
-        st.CN_in = st.p_in * st.CN * kCnHumus / (kCnHumus * st.corg - st.CN * st.p_dec);
-      }
-      st.C_tot = st.corg * st.bd * 30000.0L * sk1;
+      derive_start_values(st);
       st.first = true;
       st.notill = notill;
       st.non_bal = non_bal;
@@ -333,8 +343,7 @@ BalanceOutcome run_balance(Database& db, BalanceMethod& method, BalanceContext& 
           st.years_done += 1;
 
           // comparison rows of the year
-          const long double simRaw = st.C_tot / (st.bd * 30000.0L) / sk1;
-          const double sim = static_cast<double>(simRaw);
+          const double sim = static_cast<double>(simulated_content(st));
           auto it = rs.find({P, st.z_jahr, st.year_num});
           if (it == rs.end() || it->second.empty()) {
             addRs.exec({P, st.z_jahr, st.year_num, round_to(sim, 4)});

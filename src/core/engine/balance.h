@@ -71,6 +71,23 @@ struct YearFluxes {
 // in the first year (also when BAT is 0).
 YearFluxes year_step(PlotState& st, bool first, double non_bal, long double bat);
 
+// The derived start values (p_dec capped at 2 %, p_in, I, C_dec, CN, CN_in, C_tot) from corg,
+// norg, cif, bd and sk.
+void derive_start_values(PlotState& st);
+
+// The simulated soil carbon content in %: C_tot / (BD x 30000) / (1 - sk).
+long double simulated_content(const PlotState& st);
+
+// One year of the TRB method once the year's inputs are in the pools (D: their nitrogen
+// difference): the BAT as used (adjusted on untilled plots), the turnover, the means, C_tot and
+// the year's outputs.
+struct TrbYear {
+  YearFluxes f;
+  long double bat = 0, n_org = 0, n_som = 0, c_mic = 0;
+  bool clamped = false;  // no-tillage with fat below 5.13
+};
+TrbYear trb_year(PlotState& st, long double D, double bat, double fat);
+
 // The BAT of an untilled plot: BAT x (e + 1) / (3 (e + 2)) with e = exp(2 sqrt(x)),
 // x = (0.2844 fat - 1.4586) / 352; below fat 5.13 x is taken as 0 (clamped set to true).
 long double notill_bat(long double bat, double fat, bool* clamped = nullptr);
