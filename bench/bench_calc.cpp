@@ -105,7 +105,7 @@ KernelResult run_kernel(const KernelInput& in) {
     st.sk = r0.sk;
     derive_start_values(st);
     st.non_bal = in.nonBal.value(P, 0.0);
-    st.pools.create_opsprm();
+    st.pools.clear();
     qlonglong prev = r0.year - 1;
     while (i < count && rows[i].fl_id == P) {
       const KernelRow& r = rows[i];
@@ -116,7 +116,7 @@ KernelResult run_kernel(const KernelInput& in) {
       const long double D = in.ops.year_input(st.pools, P, r.year);
       st.notill = r.notill;
       const TrbYear y = trb_year(st, D, r.bat, r.fat);
-      res.checksum += y.f.nmin + st.pools.get_n_ops() + st.pools.get_c_ops() + y.n_som +
+      res.checksum += y.f.nmin + st.pools.nitrogen() + st.pools.carbon() + y.n_som +
                       y.c_mic + y.f.cmin + y.f.cmin_ops;
       st.years_done += 1;
       st.sim_last = static_cast<double>(simulated_content(st));

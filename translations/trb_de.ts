@@ -2,7 +2,7 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de_DE">
 <context>
-    <name>trb::gui::TconnectionEditor</name>
+    <name>trb::gui::ConnectionDialog</name>
     <message>
         <source>database connection</source>
         <translation>Datenbankverbindung</translation>
@@ -31,7 +31,7 @@
     </message>
 </context>
 <context>
-    <name>trb::gui::TsolvaForm</name>
+    <name>trb::gui::MainWindow</name>
     <message>
         <source>TRB &amp;ndash; soil organic matter balance</source>
         <translation>TRB &amp;ndash; Bilanz der organischen Bodensubstanz</translation>
@@ -98,7 +98,7 @@
     </message>
 </context>
 <context>
-    <name>trb::gui::TtrbadoForm1</name>
+    <name>trb::gui::SimulatorWindow</name>
     <message>
         <source>database</source>
         <translation>Datenbank</translation>
@@ -145,7 +145,7 @@
     </message>
 </context>
 <context>
-    <name>trb::gui::TtrbsettingForm</name>
+    <name>trb::gui::SettingsDialog</name>
     <message>
         <source>double click: the current folder</source>
         <translation>Doppelklick: der aktuelle Ordner</translation>

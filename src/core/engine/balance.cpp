@@ -28,7 +28,7 @@ YearFluxes year_step(PlotState& st, bool first, double non_bal, long double bat)
   const long double r = bat - n * kSubStep;
   auto sub = [&](long double h) {
     long double dnmin = 0, dcrep = 0, cminops = 0;
-    st.pools.opsturnover(h, kCnHumus, dnmin, dcrep, cminops);
+    st.pools.turnover(h, kCnHumus, dnmin, dcrep, cminops);
     f.crep += dcrep;
     const long double dA = dcrep / h - (kM + kA) * st.A + kS * st.S;
     const long double dS = kA * st.A - kS * st.S;
@@ -144,9 +144,9 @@ void TrbMethod::year_update(PlotState& st, const BalanceRow& row, ResultWriter& 
   }
   const YearFluxes& f = y.f;
   auto d = [](long double x) { return QVariant(static_cast<double>(x)); };
-  out.nresult({st.fl_id, st.z_jahr, d(f.nmin), d(st.pools.get_n_ops()), d(st.pools.get_c_ops()),
+  out.nresult({st.fl_id, st.z_jahr, d(f.nmin), d(st.pools.nitrogen()), d(st.pools.carbon()),
                d(st.C_tot), d(st.I), d(y.n_org), d(y.n_som), d(y.c_mic), d(f.crep), d(y.bat)});
-  out.zbv({st.fl_id, row.year_0, d(f.cmin), d(f.cmin_ops), d(f.crep), d(st.pools.get_c_ops()),
+  out.zbv({st.fl_id, row.year_0, d(f.cmin), d(f.cmin_ops), d(f.crep), d(st.pools.carbon()),
            d(st.C_tot), d(st.I)});
 }
 
@@ -311,7 +311,7 @@ BalanceOutcome run_balance(Database& db, BalanceMethod& method, BalanceContext& 
       st.first = true;
       st.notill = notill;
       st.non_bal = non_bal;
-      st.pools.create_opsprm();
+      st.pools.clear();
       method.start_plot(st);
 
       for (int a_zkl = 0; a_zkl <= ctx.z_cnt && !aborted; ++a_zkl) {

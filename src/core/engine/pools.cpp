@@ -11,34 +11,34 @@
 
 namespace trb::engine {
 
-void OpsPools::add_ops_rec(long double cnr, long double k, long double eta, long double cops) {
-  for (Ropsprm& p : opsrec_) {
+void OpsPools::addInput(long double cnr, long double k, long double eta, long double cops) {
+  for (OpsPool& p : pools_) {
     if (p.cnr == cnr && p.k == k && p.eta == eta) {
       p.cops += cops;
       return;
     }
   }
-  opsrec_.push_back({cops, cnr, k, eta});
+  pools_.push_back({cops, cnr, k, eta});
 }
 
-long double OpsPools::get_c_ops() const {
+long double OpsPools::carbon() const {
   long double c = 0;
-  for (const Ropsprm& p : opsrec_) c += p.cops;
+  for (const OpsPool& p : pools_) c += p.cops;
   return c;
 }
 
-long double OpsPools::get_n_ops() const {
+long double OpsPools::nitrogen() const {
   long double n = 0;
-  for (const Ropsprm& p : opsrec_) n += p.cops / p.cnr;
+  for (const OpsPool& p : pools_) n += p.cops / p.cnr;
   return n;
 }
 
-void OpsPools::opsturnover(long double bat, long double cnrsom, long double& dnmin,
+void OpsPools::turnover(long double bat, long double cnrsom, long double& dnmin,
                            long double& dcrep, long double& cminops) {
   // Local sums: the outputs are references the compiler must assume may alias a pool, which
   // would send every partial sum through memory. The order of the operations is unchanged.
   long double dn = 0, dc = 0, cm = 0;
-  for (Ropsprm& p : opsrec_) {
+  for (OpsPool& p : pools_) {
     const long double a = bat * p.k * p.cops;
     cm += a * (1 - p.eta);
     p.cops -= a;
@@ -133,7 +133,7 @@ long double add_year_inputs(OpsPools& pools, const std::vector<OpsInput>& rows) 
     if (!(r.cops > 0)) continue;
     check_ratios(r);
     if (r.item_ix < kNoNitrogenDiffItem) d += r.cops * (1 / r.cnr_alt - 1 / r.cnr);
-    pools.add_ops_rec(r.cnr, r.k, r.eta, r.cops);
+    pools.addInput(r.cnr, r.k, r.eta, r.cops);
   }
   return d;
 }

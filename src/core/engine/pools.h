@@ -14,7 +14,7 @@ namespace trb::engine {
 
 // One pool: the carbon of all inputs that share the same C/N ratio, rate and humification
 // coefficient.
-struct Ropsprm {
+struct OpsPool {
   long double cops = 0;  // carbon still in the pool, kg/ha
   long double cnr = 0;   // C/N ratio
   long double k = 0;     // turnover rate per unit of biologically active time
@@ -24,27 +24,26 @@ struct Ropsprm {
 // The pool list of the plot in balance, pools in order of first appearance.
 class OpsPools {
  public:
-  // Starts an empty list for a new plot (an earlier plot's list is freed first).
-  void create_opsprm() { opsrec_.clear(); }
-  void destroy_opsprm() { opsrec_.clear(); }
+  // Empties the list for a new plot.
+  void clear() { pools_.clear(); }
 
   // The first pool whose cnr, k and eta all equal the input's receives its carbon; otherwise a
   // new pool is appended.
-  void add_ops_rec(long double cnr, long double k, long double eta, long double cops);
+  void addInput(long double cnr, long double k, long double eta, long double cops);
 
-  long double get_c_ops() const;  // carbon of all pools, kg C/ha
-  long double get_n_ops() const;  // nitrogen of all pools, kg N/ha
+  long double carbon() const;  // carbon of all pools, kg C/ha
+  long double nitrogen() const;  // nitrogen of all pools, kg N/ha
 
   // Decomposes every pool over the interval bat (explicit first-order step); the outputs are
   // reset first: dnmin nitrogen mineralised, dcrep carbon turned into humus of C/N cnrsom,
   // cminops carbon mineralised.
-  void opsturnover(long double bat, long double cnrsom, long double& dnmin, long double& dcrep,
+  void turnover(long double bat, long double cnrsom, long double& dnmin, long double& dcrep,
                    long double& cminops);
 
-  const std::vector<Ropsprm>& opsrec() const { return opsrec_; }
+  const std::vector<OpsPool>& pools() const { return pools_; }
 
  private:
-  std::vector<Ropsprm> opsrec_;
+  std::vector<OpsPool> pools_;
 };
 
 // One row of opstab: an organic input of a plot and year.

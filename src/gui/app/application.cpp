@@ -2,15 +2,15 @@
 
 #include <QApplication>
 
-#include "gui/app/trbsettingU1.h"
-#include "gui/engine/trb_m1.h"
+#include "gui/app/settings_dialog.h"
+#include "gui/simulator/simulator_window.h"
 
 namespace trb::gui {
 
 Windows::Windows(const StartOptions& options) {
-  main = std::make_unique<TsolvaForm>(options);
-  settings = std::make_unique<TtrbsettingForm>();
-  simulator = std::make_unique<TtrbadoForm1>();
+  main = std::make_unique<MainWindow>(options);
+  settings = std::make_unique<SettingsDialog>();
+  simulator = std::make_unique<SimulatorWindow>();
   simulator->arguments = options.args;
   main->setWindows(settings.get(), simulator.get());
 }

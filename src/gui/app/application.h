@@ -3,18 +3,18 @@
 
 #include <memory>
 
-#include "gui/app/solva_uif.h"
+#include "gui/app/main_window.h"
 
 namespace trb::gui {
 
-class TtrbsettingForm;
-class TtrbadoForm1;
+class SettingsDialog;
+class SimulatorWindow;
 
 // The windows of the program. They live until the program ends.
 struct Windows {
-  std::unique_ptr<TsolvaForm> main;
-  std::unique_ptr<TtrbsettingForm> settings;
-  std::unique_ptr<TtrbadoForm1> simulator;
+  std::unique_ptr<MainWindow> main;
+  std::unique_ptr<SettingsDialog> settings;
+  std::unique_ptr<SimulatorWindow> simulator;
 
   explicit Windows(const StartOptions& options);
   ~Windows();

@@ -94,42 +94,42 @@ class TestPools : public QObject {
     QFETCH(double, dcrep);
     QFETCH(double, cminops);
     OpsPools pools;
-    pools.create_opsprm();
-    pools.add_ops_rec(20, 0.02L, eta, 1000);
+    pools.clear();
+    pools.addInput(20, 0.02L, eta, 1000);
     long double n = -1, c = -1, m = -1;
-    pools.opsturnover(bat, 8.5L, n, c, m);
+    pools.turnover(bat, 8.5L, n, c, m);
     QVERIFY2(near(n, dnmin), qPrintable(QString::number(double(n), 'g', 17)));
     QVERIFY(near(c, dcrep));
     QVERIFY(near(m, cminops));
-    QVERIFY(near(pools.get_c_ops(), 1000 - a));
-    QVERIFY(near(pools.get_n_ops(), (1000 - a) / 20));
+    QVERIFY(near(pools.carbon(), 1000 - a));
+    QVERIFY(near(pools.nitrogen(), (1000 - a) / 20));
   }
 
   // Equal cnr, k and eta share the first matching pool whatever the year; others are appended.
   void pooling() {
     OpsPools pools;
-    pools.create_opsprm();
-    pools.add_ops_rec(20, 0.02L, 0.3L, 1000);
+    pools.clear();
+    pools.addInput(20, 0.02L, 0.3L, 1000);
     long double n, c, m;
-    pools.opsturnover(0.1L, 8.5L, n, c, m);   // year 1 leaves 998
-    pools.add_ops_rec(20, 0.02L, 0.4L, 100);  // other eta: new pool
-    pools.add_ops_rec(20, 0.02L, 0.3L, 500);  // year 2, same substance behaviour
-    pools.add_ops_rec(12, 0.02L, 0.3L, 60);   // other cnr: new pool
-    const auto& p = pools.opsrec();
+    pools.turnover(0.1L, 8.5L, n, c, m);   // year 1 leaves 998
+    pools.addInput(20, 0.02L, 0.4L, 100);  // other eta: new pool
+    pools.addInput(20, 0.02L, 0.3L, 500);  // year 2, same substance behaviour
+    pools.addInput(12, 0.02L, 0.3L, 60);   // other cnr: new pool
+    const auto& p = pools.pools();
     QCOMPARE(p.size(), size_t(3));
     QVERIFY(near(p[0].cops, 1498));
     QVERIFY(near(p[1].cops, 100) && p[1].eta == 0.4L);
     QVERIFY(near(p[2].cops, 60) && p[2].cnr == 12);
-    QVERIFY(near(pools.get_c_ops(), 1658));
-    QVERIFY(near(pools.get_n_ops(), 1498.0L / 20 + 100.0L / 20 + 60.0L / 12));
+    QVERIFY(near(pools.carbon(), 1658));
+    QVERIFY(near(pools.nitrogen(), 1498.0L / 20 + 100.0L / 20 + 60.0L / 12));
 
     // Every pool decomposes in the same step, in list order.
-    pools.opsturnover(0.1L, 8.5L, n, c, m);
+    pools.turnover(0.1L, 8.5L, n, c, m);
     QVERIFY(near(c, 0.002L * (1498 * 0.3L + 100 * 0.4L + 60 * 0.3L)));
 
-    pools.destroy_opsprm();
-    QVERIFY(pools.opsrec().empty());
-    QCOMPARE(double(pools.get_c_ops()), 0.0);
+    pools.clear();
+    QVERIFY(pools.pools().empty());
+    QCOMPARE(double(pools.carbon()), 0.0);
   }
 
   void yearInput_data() {
@@ -158,10 +158,10 @@ class TestPools : public QObject {
     for (int i = 0; i + 3 < rows.size(); i += 4)
       in.push_back(input(rows[i], rows[i + 1], rows[i + 2], 0.1L, 0.4L, qlonglong(rows[i + 3])));
     OpsPools p;
-    p.create_opsprm();
+    p.clear();
     QVERIFY(near(trb::engine::add_year_inputs(p, in), d));
-    QVERIFY(near(p.get_c_ops(), carbon));
-    QCOMPARE(int(p.opsrec().size()), pools);
+    QVERIFY(near(p.carbon(), carbon));
+    QCOMPARE(int(p.pools().size()), pools);
   }
 
   // A zero ratio would write an infinite nitrogen amount into the results.
@@ -177,7 +177,7 @@ class TestPools : public QObject {
     QFETCH(double, cnr_alt);
     QFETCH(QString, column);
     OpsPools p;
-    p.create_opsprm();
+    p.clear();
     try {
       trb::engine::add_year_inputs(p, {input(400, cnr, cnr_alt, 0.1L, 0.4L, 201, "manure")});
       QFAIL("no stop");
@@ -219,15 +219,15 @@ class TestPools : public QObject {
 
     // The year's rows in the order of the table: straw, manure, residues.
     OpsPools p;
-    p.create_opsprm();
+    p.clear();
     const long double d = trb::engine::ops_year_input(t.db, p, 10, 2002);
     QVERIFY(near(d,
                  2167.2L * (1.0L / 60 - 1.0L / 80) + 300 * (1.0L / 10 - 1.0L / 12) +
                      1398 * (1.0L / 25 - 1.0L / 30),
                  1e-9L));
-    QCOMPARE(int(p.opsrec().size()), 3);
-    QCOMPARE(double(p.opsrec()[0].cnr), 80.0);
-    QCOMPARE(double(p.opsrec()[2].cnr), 30.0);
+    QCOMPARE(int(p.pools().size()), 3);
+    QCOMPARE(double(p.pools()[0].cnr), 80.0);
+    QCOMPARE(double(p.pools()[2].cnr), 30.0);
   }
 
   // Reading opstab once must give every plot and year the rows, in the order, of its own query.

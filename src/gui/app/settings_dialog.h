@@ -12,10 +12,10 @@ class QPushButton;
 
 namespace trb::gui {
 
-class TtrbsettingForm : public QDialog {
+class SettingsDialog : public QDialog {
   Q_OBJECT
  public:
-  explicit TtrbsettingForm(QWidget* parent = nullptr);
+  explicit SettingsDialog(QWidget* parent = nullptr);
 
   trb::settings::RegistryValues values;  // the copies of the last read
 
@@ -31,7 +31,7 @@ class TtrbsettingForm : public QDialog {
   QPushButton* pdfDirButton = nullptr;
 
  public slots:
-  void saveButtonClick();
+  void save();
 
  protected:
   void showEvent(QShowEvent* e) override;

@@ -10,10 +10,10 @@ class QPushButton;
 
 namespace trb::gui {
 
-class TconnectionEditor : public QDialog {
+class ConnectionDialog : public QDialog {
   Q_OBJECT
  public:
-  TconnectionEditor(const QString& connection, const QString& error, QWidget* parent = nullptr);
+  ConnectionDialog(const QString& connection, const QString& error, QWidget* parent = nullptr);
 
   QString connectionText() const;
   void setConnectionText(const QString& text);

@@ -1,4 +1,4 @@
-#include "gui/engine/trb_m1.h"
+#include "gui/simulator/simulator_window.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -46,7 +46,7 @@ QTableView* makeGrid(QWidget* parent, const QString& name) {
 
 }  // namespace
 
-TtrbadoForm1::TtrbadoForm1(QWidget* parent) : QWidget(parent, Qt::Window) {
+SimulatorWindow::SimulatorWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   setObjectName(QStringLiteral("trbadoForm1"));
   setWindowTitle(QStringLiteral("TRB-simulator"));
   setAttribute(Qt::WA_QuitOnClose, false);  // the main window alone ends the program
@@ -117,8 +117,8 @@ TtrbadoForm1::TtrbadoForm1(QWidget* parent) : QWidget(parent, Qt::Window) {
   layout->addWidget(tabs, 1);
   layout->addWidget(dirEdit);
 
-  connect(runButton, &QPushButton::clicked, this, &TtrbadoForm1::runbuttonClick);
-  connect(databaseButton, &QPushButton::clicked, this, &TtrbadoForm1::databaseButtonClick);
+  connect(runButton, &QPushButton::clicked, this, &SimulatorWindow::runButtonClicked);
+  connect(databaseButton, &QPushButton::clicked, this, &SimulatorWindow::chooseDatabase);
   connect(siteGrid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
           [this] { showPairs(); });
 
@@ -154,22 +154,22 @@ TtrbadoForm1::TtrbadoForm1(QWidget* parent) : QWidget(parent, Qt::Window) {
   calc_ = std::make_unique<trb::engine::Calculation>(std::move(cb));
 }
 
-TtrbadoForm1::~TtrbadoForm1() {
+SimulatorWindow::~SimulatorWindow() {
   stopAndWait();
 }
 
-QStringList TtrbadoForm1::messageLines() const {
+QStringList SimulatorWindow::messageLines() const {
   QStringList out;
   for (int i = 0; i < messageList->count(); ++i) out << messageList->item(i)->text();
   return out;
 }
 
-void TtrbadoForm1::addMessage(const QString& line) {
+void SimulatorWindow::addMessage(const QString& line) {
   messageList->addItem(line);
   messageList->scrollToBottom();
 }
 
-void TtrbadoForm1::showProblem(const QString& text, const QString& caption) {
+void SimulatorWindow::showProblem(const QString& text, const QString& caption) {
   if (batch_) {
     // nobody is there to confirm a message box in a batch run
     std::fprintf(stderr, "%s: %s\n", qPrintable(caption), qPrintable(text));
@@ -180,36 +180,36 @@ void TtrbadoForm1::showProblem(const QString& text, const QString& caption) {
   box->open();
 }
 
-bool TtrbadoForm1::event(QEvent* e) {
-  if (e->type() == QEvent::WindowActivate) FormActivate();
+bool SimulatorWindow::event(QEvent* e) {
+  if (e->type() == QEvent::WindowActivate) onActivated();
   return QWidget::event(e);
 }
 
-void TtrbadoForm1::showEvent(QShowEvent* e) {
+void SimulatorWindow::showEvent(QShowEvent* e) {
   QWidget::showEvent(e);
   activatedSinceShow_ = false;
   // Where the window system does not activate a shown window, it is activated once here.
   QTimer::singleShot(0, this, [this] {
-    if (isVisible() && !activatedSinceShow_) FormActivate();
+    if (isVisible() && !activatedSinceShow_) onActivated();
   });
 }
 
-void TtrbadoForm1::hideEvent(QHideEvent* e) {
+void SimulatorWindow::hideEvent(QHideEvent* e) {
   QWidget::hideEvent(e);
   if (!e->spontaneous()) emit hidden();
 }
 
-void TtrbadoForm1::closeEvent(QCloseEvent* e) {
+void SimulatorWindow::closeEvent(QCloseEvent* e) {
   // Closing during a run stops the calculation at its next check; the window goes at once.
   if (calculating()) {
     stopAsked_ = true;
     calc_->requestStop();
   }
-  access_con.close();
+  db_.close();
   e->accept();
 }
 
-void TtrbadoForm1::stopAndWait() {
+void SimulatorWindow::stopAndWait() {
   if (!thread_) return;
   stopAsked_ = true;
   calc_->requestStop();
@@ -217,10 +217,10 @@ void TtrbadoForm1::stopAndWait() {
   calculationDone();
 }
 
-void TtrbadoForm1::showModalAndWait() {
+void SimulatorWindow::showModalAndWait() {
   setWindowModality(Qt::ApplicationModal);
   QEventLoop loop;
-  connect(this, &TtrbadoForm1::hidden, &loop, &QEventLoop::quit);
+  connect(this, &SimulatorWindow::hidden, &loop, &QEventLoop::quit);
   show();
   raise();
   activateWindow();
@@ -228,7 +228,7 @@ void TtrbadoForm1::showModalAndWait() {
   setWindowModality(Qt::NonModal);
 }
 
-void TtrbadoForm1::FormActivate() {
+void SimulatorWindow::onActivated() {
   activatedSinceShow_ = true;
   // A calculation in progress keeps its settings and connection.
   if (calculating()) return;
@@ -252,22 +252,22 @@ void TtrbadoForm1::FormActivate() {
   for (const QString& line : settings_.report()) addMessage(line);
 
   if (switches_.auto_mode) {
-    runbuttonClick();
-  } else if (access_con.isOpen()) {
+    runButtonClicked();
+  } else if (db_.isOpen()) {
     try {
       calc_->switches = switches_;
-      calc_->run_preprocessing(access_con);
+      calc_->run_preprocessing(db_);
     } catch (const std::exception& e) {
       addMessage(QString::fromUtf8(e.what()));
     }
     openSiteList();
   }
   if (nowait && !calculating()) QTimer::singleShot(0, qApp, &QCoreApplication::quit);
-  if (autoclick) runbuttonClick();
+  if (autoclick) runButtonClicked();
 }
 
-void TtrbadoForm1::openConnection() {
-  access_con.close();
+void SimulatorWindow::openConnection() {
+  db_.close();
   sqlitePath_.clear();
   siteModel_.clear();
   pairsModel_.clear();
@@ -275,17 +275,17 @@ void TtrbadoForm1::openConnection() {
     QString note;
     sqlitePath_ = trb::transfer::sqlitePathFor(database, {}, &note);
     if (!note.isEmpty()) addMessage(note);
-    access_con = trb::db::Database::open(sqlitePath_);
+    db_ = trb::db::Database::open(sqlitePath_);
   } catch (const std::exception& e) {
     addMessage(tr("database cannot be opened: %1").arg(QString::fromUtf8(e.what())));
   }
 }
 
-void TtrbadoForm1::openSiteList() {
+void SimulatorWindow::openSiteList() {
   siteModel_.clear();
-  if (!access_con.isOpen()) return;
+  if (!db_.isOpen()) return;
   try {
-    QSqlQuery q = access_con.query(trb::engine::site_list_query());
+    QSqlQuery q = db_.query(trb::engine::site_list_query());
     fillModel(siteModel_, q);
   } catch (const trb::db::DbError& e) {
     addMessage(e.text());
@@ -294,12 +294,12 @@ void TtrbadoForm1::openSiteList() {
   assessSiteGrid->resizeColumnsToContents();
 }
 
-void TtrbadoForm1::showPairs() {
+void SimulatorWindow::showPairs() {
   const QModelIndex cur = siteGrid->selectionModel()->currentIndex();
-  if (!assessment || !cur.isValid() || !access_con.isOpen()) return;
+  if (!assessment || !cur.isValid() || !db_.isOpen()) return;
   const QVariant fl = siteModel_.index(cur.row(), 0).data();
   try {
-    QSqlQuery q = access_con.query(trb::engine::assessment_pairs_query(), {fl});
+    QSqlQuery q = db_.query(trb::engine::assessment_pairs_query(), {fl});
     fillModel(pairsModel_, q);
   } catch (const trb::db::DbError& e) {
     addMessage(e.text());
@@ -313,7 +313,7 @@ void TtrbadoForm1::showPairs() {
   }
 }
 
-void TtrbadoForm1::databaseButtonClick() {
+void SimulatorWindow::chooseDatabase() {
   const QString file =
       QFileDialog::getOpenFileName(this, tr("database"), QDir::currentPath(),
                                    tr("databases (*.sqlite *.db *.mdb *.accdb);;all files (*)"));
@@ -325,7 +325,7 @@ void TtrbadoForm1::databaseButtonClick() {
   openSiteList();
 }
 
-void TtrbadoForm1::runbuttonClick() {
+void SimulatorWindow::runButtonClicked() {
   if (closeMode_) {
     close();
     return;
@@ -352,7 +352,7 @@ void TtrbadoForm1::runbuttonClick() {
   finished_ = false;
   // The site list and the pair grid are reread when the run has ended; until then this window
   // holds no statement open on the file the worker writes.
-  access_con.close();
+  db_.close();
   stopAsked_ = false;
   // a stop asked for before the worker got going is not lost to the calculation's own reset
   thread_ = QThread::create([this] { finished_ = stopAsked_ ? false : calc_->calculate(); });
@@ -360,7 +360,7 @@ void TtrbadoForm1::runbuttonClick() {
   thread_->start();
 }
 
-void TtrbadoForm1::calculationDone() {
+void SimulatorWindow::calculationDone() {
   if (!thread_) return;
   thread_->wait();
   thread_->deleteLater();
@@ -371,7 +371,7 @@ void TtrbadoForm1::calculationDone() {
   progress->setVisible(false);
   if (isVisible()) {
     try {
-      access_con = trb::db::Database::open(calc_->settings.database);
+      db_ = trb::db::Database::open(calc_->settings.database);
     } catch (const std::exception&) {
       // the run has already said why the database could not be used
     }

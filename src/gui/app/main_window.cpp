@@ -1,4 +1,4 @@
-#include "gui/app/solva_uif.h"
+#include "gui/app/main_window.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -16,10 +16,10 @@
 #include "core/parameters/browser_data.h"
 #include "core/settings/settings.h"
 #include "core/transfer/legacy_import.h"
-#include "gui/app/connection_editor.h"
+#include "gui/app/connection_dialog.h"
 #include "gui/app/language.h"
-#include "gui/app/trbsettingU1.h"
-#include "gui/engine/trb_m1.h"
+#include "gui/app/settings_dialog.h"
+#include "gui/simulator/simulator_window.h"
 
 namespace trb::gui {
 
@@ -28,7 +28,7 @@ namespace {
 constexpr int kLeft = 16, kRight = 252, kWidth = 220;
 
 QString databaseFilter() {
-  return TsolvaForm::tr("databases (*.sqlite *.db *.mdb *.accdb);;all files (*)");
+  return MainWindow::tr("databases (*.sqlite *.db *.mdb *.accdb);;all files (*)");
 }
 
 }  // namespace
@@ -44,7 +44,7 @@ StartOptions StartOptions::fromApplication() {
   return o;
 }
 
-TsolvaForm::TsolvaForm(const StartOptions& options, QWidget* parent)
+MainWindow::MainWindow(const StartOptions& options, QWidget* parent)
     : QMainWindow(parent), options_(options) {
   setObjectName(QStringLiteral("solvaForm"));
   setWindowTitle(QStringLiteral("SolvaTerraBalance: TRB"));
@@ -67,25 +67,25 @@ TsolvaForm::TsolvaForm(const StartOptions& options, QWidget* parent)
   programPath = start_.programPath;
   layoutCommands(start_.fullCommands);
 
-  db_f_name = start_.databasePath;
+  databasePath = start_.databasePath;
   // An unattended run has nobody to answer a dialog.
   if (start_.askForDatabase && !start_.firstStart && !trb::app::hasGoArgument(options.args)) {
     const QString file = QFileDialog::getOpenFileName(this, databaseDialogTitle(),
                                                       QDir::currentPath(), databaseFilter());
     if (!file.isEmpty()) {
-      db_f_name = file;
+      databasePath = file;
       auto store = trb::settings::openStore();
-      trb::app::storeDatabase(*store, db_f_name);
+      trb::app::storeDatabase(*store, databasePath);
     }
   }
-  cs = trb::app::connectionString(provider, db_f_name);
+  connectionString = trb::app::connectionString(provider, databasePath);
   versionPanel->setText(QStringLiteral("Version: ") + currentversion);
   showDatabaseLabel();
 }
 
-TsolvaForm::~TsolvaForm() = default;
+MainWindow::~MainWindow() = default;
 
-void TsolvaForm::setWindows(TtrbsettingForm* settings, TtrbadoForm1* simulator) {
+void MainWindow::setWindows(SettingsDialog* settings, SimulatorWindow* simulator) {
   settingsForm_ = settings;
   simulator_ = simulator;
   settingsButton->setEnabled(settingsForm_ != nullptr);
@@ -94,11 +94,11 @@ void TsolvaForm::setWindows(TtrbsettingForm* settings, TtrbadoForm1* simulator) 
   selectButton->setEnabled(simulator_ != nullptr);
 }
 
-QString TsolvaForm::databaseDialogTitle() const {
+QString MainWindow::databaseDialogTitle() const {
   return tr("Where is the database ?");
 }
 
-void TsolvaForm::buildCommands() {
+void MainWindow::buildCommands() {
   auto* central = new QWidget(this);
   setCentralWidget(central);
 
@@ -142,8 +142,8 @@ void TsolvaForm::buildCommands() {
                      static_cast<QWidget*>(versionPanel)})
     w->installEventFilter(this);
 
-  connect(databaseButton, &QPushButton::clicked, this, &TsolvaForm::changeDatabaseClick);
-  connect(endButton, &QPushButton::clicked, this, &TsolvaForm::endButtonClick);
+  connect(databaseButton, &QPushButton::clicked, this, &MainWindow::changeDatabase);
+  connect(endButton, &QPushButton::clicked, this, &MainWindow::endProgram);
   connect(selectButton, &QPushButton::clicked, this, [this] {
     if (!simulator_) return;
     simulator_->show();
@@ -158,7 +158,7 @@ void TsolvaForm::buildCommands() {
   });
 }
 
-void TsolvaForm::layoutCommands(bool full) {
+void MainWindow::layoutCommands(bool full) {
   if (full) {
     selectButton->setGeometry(kLeft, 135, kWidth, 35);
     climateButton->setGeometry(kLeft, 175, kWidth, 35);
@@ -192,47 +192,47 @@ void TsolvaForm::layoutCommands(bool full) {
   setFixedSize(width, 392 + statusBar()->sizeHint().height());
 }
 
-void TsolvaForm::showDatabaseLabel() {
-  databaseLabel->setText(tr("system database=") + (access_con.isOpen()
-                                                       ? QFileInfo(db_f_name).fileName()
+void MainWindow::showDatabaseLabel() {
+  databaseLabel->setText(tr("system database=") + (sharedDb.isOpen()
+                                                       ? QFileInfo(databasePath).fileName()
                                                        : QStringLiteral("-")));
-  databaseLabel->setToolTip(db_f_name);
+  databaseLabel->setToolTip(databasePath);
 }
 
-bool TsolvaForm::event(QEvent* e) {
-  if (e->type() == QEvent::WindowActivate && shown_) FormActivate();
+bool MainWindow::event(QEvent* e) {
+  if (e->type() == QEvent::WindowActivate && shown_) onActivated();
   return QMainWindow::event(e);
 }
 
-void TsolvaForm::showEvent(QShowEvent* e) {
+void MainWindow::showEvent(QShowEvent* e) {
   QMainWindow::showEvent(e);
   if (!shown_ && !showQueued_) {
     showQueued_ = true;
-    QTimer::singleShot(0, this, &TsolvaForm::FormShow);
+    QTimer::singleShot(0, this, &MainWindow::startUp);
   }
 }
 
-void TsolvaForm::FormShow() {
+void MainWindow::startUp() {
   if (shown_) return;
   if (openConnection()) {
     try {
-      trb::parameters::reset_site_state(access_con);
+      trb::parameters::reset_site_state(sharedDb);
     } catch (const trb::db::DbError& e) {
       statusBar()->showMessage(e.text(), 10000);
     }
   }
   if (settingsForm_) settingsForm_->read_registry();
   shown_ = true;
-  FormActivate();
+  onActivated();
 }
 
-void TsolvaForm::FormActivate() {
+void MainWindow::onActivated() {
   versionPanel->setText(QStringLiteral("Version= ") + currentversion);
   if (simulator_ && !simulator_->calculating()) simulator_->database = QStringLiteral("?");
   // not while the simulator's worker writes to the same file
-  if (access_con.isOpen() && !(simulator_ && simulator_->calculating())) {
+  if (sharedDb.isOpen() && !(simulator_ && simulator_->calculating())) {
     try {
-      trb::app::switchParameterLanguage(access_con, language);
+      trb::app::switchParameterLanguage(sharedDb, language);
     } catch (const trb::db::DbError& e) {
       statusBar()->showMessage(e.text(), 10000);
     }
@@ -241,27 +241,27 @@ void TsolvaForm::FormActivate() {
     simulator_->database = trb::app::commandLineDatabase(options_.args, simulator_->database);
   if (simulator_ && trb::app::hasGoArgument(options_.args) && !batchStarted_) {
     batchStarted_ = true;
-    QTimer::singleShot(0, this, &TsolvaForm::runBatch);
+    QTimer::singleShot(0, this, &MainWindow::runBatch);
   }
 }
 
-void TsolvaForm::runBatch() {
+void MainWindow::runBatch() {
   simulator_->showModalAndWait();
   batchExitCode_ = simulator_->lastFinished() ? 0 : 1;
   close();
   QCoreApplication::exit(batchExitCode_);
 }
 
-bool TsolvaForm::openConnection() {
+bool MainWindow::openConnection() {
   const bool interactive = !trb::app::hasGoArgument(options_.args);
   for (;;) {
     QString error;
     try {
-      access_con.close();
+      sharedDb.close();
       QString note;
       QApplication::setOverrideCursor(Qt::WaitCursor);
-      const QString file = trb::transfer::sqlitePathFor(db_f_name, {}, &note);
-      access_con = trb::db::Database::open(file);
+      const QString file = trb::transfer::sqlitePathFor(databasePath, {}, &note);
+      sharedDb = trb::db::Database::open(file);
       QApplication::restoreOverrideCursor();
       if (!note.isEmpty()) statusBar()->showMessage(note, 15000);
       showDatabaseLabel();
@@ -283,12 +283,12 @@ bool TsolvaForm::openConnection() {
   }
 }
 
-bool TsolvaForm::recoverConnection(const QString& error) {
-  TconnectionEditor editor(cs, error, this);
+bool MainWindow::recoverConnection(const QString& error) {
+  ConnectionDialog editor(connectionString, error, this);
   if (editor.exec() != QDialog::Accepted) return false;
-  cs = editor.connectionText();
-  const trb::app::ConnectionItems items = trb::app::parseConnectionString(cs);
-  if (items.databasePath) db_f_name = *items.databasePath;
+  connectionString = editor.connectionText();
+  const trb::app::ConnectionItems items = trb::app::parseConnectionString(connectionString);
+  if (items.databasePath) databasePath = *items.databasePath;
   if (items.provider) provider = *items.provider;
   auto store = trb::settings::openStore();
   trb::app::storeConnectionItems(*store, items);
@@ -296,41 +296,41 @@ bool TsolvaForm::recoverConnection(const QString& error) {
   return true;
 }
 
-void TsolvaForm::changeDatabaseClick() {
+void MainWindow::changeDatabase() {
   const QString file = QFileDialog::getOpenFileName(
-      this, databaseDialogTitle(), QFileInfo(db_f_name).absolutePath(), databaseFilter());
+      this, databaseDialogTitle(), QFileInfo(databasePath).absolutePath(), databaseFilter());
   if (file.isEmpty()) return;
-  db_f_name = file;
-  cs = trb::app::connectionString(provider, db_f_name);
+  databasePath = file;
+  connectionString = trb::app::connectionString(provider, databasePath);
   if (!openConnection()) return;
   try {
     // a file without the plot table is no trb database yet: nothing to upgrade
-    if (access_con.hasTable(QStringLiteral("field_description")))
-      trb::app::upgrade_area(access_con);
+    if (sharedDb.hasTable(QStringLiteral("field_description")))
+      trb::app::upgrade_area(sharedDb);
   } catch (const trb::db::DbError& e) {
     QMessageBox::warning(this, windowTitle(), e.text());
   }
   {
     auto store = trb::settings::openStore();
-    trb::app::storeDatabase(*store, db_f_name);
+    trb::app::storeDatabase(*store, databasePath);
   }
   // R reaches the database through the data source: it gets the file that is actually open.
-  if (!trb::app::setOdbcDatabase(access_con.path()))
+  if (!trb::app::setOdbcDatabase(sharedDb.path()))
     QMessageBox::warning(this, QStringLiteral("ODBC error"),
                          QStringLiteral("Please add T_R_B as MS-ACCESS user-datasource for ODBC"));
 }
 
-void TsolvaForm::endButtonClick() {
+void MainWindow::endProgram() {
   if (simulator_) {
     simulator_->running = false;
     simulator_->stopAndWait();
     simulator_->hide();
   }
-  access_con.close();
+  sharedDb.close();
   close();
 }
 
-void TsolvaForm::closeEvent(QCloseEvent* e) {
+void MainWindow::closeEvent(QCloseEvent* e) {
   // Closing the main window ends the program: no other window outlives it.
   if (simulator_) {
     simulator_->stopAndWait();
@@ -340,16 +340,16 @@ void TsolvaForm::closeEvent(QCloseEvent* e) {
   e->accept();
 }
 
-bool TsolvaForm::eventFilter(QObject* watched, QEvent* e) {
+bool MainWindow::eventFilter(QObject* watched, QEvent* e) {
   if (e->type() == QEvent::MouseButtonDblClick) emit updateCheckRequested();
   return QMainWindow::eventFilter(watched, e);
 }
 
-int TsolvaForm::get_key(const QString& table, const QString& keyField) {
-  return access_con.getKey(table, keyField);
+int MainWindow::nextKey(const QString& table, const QString& keyField) {
+  return sharedDb.getKey(table, keyField);
 }
 
-void TsolvaForm::update_registry(const QString& item) {
+void MainWindow::askAndStoreSetting(const QString& item) {
   auto store = trb::settings::openStore();
   if (item == u"pdf_dir") {
     const QString f = QFileDialog::getOpenFileName(this, tr("Where are the PDF-documents ?"),

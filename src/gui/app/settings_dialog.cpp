@@ -1,4 +1,4 @@
-#include "gui/app/trbsettingU1.h"
+#include "gui/app/settings_dialog.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -31,7 +31,7 @@ constexpr FieldDef kFields[] = {{"ppath", "ppath"},           {"methode", "metho
 
 }  // namespace
 
-TtrbsettingForm::TtrbsettingForm(QWidget* parent) : QDialog(parent) {
+SettingsDialog::SettingsDialog(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("trbsettingForm"));
   setWindowTitle(QStringLiteral("TRB settings"));
   setAttribute(Qt::WA_QuitOnClose, false);
@@ -76,7 +76,7 @@ TtrbsettingForm::TtrbsettingForm(QWidget* parent) : QDialog(parent) {
   layout->addLayout(form);
   layout->addLayout(buttons);
 
-  connect(saveButton, &QPushButton::clicked, this, &TtrbsettingForm::saveButtonClick);
+  connect(saveButton, &QPushButton::clicked, this, &SettingsDialog::save);
   connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
   connect(pdfReaderButton, &QPushButton::clicked, this, [this] {
     const QString f = QFileDialog::getOpenFileName(this, tr("Where is the PDF-reader ?"));
@@ -91,7 +91,7 @@ TtrbsettingForm::TtrbsettingForm(QWidget* parent) : QDialog(parent) {
   });
 }
 
-trb::settings::RegistryValues TtrbsettingForm::fromFields() const {
+trb::settings::RegistryValues SettingsDialog::fromFields() const {
   trb::settings::RegistryValues v;
   auto t = [this](const char* n) { return fields_.value(QString::fromLatin1(n))->text(); };
   v.ppath = t("ppath");
@@ -110,7 +110,7 @@ trb::settings::RegistryValues TtrbsettingForm::fromFields() const {
   return v;
 }
 
-void TtrbsettingForm::toFields(const trb::settings::RegistryValues& v) {
+void SettingsDialog::toFields(const trb::settings::RegistryValues& v) {
   auto s = [this](const char* n, const QString& value) {
     fields_.value(QString::fromLatin1(n))->setText(value);
   };
@@ -129,7 +129,7 @@ void TtrbsettingForm::toFields(const trb::settings::RegistryValues& v) {
   s("pdf_dir", v.pdf_dir);
 }
 
-QString TtrbsettingForm::read_registry() {
+QString SettingsDialog::read_registry() {
   auto store = trb::settings::openStore();
   trb::settings::RegistryValues v;
   const QString error = trb::settings::read_registry(*store, v);
@@ -138,7 +138,7 @@ QString TtrbsettingForm::read_registry() {
   return error;
 }
 
-QString TtrbsettingForm::write_registry() {
+QString SettingsDialog::write_registry() {
   const trb::settings::RegistryValues v = fromFields();
   bool ok = false;
   v.recalc_bat.trimmed().toInt(&ok);
@@ -151,7 +151,7 @@ QString TtrbsettingForm::write_registry() {
   return trb::settings::write_registry(*store, v);
 }
 
-void TtrbsettingForm::saveButtonClick() {
+void SettingsDialog::save() {
   const QString error = write_registry();
   if (!error.isEmpty()) {
     QMessageBox::warning(this, windowTitle(), error);
@@ -164,7 +164,7 @@ void TtrbsettingForm::saveButtonClick() {
   accept();
 }
 
-void TtrbsettingForm::showEvent(QShowEvent* e) {
+void SettingsDialog::showEvent(QShowEvent* e) {
   QDialog::showEvent(e);
   const QString error = read_registry();
   if (!error.isEmpty()) {
@@ -174,7 +174,7 @@ void TtrbsettingForm::showEvent(QShowEvent* e) {
   }
 }
 
-bool TtrbsettingForm::eventFilter(QObject* watched, QEvent* e) {
+bool SettingsDialog::eventFilter(QObject* watched, QEvent* e) {
   if (e->type() == QEvent::MouseButtonDblClick &&
       watched == fields_.value(QStringLiteral("ppath"))) {
     fields_.value(QStringLiteral("ppath"))->setText(QDir::currentPath());

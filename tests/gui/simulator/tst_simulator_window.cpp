@@ -13,11 +13,11 @@
 #include "core/db/database.h"
 #include "core/settings/settings.h"
 #include "gui/app/language.h"
-#include "gui/engine/trb_m1.h"
+#include "gui/simulator/simulator_window.h"
 #include "gui/guitest.h"
 #include "gui/widgets/histogram_bars.h"
 
-using trb::gui::TtrbadoForm1;
+using trb::gui::SimulatorWindow;
 
 class TestTrbM1 : public QObject {
   Q_OBJECT
@@ -25,7 +25,7 @@ class TestTrbM1 : public QObject {
   QString demo_;
 
   // A simulator on the demo copy, shown and activated.
-  void showOn(TtrbadoForm1& sim, const QString& database, const QStringList& args = {}) {
+  void showOn(SimulatorWindow& sim, const QString& database, const QStringList& args = {}) {
     sim.arguments = args;
     sim.database = database;
     sim.show();
@@ -54,7 +54,7 @@ class TestTrbM1 : public QObject {
       trb::settings::writeFirstStartDefaults(*store, demo_, user_.dir.path());
       trb::settings::writeInt(*store, QStringLiteral("recalc_bat"), 0);
     }
-    TtrbadoForm1 sim;
+    SimulatorWindow sim;
     showOn(sim, QStringLiteral("?"));  // "?": the stored database
     QCOMPARE(sim.database, demo_);
     QCOMPARE(sim.pathEdit->text(), demo_);
@@ -73,13 +73,13 @@ class TestTrbM1 : public QObject {
   }
 
   void calculationInTheWindow() {
-    TtrbadoForm1 sim;
+    SimulatorWindow sim;
     showOn(sim, demo_);
     // lines that arrive while the worker still runs show that the window was live
     int liveLines = 0;
     connect(sim.messageList->model(), &QAbstractItemModel::rowsInserted, this,
             [&] { liveLines += sim.calculating() ? 1 : 0; });
-    QSignalSpy ended(&sim, &TtrbadoForm1::calculationEnded);
+    QSignalSpy ended(&sim, &SimulatorWindow::calculationEnded);
     sim.runButton->click();
     QVERIFY(sim.calculating());
     QVERIFY(sim.running);
@@ -148,14 +148,14 @@ class TestTrbM1 : public QObject {
   // The browser's way in: autoclick starts the calculation on activation, with the loop-back
   // fields it set; the settings report is in the list once.
   void autoclickCalculatesOnActivation() {
-    TtrbadoForm1 sim;
+    SimulatorWindow sim;
     sim.autoclick = true;
     sim.z_anf = -99;
     sim.z_cnt = 0;
     sim.running = true;
     sim.arguments = {};
     sim.database = demo_;
-    QSignalSpy ended(&sim, &TtrbadoForm1::calculationEnded);
+    QSignalSpy ended(&sim, &SimulatorWindow::calculationEnded);
     sim.show();
     QVERIFY(ended.wait(120000));
     QVERIFY(!sim.running);
@@ -167,9 +167,9 @@ class TestTrbM1 : public QObject {
   }
 
   void closingStopsTheCalculation() {
-    TtrbadoForm1 sim;
+    SimulatorWindow sim;
     showOn(sim, demo_);
-    QSignalSpy ended(&sim, &TtrbadoForm1::calculationEnded);
+    QSignalSpy ended(&sim, &SimulatorWindow::calculationEnded);
     sim.runButton->click();
     sim.close();
     QVERIFY(ended.wait(120000));
@@ -183,7 +183,7 @@ class TestTrbM1 : public QObject {
 
   void germanCaptions() {
     trb::gui::setCaptionLanguage(QStringLiteral("D"));
-    TtrbadoForm1 sim;
+    SimulatorWindow sim;
     showOn(sim, demo_);
     QCOMPARE(sim.runButton->text(), QStringLiteral("berechnen"));
     QCOMPARE(sim.tabs->tabText(0), QStringLiteral("Meldungen"));
@@ -195,11 +195,11 @@ class TestTrbM1 : public QObject {
   }
 
   void databaseThatCannotBeOpened() {
-    TtrbadoForm1 sim;
+    SimulatorWindow sim;
     showOn(sim, user_.path(QStringLiteral("missing.sqlite")));
     QVERIFY(sim.messageLines().first().startsWith(QStringLiteral("database cannot be opened")));
     QCOMPARE(sim.siteGrid->model()->rowCount(), 0);
-    QSignalSpy ended(&sim, &TtrbadoForm1::calculationEnded);
+    QSignalSpy ended(&sim, &SimulatorWindow::calculationEnded);
     sim.runButton->click();
     QVERIFY(ended.wait(30000));
     QCOMPARE(ended.first().first().toBool(), false);
@@ -213,4 +213,4 @@ class TestTrbM1 : public QObject {
 };
 
 QTEST_MAIN(TestTrbM1)
-#include "tst_trb_m1.moc"
+#include "tst_simulator_window.moc"

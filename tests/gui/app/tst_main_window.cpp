@@ -15,15 +15,15 @@
 #include "core/db/database.h"
 #include "core/settings/settings.h"
 #include "gui/app/application.h"
-#include "gui/app/connection_editor.h"
-#include "gui/app/solva_uif.h"
-#include "gui/app/trbsettingU1.h"
-#include "gui/engine/trb_m1.h"
+#include "gui/app/connection_dialog.h"
+#include "gui/app/main_window.h"
+#include "gui/app/settings_dialog.h"
+#include "gui/simulator/simulator_window.h"
 #include "gui/guitest.h"
 #include "testutil.h"
 
-using trb::gui::TsolvaForm;
-using trb::gui::TtrbsettingForm;
+using trb::gui::MainWindow;
+using trb::gui::SettingsDialog;
 
 class TestSolva : public QObject {
   Q_OBJECT
@@ -97,9 +97,9 @@ class TestSolva : public QObject {
       trb::settings::writeInt(*store, QStringLiteral("power"), 1);
     }
     trb::gui::Windows w(options({}, startLang));
-    TsolvaForm& m = *w.main;
+    MainWindow& m = *w.main;
     m.show();
-    QTRY_VERIFY(m.access_con.isOpen());
+    QTRY_VERIFY(m.sharedDb.isOpen());
     QCOMPARE(m.selectButton->text(), selectCaption);
     QCOMPARE(m.power, power);
     for (QPushButton* b :
@@ -118,11 +118,11 @@ class TestSolva : public QObject {
                                                     : QStringLiteral("system database=")) +
                  QStringLiteral("demo.sqlite"));
     QCOMPARE(
-        m.access_con.scalar(QStringLiteral("select count(*) from slvpflan where name<>") + names)
+        m.sharedDb.scalar(QStringLiteral("select count(*) from slvpflan where name<>") + names)
             .toInt(),
         0);
     QCOMPARE(m.yearPanel->text(), QStringLiteral("2011"));
-    QSignalSpy updateCheck(&m, &TsolvaForm::updateCheckRequested);
+    QSignalSpy updateCheck(&m, &MainWindow::updateCheckRequested);
     QTest::mouseDClick(m.versionPanel, Qt::LeftButton);
     QVERIFY(!updateCheck.isEmpty());
     QVERIFY(m.versionPanel->text().startsWith(QStringLiteral("Version")));
@@ -141,12 +141,12 @@ class TestSolva : public QObject {
     m.selectButton->click();
     QTRY_COMPARE(w.simulator->pathEdit->text(), demo_);
     QCOMPARE(w.simulator->siteGrid->model()->rowCount(),
-             m.access_con.scalar(QStringLiteral("select count(*) from site_state where status=1"))
+             m.sharedDb.scalar(QStringLiteral("select count(*) from site_state where status=1"))
                  .toInt());
     m.endButton->click();
     QVERIFY(!m.isVisible());
     QVERIFY(!w.simulator->isVisible());
-    QVERIFY(!m.access_con.isOpen());
+    QVERIFY(!m.sharedDb.isOpen());
   }
 
   // Both passes over the command line: the last "DB=" names the database of the main window and
@@ -165,9 +165,9 @@ class TestSolva : public QObject {
     simDatabase.replace(QStringLiteral("@demo"), demo_);
     trb::gui::Windows w(options(args, QStringLiteral("E")));
     w.main->show();
-    QTRY_VERIFY(w.main->access_con.isOpen());
+    QTRY_VERIFY(w.main->sharedDb.isOpen());
     QTest::qWait(50);
-    QCOMPARE(w.main->db_f_name, demo_);
+    QCOMPARE(w.main->databasePath, demo_);
     QCOMPARE(w.simulator->database, simDatabase);
     QVERIFY(!w.simulator->isVisible());
     w.main->close();
@@ -227,7 +227,7 @@ class TestSolva : public QObject {
     trb::test::answerModal<QFileDialog>([](QFileDialog* d) { d->reject(); });
     trb::gui::Windows w(options({}, QStringLiteral("E")));
     QString prefilled;
-    trb::test::answerModal<trb::gui::TconnectionEditor>([&](trb::gui::TconnectionEditor* d) {
+    trb::test::answerModal<trb::gui::ConnectionDialog>([&](trb::gui::ConnectionDialog* d) {
       prefilled = d->connectionText();
       if (!repair) {
         d->reject();
@@ -239,7 +239,7 @@ class TestSolva : public QObject {
     w.main->show();
     QTRY_VERIFY(!prefilled.isEmpty());
     QCOMPARE(prefilled, trb::app::connectionString(trb::app::kDefaultProvider, missing));
-    QTRY_COMPARE(w.main->access_con.isOpen(), repair);
+    QTRY_COMPARE(w.main->sharedDb.isOpen(), repair);
     QVERIFY(w.main->isVisible());
     QVERIFY(w.main->databaseButton->isEnabled());
     QCOMPARE(stored(QStringLiteral("database")), repair ? demo_ : missing);
@@ -284,7 +284,7 @@ class TestSolva : public QObject {
 
     trb::gui::Windows w(options({}, QStringLiteral("E")));
     w.main->show();
-    QTRY_VERIFY(w.main->access_con.isOpen());
+    QTRY_VERIFY(w.main->sharedDb.isOpen());
     trb::test::answerModal<QFileDialog>([&](QFileDialog* d) {
       // typed into the file name field, as a user would
       auto* name = d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
@@ -300,19 +300,19 @@ class TestSolva : public QObject {
       });
     }
     w.main->databaseButton->click();
-    QTRY_COMPARE(w.main->db_f_name, other);
-    QVERIFY(w.main->access_con.isOpen());
-    const QString opened = w.main->access_con.path();
+    QTRY_COMPARE(w.main->databasePath, other);
+    QVERIFY(w.main->sharedDb.isOpen());
+    const QString opened = w.main->sharedDb.path();
     QCOMPARE(w.main->databaseLabel->text(),
              QStringLiteral("system database=") + QFileInfo(other).fileName());
     if (legacy) {
       QCOMPARE(opened, user_.path(QStringLiteral("DateTestDatabase.sqlite")));
-      QVERIFY(!w.main->access_con.userTables().isEmpty());
+      QVERIFY(!w.main->sharedDb.userTables().isEmpty());
     } else {
       QCOMPARE(opened, other);
-      QVERIFY(w.main->access_con.hasColumn(QStringLiteral("field_description"),
+      QVERIFY(w.main->sharedDb.hasColumn(QStringLiteral("field_description"),
                                            QStringLiteral("area")));
-      QCOMPARE(w.main->access_con.scalar(QStringLiteral("select min(area) from field_description"))
+      QCOMPARE(w.main->sharedDb.scalar(QStringLiteral("select min(area) from field_description"))
                    .toInt(),
                -99);
     }
@@ -365,7 +365,7 @@ class TestSolva : public QObject {
       d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(chosen);
       static_cast<QDialog*>(d)->accept();
     });
-    w.main->update_registry(item);
+    w.main->askAndStoreSetting(item);
     QCOMPARE(TestSolva::stored(item), stored);
   }
 
@@ -387,7 +387,7 @@ class TestSolva : public QObject {
     QFile f(chosen);
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.close();
-    TtrbsettingForm s;
+    SettingsDialog s;
     s.show();
     trb::test::answerModal<QFileDialog>([&](QFileDialog* d) {
       d->selectNameFilter(QStringLiteral("*"));
@@ -417,10 +417,10 @@ class TestSolva : public QObject {
     QFETCH(bool, stillOpen);
     trb::gui::Windows w(options({}, QStringLiteral("E")));
     w.main->show();
-    QTRY_VERIFY(w.main->access_con.isOpen());
+    QTRY_VERIFY(w.main->sharedDb.isOpen());
     QVERIFY(w.main->settingsButton->isEnabled());
     w.main->settingsButton->click();
-    TtrbsettingForm& s = *w.settings;
+    SettingsDialog& s = *w.settings;
     QVERIFY(s.isVisible());
     QCOMPARE(s.field(QStringLiteral("methode"))->text(), QStringLiteral("TRB"));
     QCOMPARE(s.field(QStringLiteral("database"))->text(), demo_);
@@ -464,4 +464,4 @@ class TestSolva : public QObject {
 };
 
 QTEST_MAIN(TestSolva)
-#include "tst_solva.moc"
+#include "tst_main_window.moc"

@@ -1,4 +1,4 @@
-#include "gui/app/connection_editor.h"
+#include "gui/app/connection_dialog.h"
 
 #include <QDialogButtonBox>
 #include <QFileDialog>
@@ -10,7 +10,7 @@
 
 namespace trb::gui {
 
-TconnectionEditor::TconnectionEditor(const QString& connection, const QString& error,
+ConnectionDialog::ConnectionDialog(const QString& connection, const QString& error,
                                      QWidget* parent)
     : QDialog(parent) {
   setObjectName(QStringLiteral("connectionEditor"));
@@ -33,18 +33,18 @@ TconnectionEditor::TconnectionEditor(const QString& connection, const QString& e
   layout->addWidget(box);
   connect(box, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(box, &QDialogButtonBox::rejected, this, &QDialog::reject);
-  connect(fileButton, &QPushButton::clicked, this, &TconnectionEditor::chooseFile);
+  connect(fileButton, &QPushButton::clicked, this, &ConnectionDialog::chooseFile);
 }
 
-QString TconnectionEditor::connectionText() const {
+QString ConnectionDialog::connectionText() const {
   return edit->toPlainText().remove(u'\n');
 }
 
-void TconnectionEditor::setConnectionText(const QString& text) {
+void ConnectionDialog::setConnectionText(const QString& text) {
   edit->setPlainText(text);
 }
 
-void TconnectionEditor::chooseFile() {
+void ConnectionDialog::chooseFile() {
   const QString file =
       QFileDialog::getOpenFileName(this, tr("Where is the database ?"), QString(),
                                    tr("databases (*.sqlite *.db *.mdb *.accdb);;all files (*)"));

@@ -13,8 +13,8 @@ class QPushButton;
 
 namespace trb::gui {
 
-class TtrbadoForm1;
-class TtrbsettingForm;
+class SimulatorWindow;
+class SettingsDialog;
 
 // What the main window starts from: the program's arguments (without the program itself), the
 // program file (its start file is that name with ".ini"), the database of a first start and the
@@ -29,29 +29,29 @@ struct StartOptions {
   static StartOptions fromApplication();
 };
 
-class TsolvaForm : public QMainWindow {
+class MainWindow : public QMainWindow {
   Q_OBJECT
  public:
-  explicit TsolvaForm(const StartOptions& options, QWidget* parent = nullptr);
-  ~TsolvaForm() override;
+  explicit MainWindow(const StartOptions& options, QWidget* parent = nullptr);
+  ~MainWindow() override;
 
   // The windows created after this one; the commands that open them are enabled here.
-  void setWindows(TtrbsettingForm* settings, TtrbadoForm1* simulator);
+  void setWindows(SettingsDialog* settings, SimulatorWindow* simulator);
 
-  QString db_f_name;
-  QString cs;
+  QString databasePath;
+  QString connectionString;
   QString language;
   bool power = true;
   QString provider;
   QString programPath;
   QString currentversion;
-  trb::db::Database access_con;  // the connection shared by the modules
+  trb::db::Database sharedDb;  // the connection shared by the modules
   const trb::app::MainStart& start() const { return start_; }
 
   // Next key of a table: its largest key plus one, 0 for an empty table.
-  int get_key(const QString& table, const QString& keyField);
+  int nextKey(const QString& table, const QString& keyField);
   // Asks for a value other modules need ("pdf_dir", "pdf_reader") and stores it.
-  void update_registry(const QString& item);
+  void askAndStoreSetting(const QString& item);
   // Exit code of a batch run: 0 when the calculation finished.
   int batchExitCode() const { return batchExitCode_; }
 
@@ -69,10 +69,10 @@ class TsolvaForm : public QMainWindow {
   QLabel* versionPanel = nullptr;
 
  public slots:
-  void FormShow();
-  void FormActivate();
-  void changeDatabaseClick();
-  void endButtonClick();
+  void startUp();
+  void onActivated();
+  void changeDatabase();
+  void endProgram();
 
  signals:
   // A double click on the status bar: the update check.
@@ -87,7 +87,7 @@ class TsolvaForm : public QMainWindow {
  private:
   void buildCommands();
   void layoutCommands(bool full);
-  // Opens db_f_name; offers the connection editor while it fails. False when the user gave up.
+  // Opens databasePath; offers the connection editor while it fails. False when the user gave up.
   bool openConnection();
   bool recoverConnection(const QString& error);
   void showDatabaseLabel();
@@ -96,8 +96,8 @@ class TsolvaForm : public QMainWindow {
 
   StartOptions options_;
   trb::app::MainStart start_;
-  TtrbsettingForm* settingsForm_ = nullptr;
-  TtrbadoForm1* simulator_ = nullptr;
+  SettingsDialog* settingsForm_ = nullptr;
+  SimulatorWindow* simulator_ = nullptr;
   bool shown_ = false;
   bool showQueued_ = false;
   bool batchStarted_ = false;

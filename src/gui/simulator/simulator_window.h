@@ -27,11 +27,11 @@ namespace trb::gui {
 
 class HistogramBars;
 
-class TtrbadoForm1 : public QWidget {
+class SimulatorWindow : public QWidget {
   Q_OBJECT
  public:
-  explicit TtrbadoForm1(QWidget* parent = nullptr);
-  ~TtrbadoForm1() override;
+  explicit SimulatorWindow(QWidget* parent = nullptr);
+  ~SimulatorWindow() override;
 
   // Fields other windows set and observe.
   QString database = QStringLiteral("?");  // "?": the stored database is used
@@ -71,9 +71,9 @@ class TtrbadoForm1 : public QWidget {
   QLineEdit* dirEdit = nullptr;          // hidden
 
  public slots:
-  void FormActivate();
-  void runbuttonClick();
-  void databaseButtonClick();
+  void onActivated();
+  void runButtonClicked();
+  void chooseDatabase();
 
  signals:
   void hidden();
@@ -96,7 +96,7 @@ class TtrbadoForm1 : public QWidget {
   trb::engine::RunSettings settings_;
   trb::engine::SimSwitches switches_;
   std::unique_ptr<trb::engine::Calculation> calc_;
-  trb::db::Database access_con;
+  trb::db::Database db_;
   QString sqlitePath_;  // the file the connection opens (a legacy file's imported copy)
   QThread* thread_ = nullptr;
   bool finished_ = false;  // written by the worker, read after it ended
