@@ -10,6 +10,7 @@
 #include "core/db/database.h"
 #include "core/engine/balance.h"
 #include "core/engine/calculation.h"
+#include "core/engine/run_selection.h"
 #include "core/settings/settings.h"
 #include "core/transfer/legacy_import.h"
 
@@ -22,22 +23,21 @@ namespace {
 bool selectPlots(const QString& database, const QString& spec, QString* error) {
   try {
     trb::db::Database db = trb::db::Database::open(database);
-    trb::db::Transaction tx(db);
     if (spec == u"all") {
-      db.execute(QStringLiteral("update site_state set status=1"));
+      trb::engine::selectAllPlotsForRun(db);
     } else {
-      db.execute(QStringLiteral("update site_state set status=0"));
+      QList<qlonglong> plots;
       for (const QString& id : spec.split(u',', Qt::SkipEmptyParts)) {
         bool ok = false;
-        const int fl = id.trimmed().toInt(&ok);
+        const qlonglong fl = id.trimmed().toLongLong(&ok);
         if (!ok) {
           *error = QStringLiteral("--select: \"%1\" is not a plot number").arg(id);
           return false;
         }
-        db.execute(QStringLiteral("update site_state set status=1 where FL_id=?"), {fl});
+        plots << fl;
       }
+      trb::engine::selectPlotsForRun(db, plots);
     }
-    tx.commit();
   } catch (const trb::db::DbError& e) {
     *error = e.text();
     return false;
