@@ -6,6 +6,8 @@
 #include <QtTest>
 #include <memory>
 
+#include "core/base/error.h"
+#include "core/base/feedback.h"
 #include "core/db/database.h"
 
 namespace trb::test {
@@ -23,6 +25,17 @@ struct TempDb {
     db = trb::db::Database::create(path);
     if (kind != u"empty") trb::db::createTrbDatabase(db, kind == u"demo");
   }
+};
+
+// A feedback that keeps what it is told: the lines, the reported problems as "caption:text" and
+// the progress calls.
+struct RecordingFeedback : trb::Feedback {
+  QStringList lines;
+  QStringList problems;
+  QList<QPair<qint64, qint64>> progress;
+  void pushLine(Level, const QString& line) override { lines << line; }
+  void report(const trb::Error& e) override { problems << e.caption() + u':' + e.text(); }
+  void setProgress(qint64 pos, qint64 count) override { progress << qMakePair(pos, count); }
 };
 
 inline QString sharedFixture(const QString& name) {

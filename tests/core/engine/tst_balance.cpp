@@ -143,9 +143,9 @@ class TstBalance : public QObject {
   void walkWritesResults() {
     WalkDb w;
     w.plot(1, 1990, 1990, 1990);
-    BalanceContext ctx;
-    QStringList lines;
-    ctx.log = [&](const QString& s) { lines << s; };
+    trb::test::RecordingFeedback fb;
+    BalanceContext ctx(fb);
+    const QStringList& lines = fb.lines;
     TrbMethod m;
     const auto out = trb::engine::run_balance(w.t.db, m, ctx);
     QVERIFY(out.finished);
@@ -177,10 +177,9 @@ class TstBalance : public QObject {
     w.measurement(1, 1994, 3, 1.1);
     w.measurement(1, 1994, 3, 1.3);  // two samples of one year: both compared
     w.measurement(1, 1990, 1, 1.5);  // before the start: not compared
-    QStringList lines, boxes;
-    BalanceContext ctx;
-    ctx.log = [&](const QString& s) { lines << s; };
-    ctx.message = [&](const QString& s, const QString& c) { boxes << c + u':' + s; };
+    trb::test::RecordingFeedback fb;
+    BalanceContext ctx(fb);
+    const QStringList &lines = fb.lines, &boxes = fb.problems;
     TrbMethod m;
     const auto out = trb::engine::run_balance(w.t.db, m, ctx);
     QVERIFY(out.finished);
@@ -209,7 +208,8 @@ class TstBalance : public QObject {
     w.plot(1, 1990, 1992, 1990);
     w.measurement(1, 1991, 2, 1.1);
     w.measurement(1, 1994, 5, 1.1);  // the same year of the second pass, other YEAR_NUM
-    BalanceContext ctx;
+    trb::test::RecordingFeedback fb;
+    BalanceContext ctx(fb);
     ctx.z_anf = 1990;
     ctx.z_cnt = 2;
     TrbMethod m;
@@ -223,8 +223,8 @@ class TstBalance : public QObject {
     QCOMPARE(out.assessment.n(), 2);
 
     ctx.z_anf = 1980;  // not among the plot's years: the balance ends
-    QStringList boxes;
-    ctx.message = [&](const QString& s, const QString& c) { boxes << c + u':' + s; };
+    fb.problems.clear();
+    const QStringList& boxes = fb.problems;
     const auto bad = trb::engine::run_balance(w.t.db, m, ctx);
     QVERIFY(!bad.finished);
     QCOMPARE(boxes, (QStringList{QStringLiteral("cycling error:loopback not possible")}));
@@ -233,9 +233,9 @@ class TstBalance : public QObject {
 
   void emptySelection() {
     WalkDb w;
-    QStringList lines;
-    BalanceContext ctx;
-    ctx.log = [&](const QString& s) { lines << s; };
+    trb::test::RecordingFeedback fb;
+    BalanceContext ctx(fb);
+    const QStringList& lines = fb.lines;
     TrbMethod m;
     QVERIFY(trb::engine::run_balance(w.t.db, m, ctx).finished);
     QCOMPARE(lines, (QStringList{QStringLiteral("trb running")}));

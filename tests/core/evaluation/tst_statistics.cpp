@@ -332,10 +332,9 @@ class TstStatistics : public QObject {
     trb::test::TempDb t(QStringLiteral("schema"));
     buildPlots(t.db);
     StatSets sets;
-    int pumped = 0;
-    auto pages = trb::evaluation::result_auswertung(t.db, sets, QStringLiteral("7"), false, 0,
-                                                    [&] { ++pumped; });
-    QCOMPARE(pumped, 3);
+    trb::test::RecordingFeedback fb;
+    auto pages = trb::evaluation::result_auswertung(t.db, sets, QStringLiteral("7"), false, 0, fb);
+    QCOMPARE(fb.progress, (QList<QPair<qint64, qint64>>{{1, 3}, {2, 3}, {3, 3}}));
     QVERIFY(pages.c_dynamics_enable);
     QVERIFY(!pages.micr_bm_visible && !pages.n_dynamics_visible);
     // the last simulated value other than -99
