@@ -89,6 +89,12 @@ QString fixture(const char* name) {
 class TstLegacyImport : public QObject {
   Q_OBJECT
  private slots:
+  void init() {
+    TRB_REQUIRE_SHARED_FIXTURE("DateTestDatabase.mdb");
+    TRB_REQUIRE_SHARED_FIXTURE("ASampleDatabase.accdb");
+    TRB_REQUIRE_SHARED_FIXTURE("README.md");
+  }
+
   // Both outside files: tables, names, types, keys and row counts as the file holds them.
   void structure_data() {
     QTest::addColumn<QString>("file");
