@@ -260,7 +260,7 @@ bool MainWindow::openConnection() {
       sharedDb.close();
       QString note;
       QApplication::setOverrideCursor(Qt::WaitCursor);
-      const QString file = trb::transfer::sqlitePathFor(databasePath, {}, &note);
+      const QString file = trb::transfer::sqlitePathFor(databasePath, &note);
       sharedDb = trb::db::Database::open(file);
       QApplication::restoreOverrideCursor();
       if (!note.isEmpty()) statusBar()->showMessage(note, 15000);

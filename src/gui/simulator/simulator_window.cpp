@@ -28,6 +28,7 @@
 #include "core/transfer/legacy_import.h"
 #include "gui/widgets/histogram_bars.h"
 #include "gui/widgets/query_model.h"
+#include "gui/widgets/window_feedback.h"
 
 namespace trb::gui {
 
@@ -123,35 +124,14 @@ SimulatorWindow::SimulatorWindow(QWidget* parent) : QWidget(parent, Qt::Window) 
           [this] { showPairs(); });
 
   // The worker reports through queued calls: they run on this window's thread in order.
-  trb::engine::Calculation::Callbacks cb;
-  cb.log = [this](const QString& line) {
-    QMetaObject::invokeMethod(
-        this, [this, line] { addMessage(line); }, Qt::QueuedConnection);
-  };
-  cb.message = [this](const QString& text, const QString& caption) {
-    QMetaObject::invokeMethod(
-        this, [this, text, caption] { showProblem(text, caption); }, Qt::QueuedConnection);
-  };
-  cb.progress = [this](int pos, int count) {
-    QMetaObject::invokeMethod(
-        this,
-        [this, pos, count] {
-          if (count < 0) {
-            progress->setVisible(false);
-            return;
-          }
-          progress->setRange(0, std::max(count, 1));
-          progress->setValue(std::min(pos, std::max(count, 1)));
-          progress->setVisible(true);
-        },
-        Qt::QueuedConnection);
-  };
-  cb.histogram = [this](const trb::engine::Assessment& a) {
+  feedback_ = new WindowFeedback(messageList, progress, this);
+  connect(feedback_, &WindowFeedback::problemReported, this, &SimulatorWindow::showProblem);
+  auto onPair = [this](const trb::engine::Assessment& a) {
     const std::array<int, 7> bars = a.bars();
     QMetaObject::invokeMethod(
         this, [this, bars] { histogram->setBars(bars); }, Qt::QueuedConnection);
   };
-  calc_ = std::make_unique<trb::engine::Calculation>(std::move(cb));
+  calc_ = std::make_unique<trb::engine::Calculation>(*feedback_, onPair);
 }
 
 SimulatorWindow::~SimulatorWindow() {
@@ -203,7 +183,7 @@ void SimulatorWindow::closeEvent(QCloseEvent* e) {
   // Closing during a run stops the calculation at its next check; the window goes at once.
   if (calculating()) {
     stopAsked_ = true;
-    calc_->requestStop();
+    feedback_->stop();
   }
   db_.close();
   e->accept();
@@ -212,7 +192,7 @@ void SimulatorWindow::closeEvent(QCloseEvent* e) {
 void SimulatorWindow::stopAndWait() {
   if (!thread_) return;
   stopAsked_ = true;
-  calc_->requestStop();
+  feedback_->stop();
   thread_->wait();
   calculationDone();
 }
@@ -273,7 +253,7 @@ void SimulatorWindow::openConnection() {
   pairsModel_.clear();
   try {
     QString note;
-    sqlitePath_ = trb::transfer::sqlitePathFor(database, {}, &note);
+    sqlitePath_ = trb::transfer::sqlitePathFor(database, &note);
     if (!note.isEmpty()) addMessage(note);
     db_ = trb::db::Database::open(sqlitePath_);
   } catch (const std::exception& e) {
@@ -354,6 +334,7 @@ void SimulatorWindow::runButtonClicked() {
   // holds no statement open on the file the worker writes.
   db_.close();
   stopAsked_ = false;
+  feedback_->resetCanceled();
   // a stop asked for before the worker got going is not lost to the calculation's own reset
   thread_ = QThread::create([this] { finished_ = stopAsked_ ? false : calc_->calculate(); });
   connect(thread_, &QThread::finished, this, [this] { calculationDone(); });
@@ -365,7 +346,9 @@ void SimulatorWindow::calculationDone() {
   thread_->wait();
   thread_->deleteLater();
   thread_ = nullptr;
-  QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);  // the last lines and bars
+  // the last lines, problems and bars
+  QCoreApplication::sendPostedEvents(feedback_, QEvent::MetaCall);
+  QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
   lastFinished_ = finished_;
   assessment = calc_->assessment;
   progress->setVisible(false);

@@ -26,6 +26,7 @@ class QThread;
 namespace trb::gui {
 
 class HistogramBars;
+class WindowFeedback;
 
 class SimulatorWindow : public QWidget {
   Q_OBJECT
@@ -95,6 +96,7 @@ class SimulatorWindow : public QWidget {
 
   trb::engine::RunSettings settings_;
   trb::engine::SimSwitches switches_;
+  WindowFeedback* feedback_ = nullptr;  // the calculation's lines, progress and stop
   std::unique_ptr<trb::engine::Calculation> calc_;
   trb::db::Database db_;
   QString sqlitePath_;  // the file the connection opens (a legacy file's imported copy)
