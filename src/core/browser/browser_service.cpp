@@ -119,7 +119,8 @@ bool readSite(Database& db, qlonglong flId, SiteDescription& site) {
   return true;
 }
 
-// "misc.results": a missing or unreadable trb_nresult gives an empty list.
+// "misc.results": a missing or unreadable trb_nresult gives an empty list. A year without organic
+// nitrogen has no C/N ratio (null) rather than failing the whole list with a division by zero.
 QList<YearlyResult> readYearlyResults(Database& db, qlonglong flId) {
   QList<YearlyResult> rows;
   if (!db.hasTable(QStringLiteral("trb_nresult"))) return rows;
@@ -128,7 +129,7 @@ QList<YearlyResult> readYearlyResults(Database& db, qlonglong flId) {
              QStringLiteral("select [year],int(100*n_m_om)/100 as n_m_om, int(100*n_ops)/100 as "
                             "n_ops, int(100*C_ops)/100 as C_ops,int(100*c_som)/100 as c_som, "
                             "int(n_org*100)/100 as n_org, int(100*n_som)/100 as n_som,"
-                            "int(100*c_som/n_org)/100 as cnr, int(100*c_rep)/100 as crep, "
+                            "int(100*c_som/IIf(n_org=0,Null,n_org))/100 as cnr, int(100*c_rep)/100 as crep, "
                             "int(100*bat)/100 as bat from trb_nresult where  fl_id=? order by "
                             "[year]"),
              {flId});
