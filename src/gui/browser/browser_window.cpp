@@ -73,17 +73,17 @@ BrowserWindow::BrowserWindow(trb::db::Database& db, bool power, QWidget* parent)
     areas->addWidget(w);
   areas->setCurrentWidget(progressPanel);
 
-  auto* split = new QSplitter(Qt::Horizontal, this);
+  auto* split = splitter_ = new QSplitter(Qt::Horizontal, this);
   split->setObjectName(QStringLiteral("browserSplitter"));
   split->addWidget(left);
   split->addWidget(areas);
   split->setStretchFactor(0, 0);
   split->setStretchFactor(1, 1);
-  split->setSizes({300, 700});
+  split->setSizes({250, 770});
   split->setChildrenCollapsible(false);
   auto* l = new QHBoxLayout(this);
   l->addWidget(split);
-  resize(1000, 680);
+  resize(1020, 700);
 
   phaseDialog = new PhaseDialog(this);
 
@@ -157,6 +157,12 @@ void BrowserWindow::placeOnScreen() {
   const QSize most(avail.width() - frame.width(), avail.height() - frame.height());
   setMaximumSize(most.expandedTo(QSize(200, 200)));
   resize(size().boundedTo(maximumSize()));
+  // the tree takes about a quarter of a window made smaller by the screen, the pages the rest
+  if (!placed_ && splitter_) {
+    placed_ = true;
+    const int tree = std::clamp(width() / 4, 180, 250);
+    splitter_->setSizes({tree, std::max(100, width() - tree)});
+  }
   const QPoint centre = mainWindow_ ? mainWindow_->frameGeometry().center() : avail.center();
   QRect r(QPoint(0, 0), frameGeometry().size());
   r.moveCenter(centre);

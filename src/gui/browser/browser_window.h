@@ -14,6 +14,7 @@
 class QLabel;
 class QProgressBar;
 class QPushButton;
+class QSplitter;
 class QStackedWidget;
 class QTabWidget;
 class QTreeWidgetItem;
@@ -127,6 +128,8 @@ class BrowserWindow : public QWidget {
   SimulatorWindow* simulator_ = nullptr;
   QTreeWidgetItem* loadedNode_ = nullptr;
   bool calculating_ = false;
+  QSplitter* splitter_ = nullptr;
+  bool placed_ = false;  // the first showing shares the width between tree and pages
 };
 
 }  // namespace trb::gui

@@ -34,7 +34,7 @@ QTableView* makeGrid(QWidget* parent, const QString& name) {
   g->setAlternatingRowColors(true);
   g->verticalHeader()->setVisible(false);
   g->verticalHeader()->setDefaultSectionSize(g->fontMetrics().height() + 6);
-  g->horizontalHeader()->setStretchLastSection(true);
+  g->horizontalHeader()->setStretchLastSection(false);
   return g;
 }
 

@@ -207,6 +207,10 @@ class TestBrowserWindow : public QObject {
     QCOMPARE(w->snr, 3);
     QVERIFY(!w->clickOnItem(QStringLiteral("Kleinhausen"), QStringLiteral("nowhere"), false));
     trb::test::screenshot(w.get(), QStringLiteral("browser_plot"));
+    w->pages->setCurrentIndex(Page::Management);
+    trb::test::screenshot(w.get(), QStringLiteral("browser_management"));
+    w->pages->setCurrentIndex(Page::Observation);
+    trb::test::screenshot(w.get(), QStringLiteral("browser_observation"));
   }
 
   void resultIconsFollowRebuild() {
@@ -284,6 +288,7 @@ class TestBrowserWindow : public QObject {
     QCOMPARE(p->heading->text(), QStringLiteral("choose plots for simulation"));
     QCOMPARE(p->list->count(), 10);
     QCOMPARE(p->fromEdit->text(), QStringLiteral("-99"));
+    trb::test::screenshot(w.get(), QStringLiteral("browser_selection"));
     // all, invert: nothing; then the wanted ones
     p->allButton->click();
     QCOMPARE(p->checkedEntries().size(), 10);
@@ -342,6 +347,7 @@ class TestBrowserWindow : public QObject {
     // a plot row restricts the lower grids
     f->plotGrid->setCurrentIndex(f->plots()->index(0, 0));
     QCOMPARE(f->management()->filter(), QStringLiteral("fl_id=1"));
+    trb::test::screenshot(w.get(), QStringLiteral("browser_files"));
     f->lowerPages->setCurrentWidget(f->observationGrid);
     const int measured = f->observations()->rowCount();
     // applied twice, the plot restriction stays once
@@ -428,6 +434,8 @@ class TestBrowserWindow : public QObject {
              (QStringList{"neue Fläche anlegen", "akt. Fläche löschen"}));
     press(w->tree, node(w->tree, kControl));
     trb::test::screenshot(w.get(), QStringLiteral("browser_plot_de"));
+    w->pages->setCurrentIndex(Page::Management);
+    trb::test::screenshot(w.get(), QStringLiteral("browser_management_de"));
     trb::gui::setCaptionLanguage(QStringLiteral("E"));
   }
 
