@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSqlTableModel>
 #include <QStackedWidget>
 #include <QTabWidget>
@@ -24,6 +25,7 @@
 #include "gui/browser/browser_window.h"
 #include "gui/browser/files_view.h"
 #include "gui/browser/list_pages.h"
+#include "gui/browser/phase_dialog.h"
 #include "gui/browser/result_pages.h"
 #include "gui/browser/selection_panel.h"
 #include "gui/browser/site_page.h"
@@ -323,6 +325,46 @@ class TestBrowserWindow : public QObject {
       QCOMPARE(PlotTree::imageIndex(node(w->tree, label)), TreeImage::PlotWithResults);
     }
     QVERIFY(PlotTree::isMarked(w->tree->topLevelItem(0)));
+  }
+
+  // A "from" that is no whole number stops the run before anything changes.
+  void selectionRunRefusesBadYear() {
+    trb::gui::SimulatorWindow sim;
+    auto w = openBrowser();
+    w->setSimulator(&sim);
+    const QList<qlonglong> before = flagged();
+    w->showDatabaseSelection();
+    w->selectionPanel->list->item(0)->setCheckState(Qt::Checked);
+    w->selectionPanel->fromEdit->setText(QStringLiteral("19x5"));
+    message_.clear();
+    trb::test::answerModal<QMessageBox>([this](QMessageBox* box) {
+      message_ = box->text();
+      box->accept();
+    });
+    w->selectionPanel->runButton->click();
+    QVERIFY(message_.contains(QStringLiteral("19x5")));
+    QVERIFY(!sim.isVisible());
+    QCOMPARE(flagged(), before);
+  }
+
+  void phaseDialogReturnsChoice_data() {
+    QTest::addColumn<int>("choice");
+    QTest::newRow("all records") << 0;
+    QTest::newRow("early years") << 1;
+    QTest::newRow("late years") << 2;
+  }
+  void phaseDialogReturnsChoice() {
+    QFETCH(int, choice);
+    trb::gui::PhaseDialog dialog;
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("select temporal phase for statistics"));
+    trb::test::answerModal<trb::gui::PhaseDialog>([choice](trb::gui::PhaseDialog* d) {
+      QCOMPARE(d->phase(), 0);  // the first choice is set on every showing
+      QRadioButton* buttons[] = {d->allButton, d->earlyButton, d->lateButton};
+      buttons[choice]->click();
+      d->findChild<QPushButton*>(QStringLiteral("continueButton"))->click();
+    });
+    dialog.earlyButton->setChecked(true);
+    QCOMPARE(dialog.choose(), choice);
   }
 
   void experimentSelectionListsItsPlots() {
