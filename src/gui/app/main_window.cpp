@@ -308,7 +308,12 @@ void MainWindow::changeDatabase() {
   if (file.isEmpty()) return;
   databasePath = file;
   connectionString = trb::app::connectionString(provider, databasePath);
+  if (browser_) browser_->releaseDatabase();
   if (!openConnection()) return;
+  if (browser_) {
+    browser_->databasePath = databasePath;
+    browser_->reload();
+  }
   try {
     // a file without the plot table is no trb database yet: nothing to upgrade
     if (sharedDb.hasTable(QStringLiteral("field_description")))

@@ -179,23 +179,37 @@ bool BrowserWindow::event(QEvent* e) {
 void BrowserWindow::showEvent(QShowEvent* e) {
   if (!e->spontaneous()) {
     placeOnScreen();
-    areas->setCurrentWidget(progressPanel);
-    progressCaption->setText(tr("reading the database ..."));
-    setCalculating(simulator_ && simulator_->calculating());
-    if (db_.isOpen() && !calculating_) {
-      try {
-        trb::browser::ensureBrowserIndexes(db_);
-      } catch (const std::exception&) {
-        // the lists work without their indexes, only slower
-      }
-    }
-    refreshStations();
-    refreshSoils();
-    rebuildTree(0);
-    progressCaption->setText(tr("Click a plot in the tree to see its data."));
-    onActivated();
+    fill();
   }
   QWidget::showEvent(e);
+}
+
+void BrowserWindow::releaseDatabase() {
+  filesView->close();
+}
+
+void BrowserWindow::reload() {
+  if (!isVisible()) return;
+  fill();
+}
+
+void BrowserWindow::fill() {
+  filesView->close();
+  areas->setCurrentWidget(progressPanel);
+  progressCaption->setText(tr("reading the database ..."));
+  setCalculating(simulator_ && simulator_->calculating());
+  if (db_.isOpen() && !calculating_) {
+    try {
+      trb::browser::ensureBrowserIndexes(db_);
+    } catch (const std::exception&) {
+      // the lists work without their indexes, only slower
+    }
+  }
+  refreshStations();
+  refreshSoils();
+  rebuildTree(0);
+  progressCaption->setText(tr("Click a plot in the tree to see its data."));
+  onActivated();
 }
 
 void BrowserWindow::onActivated() {

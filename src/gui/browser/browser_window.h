@@ -52,6 +52,10 @@ class BrowserWindow : public QWidget {
   QString databasePath;
   bool power() const { return power_; }
 
+  // Before the shared connection changes: the files view lets its tables go.
+  void releaseDatabase();
+  // After it changed: a visible browser shows the new database as on showing.
+  void reload();
   // Rebuilds the tree (mode 0; the statistics of mode 1 come with the evaluation module).
   void rebuildTree(int mode = 0);
   // Loads a node into the pages (the design's item_click); Shift keeps the visible page.
@@ -115,6 +119,7 @@ class BrowserWindow : public QWidget {
  private:
   void buildPages();
   void placeOnScreen();
+  void fill();
   void onRightPressed(QTreeWidgetItem* item);
   void loadPlot(QTreeWidgetItem* item);
   void runSimulator(int firstYear, int repeat);
