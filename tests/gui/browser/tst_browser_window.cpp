@@ -283,6 +283,7 @@ class TestBrowserWindow : public QObject {
     // "database simulation" from the root's menu
     press(w->tree, w->tree->topLevelItem(0), Qt::RightButton);
     QTRY_VERIFY(w->tree->menus.root->isVisible());
+    trb::test::screenshot(w->tree->menus.root, QStringLiteral("browser_root_menu"));
     w->tree->menus.databaseSimulation->trigger();
     w->tree->menus.root->close();
     QCOMPARE(w->areas->currentWidget(), static_cast<QWidget*>(w->selectionPanel));
@@ -474,6 +475,10 @@ class TestBrowserWindow : public QObject {
              (QStringList{"neuer Betrieb", "Datenbank rechnen", "Bericht: Standorte"}));
     QCOMPARE(visibleTexts(menus.plots),
              (QStringList{"neue Fläche anlegen", "akt. Fläche löschen"}));
+    press(w->tree, node(w->tree, QStringLiteral("Kleinhausen   <1>")), Qt::RightButton);
+    QTRY_VERIFY(menus.experiment->isVisible());
+    trb::test::screenshot(menus.experiment, QStringLiteral("browser_experiment_menu_de"));
+    menus.experiment->close();
     press(w->tree, node(w->tree, kControl));
     trb::test::screenshot(w.get(), QStringLiteral("browser_plot_de"));
     w->pages->setCurrentIndex(Page::Management);
