@@ -42,10 +42,10 @@ PlotTree::PlotTree(bool power, QWidget* parent) : QTreeWidget(parent), power_(po
           [this](QTreeWidgetItem* item) {
             if (item->childCount() > 0) setImage(item, imageIndex(item) - 1);
           });
-  buildMenus(power);
+  buildMenus();
 }
 
-void PlotTree::buildMenus(bool power) {
+void PlotTree::buildMenus() {
   auto add = [this](QMenu* menu, const QString& name, const QString& caption, bool enabled,
                     bool powerOnly) {
     QAction* a = menu->addAction(caption);
@@ -54,7 +54,6 @@ void PlotTree::buildMenus(bool power) {
     if (powerOnly && !power_) a->setVisible(false);
     return a;
   };
-  Q_UNUSED(power)
   Menus& m = menus;
   // Deleting, shifting, creating, the reports, the references, the statistics, the nitrogen
   // balance and R are commands of their own modules; their entries wait here, disabled.

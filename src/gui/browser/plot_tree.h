@@ -100,7 +100,7 @@ class PlotTree : public QTreeWidget {
                            int selectedImage);
   void setImage(QTreeWidgetItem* item, int image);
   void showIcon(QTreeWidgetItem* item);
-  void buildMenus(bool power);
+  void buildMenus();
 
   QTreeWidgetItem* active_ = nullptr;
   bool power_ = true;

@@ -107,7 +107,8 @@ class TestBrowserWindow : public QObject {
     QCOMPARE(PlotTree::imageIndex(root), TreeImage::RootOpen);
     QCOMPARE(root->childCount(), 2);
     for (const auto& [label, plots] :
-         {std::pair{QStringLiteral("Kleinhausen   <1>"), 5}, {QStringLiteral("Heidmoor   <2>"), 5}}) {
+         {std::pair{QStringLiteral("Kleinhausen   <1>"), 5},
+          std::pair{QStringLiteral("Heidmoor   <2>"), 5}}) {
       QTreeWidgetItem* exp = node(t, label);
       QVERIFY2(exp, qPrintable(label));
       // power mode: "files" and "plots"; the demo's experiments have references
@@ -297,9 +298,10 @@ class TestBrowserWindow : public QObject {
     QCOMPARE(p->checkedEntries().size(), 10);
     p->invertButton->click();
     QVERIFY(p->checkedEntries().isEmpty());
-    for (int i = 0; i < p->list->count(); ++i)
-      if (check.contains(QString::number(trb::browser::keyOfSelectionEntry(p->list->item(i)->text()))))
-        p->list->item(i)->setCheckState(Qt::Checked);
+    for (int i = 0; i < p->list->count(); ++i) {
+      const qlonglong key = trb::browser::keyOfSelectionEntry(p->list->item(i)->text());
+      if (check.contains(QString::number(key))) p->list->item(i)->setCheckState(Qt::Checked);
+    }
     bool sawAutoclick = false;
     bool writesDisabled = false;
     QTimer watch;
@@ -419,7 +421,8 @@ class TestBrowserWindow : public QObject {
     QVERIFY2(message_.isEmpty(), qPrintable(message_));
     const QString applied = f->observations()->filter();
     QVERIFY2(applied.startsWith(QStringLiteral("((fl_id=1) ) and (")) &&
-                 applied.count(QStringLiteral("fl_id")) == 1 && applied.contains(QStringLiteral("1990")),
+                 applied.count(QStringLiteral("fl_id")) == 1 &&
+                 applied.contains(QStringLiteral("1990")),
              qPrintable(applied));
     // a second statement is refused: a message, nothing runs, the filter stays
     const int before = db_.scalar(QStringLiteral("select count(*) from measurements")).toInt();
