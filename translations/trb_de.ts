@@ -175,4 +175,422 @@
         <translation>&quot;BAT recalc&quot; muss eine ganze Zahl sein (0: gespeicherte BAT verwenden, 1: aus dem Wetter neu berechnen).</translation>
     </message>
 </context>
+<context>
+    <name>trb::gui::BrowserWindow</name>
+    <message>
+        <source>End</source>
+        <translation>Ende</translation>
+    </message>
+    <message>
+        <source>Basic-Info</source>
+        <translation>Standortdaten</translation>
+    </message>
+    <message>
+        <source>Management</source>
+        <translation>Bewirtschaftung</translation>
+    </message>
+    <message>
+        <source>Observation</source>
+        <translation>Messwerte</translation>
+    </message>
+    <message>
+        <source>C-dynamics</source>
+        <translation>Ergebnisse: Corg</translation>
+    </message>
+    <message>
+        <source>N-dynamics</source>
+        <translation>Ergebnisse: Nt</translation>
+    </message>
+    <message>
+        <source>micr.BM</source>
+        <translation>Ergebnisse: Cmic</translation>
+    </message>
+    <message>
+        <source>misc.results</source>
+        <translation>weitere Ergebnisse</translation>
+    </message>
+    <message>
+        <source>OM-turnover</source>
+        <translation>Humusbilanz</translation>
+    </message>
+    <message>
+        <source>N-balance</source>
+        <translation>N-Bilanz</translation>
+    </message>
+    <message>
+        <source>reading the database ...</source>
+        <translation>Datenbank wird gelesen ...</translation>
+    </message>
+    <message>
+        <source>Click a plot in the tree to see its data.</source>
+        <translation>Klicken Sie auf eine Fläche im Baum, um ihre Daten zu sehen.</translation>
+    </message>
+    <message>
+        <source>choose plots for simulation</source>
+        <translation>gewünschte Flächen auswählen</translation>
+    </message>
+    <message>
+        <source>'%1' is not a valid integer value.</source>
+        <translation>'%1' ist keine gültige ganze Zahl.</translation>
+    </message>
+</context>
+<context>
+    <name>trb::gui::PlotTree</name>
+    <message>
+        <source>experiment</source>
+        <translation>Betrieb</translation>
+    </message>
+    <message>
+        <source>delete experiment</source>
+        <translation>Betrieb löschen</translation>
+    </message>
+    <message>
+        <source>experiment simulation</source>
+        <translation>Betrieb rechnen</translation>
+    </message>
+    <message>
+        <source>experiment report</source>
+        <translation>Dokumentation Betrieb</translation>
+    </message>
+    <message>
+        <source>show references</source>
+        <translation>Literatur</translation>
+    </message>
+    <message>
+        <source>shift plots  FL_ID</source>
+        <translation>Flächen ID anpassen</translation>
+    </message>
+    <message>
+        <source>shift experiment ID</source>
+        <translation>Betrieb ID anpassen</translation>
+    </message>
+    <message>
+        <source>add a new plot</source>
+        <translation>neue Fläche anlegen</translation>
+    </message>
+    <message>
+        <source>delete active plot</source>
+        <translation>akt. Fläche löschen</translation>
+    </message>
+    <message>
+        <source>create a new experiment</source>
+        <translation>neuer Betrieb</translation>
+    </message>
+    <message>
+        <source>database simulation</source>
+        <translation>Datenbank rechnen</translation>
+    </message>
+    <message>
+        <source>site condition report</source>
+        <translation>Bericht: Standorte</translation>
+    </message>
+    <message>
+        <source>Update-Statistics</source>
+        <translation>Statistik aktualisieren</translation>
+    </message>
+    <message>
+        <source>N-balance</source>
+        <translation>N-Bilanz</translation>
+    </message>
+    <message>
+        <source>&quot;R&quot; interface</source>
+        <translation>&quot;R&quot;-Schnittstelle</translation>
+    </message>
+    <message>
+        <source>script based statistics</source>
+        <translation>Skript basierte Auswertung</translation>
+    </message>
+    <message>
+        <source>files</source>
+        <translation>Tabellen</translation>
+    </message>
+    <message>
+        <source>plots</source>
+        <translation>Schläge</translation>
+    </message>
+</context>
+<context>
+    <name>trb::gui::SitePage</name>
+    <message>
+        <source>Site Conditions</source>
+        <translation>Standortbedingungen</translation>
+    </message>
+    <message>
+        <source>soil</source>
+        <translation>Boden</translation>
+    </message>
+    <message>
+        <source>weather</source>
+        <translation>Wetter</translation>
+    </message>
+    <message>
+        <source>1st year</source>
+        <translation>Startjahr</translation>
+    </message>
+    <message>
+        <source>area</source>
+        <translation>Fläche</translation>
+    </message>
+    <message>
+        <source>plot</source>
+        <translation>Schlagname</translation>
+    </message>
+    <message>
+        <source>source</source>
+        <translation>Schlagnummer</translation>
+    </message>
+    <message>
+        <source>state</source>
+        <translation>Feldblocknummer</translation>
+    </message>
+    <message>
+        <source>biol. active time [d/yr]</source>
+        <translation>BioAktivität (BAT) (d/Jahr)</translation>
+    </message>
+    <message>
+        <source>print site desc.</source>
+        <translation>Ausgabe Standortdaten</translation>
+    </message>
+    <message>
+        <source>update changes</source>
+        <translation>Änderung Speichern</translation>
+    </message>
+    <message>
+        <source>show references</source>
+        <translation>Literatur</translation>
+    </message>
+    <message>
+        <source>model run (plot)</source>
+        <translation>Modell_Start</translation>
+    </message>
+    <message>
+        <source>repeat</source>
+        <translation>wiederholen</translation>
+    </message>
+    <message>
+        <source>from</source>
+        <translation>ab</translation>
+    </message>
+</context>
+<context>
+    <name>trb::gui::ManagementPage</name>
+    <message>
+        <source>DATE</source>
+        <translation>Datum</translation>
+    </message>
+    <message>
+        <source>ACTION</source>
+        <translation>Aktion</translation>
+    </message>
+    <message>
+        <source>SUBJECT</source>
+        <translation>Objekt</translation>
+    </message>
+    <message>
+        <source>INTENSITY</source>
+        <translation>Menge</translation>
+    </message>
+    <message>
+        <source>UNIT</source>
+        <translation>Einheit</translation>
+    </message>
+</context>
+<context>
+    <name>trb::gui::ObservationPage</name>
+    <message>
+        <source>datum</source>
+        <translation>Datum</translation>
+    </message>
+    <message>
+        <source>property</source>
+        <translation>Merkmal</translation>
+    </message>
+    <message>
+        <source>value</source>
+        <translation>Messwert</translation>
+    </message>
+    <message>
+        <source>y_nr</source>
+        <translation>Jahr#</translation>
+    </message>
+</context>
+<context>
+    <name>trb::gui::ResultPage</name>
+    <message>
+        <source>YEAR_</source>
+        <translation>Jahr</translation>
+    </message>
+    <message>
+        <source>MEAS_VALUE</source>
+        <translation>gemessen</translation>
+    </message>
+    <message>
+        <source>SIM_VALUE</source>
+        <translation>modelliert</translation>
+    </message>
+    <message>
+        <source>annual C-flux [kg/ha]</source>
+        <translation>jährl. C-Fluss [kg/ha]</translation>
+    </message>
+    <message>
+        <source>year</source>
+        <translation>Jahr</translation>
+    </message>
+    <message>
+        <source>SOM gain [kgC/ha/a]</source>
+        <translation>Hum.aufb[kgC/ha/a]</translation>
+    </message>
+    <message>
+        <source>SOM loss [kgC/ha/a]</source>
+        <translation>Hum.abb[kgC/ha/a]</translation>
+    </message>
+    <message>
+        <source>saldo [kgC/ha/a]</source>
+        <translation>Saldo[kgC/ha/a]</translation>
+    </message>
+    <message>
+        <source>CO2 prod. [kgC/ha/a]</source>
+        <translation>CO2-Prod. [kgC/ha/a]</translation>
+    </message>
+    <message>
+        <source>soil C storage [t/ha]</source>
+        <translation>C im Boden [t/ha]</translation>
+    </message>
+    <message>
+        <source>N-balance</source>
+        <translation>N-Bilanz</translation>
+    </message>
+    <message>
+        <source>uptake</source>
+        <translation>Aufnahme</translation>
+    </message>
+    <message>
+        <source>fertilizer</source>
+        <translation>min.Zufuhr</translation>
+    </message>
+    <message>
+        <source>mineralisation</source>
+        <translation>Mineralisierung</translation>
+    </message>
+    <message>
+        <source>deposition</source>
+        <translation>Deposition</translation>
+    </message>
+    <message>
+        <source>div. sources</source>
+        <translation>sonstiges</translation>
+    </message>
+    <message>
+        <source>saldo</source>
+        <translation>Saldo</translation>
+    </message>
+    <message>
+        <source>crop</source>
+        <translation>Fruchtart </translation>
+    </message>
+</context>
+<context>
+    <name>trb::gui::SelectionPanel</name>
+    <message>
+        <source>all</source>
+        <translation>alles</translation>
+    </message>
+    <message>
+        <source>none</source>
+        <translation>nichts</translation>
+    </message>
+    <message>
+        <source>invert</source>
+        <translation>invers</translation>
+    </message>
+    <message>
+        <source>model run for selection</source>
+        <translation>Modellstart für Auswahl</translation>
+    </message>
+    <message>
+        <source>repeat</source>
+        <translation>wiederholen</translation>
+    </message>
+    <message>
+        <source>from</source>
+        <translation>ab</translation>
+    </message>
+</context>
+<context>
+    <name>trb::gui::FilesView</name>
+    <message>
+        <source>Management</source>
+        <translation>Bewirtschaftung</translation>
+    </message>
+    <message>
+        <source>Observation</source>
+        <translation>Messwerte</translation>
+    </message>
+    <message>
+        <source>apply filter</source>
+        <translation>Filter anwenden</translation>
+    </message>
+    <message>
+        <source>filter condition</source>
+        <translation>Filter</translation>
+    </message>
+</context>
+<context>
+    <name>trb::gui::PhaseDialog</name>
+    <message>
+        <source>select temporal phase for statistics</source>
+        <translation>Zeitraum für die Statistik wählen</translation>
+    </message>
+    <message>
+        <source>time intervall</source>
+        <translation>Zeitintervall</translation>
+    </message>
+    <message>
+        <source>all records</source>
+        <translation>alle Datensätze</translation>
+    </message>
+    <message>
+        <source>early years</source>
+        <translation>frühe Jahre</translation>
+    </message>
+    <message>
+        <source>late years</source>
+        <translation>späte Jahre</translation>
+    </message>
+    <message>
+        <source>continue</source>
+        <translation>weiter</translation>
+    </message>
+</context>
+<context>
+    <name>FilesView</name>
+    <message>
+        <source>filter condition</source>
+        <translation>Filter</translation>
+    </message>
+    <message>
+        <source>more than one statement</source>
+        <translation>mehr als eine Anweisung</translation>
+    </message>
+    <message>
+        <source>The filter condition is empty.</source>
+        <translation>Die Filterbedingung ist leer.</translation>
+    </message>
+    <message>
+        <source>The filter condition is not one expression: %1</source>
+        <translation>Die Filterbedingung ist kein einzelner Ausdruck: %1</translation>
+    </message>
+    <message>
+        <source>The filter condition is not one expression.</source>
+        <translation>Die Filterbedingung ist kein einzelner Ausdruck.</translation>
+    </message>
+    <message>
+        <source>The filter cannot be applied: %1</source>
+        <translation>Der Filter kann nicht angewendet werden: %1</translation>
+    </message>
+    <message>
+        <source>The table cannot be opened: %1</source>
+        <translation>Die Tabelle kann nicht geöffnet werden: %1</translation>
+    </message>
+</context>
 </TS>

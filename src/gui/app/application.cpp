@@ -3,6 +3,7 @@
 #include <QApplication>
 
 #include "gui/app/settings_dialog.h"
+#include "gui/browser/browser_window.h"
 #include "gui/simulator/simulator_window.h"
 
 namespace trb::gui {
@@ -13,11 +14,19 @@ Windows::Windows(const StartOptions& options) {
   simulator = std::make_unique<SimulatorWindow>();
   simulator->arguments = options.args;
   main->setWindows(settings.get(), simulator.get());
+  // German captions never come with the power-mode items
+  const bool browserPower = main->power && main->start().captionLanguage != u"D";
+  browser = std::make_unique<BrowserWindow>(main->sharedDb, browserPower);
+  browser->setMainWindow(main.get());
+  browser->setSimulator(simulator.get());
+  main->setBrowser(browser.get());
 }
 
 Windows::~Windows() {
   // the simulator's worker must end before the windows go
   if (simulator) simulator->stopAndWait();
+  // the browser's grids hold statements on the shared connection
+  browser.reset();
 }
 
 int runApplication() {

@@ -7,6 +7,7 @@
 
 namespace trb::gui {
 
+class BrowserWindow;
 class SettingsDialog;
 class SimulatorWindow;
 
@@ -15,6 +16,7 @@ struct Windows {
   std::unique_ptr<MainWindow> main;
   std::unique_ptr<SettingsDialog> settings;
   std::unique_ptr<SimulatorWindow> simulator;
+  std::unique_ptr<BrowserWindow> browser;
 
   explicit Windows(const StartOptions& options);
   ~Windows();

@@ -19,6 +19,7 @@
 #include "gui/app/connection_dialog.h"
 #include "gui/app/language.h"
 #include "gui/app/settings_dialog.h"
+#include "gui/browser/browser_window.h"
 #include "gui/simulator/simulator_window.h"
 
 namespace trb::gui {
@@ -89,9 +90,19 @@ void MainWindow::setWindows(SettingsDialog* settings, SimulatorWindow* simulator
   settingsForm_ = settings;
   simulator_ = simulator;
   settingsButton->setEnabled(settingsForm_ != nullptr);
-  // Until the experiment browser exists, "Plot Selection" goes straight to the simulator, which
-  // calculates the plots selected in the database.
-  selectButton->setEnabled(simulator_ != nullptr);
+}
+
+void MainWindow::setBrowser(BrowserWindow* browser) {
+  browser_ = browser;
+  selectButton->setEnabled(browser_ != nullptr);
+}
+
+void MainWindow::openBrowser() {
+  if (!browser_) return;
+  browser_->databasePath = databasePath;
+  browser_->show();
+  browser_->raise();
+  browser_->activateWindow();
 }
 
 QString MainWindow::databaseDialogTitle() const {
@@ -144,12 +155,7 @@ void MainWindow::buildCommands() {
 
   connect(databaseButton, &QPushButton::clicked, this, &MainWindow::changeDatabase);
   connect(endButton, &QPushButton::clicked, this, &MainWindow::endProgram);
-  connect(selectButton, &QPushButton::clicked, this, [this] {
-    if (!simulator_) return;
-    simulator_->show();
-    simulator_->raise();
-    simulator_->activateWindow();
-  });
+  connect(selectButton, &QPushButton::clicked, this, &MainWindow::openBrowser);
   connect(settingsButton, &QPushButton::clicked, this, [this] {
     if (!settingsForm_) return;
     settingsForm_->show();
@@ -302,7 +308,12 @@ void MainWindow::changeDatabase() {
   if (file.isEmpty()) return;
   databasePath = file;
   connectionString = trb::app::connectionString(provider, databasePath);
+  if (browser_) browser_->releaseDatabase();
   if (!openConnection()) return;
+  if (browser_) {
+    browser_->databasePath = databasePath;
+    browser_->reload();
+  }
   try {
     // a file without the plot table is no trb database yet: nothing to upgrade
     if (sharedDb.hasTable(QStringLiteral("field_description")))
@@ -337,6 +348,7 @@ void MainWindow::closeEvent(QCloseEvent* e) {
     simulator_->hide();
   }
   if (settingsForm_) settingsForm_->hide();
+  if (browser_) browser_->hide();
   e->accept();
 }
 

@@ -13,6 +13,7 @@ class QPushButton;
 
 namespace trb::gui {
 
+class BrowserWindow;
 class SimulatorWindow;
 class SettingsDialog;
 
@@ -37,6 +38,8 @@ class MainWindow : public QMainWindow {
 
   // The windows created after this one; the commands that open them are enabled here.
   void setWindows(SettingsDialog* settings, SimulatorWindow* simulator);
+  // The experiment browser, opened by "Plot Selection".
+  void setBrowser(BrowserWindow* browser);
 
   QString databasePath;
   QString connectionString;
@@ -92,12 +95,14 @@ class MainWindow : public QMainWindow {
   bool recoverConnection(const QString& error);
   void showDatabaseLabel();
   void runBatch();
+  void openBrowser();
   QString databaseDialogTitle() const;
 
   StartOptions options_;
   trb::app::MainStart start_;
   SettingsDialog* settingsForm_ = nullptr;
   SimulatorWindow* simulator_ = nullptr;
+  BrowserWindow* browser_ = nullptr;
   bool shown_ = false;
   bool showQueued_ = false;
   bool batchStarted_ = false;

@@ -18,6 +18,7 @@
 #include "gui/app/connection_dialog.h"
 #include "gui/app/main_window.h"
 #include "gui/app/settings_dialog.h"
+#include "gui/browser/browser_window.h"
 #include "gui/simulator/simulator_window.h"
 #include "gui/guitest.h"
 #include "testutil.h"
@@ -136,15 +137,20 @@ class TestSolva : public QObject {
                                   .arg(QTest::currentDataTag())
                                   .replace(u' ', u'_')
                                   .replace(u',', u'_'));
-    // the simulator, on the stored database; "End" takes it down with the main window
+    // the experiment browser with every experiment of the open database; "End" takes it down
+    // with the main window
     QVERIFY(m.selectButton->isEnabled());
     m.selectButton->click();
-    QTRY_COMPARE(w.simulator->pathEdit->text(), demo_);
-    QCOMPARE(w.simulator->siteGrid->model()->rowCount(),
-             m.sharedDb.scalar(QStringLiteral("select count(*) from site_state where status=1"))
+    QTRY_VERIFY(w.browser->isVisible());
+    QCOMPARE(w.browser->windowTitle(), QStringLiteral("demo.sqlite"));
+    QCOMPARE(w.browser->tree->topLevelItem(0)->childCount(),
+             m.sharedDb.scalar(QStringLiteral("select count(*) from (select distinct location, "
+                                              "versuch_code from field_description)"))
                  .toInt());
+    QCOMPARE(w.browser->power(), power);
     m.endButton->click();
     QVERIFY(!m.isVisible());
+    QVERIFY(!w.browser->isVisible());
     QVERIFY(!w.simulator->isVisible());
     QVERIFY(!m.sharedDb.isOpen());
   }

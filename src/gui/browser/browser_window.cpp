@@ -1,0 +1,433 @@
+#include "gui/browser/browser_window.h"
+
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QShowEvent>
+#include <QSpinBox>
+#include <QSplitter>
+#include <QStackedWidget>
+#include <QTabWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "core/base/error.h"
+#include "core/browser/browser_service.h"
+#include "core/db/database.h"
+#include "core/settings/settings.h"
+#include "gui/browser/files_view.h"
+#include "gui/browser/list_pages.h"
+#include "gui/browser/phase_dialog.h"
+#include "gui/browser/result_pages.h"
+#include "gui/browser/selection_panel.h"
+#include "gui/browser/site_page.h"
+#include "gui/simulator/simulator_window.h"
+
+namespace trb::gui {
+
+BrowserWindow::BrowserWindow(trb::db::Database& db, bool power, QWidget* parent)
+    : QWidget(parent), db_(db), power_(power) {
+  setObjectName(QStringLiteral("range_select"));
+  setWindowTitle(QStringLiteral("DATABASE"));
+
+  tree = new PlotTree(power, this);
+  endButton = new QPushButton(tr("End"), this);
+  endButton->setObjectName(QStringLiteral("endButton"));
+  auto* left = new QWidget(this);
+  auto* leftLayout = new QVBoxLayout(left);
+  leftLayout->setContentsMargins(0, 0, 0, 0);
+  leftLayout->addWidget(tree, 1);
+  leftLayout->addWidget(endButton);
+
+  areas = new QStackedWidget(this);
+  areas->setObjectName(QStringLiteral("areas"));
+  buildPages();
+  filesView = new FilesView(this);
+  selectionPanel = new SelectionPanel(this);
+  rPanel = new QWidget(this);  // the R analyses place their controls here
+  rPanel->setObjectName(QStringLiteral("rPanel"));
+  progressPanel = new QWidget(this);
+  progressPanel->setObjectName(QStringLiteral("progressPanel"));
+  progressCaption = new QLabel(progressPanel);
+  progressCaption->setObjectName(QStringLiteral("progressCaption"));
+  progressCaption->setAlignment(Qt::AlignCenter);
+  progressCaption->setWordWrap(true);
+  progressBar = new QProgressBar(progressPanel);
+  progressBar->setObjectName(QStringLiteral("progressBar"));
+  progressBar->setVisible(false);
+  auto* progressLayout = new QVBoxLayout(progressPanel);
+  progressLayout->addStretch(1);
+  progressLayout->addWidget(progressCaption);
+  progressLayout->addWidget(progressBar);
+  progressLayout->addStretch(1);
+  for (QWidget* w : {static_cast<QWidget*>(pages), static_cast<QWidget*>(filesView),
+                     static_cast<QWidget*>(selectionPanel), rPanel, progressPanel})
+    areas->addWidget(w);
+  areas->setCurrentWidget(progressPanel);
+
+  auto* split = splitter_ = new QSplitter(Qt::Horizontal, this);
+  split->setObjectName(QStringLiteral("browserSplitter"));
+  split->addWidget(left);
+  split->addWidget(areas);
+  split->setStretchFactor(0, 0);
+  split->setStretchFactor(1, 1);
+  split->setSizes({250, 770});
+  split->setChildrenCollapsible(false);
+  auto* l = new QHBoxLayout(this);
+  l->addWidget(split);
+  resize(1020, 700);
+
+  phaseDialog = new PhaseDialog(this);
+
+  connect(endButton, &QPushButton::clicked, this, &BrowserWindow::endClicked);
+  connect(tree, &PlotTree::leftPressed, this, &BrowserWindow::loadNode);
+  connect(tree, &PlotTree::rightPressed, this, &BrowserWindow::onRightPressed);
+  connect(tree->menus.experimentSimulation, &QAction::triggered, this,
+          &BrowserWindow::showExperimentSelection);
+  connect(tree->menus.databaseSimulation, &QAction::triggered, this,
+          &BrowserWindow::showDatabaseSelection);
+  connect(selectionPanel, &SelectionPanel::runRequested, this, &BrowserWindow::runSelection);
+}
+
+BrowserWindow::~BrowserWindow() = default;
+
+void BrowserWindow::buildPages() {
+  pages = new QTabWidget(this);
+  pages->setObjectName(QStringLiteral("pages"));
+  sitePage = new SitePage(power_, pages);
+  managementPage = new ManagementPage(pages);
+  observationPage = new ObservationPage(pages);
+  carbonPage = makeCarbonPage(pages);
+  nitrogenPage = makeNitrogenPage(pages);
+  microbialPage = makeMicrobialPage(pages);
+  miscPage = new MiscResultsPage(pages);
+  turnoverPage = makeTurnoverPage(pages);
+  nBalancePage = makeNBalancePage(pages);
+  // the order matters: drops on the tree are taken while one of the first three is visible
+  pages->addTab(sitePage, tr("Basic-Info"));
+  pages->addTab(managementPage, tr("Management"));
+  pages->addTab(observationPage, tr("Observation"));
+  pages->addTab(carbonPage, tr("C-dynamics"));
+  pages->addTab(nitrogenPage, tr("N-dynamics"));
+  pages->addTab(microbialPage, tr("micr.BM"));
+  pages->addTab(miscPage, tr("misc.results"));
+  pages->addTab(turnoverPage, tr("OM-turnover"));
+  pages->addTab(nBalancePage, tr("N-balance"));
+  pages->setTabVisible(Page::MiscResults, power_);
+  // shown only after a single-plot run
+  pages->setTabVisible(Page::Turnover, false);
+  pages->setTabVisible(Page::NBalance, false);
+}
+
+void BrowserWindow::setSimulator(SimulatorWindow* simulator) {
+  simulator_ = simulator;
+}
+
+QString BrowserWindow::databaseFileName() const {
+  return QFileInfo(databasePath.isEmpty() ? db_.path() : databasePath).fileName();
+}
+
+void BrowserWindow::showProblem(const std::exception& e) {
+  if (const auto* err = dynamic_cast<const trb::Error*>(&e)) {
+    QMessageBox::warning(this, err->caption().isEmpty() ? windowTitle() : err->caption(),
+                         err->message());
+    return;
+  }
+  if (const auto* err = dynamic_cast<const trb::db::DbError*>(&e)) {
+    QMessageBox::critical(this, windowTitle(), err->text());
+    return;
+  }
+  QMessageBox::critical(this, windowTitle(), QString::fromUtf8(e.what()));
+}
+
+void BrowserWindow::placeOnScreen() {
+  QScreen* screen = mainWindow_ ? mainWindow_->screen() : this->screen();
+  if (!screen) return;
+  const QRect avail = screen->availableGeometry();
+  // the frame needs room too; the window never grows past the screen
+  const QSize frame = frameGeometry().size() - size();
+  const QSize most(avail.width() - frame.width(), avail.height() - frame.height());
+  setMaximumSize(most.expandedTo(QSize(200, 200)));
+  resize(size().boundedTo(maximumSize()));
+  // the tree takes about a quarter of a window made smaller by the screen, the pages the rest
+  if (!placed_ && splitter_) {
+    placed_ = true;
+    const int tree = std::clamp(width() / 4, 180, 250);
+    splitter_->setSizes({tree, std::max(100, width() - tree)});
+  }
+  const QPoint centre = mainWindow_ ? mainWindow_->frameGeometry().center() : avail.center();
+  QRect r(QPoint(0, 0), frameGeometry().size());
+  r.moveCenter(centre);
+  r.moveLeft(std::clamp(r.left(), avail.left(), std::max(avail.left(), avail.right() - r.width())));
+  r.moveTop(std::clamp(r.top(), avail.top(), std::max(avail.top(), avail.bottom() - r.height())));
+  move(r.topLeft());
+}
+
+bool BrowserWindow::event(QEvent* e) {
+  if (e->type() == QEvent::WindowActivate) onActivated();
+  return QWidget::event(e);
+}
+
+void BrowserWindow::showEvent(QShowEvent* e) {
+  if (!e->spontaneous()) {
+    placeOnScreen();
+    fill();
+  }
+  QWidget::showEvent(e);
+}
+
+void BrowserWindow::releaseDatabase() {
+  filesView->close();
+}
+
+void BrowserWindow::reload() {
+  if (!isVisible()) return;
+  fill();
+}
+
+void BrowserWindow::fill() {
+  filesView->close();
+  areas->setCurrentWidget(progressPanel);
+  progressCaption->setText(tr("reading the database ..."));
+  setCalculating(simulator_ && simulator_->calculating());
+  if (db_.isOpen() && !calculating_) {
+    try {
+      trb::browser::ensureBrowserIndexes(db_);
+    } catch (const std::exception&) {
+      // the lists work without their indexes, only slower
+    }
+  }
+  refreshStations();
+  refreshSoils();
+  rebuildTree(0);
+  progressCaption->setText(tr("Click a plot in the tree to see its data."));
+  onActivated();
+}
+
+void BrowserWindow::onActivated() {
+  readRecordMode();
+  setWindowTitle(databaseFileName());
+}
+
+void BrowserWindow::readRecordMode() {
+  recordMode = QStringLiteral("LOC");
+  auto store = trb::settings::openStore();
+  if (store->contains(QStringLiteral("REGMODE")))
+    recordMode = trb::settings::readText(*store, QStringLiteral("REGMODE"));
+}
+
+void BrowserWindow::refreshStations() {
+  if (!db_.isOpen()) return;
+  try {
+    sitePage->setStations(trb::parameters::readStations(db_));
+  } catch (const std::exception& e) {
+    showProblem(e);
+  }
+}
+
+void BrowserWindow::refreshSoils() {
+  if (!db_.isOpen()) return;
+  try {
+    sitePage->setSoils(trb::parameters::readSoils(db_));
+  } catch (const std::exception& e) {
+    showProblem(e);
+  }
+}
+
+void BrowserWindow::rebuildTree(int mode) {
+  if (mode == 0) phaseSelect = 0;
+  loadedNode_ = nullptr;
+  QList<trb::browser::ExperimentNode> experiments;
+  if (db_.isOpen()) {
+    try {
+      experiments = trb::browser::readTree(db_);
+    } catch (const std::exception& e) {
+      showProblem(e);
+    }
+  }
+  int plots = 0;
+  for (const auto& x : experiments) plots += int(x.plots.size());
+  recs = std::max(recs, plots);
+  tree->rebuild(trb::browser::rootLabel(databaseFileName()), experiments);
+  progressBar->setVisible(false);
+}
+
+void BrowserWindow::endClicked() {
+  if (power_) {
+    close();
+  } else if (mainWindow_) {
+    mainWindow_->close();  // ends the program
+  } else {
+    close();
+  }
+}
+
+void BrowserWindow::onRightPressed(QTreeWidgetItem* item) {
+  switch (PlotTree::kindOf(item)) {
+    case PlotTree::Kind::Experiment:
+    case PlotTree::Kind::Plots:
+      slvDb = trb::browser::locationOf(PlotTree::experimentLabelOf(item));
+      break;
+    default: break;
+  }
+}
+
+void BrowserWindow::loadNode(QTreeWidgetItem* item, Qt::KeyboardModifiers modifiers) {
+  if (!item) return;
+  tree->setActiveItem(item);
+  tree->setMarker(item, true);
+  const int page = pages->currentIndex();
+  managementPage->setHeading(item->text(0));
+  observationPage->setHeading(item->text(0));
+  filesView->close();
+  areas->setCurrentWidget(pages);
+  tree->scrollToItem(item);
+
+  switch (PlotTree::kindOf(item)) {
+    case PlotTree::Kind::Experiment:
+      slvDb = trb::browser::locationOf(item->text(0));
+      return;
+    case PlotTree::Kind::Files:
+      slvDb = trb::browser::locationOf(PlotTree::experimentLabelOf(item));
+      filesView->open(db_, slvDb);
+      areas->setCurrentWidget(filesView);
+      return;
+    case PlotTree::Kind::Plot: break;
+    default: return;
+  }
+  const bool newPlot = item != loadedNode_;
+  if (newPlot) {
+    pages->setTabVisible(Page::NBalance, false);
+    pages->setTabVisible(Page::Turnover, false);
+    pages->setCurrentIndex(Page::BasicInfo);
+  }
+  loadedNode_ = item;
+  loadPlot(item);
+  // Shift keeps the page; so does every click once a plot has been dragged
+  const bool keep = (modifiers & Qt::ShiftModifier) || tree->dragging();
+  pages->setCurrentIndex(keep && pages->isTabVisible(page) ? page : Page::BasicInfo);
+}
+
+void BrowserWindow::loadPlot(QTreeWidgetItem* item) {
+  PlotRecord record = PlotTree::record(item);
+  snr = record.snr;
+  sitePage->flIdEdit->setText(QString::number(snr));
+  record.dbName = slvDb;
+  trb::browser::PlotView view;
+  try {
+    view = trb::browser::loadPlot(db_, snr);
+  } catch (const std::exception& e) {
+    showProblem(e);
+    return;
+  }
+  managementPage->showRows(view.management);
+  observationPage->showRows(view.measurements);
+  sitePage->showSite(view.site, view.firstYear);
+  if (view.firstYear != -99) selectionPanel->fromEdit->setText(QString::number(view.firstYear));
+  if (view.found) {
+    record.dbName = view.site.location;
+    record.vcode = view.site.vcode;
+    record.herkunft = view.site.herkunft;
+  }
+  PlotTree::setRecord(item, record);
+  loadedPlot = record;
+  // the evaluation of the plot's results decides what the comparison pages show
+  pages->setTabEnabled(Page::CDynamics, false);
+  miscPage->showRows(view.yearlyResults);
+}
+
+bool BrowserWindow::clickOnItem(const QString& dbName, const QString& text, bool exactMatch) {
+  QTreeWidgetItem* node = tree->findNode(dbName, text, exactMatch);
+  if (!node) return false;
+  tree->setMarker(tree->activeItem(), false);
+  tree->setActiveItem(node);
+  if (node->childCount() > 0) node->setExpanded(true);
+  loadNode(node, Qt::NoModifier);
+  return true;
+}
+
+void BrowserWindow::showExperimentSelection() {
+  try {
+    selectionPanel->showEntries(slvDb, trb::browser::experimentSelection(db_, slvDb));
+  } catch (const std::exception& e) {
+    showProblem(e);
+    return;
+  }
+  areas->setCurrentWidget(selectionPanel);
+}
+
+void BrowserWindow::showDatabaseSelection() {
+  try {
+    selectionPanel->showEntries(tr("choose plots for simulation"),
+                                trb::browser::databaseSelection(db_));
+  } catch (const std::exception& e) {
+    showProblem(e);
+    return;
+  }
+  areas->setCurrentWidget(selectionPanel);
+}
+
+void BrowserWindow::runSelection() {
+  if (calculating_ || !simulator_) return;
+  // the repeat controls are checked first: a wrong number changes nothing
+  bool ok = false;
+  const int firstYear = selectionPanel->fromEdit->text().trimmed().toInt(&ok);
+  if (!ok) {
+    QMessageBox::warning(this, windowTitle(),
+                         tr("'%1' is not a valid integer value.")
+                             .arg(selectionPanel->fromEdit->text()));
+    return;
+  }
+  try {
+    trb::browser::selectEntriesForRun(db_, selectionPanel->checkedEntries());
+  } catch (const std::exception& e) {
+    showProblem(e);
+    return;
+  }
+  runSimulator(firstYear, selectionPanel->repeatBox->value());
+  rebuildTree(0);
+  loadNode(tree->topLevelItem(0), Qt::NoModifier);
+}
+
+void BrowserWindow::runSimulator(int firstYear, int repeat) {
+  setCalculating(true);
+  SimulatorWindow* sim = simulator_;
+  sim->running = true;
+  sim->autoclick = true;
+  sim->z_anf = firstYear;
+  sim->z_cnt = repeat;
+  sim->show();
+  sim->raise();
+  sim->activateWindow();
+  // wait for the end of the run (or the window's closing) while the windows stay alive
+  QEventLoop wait;
+  connect(sim, &SimulatorWindow::calculationEnded, &wait, &QEventLoop::quit);
+  connect(sim, &SimulatorWindow::hidden, &wait, &QEventLoop::quit);
+  QTimer poll;
+  connect(&poll, &QTimer::timeout, &wait, [&wait, sim] {
+    if (!sim->running || !sim->isVisible()) wait.quit();
+  });
+  poll.start(100);
+  if (sim->running && sim->isVisible()) wait.exec();
+  poll.stop();
+  sim->autoclick = false;
+  if (!sim->calculating()) sim->running = false;
+  sim->close();
+  setCalculating(sim->calculating());
+}
+
+void BrowserWindow::setCalculating(bool on) {
+  calculating_ = on;
+  selectionPanel->runButton->setEnabled(!on);
+  filesView->setEditable(!on);
+}
+
+}  // namespace trb::gui

@@ -1,0 +1,140 @@
+// The experiment browser: the tree of experiments and plots on the left with "End", and on the
+// right one of five areas: the pages of the clicked plot, the files view, the selection panel, the
+// R panel and the progress panel.
+//
+// The window keeps the state between events (the clicked node, the loaded plot, the experiment the
+// menus act on) and delegates every read and command to the browser service.
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+#include "gui/browser/plot_tree.h"
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QSplitter;
+class QStackedWidget;
+class QTabWidget;
+class QTreeWidgetItem;
+
+namespace trb::db {
+class Database;
+}
+
+namespace trb::gui {
+
+class FilesView;
+class ManagementPage;
+class MiscResultsPage;
+class ObservationPage;
+class PhaseDialog;
+class ResultPage;
+class SelectionPanel;
+class SimulatorWindow;
+class SitePage;
+
+class BrowserWindow : public QWidget {
+  Q_OBJECT
+ public:
+  // db is the shared connection of the main window. Without power mode the window shows no
+  // power-mode items ("files", "misc.results", the extra menu commands, "show references").
+  BrowserWindow(trb::db::Database& db, bool power, QWidget* parent = nullptr);
+  ~BrowserWindow() override;
+
+  // The main window: the browser is centred on it, and "End" outside power mode closes it.
+  void setMainWindow(QWidget* main) { mainWindow_ = main; }
+  // The simulator that runs the chosen plots.
+  void setSimulator(SimulatorWindow* simulator);
+
+  // The experiment database file shown as the caption and the root's label.
+  QString databasePath;
+  bool power() const { return power_; }
+
+  // Before the shared connection changes: the files view lets its tables go.
+  void releaseDatabase();
+  // After it changed: a visible browser shows the new database as on showing.
+  void reload();
+  // Rebuilds the tree (mode 0; the statistics of mode 1 come with the evaluation module).
+  void rebuildTree(int mode = 0);
+  // Loads a node into the pages (the design's item_click); Shift keeps the visible page.
+  void loadNode(QTreeWidgetItem* item, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+  // Finds a node below the experiment of location dbName whose label is text (exact) or contains
+  // it, and clicks it. False when there is none.
+  bool clickOnItem(const QString& dbName, const QString& text, bool exactMatch);
+  // Reads the record-entry mode (REGMODE, "LOC" when not stored).
+  void readRecordMode();
+  // Refill the weather station and soil profile choosers of "Basic-Info".
+  void refreshStations();
+  void refreshSoils();
+
+  // The selection panel for the experiment of slvDb / for every plot of the database.
+  void showExperimentSelection();
+  void showDatabaseSelection();
+  // "model run for selection": marks the checked plots, runs the simulator and waits for it
+  // (the window stays responsive), then rebuilds the tree.
+  void runSelection();
+  // True while a calculation started here runs: the commands that write are disabled.
+  bool calculationRunning() const { return calculating_; }
+
+  // State between events (the design's names in brackets).
+  QString slvDb;            // location the experiment commands act on (slv_db)
+  qlonglong snr = -99;      // key of the loaded plot (snr)
+  PlotRecord loadedPlot;    // record of the loaded plot (a_slv_item)
+  int phaseSelect = 0;      // statistics period (phase_select)
+  int recs = 0;             // largest number of plots seen in a rebuild (recs)
+  QString recordMode;       // record-entry mode (r_mode)
+
+  // Controls
+  PlotTree* tree = nullptr;
+  QPushButton* endButton = nullptr;
+  QStackedWidget* areas = nullptr;
+  QTabWidget* pages = nullptr;
+  SitePage* sitePage = nullptr;
+  ManagementPage* managementPage = nullptr;
+  ObservationPage* observationPage = nullptr;
+  ResultPage* carbonPage = nullptr;
+  ResultPage* nitrogenPage = nullptr;
+  ResultPage* microbialPage = nullptr;
+  MiscResultsPage* miscPage = nullptr;
+  ResultPage* turnoverPage = nullptr;
+  ResultPage* nBalancePage = nullptr;
+  FilesView* filesView = nullptr;
+  SelectionPanel* selectionPanel = nullptr;
+  QWidget* rPanel = nullptr;
+  QWidget* progressPanel = nullptr;
+  QLabel* progressCaption = nullptr;
+  QProgressBar* progressBar = nullptr;
+  PhaseDialog* phaseDialog = nullptr;
+
+ public slots:
+  void onActivated();
+  void endClicked();
+
+ protected:
+  bool event(QEvent* e) override;
+  void showEvent(QShowEvent* e) override;
+
+ private:
+  void buildPages();
+  void placeOnScreen();
+  void fill();
+  void onRightPressed(QTreeWidgetItem* item);
+  void loadPlot(QTreeWidgetItem* item);
+  void runSimulator(int firstYear, int repeat);
+  void setCalculating(bool on);
+  void showProblem(const std::exception& e);
+  QString databaseFileName() const;
+
+  trb::db::Database& db_;
+  bool power_ = true;
+  QWidget* mainWindow_ = nullptr;
+  SimulatorWindow* simulator_ = nullptr;
+  QTreeWidgetItem* loadedNode_ = nullptr;
+  bool calculating_ = false;
+  QSplitter* splitter_ = nullptr;
+  bool placed_ = false;  // the first showing shares the width between tree and pages
+};
+
+}  // namespace trb::gui

@@ -1,0 +1,259 @@
+#include "gui/browser/plot_tree.h"
+
+#include <QApplication>
+#include <QDrag>
+#include <QHeaderView>
+#include <QMenu>
+#include <QMimeData>
+#include <QMouseEvent>
+
+#include "gui/browser/tree_icons.h"
+
+namespace trb::gui {
+
+namespace {
+
+enum Role {
+  KindRole = Qt::UserRole,
+  ImageRole,
+  SelectedImageRole,
+  MarkRole,
+  RecordRole,
+};
+
+}  // namespace
+
+PlotTree::PlotTree(bool power, QWidget* parent) : QTreeWidget(parent), power_(power) {
+  setObjectName(QStringLiteral("plotTree"));
+  setHeaderHidden(true);
+  setColumnCount(1);
+  setSelectionMode(QAbstractItemView::NoSelection);
+  setIconSize(QSize(18, 18));
+  setUniformRowHeights(true);
+  setExpandsOnDoubleClick(true);
+  header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  header()->setStretchLastSection(false);
+  // expanding a node whose index is even shows it open; collapsing goes back by one
+  connect(this, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem* item) {
+    const int image = imageIndex(item);
+    if (item->childCount() > 0 && image % 2 == 0) setImage(item, image + 1);
+  });
+  connect(this, &QTreeWidget::itemCollapsed, this,
+          [this](QTreeWidgetItem* item) {
+            if (item->childCount() > 0) setImage(item, imageIndex(item) - 1);
+          });
+  buildMenus();
+}
+
+void PlotTree::buildMenus() {
+  auto add = [this](QMenu* menu, const QString& name, const QString& caption, bool enabled,
+                    bool powerOnly) {
+    QAction* a = menu->addAction(caption);
+    a->setObjectName(name);
+    a->setEnabled(enabled);
+    if (powerOnly && !power_) a->setVisible(false);
+    return a;
+  };
+  Menus& m = menus;
+  // Deleting, shifting, creating, the reports, the references, the statistics, the nitrogen
+  // balance and R are commands of their own modules; their entries wait here, disabled.
+  m.experiment = new QMenu(tr("experiment"), this);
+  m.experiment->setObjectName(QStringLiteral("experimentMenu"));
+  m.deleteExperiment =
+      add(m.experiment, QStringLiteral("deleteExperiment"), tr("delete experiment"), false, false);
+  m.createGis =
+      add(m.experiment, QStringLiteral("createGis"), QStringLiteral("create GIS support"), false,
+          true);
+  m.experimentSimulation = add(m.experiment, QStringLiteral("experimentSimulation"),
+                               tr("experiment simulation"), true, false);
+  m.experimentReport =
+      add(m.experiment, QStringLiteral("experimentReport"), tr("experiment report"), false, true);
+  m.showReferences =
+      add(m.experiment, QStringLiteral("showReferences"), tr("show references"), false, true);
+  m.shiftPlotIds =
+      add(m.experiment, QStringLiteral("shiftPlotIds"), tr("shift plots  FL_ID"), false, true);
+  m.shiftExperimentId = add(m.experiment, QStringLiteral("shiftExperimentId"),
+                            tr("shift experiment ID"), false, true);
+
+  m.plots = new QMenu(this);
+  m.plots->setObjectName(QStringLiteral("plotsMenu"));
+  m.addPlot = add(m.plots, QStringLiteral("addPlot"), tr("add a new plot"), false, false);
+  m.deletePlot = add(m.plots, QStringLiteral("deletePlot"), tr("delete active plot"), false, false);
+
+  m.root = new QMenu(this);
+  m.root->setObjectName(QStringLiteral("rootMenu"));
+  m.createExperiment =
+      add(m.root, QStringLiteral("createExperiment"), tr("create a new experiment"), false, false);
+  m.databaseSimulation =
+      add(m.root, QStringLiteral("databaseSimulation"), tr("database simulation"), true, false);
+  m.siteReport = add(m.root, QStringLiteral("siteReport"), tr("site condition report"), false,
+                     false);
+  m.updateStatistics =
+      add(m.root, QStringLiteral("updateStatistics"), tr("Update-Statistics"), false, true);
+  m.nBalance = add(m.root, QStringLiteral("nBalance"), tr("N-balance"), false, true);
+  m.rInterface = add(m.root, QStringLiteral("rInterface"), tr("\"R\" interface"), false, true);
+  m.scriptStatistics = add(m.root, QStringLiteral("scriptStatistics"),
+                           tr("script based statistics"), false, true);
+}
+
+QMenu* PlotTree::menuFor(Kind kind) const {
+  switch (kind) {
+    case Kind::Experiment: return menus.experiment;
+    case Kind::Plots: return menus.plots;
+    case Kind::Root: return menus.root;
+    default: return nullptr;
+  }
+}
+
+PlotTree::Kind PlotTree::kindOf(const QTreeWidgetItem* item) {
+  return static_cast<Kind>(item->data(0, KindRole).toInt());
+}
+
+int PlotTree::imageIndex(const QTreeWidgetItem* item) { return item->data(0, ImageRole).toInt(); }
+
+int PlotTree::selectedImageIndex(const QTreeWidgetItem* item) {
+  return item->data(0, SelectedImageRole).toInt();
+}
+
+bool PlotTree::isMarked(const QTreeWidgetItem* item) { return item->data(0, MarkRole).toBool(); }
+
+PlotRecord PlotTree::record(const QTreeWidgetItem* item) {
+  return item->data(0, RecordRole).value<PlotRecord>();
+}
+
+void PlotTree::setRecord(QTreeWidgetItem* item, const PlotRecord& r) {
+  item->setData(0, RecordRole, QVariant::fromValue(r));
+}
+
+QTreeWidgetItem* PlotTree::addNode(QTreeWidgetItem* parent, Kind kind, const QString& label,
+                                   int image, int selectedImage) {
+  auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(this);
+  item->setText(0, label);
+  item->setData(0, KindRole, static_cast<int>(kind));
+  item->setData(0, SelectedImageRole, selectedImage);
+  setImage(item, image);
+  return item;
+}
+
+void PlotTree::setImage(QTreeWidgetItem* item, int image) {
+  item->setData(0, ImageRole, image);
+  showIcon(item);
+}
+
+void PlotTree::showIcon(QTreeWidgetItem* item) {
+  // the marked node shows its selected-state picture with the marker, in bold
+  const bool marked = isMarked(item);
+  item->setIcon(0, marked ? markedTreeIcon(selectedImageIndex(item)) : treeIcon(imageIndex(item)));
+  QFont f = font();
+  f.setBold(marked);
+  item->setFont(0, f);
+}
+
+void PlotTree::setMarker(QTreeWidgetItem* item, bool on) {
+  if (!item) return;
+  item->setData(0, MarkRole, on);
+  showIcon(item);
+}
+
+void PlotTree::rebuild(const QString& rootLabel,
+                       const QList<trb::browser::ExperimentNode>& experiments,
+                       const std::function<void(int, const QString&)>& progress) {
+  active_ = nullptr;
+  pressedPlot_ = nullptr;
+  clear();
+  QTreeWidgetItem* root = addNode(nullptr, Kind::Root, rootLabel, TreeImage::Root,
+                                  TreeImage::RootOpen);
+  const QString filesLabel = tr("files");
+  const QString plotsLabel = tr("plots");
+  int done = 0;
+  for (const trb::browser::ExperimentNode& e : experiments) {
+    if (progress) progress(done, e.location);
+    QTreeWidgetItem* exp = addNode(
+        root, Kind::Experiment, trb::browser::experimentLabel(e.location, e.vcode),
+        e.hasReferences ? TreeImage::ExperimentWithReferences : TreeImage::Experiment,
+        e.hasReferences ? TreeImage::ExperimentWithReferencesOpen : TreeImage::ExperimentOpen);
+    if (power_) addNode(exp, Kind::Files, filesLabel, TreeImage::Files, TreeImage::FilesOpen);
+    QTreeWidgetItem* plots =
+        addNode(exp, Kind::Plots, plotsLabel, TreeImage::Plots, TreeImage::PlotsOpen);
+    for (const trb::browser::PlotNode& p : e.plots) {
+      QTreeWidgetItem* node = addNode(
+          plots, Kind::Plot, p.siteDescription,
+          p.resultRows > 0 ? TreeImage::PlotWithResults : TreeImage::PlotWithoutResults,
+          TreeImage::PlotSelected);
+      PlotRecord r;
+      r.snr = p.flId;
+      r.vcode = p.vcode;
+      setRecord(node, r);
+    }
+    ++done;
+  }
+  root->setExpanded(true);
+  active_ = root;
+}
+
+QString PlotTree::experimentLabelOf(const QTreeWidgetItem* item) {
+  switch (kindOf(item)) {
+    case Kind::Experiment: return item->text(0);
+    case Kind::Files:
+    case Kind::Plots: return item->parent() ? item->parent()->text(0) : QString();
+    default: return QString();
+  }
+}
+
+QTreeWidgetItem* PlotTree::findNode(const QString& location, const QString& text, bool exact) {
+  QTreeWidgetItemIterator it(this);
+  while (*it && trb::browser::locationOf((*it)->text(0)) != location) ++it;
+  if (!*it) return nullptr;
+  // the experiment (or other node) opens with everything below it
+  const std::function<void(QTreeWidgetItem*)> expandAll = [&expandAll](QTreeWidgetItem* n) {
+    if (n->childCount() == 0) return;
+    n->setExpanded(true);
+    for (int i = 0; i < n->childCount(); ++i) expandAll(n->child(i));
+  };
+  expandAll(*it);
+  for (; *it; ++it) {
+    const QString label = (*it)->text(0);
+    if (exact ? label == text : label.contains(text)) return *it;
+  }
+  return nullptr;
+}
+
+void PlotTree::mousePressEvent(QMouseEvent* e) {
+  QTreeWidget::mousePressEvent(e);
+  setMarker(active_, false);
+  QTreeWidgetItem* item = itemAt(e->position().toPoint());
+  active_ = item;
+  pressedPlot_ = nullptr;
+  if (!item) return;
+  if (e->button() == Qt::LeftButton) {
+    if (kindOf(item) == Kind::Plot) {
+      pressedPlot_ = item;
+      pressPos_ = e->position().toPoint();
+    }
+    emit leftPressed(item, e->modifiers());
+  } else if (e->button() == Qt::RightButton) {
+    emit rightPressed(item);
+    if (QMenu* menu = menuFor(kindOf(item))) menu->popup(e->globalPosition().toPoint());
+  }
+}
+
+void PlotTree::mouseMoveEvent(QMouseEvent* e) {
+  if ((e->buttons() & Qt::LeftButton) && pressedPlot_ &&
+      (e->position().toPoint() - pressPos_).manhattanLength() >=
+          QApplication::startDragDistance()) {
+    // dropping a plot on the pages comes with the management editor; the drag itself is known
+    dragging_ = true;
+    QTreeWidgetItem* plot = pressedPlot_;
+    pressedPlot_ = nullptr;
+    auto* drag = new QDrag(this);
+    auto* mime = new QMimeData;
+    mime->setText(QString::number(record(plot).snr));
+    drag->setMimeData(mime);
+    drag->setPixmap(treeIcon(imageIndex(plot)).pixmap(iconSize()));
+    drag->exec(Qt::CopyAction);
+    return;
+  }
+  QTreeWidget::mouseMoveEvent(e);
+}
+
+}  // namespace trb::gui

@@ -1,0 +1,97 @@
+#include "gui/browser/selection_panel.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+namespace trb::gui {
+
+SelectionPanel::SelectionPanel(QWidget* parent) : QWidget(parent) {
+  setObjectName(QStringLiteral("selectionPanel"));
+  heading = new QLabel(this);
+  heading->setObjectName(QStringLiteral("selectionHeading"));
+  QFont f = heading->font();
+  f.setBold(true);
+  f.setPointSizeF(f.pointSizeF() * 1.15);
+  heading->setFont(f);
+  list = new QListWidget(this);
+  list->setObjectName(QStringLiteral("selectionList"));
+  list->setAlternatingRowColors(true);
+
+  auto button = [this](const QString& name, const QString& caption) {
+    auto* b = new QPushButton(caption, this);
+    b->setObjectName(name);
+    return b;
+  };
+  allButton = button(QStringLiteral("allButton"), tr("all"));
+  noneButton = button(QStringLiteral("noneButton"), tr("none"));
+  invertButton = button(QStringLiteral("invertButton"), tr("invert"));
+  runButton = button(QStringLiteral("runSelectionButton"), tr("model run for selection"));
+  repeatBox = new QSpinBox(this);
+  repeatBox->setObjectName(QStringLiteral("selectionRepeatBox"));
+  repeatBox->setRange(0, 999);
+  fromEdit = new QLineEdit(QStringLiteral("-99"), this);
+  fromEdit->setObjectName(QStringLiteral("selectionFromEdit"));
+  fromEdit->setMaximumWidth(fromEdit->fontMetrics().horizontalAdvance(QStringLiteral("000000")) +
+                            16);
+
+  auto* choose = new QHBoxLayout;
+  choose->addWidget(allButton);
+  choose->addWidget(noneButton);
+  choose->addWidget(invertButton);
+  choose->addStretch(1);
+  auto* run = new QHBoxLayout;
+  run->addWidget(runButton);
+  run->addSpacing(12);
+  run->addWidget(new QLabel(tr("repeat"), this));
+  run->addWidget(repeatBox);
+  run->addWidget(new QLabel(QStringLiteral("X"), this));
+  run->addWidget(new QLabel(tr("from"), this));
+  run->addWidget(fromEdit);
+  run->addStretch(1);
+  auto* l = new QVBoxLayout(this);
+  l->addWidget(heading);
+  l->addWidget(list, 1);
+  l->addLayout(choose);
+  l->addLayout(run);
+
+  connect(allButton, &QPushButton::clicked, this, [this] { setAll(true); });
+  connect(noneButton, &QPushButton::clicked, this, [this] { setAll(false); });
+  connect(invertButton, &QPushButton::clicked, this, &SelectionPanel::invert);
+  connect(runButton, &QPushButton::clicked, this, &SelectionPanel::runRequested);
+}
+
+void SelectionPanel::showEntries(const QString& text, const QStringList& entries) {
+  heading->setText(text);
+  list->clear();
+  for (const QString& e : entries) {
+    auto* item = new QListWidgetItem(e, list);
+    item->setFlags(Qt::ItemIsUserCheckable | Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+    item->setCheckState(Qt::Unchecked);
+  }
+}
+
+QStringList SelectionPanel::checkedEntries() const {
+  QStringList out;
+  for (int i = 0; i < list->count(); ++i)
+    if (list->item(i)->checkState() == Qt::Checked) out << list->item(i)->text();
+  return out;
+}
+
+void SelectionPanel::setAll(bool checked) {
+  for (int i = 0; i < list->count(); ++i)
+    list->item(i)->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
+}
+
+void SelectionPanel::invert() {
+  for (int i = 0; i < list->count(); ++i) {
+    QListWidgetItem* item = list->item(i);
+    item->setCheckState(item->checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+  }
+}
+
+}  // namespace trb::gui
