@@ -20,6 +20,7 @@
 #include "gui/app/language.h"
 #include "gui/app/settings_dialog.h"
 #include "gui/simulator/simulator_window.h"
+#include "gui/widgets/error_reporter.h"
 
 namespace trb::gui {
 
@@ -221,7 +222,13 @@ void MainWindow::startUp() {
       statusBar()->showMessage(e.text(), 10000);
     }
   }
-  if (settingsForm_) settingsForm_->read_registry();
+  if (settingsForm_) {
+    try {
+      settingsForm_->readStore();
+    } catch (const trb::Error& e) {
+      ErrorReporter::report(this, e, windowTitle());
+    }
+  }
   shown_ = true;
   onActivated();
 }
