@@ -6,16 +6,16 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTimer>
-#include <cstdio>
 
 #include "core/app/odbc_source.h"
 #include "core/parameters/browser_data.h"
 #include "core/settings/settings.h"
-#include "core/transfer/legacy_import.h"
+#include "core/app/open_database.h"
+#include "core/base/error.h"
+#include "core/base/feedback.h"
 #include "gui/app/connection_dialog.h"
 #include "gui/app/language.h"
 #include "gui/app/settings_dialog.h"
@@ -31,6 +31,20 @@ constexpr int kLeft = 16, kRight = 252, kWidth = 220;
 QString databaseFilter() {
   return MainWindow::tr("databases (*.sqlite *.db *.mdb *.accdb);;all files (*)");
 }
+
+// Information lines of long work, shown one after the other in the status bar.
+class StatusLines : public trb::Feedback {
+ public:
+  explicit StatusLines(QStatusBar* bar) : bar_(bar) {}
+  void pushLine(Level, const QString& line) override {
+    lines_ << line;
+    bar_->showMessage(lines_.join(QStringLiteral(" ")), 15000);
+  }
+
+ private:
+  QStatusBar* bar_;
+  QStringList lines_;
+};
 
 }  // namespace
 
@@ -52,6 +66,8 @@ MainWindow::MainWindow(const StartOptions& options, QWidget* parent)
   currentversion = QCoreApplication::applicationVersion();
   if (currentversion.isEmpty()) currentversion = QStringLiteral(TRB_VERSION);
 
+  // An unattended run has nobody to confirm a message box.
+  if (trb::app::hasGoArgument(options.args)) ErrorReporter::setBatchMode(true);
   // The captions follow the start file; the stored language decides the parameter names.
   const QString startLanguage =
       trb::app::startFileLanguage(trb::app::startFilePath(options.programFile));
@@ -218,8 +234,8 @@ void MainWindow::startUp() {
   if (openConnection()) {
     try {
       trb::parameters::reset_site_state(sharedDb);
-    } catch (const trb::db::DbError& e) {
-      statusBar()->showMessage(e.text(), 10000);
+    } catch (const std::exception& e) {
+      ErrorReporter::report(this, e, windowTitle());
     }
   }
   if (settingsForm_) {
@@ -240,8 +256,8 @@ void MainWindow::onActivated() {
   if (sharedDb.isOpen() && !(simulator_ && simulator_->calculating())) {
     try {
       trb::app::switchParameterLanguage(sharedDb, language);
-    } catch (const trb::db::DbError& e) {
-      statusBar()->showMessage(e.text(), 10000);
+    } catch (const std::exception& e) {
+      ErrorReporter::report(this, e, windowTitle());
     }
   }
   if (simulator_ && !simulator_->calculating())
@@ -265,22 +281,21 @@ bool MainWindow::openConnection() {
     QString error;
     try {
       sharedDb.close();
-      QString note;
+      // what opening did (an Access file imported, its copy reused) shows in the status bar
+      StatusLines note(statusBar());
       QApplication::setOverrideCursor(Qt::WaitCursor);
-      const QString file = trb::transfer::sqlitePathFor(databasePath, {}, &note);
-      sharedDb = trb::db::Database::open(file);
+      sharedDb = trb::app::open_database(databasePath, note);
       QApplication::restoreOverrideCursor();
-      if (!note.isEmpty()) statusBar()->showMessage(note, 15000);
       showDatabaseLabel();
       return true;
-    } catch (const std::exception& e) {
+    } catch (const trb::Error& e) {
       QApplication::restoreOverrideCursor();
-      error = QString::fromUtf8(e.what());
-    }
-    if (!interactive) {
-      std::fprintf(stderr, "trb: %s\n", qPrintable(error));
-      showDatabaseLabel();
-      return false;
+      if (!interactive) {
+        ErrorReporter::report(this, e, QStringLiteral("trb"));
+        showDatabaseLabel();
+        return false;
+      }
+      error = e.message();
     }
     // Cancelling leaves the program without a connection: another database can still be chosen.
     if (!recoverConnection(error)) {
@@ -314,8 +329,8 @@ void MainWindow::changeDatabase() {
     // a file without the plot table is no trb database yet: nothing to upgrade
     if (sharedDb.hasTable(QStringLiteral("field_description")))
       trb::app::upgrade_area(sharedDb);
-  } catch (const trb::db::DbError& e) {
-    QMessageBox::warning(this, windowTitle(), e.text());
+  } catch (const std::exception& e) {
+    ErrorReporter::report(this, e, windowTitle());
   }
   {
     auto store = trb::settings::openStore();
@@ -323,8 +338,9 @@ void MainWindow::changeDatabase() {
   }
   // R reaches the database through the data source: it gets the file that is actually open.
   if (!trb::app::setOdbcDatabase(sharedDb.path()))
-    QMessageBox::warning(this, QStringLiteral("ODBC error"),
-                         QStringLiteral("Please add T_R_B as MS-ACCESS user-datasource for ODBC"));
+    ErrorReporter::report(
+        this, trb::Error(QStringLiteral("Please add T_R_B as MS-ACCESS user-datasource for ODBC"),
+                         QStringLiteral("ODBC error")));
 }
 
 void MainWindow::endProgram() {

@@ -22,12 +22,12 @@
 #include <QVBoxLayout>
 #include <cstdio>
 
-#include "core/engine/balance.h"
-#include "core/engine/simulator_view.h"
+#include "core/app/open_database.h"
+#include "core/base/feedback.h"
+#include "core/engine/simulator_service.h"
 #include "core/settings/settings.h"
-#include "core/transfer/legacy_import.h"
+#include "gui/widgets/error_reporter.h"
 #include "gui/widgets/histogram_bars.h"
-#include "gui/widgets/query_model.h"
 
 namespace trb::gui {
 
@@ -43,6 +43,16 @@ QTableView* makeGrid(QWidget* parent, const QString& name) {
   grid->horizontalHeader()->setStretchLastSection(true);
   return grid;
 }
+
+// Lines of opening a database go to the message list.
+class MessageLines : public trb::Feedback {
+ public:
+  explicit MessageLines(std::function<void(const QString&)> add) : add_(std::move(add)) {}
+  void pushLine(Level, const QString& line) override { add_(line); }
+
+ private:
+  std::function<void(const QString&)> add_;
+};
 
 }  // namespace
 
@@ -170,14 +180,7 @@ void SimulatorWindow::addMessage(const QString& line) {
 }
 
 void SimulatorWindow::showProblem(const QString& text, const QString& caption) {
-  if (batch_) {
-    // nobody is there to confirm a message box in a batch run
-    std::fprintf(stderr, "%s: %s\n", qPrintable(caption), qPrintable(text));
-    return;
-  }
-  auto* box = new QMessageBox(QMessageBox::Warning, caption, text, QMessageBox::Ok, this);
-  box->setAttribute(Qt::WA_DeleteOnClose);
-  box->open();
+  ErrorReporter::report(this, trb::Error(text, caption));
 }
 
 bool SimulatorWindow::event(QEvent* e) {
@@ -244,6 +247,8 @@ void SimulatorWindow::onActivated() {
   }
   nowait = switches_.nowait;
   batch_ = switches_.auto_mode;
+  // nobody is there to confirm a message box in a batch run
+  if (batch_) ErrorReporter::setBatchMode(true);
   database = settings_.database;
   pathEdit->setText(database);
   openConnection();
@@ -268,25 +273,21 @@ void SimulatorWindow::onActivated() {
 
 void SimulatorWindow::openConnection() {
   db_.close();
-  sqlitePath_.clear();
-  siteModel_.clear();
-  pairsModel_.clear();
+  siteModel_.setRows({});
+  pairsModel_.setPairs({});
   try {
-    QString note;
-    sqlitePath_ = trb::transfer::sqlitePathFor(database, {}, &note);
-    if (!note.isEmpty()) addMessage(note);
-    db_ = trb::db::Database::open(sqlitePath_);
-  } catch (const std::exception& e) {
-    addMessage(tr("database cannot be opened: %1").arg(QString::fromUtf8(e.what())));
+    MessageLines lines([this](const QString& line) { addMessage(line); });
+    db_ = trb::app::open_database(database, lines);
+  } catch (const trb::Error& e) {
+    addMessage(tr("database cannot be opened: %1").arg(e.message()));
   }
 }
 
 void SimulatorWindow::openSiteList() {
-  siteModel_.clear();
+  siteModel_.setRows({});
   if (!db_.isOpen()) return;
   try {
-    QSqlQuery q = db_.query(trb::engine::site_list_query());
-    fillModel(siteModel_, q);
+    siteModel_.setRows(trb::engine::SimulatorService(db_).selectedSites());
   } catch (const trb::db::DbError& e) {
     addMessage(e.text());
   }
@@ -297,10 +298,9 @@ void SimulatorWindow::openSiteList() {
 void SimulatorWindow::showPairs() {
   const QModelIndex cur = siteGrid->selectionModel()->currentIndex();
   if (!assessment || !cur.isValid() || !db_.isOpen()) return;
-  const QVariant fl = siteModel_.index(cur.row(), 0).data();
   try {
-    QSqlQuery q = db_.query(trb::engine::assessment_pairs_query(), {fl});
-    fillModel(pairsModel_, q);
+    pairsModel_.setPairs(
+        trb::engine::SimulatorService(db_).assessmentPairs(siteModel_.row(cur.row()).flId));
   } catch (const trb::db::DbError& e) {
     addMessage(e.text());
     return;
@@ -338,12 +338,12 @@ void SimulatorWindow::runButtonClicked() {
   recalcBox->setEnabled(false);
   messageList->clear();
   assessment = false;
-  pairsModel_.clear();
+  pairsModel_.setPairs({});
   tabs->setCurrentWidget(messageList);
 
   calc_->settings = settings_;
   // the worker opens its own connection to the same file
-  calc_->settings.database = sqlitePath_.isEmpty() ? database : sqlitePath_;
+  calc_->settings.database = db_.isOpen() ? db_.path() : database;
   calc_->settings.recalc_bat = recalcBox->isChecked();
   calc_->switches = switches_;
   calc_->z_anf = z_anf;

@@ -5,7 +5,6 @@
 // histogram reach the window as queued calls, so the window stays responsive and can be closed.
 #pragma once
 
-#include <QStandardItemModel>
 #include <QStringList>
 #include <QWidget>
 #include <atomic>
@@ -13,6 +12,7 @@
 
 #include "core/db/database.h"
 #include "core/engine/calculation.h"
+#include "gui/simulator/simulator_models.h"
 
 class QCheckBox;
 class QLineEdit;
@@ -97,7 +97,6 @@ class SimulatorWindow : public QWidget {
   trb::engine::SimSwitches switches_;
   std::unique_ptr<trb::engine::Calculation> calc_;
   trb::db::Database db_;
-  QString sqlitePath_;  // the file the connection opens (a legacy file's imported copy)
   QThread* thread_ = nullptr;
   bool finished_ = false;  // written by the worker, read after it ended
   std::atomic<bool> stopAsked_{false};
@@ -105,8 +104,8 @@ class SimulatorWindow : public QWidget {
   bool closeMode_ = false;  // the command reads "close"
   bool activatedSinceShow_ = false;
   bool batch_ = false;  // started with "go": close when the calculation has ended
-  QStandardItemModel siteModel_;
-  QStandardItemModel pairsModel_;
+  SiteListModel siteModel_;
+  AssessmentPairsModel pairsModel_;
 };
 
 }  // namespace trb::gui
