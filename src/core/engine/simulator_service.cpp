@@ -20,11 +20,11 @@ QList<SiteRow> SimulatorService::selectedSites() {
 
 QList<AssessmentPair> SimulatorService::assessmentPairs(qlonglong flId) {
   QList<AssessmentPair> pairs;
-  QSqlQuery q = db_.query(
-      QStringLiteral("SELECT rs_table.YEAR_, rs_table.MEAS_VALUE, rs_table.SIM_VALUE, "
-                     "rs_table.MEAS_ID FROM rs_table WHERE SIM_VALUE>0 and M_IX=7 and FL_ID=? "
-                     "ORDER BY rs_table.FL_ID, rs_table.YEAR_, rs_table.YEAR_NUM"),
-      {flId});
+  QSqlQuery q = db_.query(QStringLiteral(R"sql(
+SELECT rs_table.YEAR_, rs_table.MEAS_VALUE, rs_table.SIM_VALUE, rs_table.MEAS_ID
+FROM rs_table WHERE SIM_VALUE>0 and M_IX=7 and FL_ID=?
+ORDER BY rs_table.FL_ID, rs_table.YEAR_, rs_table.YEAR_NUM)sql"),
+                          {flId});
   while (q.next())
     pairs.append({q.value(0).toInt(), q.value(1).toDouble(), q.value(2).toDouble(),
                   q.value(3).toLongLong()});

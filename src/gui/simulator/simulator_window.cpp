@@ -8,41 +8,28 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QSplitter>
 #include <QTabWidget>
-#include <QTableView>
 #include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <cstdio>
 
 #include "core/app/open_database.h"
 #include "core/base/feedback.h"
 #include "core/engine/simulator_service.h"
 #include "core/settings/settings.h"
+#include "gui/simulator/assessment_page.h"
+#include "gui/simulator/messages_page.h"
+#include "gui/simulator/site_list_page.h"
 #include "gui/widgets/error_reporter.h"
 #include "gui/widgets/histogram_bars.h"
 
 namespace trb::gui {
 
 namespace {
-
-QTableView* makeGrid(QWidget* parent, const QString& name) {
-  auto* grid = new QTableView(parent);
-  grid->setObjectName(name);
-  grid->setSelectionBehavior(QAbstractItemView::SelectRows);
-  grid->setSelectionMode(QAbstractItemView::SingleSelection);
-  grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  grid->verticalHeader()->setDefaultSectionSize(22);
-  grid->horizontalHeader()->setStretchLastSection(true);
-  return grid;
-}
 
 // Lines of opening a database go to the message list.
 class MessageLines : public trb::Feedback {
@@ -94,26 +81,19 @@ SimulatorWindow::SimulatorWindow(QWidget* parent) : QWidget(parent, Qt::Window) 
 
   tabs = new QTabWidget(this);
   tabs->setObjectName(QStringLiteral("tabs"));
-  messageList = new QListWidget(this);
-  messageList->setObjectName(QStringLiteral("messageList"));
-  messageList->setFont(QFont(QStringLiteral("monospace")));
-  tabs->addTab(messageList, tr("messages"));
+  messagesPage_ = new MessagesPage(this);
+  messageList = messagesPage_;
+  tabs->addTab(messagesPage_, tr("messages"));
   histogram = new HistogramBars(this);
   histogram->setObjectName(QStringLiteral("histogram"));
   tabs->addTab(histogram, tr("histogram"));
-  siteGrid = makeGrid(this, QStringLiteral("siteGrid"));
-  siteGrid->setModel(&siteModel_);
-  tabs->addTab(siteGrid, tr("database"));
-  auto* split = new QSplitter(this);
-  assessSiteGrid = makeGrid(split, QStringLiteral("assessSiteGrid"));
-  assessSiteGrid->setModel(&siteModel_);
-  assessSiteGrid->setSelectionModel(siteGrid->selectionModel());
-  pairsGrid = makeGrid(split, QStringLiteral("pairsGrid"));
-  pairsGrid->setModel(&pairsModel_);
-  split->addWidget(assessSiteGrid);
-  split->addWidget(pairsGrid);
-  split->setSizes({420, 320});
-  tabs->addTab(split, tr("assessment"));
+  siteListPage_ = new SiteListPage(this);
+  siteGrid = siteListPage_->grid();
+  tabs->addTab(siteListPage_, tr("database"));
+  assessmentPage_ = new AssessmentPage(siteListPage_, this);
+  assessSiteGrid = assessmentPage_->siteGrid();
+  pairsGrid = assessmentPage_->pairsGrid();
+  tabs->addTab(assessmentPage_, tr("assessment"));
 
   dirEdit = new QLineEdit(this);
   dirEdit->setObjectName(QStringLiteral("dirEdit"));
@@ -129,8 +109,7 @@ SimulatorWindow::SimulatorWindow(QWidget* parent) : QWidget(parent, Qt::Window) 
 
   connect(runButton, &QPushButton::clicked, this, &SimulatorWindow::runButtonClicked);
   connect(databaseButton, &QPushButton::clicked, this, &SimulatorWindow::chooseDatabase);
-  connect(siteGrid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-          [this] { showPairs(); });
+  connect(siteListPage_, &SiteListPage::currentPlotChanged, this, [this] { showPairs(); });
 
   // The worker reports through queued calls: they run on this window's thread in order.
   trb::engine::Calculation::Callbacks cb;
@@ -169,14 +148,11 @@ SimulatorWindow::~SimulatorWindow() {
 }
 
 QStringList SimulatorWindow::messageLines() const {
-  QStringList out;
-  for (int i = 0; i < messageList->count(); ++i) out << messageList->item(i)->text();
-  return out;
+  return messagesPage_->lines();
 }
 
 void SimulatorWindow::addMessage(const QString& line) {
-  messageList->addItem(line);
-  messageList->scrollToBottom();
+  messagesPage_->addLine(line);
 }
 
 void SimulatorWindow::showProblem(const QString& text, const QString& caption) {
@@ -273,8 +249,8 @@ void SimulatorWindow::onActivated() {
 
 void SimulatorWindow::openConnection() {
   db_.close();
-  siteModel_.setRows({});
-  pairsModel_.setPairs({});
+  siteListPage_->clear();
+  assessmentPage_->clear();
   try {
     MessageLines lines([this](const QString& line) { addMessage(line); });
     db_ = trb::app::open_database(database, lines);
@@ -283,33 +259,23 @@ void SimulatorWindow::openConnection() {
   }
 }
 
-void SimulatorWindow::openSiteList() {
-  siteModel_.setRows({});
+void SimulatorWindow::openSiteList(bool firstRow) {
+  siteListPage_->clear();
   if (!db_.isOpen()) return;
   try {
-    siteModel_.setRows(trb::engine::SimulatorService(db_).selectedSites());
-  } catch (const trb::db::DbError& e) {
-    addMessage(e.text());
+    siteListPage_->refresh(trb::engine::SimulatorService(db_).selectedSites(), firstRow);
+  } catch (const std::exception& e) {
+    ErrorReporter::report(this, e);
   }
-  siteGrid->resizeColumnsToContents();
-  assessSiteGrid->resizeColumnsToContents();
 }
 
 void SimulatorWindow::showPairs() {
-  const QModelIndex cur = siteGrid->selectionModel()->currentIndex();
-  if (!assessment || !cur.isValid() || !db_.isOpen()) return;
+  const std::optional<qlonglong> plot = siteListPage_->currentPlot();
+  if (!assessment || !plot || !db_.isOpen()) return;
   try {
-    pairsModel_.setPairs(
-        trb::engine::SimulatorService(db_).assessmentPairs(siteModel_.row(cur.row()).flId));
-  } catch (const trb::db::DbError& e) {
-    addMessage(e.text());
-    return;
-  }
-  pairsGrid->resizeColumnsToContents();
-  if (pairsModel_.rowCount() > 0) {
-    const QModelIndex last = pairsModel_.index(pairsModel_.rowCount() - 1, 0);
-    pairsGrid->setCurrentIndex(last);
-    pairsGrid->scrollTo(last);
+    assessmentPage_->refresh(trb::engine::SimulatorService(db_).assessmentPairs(*plot));
+  } catch (const std::exception& e) {
+    ErrorReporter::report(this, e);
   }
 }
 
@@ -338,8 +304,8 @@ void SimulatorWindow::runButtonClicked() {
   recalcBox->setEnabled(false);
   messageList->clear();
   assessment = false;
-  pairsModel_.setPairs({});
-  tabs->setCurrentWidget(messageList);
+  assessmentPage_->clear();
+  tabs->setCurrentWidget(messagesPage_);
 
   calc_->settings = settings_;
   // the worker opens its own connection to the same file
@@ -375,8 +341,7 @@ void SimulatorWindow::calculationDone() {
     } catch (const std::exception&) {
       // the run has already said why the database could not be used
     }
-    openSiteList();
-    if (siteModel_.rowCount() > 0) siteGrid->setCurrentIndex(siteModel_.index(0, 0));
+    openSiteList(true);
   }
   databaseButton->setEnabled(true);
   runButton->setEnabled(true);

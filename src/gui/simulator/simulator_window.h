@@ -12,7 +12,6 @@
 
 #include "core/db/database.h"
 #include "core/engine/calculation.h"
-#include "gui/simulator/simulator_models.h"
 
 class QCheckBox;
 class QLineEdit;
@@ -25,7 +24,10 @@ class QThread;
 
 namespace trb::gui {
 
+class AssessmentPage;
 class HistogramBars;
+class MessagesPage;
+class SiteListPage;
 
 class SimulatorWindow : public QWidget {
   Q_OBJECT
@@ -63,7 +65,7 @@ class SimulatorWindow : public QWidget {
   QPushButton* rButton = nullptr;
   QProgressBar* progress = nullptr;
   QTabWidget* tabs = nullptr;
-  QListWidget* messageList = nullptr;
+  QListWidget* messageList = nullptr;    // tab "messages"
   HistogramBars* histogram = nullptr;
   QTableView* siteGrid = nullptr;        // tab "database"
   QTableView* assessSiteGrid = nullptr;  // tab "assessment", left
@@ -88,7 +90,8 @@ class SimulatorWindow : public QWidget {
  private:
   void addMessage(const QString& line);
   void openConnection();
-  void openSiteList();
+  // Rereads the plots of the run; the first becomes the current row when firstRow is set.
+  void openSiteList(bool firstRow = false);
   void showPairs();
   void calculationDone();
   void showProblem(const QString& text, const QString& caption);
@@ -104,8 +107,9 @@ class SimulatorWindow : public QWidget {
   bool closeMode_ = false;  // the command reads "close"
   bool activatedSinceShow_ = false;
   bool batch_ = false;  // started with "go": close when the calculation has ended
-  SiteListModel siteModel_;
-  AssessmentPairsModel pairsModel_;
+  MessagesPage* messagesPage_ = nullptr;
+  SiteListPage* siteListPage_ = nullptr;
+  AssessmentPage* assessmentPage_ = nullptr;
 };
 
 }  // namespace trb::gui

@@ -1,5 +1,5 @@
-// The grids of the simulator window: the plots of the run and the compared pairs of one plot.
-// The column headers are the database's column names, as the design shows them.
+// The plots of the next run, one row each; the column headers are the database's column names,
+// as the design shows them.
 #pragma once
 
 #include <QAbstractTableModel>
@@ -25,23 +25,6 @@ class SiteListModel : public QAbstractTableModel {
 
  private:
   QList<trb::engine::SiteRow> rows_;
-};
-
-class AssessmentPairsModel : public QAbstractTableModel {
-  Q_OBJECT
- public:
-  using QAbstractTableModel::QAbstractTableModel;
-
-  void setPairs(const QList<trb::engine::AssessmentPair>& pairs);
-
-  int rowCount(const QModelIndex& parent = QModelIndex()) const override;
-  int columnCount(const QModelIndex& parent = QModelIndex()) const override;
-  QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
-  QVariant headerData(int section, Qt::Orientation orientation,
-                      int role = Qt::DisplayRole) const override;
-
- private:
-  QList<trb::engine::AssessmentPair> pairs_;
 };
 
 }  // namespace trb::gui
