@@ -37,7 +37,7 @@ bool storeExists(const QSettings& store) {
   return !store.allKeys().isEmpty();
 }
 
-QString default_database_path(const QString& exeDir) {
+QString defaultDatabasePath(const QString& exeDir) {
   const QDir dir(exeDir.isEmpty() ? QCoreApplication::applicationDirPath() : exeDir);
   for (const char* rel :
        {"demo/trb_demo.sqlite", "../demo/trb_demo.sqlite", "../../demo/trb_demo.sqlite"}) {

@@ -24,7 +24,7 @@ bool storeExists(const QSettings& store);
 
 // The bundled demo database: demo/trb_demo.sqlite beside the executable, one folder up or two
 // folders up (an installed program, a build tree, a test binary). Empty when none exists.
-QString default_database_path(const QString& exeDir = QString());
+QString defaultDatabasePath(const QString& exeDir = QString());
 
 // Writes the thirteen first-start values of the settings table in their fixed order, each
 // committed on its own; database and ppath are the program's.

@@ -53,7 +53,7 @@ StartOptions StartOptions::fromApplication() {
   o.args = QCoreApplication::arguments().mid(1);
   o.programFile = QCoreApplication::applicationFilePath();
   o.workingFolder = QDir::currentPath();
-  o.defaultDatabase = trb::settings::default_database_path();
+  o.defaultDatabase = trb::settings::defaultDatabasePath();
   if (o.defaultDatabase.isEmpty())
     o.defaultDatabase = QDir(o.workingFolder).filePath(QStringLiteral("dummy.mdb"));
   return o;
@@ -103,9 +103,9 @@ MainWindow::MainWindow(const StartOptions& options, QWidget* parent)
 MainWindow::~MainWindow() = default;
 
 void MainWindow::setWindows(SettingsDialog* settings, SimulatorWindow* simulator) {
-  settingsForm_ = settings;
+  settingsDialog_ = settings;
   simulator_ = simulator;
-  settingsButton->setEnabled(settingsForm_ != nullptr);
+  settingsButton->setEnabled(settingsDialog_ != nullptr);
   // Until the experiment browser exists, "Plot Selection" goes straight to the simulator, which
   // calculates the plots selected in the database.
   selectButton->setEnabled(simulator_ != nullptr);
@@ -168,10 +168,10 @@ void MainWindow::buildCommands() {
     simulator_->activateWindow();
   });
   connect(settingsButton, &QPushButton::clicked, this, [this] {
-    if (!settingsForm_) return;
-    settingsForm_->show();
-    settingsForm_->raise();
-    settingsForm_->activateWindow();
+    if (!settingsDialog_) return;
+    settingsDialog_->show();
+    settingsDialog_->raise();
+    settingsDialog_->activateWindow();
   });
 }
 
@@ -238,9 +238,9 @@ void MainWindow::startUp() {
       ErrorReporter::report(this, e, windowTitle());
     }
   }
-  if (settingsForm_) {
+  if (settingsDialog_) {
     try {
-      settingsForm_->readStore();
+      settingsDialog_->readStore();
     } catch (const trb::Error& e) {
       ErrorReporter::report(this, e, windowTitle());
     }
@@ -359,7 +359,7 @@ void MainWindow::closeEvent(QCloseEvent* e) {
     simulator_->stopAndWait();
     simulator_->hide();
   }
-  if (settingsForm_) settingsForm_->hide();
+  if (settingsDialog_) settingsDialog_->hide();
   e->accept();
 }
 

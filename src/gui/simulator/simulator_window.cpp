@@ -109,7 +109,7 @@ SimulatorWindow::SimulatorWindow(QWidget* parent) : QWidget(parent, Qt::Window) 
 
   connect(runButton, &QPushButton::clicked, this, &SimulatorWindow::runButtonClicked);
   connect(databaseButton, &QPushButton::clicked, this, &SimulatorWindow::chooseDatabase);
-  connect(siteListPage_, &SiteListPage::currentPlotChanged, this, [this] { showPairs(); });
+  connect(siteListPage_, &SiteListPage::currentPlotChanged, this, [this] { refreshPairs(); });
 
   // The worker reports through queued calls: they run on this window's thread in order.
   trb::engine::Calculation::Callbacks cb;
@@ -241,7 +241,7 @@ void SimulatorWindow::onActivated() {
     } catch (const std::exception& e) {
       addMessage(QString::fromUtf8(e.what()));
     }
-    openSiteList();
+    refreshSiteList();
   }
   if (nowait && !calculating()) QTimer::singleShot(0, qApp, &QCoreApplication::quit);
   if (autoclick) runButtonClicked();
@@ -259,7 +259,7 @@ void SimulatorWindow::openConnection() {
   }
 }
 
-void SimulatorWindow::openSiteList(bool firstRow) {
+void SimulatorWindow::refreshSiteList(bool firstRow) {
   siteListPage_->clear();
   if (!db_.isOpen()) return;
   try {
@@ -269,7 +269,7 @@ void SimulatorWindow::openSiteList(bool firstRow) {
   }
 }
 
-void SimulatorWindow::showPairs() {
+void SimulatorWindow::refreshPairs() {
   const std::optional<qlonglong> plot = siteListPage_->currentPlot();
   if (!assessment || !plot || !db_.isOpen()) return;
   try {
@@ -288,7 +288,7 @@ void SimulatorWindow::chooseDatabase() {
   settings_.database = file;
   pathEdit->setText(file);
   openConnection();
-  openSiteList();
+  refreshSiteList();
 }
 
 void SimulatorWindow::runButtonClicked() {
@@ -341,7 +341,7 @@ void SimulatorWindow::calculationDone() {
     } catch (const std::exception&) {
       // the run has already said why the database could not be used
     }
-    openSiteList(true);
+    refreshSiteList(true);
   }
   databaseButton->setEnabled(true);
   runButton->setEnabled(true);

@@ -91,8 +91,8 @@ class SimulatorWindow : public QWidget {
   void addMessage(const QString& line);
   void openConnection();
   // Rereads the plots of the run; the first becomes the current row when firstRow is set.
-  void openSiteList(bool firstRow = false);
-  void showPairs();
+  void refreshSiteList(bool firstRow = false);
+  void refreshPairs();
   void calculationDone();
   void showProblem(const QString& text, const QString& caption);
 

@@ -258,7 +258,7 @@ class TstSettings : public QObject {
       QFile f(r.filePath(d + QStringLiteral("/trb_demo.sqlite")));
       QVERIFY(f.open(QIODevice::WriteOnly));
     }
-    const QString got = trb::settings::default_database_path(r.filePath(QStringLiteral("a/b")));
+    const QString got = trb::settings::defaultDatabasePath(r.filePath(QStringLiteral("a/b")));
     QCOMPARE(got, expected.isEmpty()
                       ? QString()
                       : QDir::cleanPath(r.absoluteFilePath(expected + "/trb_demo.sqlite")));
