@@ -337,10 +337,13 @@ void MainWindow::changeDatabase() {
     trb::app::storeDatabase(*store, databasePath);
   }
   // R reaches the database through the data source: it gets the file that is actually open.
-  if (!trb::app::setOdbcDatabase(sharedDb.path()))
+  try {
+    trb::app::setOdbcDatabase(sharedDb.path());
+  } catch (const trb::Error&) {
     ErrorReporter::report(
         this, trb::Error(QStringLiteral("Please add T_R_B as MS-ACCESS user-datasource for ODBC"),
                          QStringLiteral("ODBC error")));
+  }
 }
 
 void MainWindow::endProgram() {
