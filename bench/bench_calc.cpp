@@ -17,6 +17,7 @@
 #include <ctime>
 #include <vector>
 
+#include "core/base/error.h"
 #include "core/db/database.h"
 #include "core/engine/balance.h"
 #include "core/engine/calculation.h"
@@ -157,18 +158,25 @@ int main(int argc, char** argv) {
   // The whole calculation, with the default settings and without the user's settings store.
   QElapsedTimer clock;
   qint64 lastStep = 0;
-  Calculation calc(
-      {[&](const QString& line) {
-         if (!steps) return;
-         const qint64 now = clock.nsecsElapsed();
-         out() << QString::asprintf("%9.3f s %+8.3f s  ", now / 1e9, (now - lastStep) / 1e9) << line
-               << '\n';
-         out().flush();
-         lastStep = now;
-       },
-       [&](const QString& text, const QString& caption) { err << caption << ": " << text << '\n'; },
-       {},
-       {}});
+  // --steps: every line with the time up to it; problems to standard error.
+  struct StepTimes : trb::Feedback {
+    QElapsedTimer& clock;
+    qint64& lastStep;
+    bool steps;
+    QTextStream& err;
+    StepTimes(QElapsedTimer& c, qint64& l, bool s, QTextStream& e)
+        : clock(c), lastStep(l), steps(s), err(e) {}
+    void pushLine(Level, const QString& line) override {
+      if (!steps) return;
+      const qint64 now = clock.nsecsElapsed();
+      out() << QString::asprintf("%9.3f s %+8.3f s  ", now / 1e9, (now - lastStep) / 1e9) << line
+            << '\n';
+      out().flush();
+      lastStep = now;
+    }
+    void report(const trb::Error& e) override { err << e.caption() << ": " << e.text() << '\n'; }
+  } feedback(clock, lastStep, steps, err);
+  Calculation calc(feedback);
   calc.settings.database = file;
   calc.reportFile = file + QStringLiteral(".report.txt");
   clock.start();

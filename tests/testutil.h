@@ -2,10 +2,14 @@
 #pragma once
 
 #include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <cmath>
 #include <memory>
 
+#include "core/base/error.h"
+#include "core/base/feedback.h"
 #include "core/db/database.h"
 
 namespace trb::test {
@@ -25,8 +29,43 @@ struct TempDb {
   }
 };
 
+// A feedback that keeps what it is told: the lines, the reported problems as "caption:text" and
+// the progress calls.
+struct RecordingFeedback : trb::Feedback {
+  QStringList lines;
+  QStringList problems;
+  QList<QPair<qint64, qint64>> progress;
+  void pushLine(Level, const QString& line) override { lines << line; }
+  void report(const trb::Error& e) override { problems << e.caption() + u':' + e.text(); }
+  void setProgress(qint64 pos, qint64 count) override { progress << qMakePair(pos, count); }
+};
+
 inline QString sharedFixture(const QString& name) {
   return QDir(QStringLiteral(TRB_SHARED_FIXTURES)).filePath(name);
 }
 
 }  // namespace trb::test
+
+// Passes when actual lies within tolerance of expected; a failure names the expression and prints
+// both values in full and the tolerance.
+#define TRB_COMPARE_NEAR(actual, expected, tolerance)                                         \
+  do {                                                                                         \
+    const double trbActual_ = static_cast<double>(actual);                                    \
+    const double trbExpected_ = static_cast<double>(expected);                                \
+    const double trbTolerance_ = static_cast<double>(tolerance);                              \
+    QVERIFY2(std::fabs(trbActual_ - trbExpected_) <= trbTolerance_,                           \
+             qPrintable(QStringLiteral("%1 is %2, expected %3 within %4")                     \
+                            .arg(QStringLiteral(#actual))                                      \
+                            .arg(trbActual_, 0, 'g', 17)                                       \
+                            .arg(trbExpected_, 0, 'g', 17)                                     \
+                            .arg(trbTolerance_, 0, 'g', 3)));                                  \
+  } while (0)
+
+// Fails the current test with a message when a shared fixture is missing, instead of letting the
+// test stop on an exception thrown by it; for init() or the top of a test function.
+#define TRB_REQUIRE_SHARED_FIXTURE(name)                                                   \
+  do {                                                                                      \
+    const QString trbFixture_ = trb::test::sharedFixture(QStringLiteral(name));            \
+    if (!QFileInfo::exists(trbFixture_))                                                    \
+      QFAIL(qPrintable(QStringLiteral("the shared fixture %1 is missing").arg(trbFixture_))); \
+  } while (0)

@@ -55,7 +55,7 @@ int cmdCreate(const QStringList& args) {
           << (demo ? " and the demo experiment" : "") << "\n";
   } catch (const trb::db::DbError& e) {
     QFile::remove(file);
-    err() << "trbdb create: " << file << ": " << e.text() << "\n";
+    printError(QStringLiteral("trbdb create: ") + file, e);
     return 1;
   }
   return 0;
@@ -73,7 +73,7 @@ int cmdSql(const QStringList& args) {
   try {
     db = trb::db::Database::open(args.at(0));
   } catch (const trb::db::DbError& e) {
-    err() << "trbdb sql: " << e.engineMessage() << "\n";
+    printError(QStringLiteral("trbdb sql"), e);
     return 1;
   }
   try {
@@ -92,10 +92,9 @@ int cmdSql(const QStringList& args) {
     sink.changes = [](const trb::db::Batch&, int n) { out() << n << " rows affected\n"; };
     trb::db::runScript(db, text, sink);
   } catch (const trb::db::DbError& e) {
-    out().flush();
-    err() << "trbdb sql: " << args.at(0) << ": the script failed and nothing was changed.\n"
-          << e.engineMessage() << "\nin the batch:\n"
-          << e.statement().trimmed() << "\n";
+    printError(QStringLiteral("trbdb sql: ") + args.at(0) +
+                   QStringLiteral(": the script failed and nothing was changed"),
+               e);
     return 1;
   }
   return 0;

@@ -5,6 +5,7 @@
 #include <QTextStream>
 #include <stdexcept>
 
+#include "cli/console.h"
 #include "cli/trbdb_commands.h"
 #include "core/db/database.h"
 #include "core/db/numbers.h"
@@ -64,9 +65,9 @@ int cmdStats(const QStringList& args) {
     const int plots = trb::evaluation::update_statistics(db, phase);
     out << "stored the statistics of " << plots << " plots (phase " << phase
         << ") in trb_stat_corg and trb_stat_nt\n";
-  } catch (const trb::db::DbError& e) {
-    err << "trbdb stats: " << file << ": " << e.engineMessage() << "\nin the statement:\n"
-        << e.statement().trimmed() << "\n";
+  } catch (const trb::Error& e) {
+    out.flush();
+    printError(QStringLiteral("trbdb stats: ") + file, e);
     return 1;
   } catch (const std::invalid_argument& e) {
     err << "trbdb stats: " << file << ": " << e.what() << "\n";
@@ -110,9 +111,9 @@ int cmdNbalance(const QStringList& args) {
     trb::db::Database db = trb::db::Database::open(file);
     trb::evaluation::do_balance(db, plot, filter);
     printTable(out, db, QStringLiteral("nmin_saldo"));
-  } catch (const trb::db::DbError& e) {
-    err << "trbdb nbalance: " << file << ": " << e.engineMessage() << "\nin the statement:\n"
-        << e.statement().trimmed() << "\n";
+  } catch (const trb::Error& e) {
+    out.flush();
+    printError(QStringLiteral("trbdb nbalance: ") + file, e);
     return 1;
   } catch (const std::invalid_argument& e) {
     err << "trbdb nbalance: " << e.what() << "\n";

@@ -1,10 +1,8 @@
 // trbdb import: a legacy Access database (.mdb, .accdb) into a SQLite file of this program.
-#include <unistd.h>
-
 #include <QFileInfo>
 #include <QTextStream>
-#include <cstdio>
 
+#include "cli/console.h"
 #include "cli/trbdb_commands.h"
 #include "core/transfer/legacy_import.h"
 
@@ -38,31 +36,16 @@ int cmdImport(const QStringList& args) {
     return 1;
   }
 
-  // On a terminal the count runs in place; otherwise a line at every tenth.
-  const bool tty = isatty(fileno(stderr));
-  int lastTenth = -1;
-  auto progress = [&](qint64 done, qint64 total) {
-    if (total <= 0) return;
-    if (tty) {
-      err << "\r" << done << " of " << total << " rows" << Qt::flush;
-      return;
-    }
-    const int tenth = static_cast<int>(done * 10 / total);
-    if (tenth != lastTenth) {
-      lastTenth = tenth;
-      err << done << " of " << total << " rows\n" << Qt::flush;
-    }
-  };
-
+  ConsoleFeedback feedback(QStringLiteral("rows"));
   trb::transfer::ImportResult r;
   try {
-    r = trb::transfer::importLegacy(source, target, force, progress);
-  } catch (const trb::transfer::ImportError& e) {
-    if (tty) err << "\n";
-    err << "trbdb import: " << e.text() << "\n";
+    r = trb::transfer::importLegacy(source, target, force, feedback);
+  } catch (const trb::Error& e) {
+    feedback.endProgress();
+    printError(QStringLiteral("trbdb import"), e);
     return 1;
   }
-  if (tty) err << "\n" << Qt::flush;
+  feedback.endProgress();
 
   out << "imported " << source << " (" << r.format << ") into " << r.target << "\n";
   for (const auto& t : r.tables) {

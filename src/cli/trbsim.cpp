@@ -19,30 +19,22 @@ using trb::cli::out;
 
 namespace {
 
-// --select ID,ID,... or --select-all: marks the plots of the run before it starts.
-bool selectPlots(const QString& database, const QString& spec, QString* error) {
-  try {
-    trb::db::Database db = trb::db::Database::open(database);
-    if (spec == u"all") {
-      trb::engine::selectAllPlotsForRun(db);
-    } else {
-      QList<qlonglong> plots;
-      for (const QString& id : spec.split(u',', Qt::SkipEmptyParts)) {
-        bool ok = false;
-        const qlonglong fl = id.trimmed().toLongLong(&ok);
-        if (!ok) {
-          *error = QStringLiteral("--select: \"%1\" is not a plot number").arg(id);
-          return false;
-        }
-        plots << fl;
-      }
-      trb::engine::selectPlotsForRun(db, plots);
-    }
-  } catch (const trb::db::DbError& e) {
-    *error = e.text();
-    return false;
+// --select ID,ID,... or --select-all: marks the plots of the run before it starts. Throws
+// trb::Error for an id that is not a number, DbError when the database fails.
+void selectPlots(const QString& database, const QString& spec) {
+  trb::db::Database db = trb::db::Database::open(database);
+  if (spec == u"all") {
+    trb::engine::selectAllPlotsForRun(db);
+    return;
   }
-  return true;
+  QList<qlonglong> plots;
+  for (const QString& id : spec.split(u',', Qt::SkipEmptyParts)) {
+    bool ok = false;
+    const qlonglong fl = id.trimmed().toLongLong(&ok);
+    if (!ok) throw trb::Error(QStringLiteral("--select: \"%1\" is not a plot number").arg(id));
+    plots << fl;
+  }
+  trb::engine::selectPlotsForRun(db, plots);
 }
 
 }  // namespace
@@ -73,17 +65,8 @@ int main(int argc, char** argv) {
     }
   }
 
-  trb::engine::Calculation calc(
-      {[](const QString& line) {
-         out() << line << '\n';
-         out().flush();
-       },
-       [](const QString& text, const QString& caption) {
-         err() << caption << ": " << text << '\n';
-         err().flush();
-       },
-       {},
-       {}});
+  trb::cli::ConsoleFeedback feedback;
+  trb::engine::Calculation calc(feedback);
   calc.switches = trb::engine::SimSwitches::parse(args);
   {
     auto store = trb::settings::openStore();
@@ -93,18 +76,21 @@ int main(int argc, char** argv) {
     // an Access file is worked on as the SQLite file beside it, imported on first use
     try {
       QString note;
-      calc.settings.database = trb::transfer::sqlitePathFor(calc.settings.database, {}, &note);
+      trb::cli::ConsoleFeedback importing(QStringLiteral("rows"));
+      calc.settings.database = trb::transfer::sqlitePathFor(calc.settings.database, importing, &note);
+      importing.endProgress();
       if (!note.isEmpty()) out() << note << '\n';
-    } catch (const std::exception& e) {
-      err() << "trbsim: " << e.what() << '\n';
+    } catch (const trb::Error& e) {
+      trb::cli::printError(QStringLiteral("trbsim"), e);
       return 1;
     }
   }
   out() << "database: " << calc.settings.database << '\n';
   if (!select.isEmpty()) {
-    QString error;
-    if (!selectPlots(calc.settings.database, select, &error)) {
-      err() << "trbsim: " << error << '\n';
+    try {
+      selectPlots(calc.settings.database, select);
+    } catch (const trb::Error& e) {
+      trb::cli::printError(QStringLiteral("trbsim"), e);
       return 1;
     }
   }
@@ -122,9 +108,8 @@ int main(int argc, char** argv) {
         for (int i = 0; i < rec.count(); ++i) row << q.value(i).toString();
         out() << row.join(u'\t') << '\n';
       }
-    } catch (const std::exception& e) {
-      out().flush();
-      err() << "trbsim: " << e.what() << '\n';
+    } catch (const trb::Error& e) {
+      trb::cli::printError(QStringLiteral("trbsim"), e);
       return 1;
     }
     out() << "(no calculation without \"go\")\n";

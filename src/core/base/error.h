@@ -20,7 +20,9 @@ class Error : public std::runtime_error {
   QString caption() const { return caption_; }
   QString statement() const { return statement_; }  // empty when no statement failed
 
-  // The message, then the failing statement on the lines below it: what a console or a log shows.
+  // The message, then "in statement:" and the failing statement on the lines below it: what a
+  // console or a log shows. what() reads the same, so that a handler of std::exception shows the
+  // statement too.
   QString text() const;
 
  private:
@@ -29,10 +31,11 @@ class Error : public std::runtime_error {
   QString statement_;
 };
 
-// Long work that was asked to stop (the feedback's cancel) ends with this error.
+// Long work that was asked to stop (the feedback's cancel) ends with this error. The caption is
+// optional: the calculation shows its stop under the program's name.
 class Canceled : public Error {
  public:
-  explicit Canceled(const QString& message);
+  explicit Canceled(const QString& message, const QString& caption = QString());
 };
 
 }  // namespace trb

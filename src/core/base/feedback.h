@@ -14,6 +14,8 @@
 
 namespace trb {
 
+class Error;
+
 class Feedback {
  public:
   enum class Level { Info, Warning, Error };
@@ -32,9 +34,17 @@ class Feedback {
   // Progress: pos of count done; a count of 0 or less hides the progress.
   virtual void setProgress(qint64 pos, qint64 count) { (void)pos, (void)count; }
 
+  // A problem the user should see at once, beyond its line (a window shows a message box, a
+  // console prints it on standard error). The work may go on after it. The base class makes it an
+  // error line of its text.
+  virtual void report(const Error& error);
+
   // Asks the work to stop at its next check; safe from any thread.
   virtual void cancel() { canceled_ = true; }
   virtual bool isCanceled() const { return canceled_; }
+  // Withdraws a stop request: a window's feedback serves one run after the other, and a stop
+  // asked for one run must not end the next.
+  virtual void resetCanceled() { canceled_ = false; }
   // Throws trb::Canceled with the given text when a stop was asked.
   void throwIfCanceled(const QString& message) const;
 
@@ -55,8 +65,10 @@ class MultiStepFeedback : public Feedback {
 
   void pushLine(Level level, const QString& line) override { parent_.pushLine(level, line); }
   void setProgress(qint64 pos, qint64 count) override;
+  void report(const Error& error) override { parent_.report(error); }
   void cancel() override { parent_.cancel(); }
   bool isCanceled() const override { return parent_.isCanceled(); }
+  void resetCanceled() override { parent_.resetCanceled(); }
 
   // The parent's scale: every stage is this many units wide.
   static constexpr qint64 kStepUnits = 1000;

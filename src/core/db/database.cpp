@@ -19,13 +19,7 @@
 namespace trb::db {
 
 DbError::DbError(const QString& statement, const QString& engineMessage)
-    : std::runtime_error((statement.trimmed().isEmpty()
-                              ? engineMessage
-                              : engineMessage + QStringLiteral("\nin statement: ") +
-                                    statement.trimmed())
-                             .toStdString()),
-      statement_(statement),
-      engine_(engineMessage) {}
+    : trb::Error(engineMessage, QString(), statement) {}
 
 namespace {
 

@@ -10,24 +10,20 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
-#include <stdexcept>
+
+#include "core/base/error.h"
 
 struct sqlite3;
 struct sqlite3_stmt;
 
 namespace trb::db {
 
-// A failed statement: the text as the caller wrote it and the engine's message.
-class DbError : public std::runtime_error {
+// A failed statement: the engine's message (message()) and the text as the caller wrote it
+// (statement(), empty when no statement was involved, as in opening a file).
+class DbError : public trb::Error {
  public:
   DbError(const QString& statement, const QString& engineMessage);
-  QString statement() const { return statement_; }
-  QString engineMessage() const { return engine_; }
-  QString text() const { return QString::fromUtf8(what()); }
-
- private:
-  QString statement_;
-  QString engine_;
+  QString engineMessage() const { return message(); }
 };
 
 class Database;

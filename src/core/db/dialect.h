@@ -10,6 +10,9 @@
 #include <QString>
 #include <QStringList>
 #include <stdexcept>
+#include <string>
+
+#include "core/base/error.h"
 
 namespace trb::db::dialect {
 
@@ -29,9 +32,12 @@ class Schema {
   virtual QList<ColumnInfo> resultColumns(const QString& nativeSelect) = 0;
 };
 
-class DialectError : public std::runtime_error {
+// A statement the translator cannot carry over.
+class DialectError : public trb::Error {
  public:
-  using std::runtime_error::runtime_error;
+  explicit DialectError(const QString& message) : trb::Error(message) {}
+  explicit DialectError(const std::string& message)
+      : trb::Error(QString::fromStdString(message)) {}
 };
 
 // The native statements that carry out one Access statement, in order.

@@ -6,8 +6,12 @@
 #include <map>
 #include <tuple>
 
+#include "core/base/error.h"
 #include "core/db/database.h"
 #include "core/db/numbers.h"
+#include "core/engine/crep.h"
+#include "core/engine/humus.h"
+#include "core/engine/inputs.h"
 
 namespace trb::engine {
 
@@ -102,15 +106,36 @@ ResultWriter::ResultWriter(Database& db) : db_(db) {
 
 ResultWriter::~ResultWriter() = default;
 
-namespace {
-QVariantList toList(const std::vector<QVariant>& v) { return QVariantList(v.begin(), v.end()); }
-}  // namespace
-
-void ResultWriter::nresult(const std::vector<QVariant>& values) { nresult_->exec(toList(values)); }
-void ResultWriter::zbv(const std::vector<QVariant>& values) {
-  if (zbv_) zbv_ins_->exec(toList(values));
+// The values go in the order of the tables' columns (the inserts name no columns, so that a
+// database whose result tables carry other names for them is written as before).
+void ResultWriter::nresult(const NResultRow& r) {
+  nresult_->exec({r.FL_ID, r.year, r.n_m_om, r.n_ops, r.C_ops, r.c_som, r.c_inert, r.n_org,
+                  r.n_som, r.c_mic, r.c_rep, r.bat});
 }
-void ResultWriter::driver(const std::vector<QVariant>& values) { driver_->exec(toList(values)); }
+
+void ResultWriter::zbv(const ZbvRow& r) {
+  if (zbv_)
+    zbv_ins_->exec(
+        {r.fl_id, r.year_, r.C_min_total, r.c_min_fom, r.C_rep_flx, r.C_fom, r.c_som, r.c_inert});
+}
+
+void ResultWriter::driver(const DriverRow& r) {
+  driver_->exec({r.fl_id, r.c_input_mean, r.c_start, r.c_inert_pct, r.bat_mean, r.meas_last,
+                 r.sim_last, r.year_num});
+}
+
+void stop_if_canceled(const trb::Feedback& feedback) {
+  if (feedback.isCanceled())
+    throw trb::Canceled(QStringLiteral("the calculation was stopped"), QStringLiteral("trb"));
+}
+
+std::unique_ptr<BalanceMethod> make_balance_method(const QString& key) {
+  if (key == u"TRB") return std::make_unique<TrbMethod>();
+  if (key == u"LUFA") return std::make_unique<LufaMethod>();
+  if (key == u"KOLBE") return std::make_unique<KolbeMethod>();
+  if (key == u"NULL") return std::make_unique<NullMethod>();
+  return nullptr;
+}
 
 // ---------------------------------------------------------------------------------------------
 // The TRB method
@@ -129,7 +154,21 @@ QString TrbMethod::input_query() const {
 
 QStringList TrbMethod::extra_columns() const { return {}; }
 
-void TrbMethod::prepare_run(Database& db) { inputs_.load(db); }
+void TrbMethod::prepare_tables(Database& db, const PreparationSettings& settings,
+                               trb::Feedback& feedback) {
+  stop_if_canceled(feedback);
+  update_sim_quantities(db, feedback);
+  stop_if_canceled(feedback);
+  build_crep_year(db, feedback);
+  stop_if_canceled(feedback);
+  build_opstab(db, feedback);
+  stop_if_canceled(feedback);
+  build_soil_table(db, settings.soil, feedback);
+  stop_if_canceled(feedback);
+  build_tmp_bat(db, settings.wmz, settings.bat, feedback);
+}
+
+void TrbMethod::read_inputs(Database& db) { inputs_.load(db); }
 
 void TrbMethod::year_update(PlotState& st, const BalanceRow& row, ResultWriter& out,
                             BalanceContext& ctx) {
@@ -137,17 +176,36 @@ void TrbMethod::year_update(PlotState& st, const BalanceRow& row, ResultWriter& 
   const TrbYear y = trb_year(st, D, row.bat, row.fat);
   if (y.clamped && !st_notill_warned_.contains(st.fl_id)) {
     st_notill_warned_.insert(st.fl_id);
-    if (ctx.log)
-      ctx.log(QStringLiteral("fl_id") + QString::number(st.fl_id) +
-              QStringLiteral(": no-tillage with fat below 5.13 (") + fmt_general(row.fat) +
-              QStringLiteral("), BAT factor 2/9 used"));
+    ctx.feedback.info(QStringLiteral("fl_id") + QString::number(st.fl_id) +
+                      QStringLiteral(": no-tillage with fat below 5.13 (") + fmt_general(row.fat) +
+                      QStringLiteral("), BAT factor 2/9 used"));
   }
   const YearFluxes& f = y.f;
   auto d = [](long double x) { return QVariant(static_cast<double>(x)); };
-  out.nresult({st.fl_id, st.z_jahr, d(f.nmin), d(st.pools.nitrogen()), d(st.pools.carbon()),
-               d(st.C_tot), d(st.I), d(y.n_org), d(y.n_som), d(y.c_mic), d(f.crep), d(y.bat)});
-  out.zbv({st.fl_id, row.year_0, d(f.cmin), d(f.cmin_ops), d(f.crep), d(st.pools.carbon()),
-           d(st.C_tot), d(st.I)});
+  NResultRow n;
+  n.FL_ID = st.fl_id;
+  n.year = st.z_jahr;
+  n.n_m_om = d(f.nmin);
+  n.n_ops = d(st.pools.nitrogen());
+  n.C_ops = d(st.pools.carbon());
+  n.c_som = d(st.C_tot);
+  n.c_inert = d(st.I);
+  n.n_org = d(y.n_org);
+  n.n_som = d(y.n_som);
+  n.c_mic = d(y.c_mic);
+  n.c_rep = d(f.crep);
+  n.bat = d(y.bat);
+  out.nresult(n);
+  ZbvRow z;
+  z.fl_id = st.fl_id;
+  z.year_ = row.year_0;
+  z.C_min_total = d(f.cmin);
+  z.c_min_fom = d(f.cmin_ops);
+  z.C_rep_flx = d(f.crep);
+  z.C_fom = d(st.pools.carbon());
+  z.c_som = d(st.C_tot);
+  z.c_inert = d(st.I);
+  out.zbv(z);
 }
 
 QString site_list_query() {
@@ -208,175 +266,276 @@ struct RsRow {
   double meas;
 };
 
+// The comparison rows of the selected plots, in the order of the index "sort".
+std::map<RsKey, std::vector<RsRow>> read_comparison_rows(Database& db) {
+  std::map<RsKey, std::vector<RsRow>> rs;
+  QSqlQuery q = db.query(QStringLiteral(
+      "SELECT rs_table.rowid, rs_table.FL_ID, rs_table.YEAR_, rs_table.YEAR_NUM, "
+      "rs_table.MEAS_VALUE FROM rs_table INNER JOIN site_state ON rs_table.FL_ID = "
+      "site_state.FL_ID WHERE site_state.status=1 "
+      "ORDER BY rs_table.FL_ID, rs_table.YEAR_, rs_table.YEAR_NUM, rs_table.rowid"));
+  while (q.next())
+    rs[{q.value(1).toLongLong(), q.value(2).toLongLong(), q.value(3).toLongLong()}].push_back(
+        {q.value(0).toLongLong(), q.value(4).isNull() ? 0.0 : q.value(4).toDouble()});
+  return rs;
+}
+
+// The first "non-balance" share (measurement m_ix -1) of every plot.
+QHash<qlonglong, double> read_non_balance_shares(Database& db) {
+  QHash<qlonglong, double> shares;
+  QSqlQuery q = db.query(
+      QStringLiteral("select fl_id, meas_value from measurements where m_ix=-1 order by meas_id"));
+  while (q.next())
+    if (!shares.contains(q.value(0).toLongLong()))
+      shares.insert(q.value(0).toLongLong(), q.value(1).toDouble());
+  return shares;
+}
+
+// The plots of the site list (a plot missing there lacks its station or soil).
+QSet<qlonglong> read_site_list_plots(Database& db) {
+  QSet<qlonglong> plots;
+  QSqlQuery q = db.query(site_list_query());
+  while (q.next()) plots.insert(q.value(0).toLongLong());
+  return plots;
+}
+
+// The statements of the walk, prepared once inside its transaction.
+struct WalkStatements {
+  explicit WalkStatements(Database& db)
+      : out(db),
+        deleteNresult(db, QStringLiteral("delete * from trb_nresult where fl_id=?")),
+        resetComparison(db, QStringLiteral("update rs_table set sim_value=-99 where fl_id=?")),
+        setSimulated(db, QStringLiteral("update rs_table set SIM_value=? where rowid=?")),
+        addSimulatedOnly(db, QStringLiteral(
+                                 "INSERT INTO rs_table (FL_ID, YEAR_, YEAR_NUM, M_IX, SIM_value) "
+                                 "VALUES (?, ?, ?, -7, ?)")) {
+    if (out.has_zbv())
+      deleteZbv =
+          std::make_unique<Statement>(db, QStringLiteral("delete * from trb_zbv where fl_id=?"));
+  }
+  ResultWriter out;
+  Statement deleteNresult;
+  std::unique_ptr<Statement> deleteZbv;
+  Statement resetComparison;
+  Statement setSimulated;
+  Statement addSimulatedOnly;
+};
+
+// The walk through the input rows, plot by plot and year by year.
+class BalanceWalk {
+ public:
+  BalanceWalk(Database& db, BalanceMethod& method, BalanceContext& ctx, BalanceOutcome& outcome)
+      : db_(db), method_(method), ctx_(ctx), outcome_(outcome) {}
+
+  // The rows of the method's input query and what the comparison needs.
+  void read_tables() {
+    rows_ = read_input(db_, method_);
+    comparison_ = read_comparison_rows(db_);
+    nonBalance_ = read_non_balance_shares(db_);
+    sitePlots_ = read_site_list_plots(db_);
+  }
+
+  size_t row_count() const { return rows_.size(); }
+
+  // Every plot in turn; false when the walk was aborted (a stop request, a loop-back that cannot
+  // be made).
+  bool walk_plots(WalkStatements& sql) {
+    sql_ = &sql;
+    i_ = 0;
+    while (i_ < rows_.size() && !stop_requested()) {
+      const qlonglong plot = rows_[i_].fl_id;
+      outcome_.last_plot = plot;
+      clear_plot_results(plot);
+      if (!start_plot(plot)) {
+        skip_plot(plot);
+        continue;
+      }
+      for (int pass = 0; pass <= ctx_.z_cnt && !aborted_; ++pass) {
+        if (pass > 0 && !loop_back(plot)) break;
+        walk_years(plot, pass);
+      }
+      if (aborted_) break;
+      write_driver(plot);
+    }
+    return !aborted_;
+  }
+
+ private:
+  bool stop_requested() {
+    if (ctx_.feedback.isCanceled()) outcome_.stopped = aborted_ = true;
+    return aborted_;
+  }
+
+  void skip_plot(qlonglong plot) {
+    while (i_ < rows_.size() && rows_[i_].fl_id == plot) ++i_;
+  }
+
+  // The plot's earlier results go, its comparison rows wait for new simulated values.
+  void clear_plot_results(qlonglong plot) {
+    sql_->deleteNresult.exec({plot});
+    if (sql_->deleteZbv) sql_->deleteZbv->exec({plot});
+    nonBal_ = nonBalance_.value(plot, 0.0);
+    notill_ = method_.uses_notill() &&
+              rows_[i_].comment.toUpper().contains(QStringLiteral("NOTILL"));
+    sql_->resetComparison.exec({plot});
+    ctx_.feedback.setProgress(static_cast<qint64>(i_), static_cast<qint64>(rows_.size()));
+  }
+
+  // The start values from the plot's first row with a carbon content; false (and reported) when
+  // they are missing.
+  bool start_plot(qlonglong plot) {
+    while (i_ < rows_.size() && rows_[i_].corg < 0) ++i_;
+    bool valid = i_ < rows_.size() && rows_[i_].fl_id == plot;
+    st_ = PlotState();
+    st_.fl_id = plot;
+    if (valid) {
+      const BalanceRow& r = rows_[i_];
+      if (method_.reads_norg()) st_.norg = r.norg;
+      st_.corg = r.corg;
+      st_.cif = r.cif;
+      st_.bd = r.bd;
+      st_.sk = r.skelett;
+      valid = r.corg > 0 && r.cif > 0 && r.bd > 0;
+    }
+    prevYear_ = valid ? rows_[i_].year_0 - 1 : 0;
+    if (!sitePlots_.contains(plot))
+      ctx_.feedback.info(QStringLiteral("FL_ID not found =>") + QString::number(plot));
+    if (!valid) {
+      const QString msg = QStringLiteral("missing data for FL_ID") + QString::number(plot);
+      ctx_.feedback.info(msg);
+      ctx_.feedback.report(trb::Error(msg, QStringLiteral("ERROR")));
+      return false;
+    }
+    derive_start_values(st_);
+    st_.first = true;
+    st_.notill = notill_;
+    st_.non_bal = nonBal_;
+    st_.pools.clear();
+    method_.start_plot(st_);
+    return true;
+  }
+
+  // A further pass starts again at the plot's year z_anf; false (and the walk aborted) when the
+  // plot has no such year.
+  bool loop_back(qlonglong plot) {
+    if (ctx_.z_cnt <= 0) return true;
+    size_t k = 0;
+    while (k < rows_.size() && !(rows_[k].year_0 == ctx_.z_anf && rows_[k].fl_id == plot)) ++k;
+    if (k == rows_.size()) {
+      ctx_.feedback.report(
+          trb::Error(QStringLiteral("loopback not possible"), QStringLiteral("cycling error")));
+      ctx_.feedback.info(QStringLiteral("loopback not possible"));
+      aborted_ = true;
+      return false;
+    }
+    i_ = k;
+    prevYear_ = rows_[i_].year_0 - 1;
+    return true;
+  }
+
+  // The plot's years in order; a gap in the management years ends the plot.
+  void walk_years(qlonglong plot, int pass) {
+    while (i_ < rows_.size() && rows_[i_].fl_id == plot && !stop_requested()) {
+      const BalanceRow& r = rows_[i_];
+      const qlonglong year = r.year_0;
+      st_.z_jahr = pass == 0 ? year : st_.z_jahr + 1;
+      if (year - prevYear_ != 1) {
+        ctx_.feedback.info(QStringLiteral("fl_id") + QString::number(plot) + QStringLiteral(": ") +
+                           QStringLiteral("missed year in management:") +
+                           QString::number(prevYear_ + 1));
+        skip_plot(plot);
+        break;
+      }
+      st_.year_num += 1;
+      method_.year_update(st_, r, sql_->out, ctx_);
+      st_.years_done += 1;
+      compare_year(plot);
+      ++i_;
+      prevYear_ = year;
+    }
+  }
+
+  // The simulated content goes beside the year's measurements, or into a row of its own.
+  void compare_year(qlonglong plot) {
+    const double sim = static_cast<double>(simulated_content(st_));
+    auto it = comparison_.find({plot, st_.z_jahr, st_.year_num});
+    if (it == comparison_.end() || it->second.empty()) {
+      sql_->addSimulatedOnly.exec({plot, st_.z_jahr, st_.year_num, round_to(sim, 4)});
+    } else {
+      for (const RsRow& m : it->second) {
+        sql_->setSimulated.exec({round_to(sim, 4), m.rowid});
+        outcome_.assessment.add(m.meas, sim);
+        st_.meas_last = m.meas;
+        if (ctx_.histogram) ctx_.histogram(outcome_.assessment);
+      }
+    }
+    st_.sim_last = sim;
+  }
+
+  void write_driver(qlonglong plot) {
+    DriverRow d;
+    d.fl_id = plot;
+    d.c_input_mean = method_.driver_input_mean(st_);
+    d.c_start = method_.driver_c_start(st_);
+    d.c_inert_pct = method_.driver_inert_pct(st_);
+    d.bat_mean = method_.driver_bat_mean(st_);
+    d.meas_last = st_.meas_last;
+    d.sim_last = st_.sim_last;
+    d.year_num = st_.year_num;
+    sql_->out.driver(d);
+  }
+
+  Database& db_;
+  BalanceMethod& method_;
+  BalanceContext& ctx_;
+  BalanceOutcome& outcome_;
+  std::vector<BalanceRow> rows_;
+  std::map<RsKey, std::vector<RsRow>> comparison_;
+  QHash<qlonglong, double> nonBalance_;
+  QSet<qlonglong> sitePlots_;
+  WalkStatements* sql_ = nullptr;
+  size_t i_ = 0;
+  PlotState st_;
+  qlonglong prevYear_ = 0;
+  double nonBal_ = 0;
+  bool notill_ = false;
+  bool aborted_ = false;
+};
+
+// The summary lines of the comparison and, when asked, the protocol row.
+void finish_run(Database& db, BalanceOutcome& outcome, BalanceContext& ctx) {
+  for (const QString& line : outcome.assessment.summary()) ctx.feedback.info(line);
+  if (ctx.sim_prot) outcome.assessment.store_protocol(db, outcome.last_plot, ctx.run_id);
+  outcome.finished = true;
+}
+
 }  // namespace
 
 BalanceOutcome run_balance(Database& db, BalanceMethod& method, BalanceContext& ctx) {
-  auto log = [&](const QString& s) {
-    if (ctx.log) ctx.log(s);
-  };
   BalanceOutcome outcome;
   db.execute(QStringLiteral("delete * from trb_driver"));
-  method.prepare_run(db);
-  std::vector<BalanceRow> rows = read_input(db, method);
-
-  // the comparison rows of the selected plots, in the order of the index "sort"
-  std::map<RsKey, std::vector<RsRow>> rs;
-  {
-    QSqlQuery q = db.query(QStringLiteral(
-        "SELECT rs_table.rowid, rs_table.FL_ID, rs_table.YEAR_, rs_table.YEAR_NUM, "
-        "rs_table.MEAS_VALUE FROM rs_table INNER JOIN site_state ON rs_table.FL_ID = "
-        "site_state.FL_ID WHERE site_state.status=1 "
-        "ORDER BY rs_table.FL_ID, rs_table.YEAR_, rs_table.YEAR_NUM, rs_table.rowid"));
-    while (q.next())
-      rs[{q.value(1).toLongLong(), q.value(2).toLongLong(), q.value(3).toLongLong()}].push_back(
-          {q.value(0).toLongLong(), q.value(4).isNull() ? 0.0 : q.value(4).toDouble()});
-  }
-  QHash<qlonglong, double> nonBal;
-  {
-    QSqlQuery q = db.query(QStringLiteral(
-        "select fl_id, meas_value from measurements where m_ix=-1 order by meas_id"));
-    while (q.next())
-      if (!nonBal.contains(q.value(0).toLongLong()))
-        nonBal.insert(q.value(0).toLongLong(), q.value(1).toDouble());
-  }
-  QSet<qlonglong> siteList;
-  {
-    QSqlQuery q = db.query(site_list_query());
-    while (q.next()) siteList.insert(q.value(0).toLongLong());
-  }
+  method.read_inputs(db);
+  BalanceWalk walk(db, method, ctx, outcome);
+  walk.read_tables();
 
   if (ctx.histogram) ctx.histogram(outcome.assessment);
-  if (ctx.progress) ctx.progress(0, static_cast<int>(rows.size()));
-  log(QStringLiteral("trb running"));
+  ctx.feedback.setProgress(0, static_cast<qint64>(walk.row_count()));
+  ctx.feedback.info(QStringLiteral("trb running"));
 
+  bool walked = false;
   db.begin();
   try {
-    ResultWriter out(db);
-    Statement delNresult(db, QStringLiteral("delete * from trb_nresult where fl_id=?"));
-    std::unique_ptr<Statement> delZbv;
-    if (out.has_zbv())
-      delZbv = std::make_unique<Statement>(db, QStringLiteral("delete * from trb_zbv where fl_id=?"));
-    Statement resetRs(db, QStringLiteral("update rs_table set sim_value=-99 where fl_id=?"));
-    Statement setSim(db, QStringLiteral("update rs_table set SIM_value=? where rowid=?"));
-    Statement addRs(db, QStringLiteral(
-                            "INSERT INTO rs_table (FL_ID, YEAR_, YEAR_NUM, M_IX, SIM_value) "
-                            "VALUES (?, ?, ?, -7, ?)"));
-
-    const size_t count = rows.size();
-    size_t i = 0;
-    PlotState st;
-    auto skip_plot = [&](qlonglong p) {
-      while (i < count && rows[i].fl_id == p) ++i;
-    };
-    bool aborted = false;
-    auto stopNow = [&] {
-      if (ctx.stop_requested && ctx.stop_requested()) outcome.stopped = aborted = true;
-      return aborted;
-    };
-    while (i < count && !stopNow()) {
-      const qlonglong P = rows[i].fl_id;
-      outcome.last_plot = P;
-      delNresult.exec({P});
-      if (delZbv) delZbv->exec({P});
-      const double non_bal = nonBal.value(P, 0.0);
-      const bool notill = method.uses_notill() &&
-                          rows[i].comment.toUpper().contains(QStringLiteral("NOTILL"));
-      resetRs.exec({P});
-      if (ctx.progress) ctx.progress(static_cast<int>(i), static_cast<int>(count));
-      while (i < count && rows[i].corg < 0) ++i;
-
-      // read_plot_start
-      bool valid = i < count && rows[i].fl_id == P;
-      st = PlotState();
-      st.fl_id = P;
-      if (valid) {
-        const BalanceRow& r = rows[i];
-        if (method.reads_norg()) st.norg = r.norg;
-        st.corg = r.corg;
-        st.cif = r.cif;
-        st.bd = r.bd;
-        st.sk = r.skelett;
-        valid = r.corg > 0 && r.cif > 0 && r.bd > 0;
-      }
-      qlonglong prevYear = valid ? rows[i].year_0 - 1 : 0;
-      if (!siteList.contains(P)) log(QStringLiteral("FL_ID not found =>") + QString::number(P));
-      if (!valid) {
-        const QString msg = QStringLiteral("missing data for FL_ID") + QString::number(P);
-        log(msg);
-        if (ctx.message) ctx.message(msg, QStringLiteral("ERROR"));
-        skip_plot(P);
-        continue;
-      }
-      derive_start_values(st);
-      st.first = true;
-      st.notill = notill;
-      st.non_bal = non_bal;
-      st.pools.clear();
-      method.start_plot(st);
-
-      for (int a_zkl = 0; a_zkl <= ctx.z_cnt && !aborted; ++a_zkl) {
-        if (ctx.z_cnt > 0 && a_zkl > 0) {
-          size_t k = 0;
-          while (k < count && !(rows[k].year_0 == ctx.z_anf && rows[k].fl_id == P)) ++k;
-          if (k == count) {
-            if (ctx.message)
-              ctx.message(QStringLiteral("loopback not possible"), QStringLiteral("cycling error"));
-            log(QStringLiteral("loopback not possible"));
-            aborted = true;
-            break;
-          }
-          i = k;
-          prevYear = rows[i].year_0 - 1;
-        }
-        while (i < count && rows[i].fl_id == P && !stopNow()) {
-          const BalanceRow& r = rows[i];
-          const qlonglong Y = r.year_0;
-          st.z_jahr = a_zkl == 0 ? Y : st.z_jahr + 1;
-          if (Y - prevYear != 1) {
-            log(QStringLiteral("fl_id") + QString::number(P) + QStringLiteral(": ") +
-                QStringLiteral("missed year in management:") + QString::number(prevYear + 1));
-            skip_plot(P);
-            break;
-          }
-          st.year_num += 1;
-          method.year_update(st, r, out, ctx);
-          st.years_done += 1;
-
-          // comparison rows of the year
-          const double sim = static_cast<double>(simulated_content(st));
-          auto it = rs.find({P, st.z_jahr, st.year_num});
-          if (it == rs.end() || it->second.empty()) {
-            addRs.exec({P, st.z_jahr, st.year_num, round_to(sim, 4)});
-          } else {
-            for (const RsRow& m : it->second) {
-              setSim.exec({round_to(sim, 4), m.rowid});
-              outcome.assessment.add(m.meas, sim);
-              st.meas_last = m.meas;
-              if (ctx.histogram) ctx.histogram(outcome.assessment);
-            }
-          }
-          st.sim_last = sim;
-          ++i;
-          prevYear = Y;
-        }
-      }
-      if (aborted) break;
-      out.driver({P, method.driver_input_mean(st), method.driver_c_start(st),
-                  method.driver_inert_pct(st), method.driver_bat_mean(st), st.meas_last,
-                  st.sim_last, st.year_num});
-    }
-    db.commit();
-    if (ctx.progress) ctx.progress(0, -1);
-    if (aborted) return outcome;
+    WalkStatements sql(db);
+    walked = walk.walk_plots(sql);
   } catch (...) {
     db.commit();  // what was written before the failure stays
-    if (ctx.progress) ctx.progress(0, -1);
+    ctx.feedback.setProgress(0, 0);
     throw;
   }
-
-  for (const QString& line : outcome.assessment.summary()) log(line);
-  if (ctx.sim_prot) outcome.assessment.store_protocol(db, outcome.last_plot, ctx.run_id);
-  outcome.finished = true;
+  db.commit();
+  ctx.feedback.setProgress(0, 0);
+  if (!walked) return outcome;
+  finish_run(db, outcome, ctx);
   return outcome;
 }
 

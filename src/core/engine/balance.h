@@ -13,8 +13,11 @@
 #include <memory>
 #include <vector>
 
+#include "core/base/feedback.h"
 #include "core/engine/assessment.h"
+#include "core/engine/bat.h"
 #include "core/engine/pools.h"
+#include "core/engine/soil_table.h"
 
 namespace trb::db {
 class Database;
@@ -92,18 +95,38 @@ TrbYear trb_year(PlotState& st, long double D, double bat, double fat);
 // x = (0.2844 fat - 1.4586) / 352; below fat 5.13 x is taken as 0 (clamped set to true).
 long double notill_bat(long double bat, double fat, bool* clamped = nullptr);
 
-// Where a run's messages go, and the loop-back settings.
+// Where a run's lines, problems, progress and stop request go (the feedback; its cancel is asked
+// between plots and years and stops the walk, what is written stays), the observer of the
+// comparison, and the loop-back settings.
 struct BalanceContext {
-  std::function<void(const QString&)> log;
-  std::function<void(const QString& text, const QString& caption)> message;  // a message box
-  std::function<void(int pos, int count)> progress;  // count -1 hides the bar
+  explicit BalanceContext(trb::Feedback& feedback) : feedback(feedback) {}
+  trb::Feedback& feedback;
   std::function<void(const Assessment&)> histogram;  // after every compared pair
   int z_anf = -99;
   int z_cnt = 0;
   bool sim_prot = false;  // append the protocol row
   int run_id = -99;
-  // Asked between plots and years; true stops the walk (what is written stays).
-  std::function<bool()> stop_requested;
+};
+
+// Ends the calculation with trb::Canceled when its feedback was asked to stop: the check between
+// the steps of a preparation.
+void stop_if_canceled(const trb::Feedback& feedback);
+
+// A row of trb_nresult: one plot and year. Values not set stay -99 (missing).
+struct NResultRow {
+  QVariant FL_ID, year;
+  QVariant n_m_om = -99, n_ops = -99, C_ops = -99, c_som = -99, c_inert = -99, n_org = -99,
+           n_som = -99, c_mic = -99, c_rep = -99, bat = -99;
+};
+
+// A row of trb_zbv: the carbon fluxes of one plot and year.
+struct ZbvRow {
+  QVariant fl_id, year_, C_min_total, c_min_fom, C_rep_flx, C_fom, c_som, c_inert;
+};
+
+// A row of trb_driver: the summary of one plot.
+struct DriverRow {
+  QVariant fl_id, c_input_mean, c_start, c_inert_pct, bat_mean, meas_last, sim_last, year_num;
 };
 
 // Writes the results of a run with prepared statements.
@@ -112,9 +135,9 @@ class ResultWriter {
   explicit ResultWriter(trb::db::Database& db);
   ~ResultWriter();
   bool has_zbv() const { return zbv_; }
-  void nresult(const std::vector<QVariant>& values);  // appended in column order
-  void zbv(const std::vector<QVariant>& values);
-  void driver(const std::vector<QVariant>& values);
+  void nresult(const NResultRow& row);
+  void zbv(const ZbvRow& row);  // nothing when the database has no trb_zbv
+  void driver(const DriverRow& row);
 
  private:
   trb::db::Database& db_;
@@ -122,16 +145,27 @@ class ResultWriter {
   std::unique_ptr<trb::db::Statement> nresult_, zbv_ins_, driver_;
 };
 
+// What the preparation of a method needs from the run's settings.
+struct PreparationSettings {
+  SoilOptions soil;
+  BatOptions bat;
+  WmzTable wmz;  // read from the database when the BAT is recalculated
+};
+
 class BalanceMethod {
  public:
   virtual ~BalanceMethod() = default;
+  // The work tables the walk reads (soil table, inputs, BAT, ...), built in order with their
+  // lines; a stop request is honoured between the steps (trb::Canceled).
+  virtual void prepare_tables(trb::db::Database& db, const PreparationSettings& settings,
+                              trb::Feedback& feedback) = 0;
   virtual QString input_query() const = 0;
   // Columns of the input query beyond FL_ID, year_0, Corg, cif, BD and skelett.
   virtual QStringList extra_columns() const { return {}; }
   virtual bool reads_norg() const { return false; }
   virtual bool uses_notill() const { return false; }
-  // Once before the walk (for example to read all inputs in bulk).
-  virtual void prepare_run(trb::db::Database&) {}
+  // Once before the walk, after the tables are built (for example to read all inputs in bulk).
+  virtual void read_inputs(trb::db::Database&) {}
   // When a plot's start values are valid, before its first year.
   virtual void start_plot(PlotState&) {}
   // The yearly update of a plot; sets st.C_tot and appends the year's result rows.
@@ -152,11 +186,14 @@ class BalanceMethod {
 
 class TrbMethod : public BalanceMethod {
  public:
+  // sim quantities, crep_year, opstab, the soil table, tmp_bat
+  void prepare_tables(trb::db::Database& db, const PreparationSettings& settings,
+                      trb::Feedback& feedback) override;
   QString input_query() const override;
   QStringList extra_columns() const override;
   bool reads_norg() const override { return true; }
   bool uses_notill() const override { return true; }
-  void prepare_run(trb::db::Database& db) override;
+  void read_inputs(trb::db::Database& db) override;
   void year_update(PlotState& st, const BalanceRow& row, ResultWriter& out,
                    BalanceContext& ctx) override;
   double driver_c_start(const PlotState& st) const override {
@@ -175,9 +212,12 @@ struct BalanceOutcome {
   qlonglong last_plot = -99;
 };
 
-// The whole walk for the selected plots. Database errors throw DbError; results written until
-// then stay.
+// The whole walk for the selected plots (the method's tables must be built). Database errors throw
+// DbError; results written until then stay.
 BalanceOutcome run_balance(trb::db::Database& db, BalanceMethod& method, BalanceContext& ctx);
+
+// The method of a key ("TRB", "LUFA", "KOLBE", "NULL"); null for another key.
+std::unique_ptr<BalanceMethod> make_balance_method(const QString& key);
 
 // The site list of the simulator: the selected plots with station and soil.
 QString site_list_query();

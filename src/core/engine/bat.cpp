@@ -109,14 +109,13 @@ void build_clim4sim(trb::db::Database& db) {
 namespace {
 
 // Interpolation variant: BAT from the table for every row with rain, in the order of the index.
-int build_interpolated(trb::db::Database& db, const WmzTable& table, const LogFn& log,
-                       const ProgressFn& progress) {
-  log(QStringLiteral("simple_bat=yes"));
+int build_interpolated(trb::db::Database& db, const WmzTable& table, trb::Feedback& feedback) {
+  feedback.info(QStringLiteral("simple_bat=yes"));
   const int rows = db.execute(QStringLiteral(
       "SELECT Clim4sim.FL_ID, clim4sim.year_ as year_0, tmp_soil_prop.FAT, clim4sim.ltem, "
       " clim4sim.rain, clim4sim.mw_bat AS BAT INTO tmp_bat "
       " FROM clim4sim INNER JOIN tmp_soil_prop ON clim4sim.fl_id = tmp_soil_prop.FL_ID "));
-  log(QStringLiteral("tmp bat :") + QString::number(rows));
+  feedback.info(QStringLiteral("tmp bat :") + QString::number(rows));
   db.execute(QStringLiteral(" create unique index idx_fl_yr on tmp_bat(fl_id, year_0)  \n\n"));
 
   // Rows are written back by rowid: the unique index makes it the row of (fl_id, year_0).
@@ -130,10 +129,10 @@ int build_interpolated(trb::db::Database& db, const WmzTable& table, const LogFn
                                          "tmp_bat order by fl_id, year_0"));
     int pos = 0;
     while (q.next()) {
-      if (progress) progress(pos++, rows);
+      feedback.setProgress(pos++, rows);
       const double ltem = q.toDouble(4);
       if (ltem < 0) {
-        if (progress) progress(0, -1);
+        feedback.setProgress(0, 0);
         throw CalcStop(QStringLiteral("LTEM<0 aufgetreten !"),
                        QStringLiteral("unvollständige Klimadaten ?"));
       }
@@ -146,11 +145,11 @@ int build_interpolated(trb::db::Database& db, const WmzTable& table, const LogFn
   trb::db::Statement update(db, QStringLiteral("update tmp_bat set BAT=? where rowid=?"));
   for (const Row& r : updates) update.exec({r.bat, r.rowid});
   tx.commit();
-  if (progress) progress(0, -1);
+  feedback.setProgress(0, 0);
   return rows;
 }
 
-int build_regression(trb::db::Database& db, const LogFn& log) {
+int build_regression(trb::db::Database& db, trb::Feedback& feedback) {
   const int rows = db.execute(QStringLiteral(
       " SELECT tmp_soil_prop.FL_ID, [A]+([P1]*[clay])+([P2]*[Silt])+([P3]*[ltem])+   "
       " ([P4]*[rain])+([P5]*[PV])+([P6]*[PWP])+([P7]*[FC])+[clay]*(([P8]*[FC])+     "
@@ -166,15 +165,14 @@ int build_regression(trb::db::Database& db, const LogFn& log) {
       "*[PV]))+     "
       " [ltem]*(([P14]*[FC])+([P15]*[PWP])+([P16]*[PV]))+[rain]*(([P17]*[FC])+([P18]*[PWP])+([P19]"
       "*[PV])), clim4sim.year_ "));
-  log(QStringLiteral("simple_bat=no"));
+  feedback.info(QStringLiteral("simple_bat=no"));
   return rows;
 }
 
 }  // namespace
 
 void build_tmp_bat(trb::db::Database& db, const WmzTable& table, const BatOptions& options,
-                   const LogFn& log, const ProgressFn& progress) {
-  const LogFn say = log ? log : LogFn([](const QString&) {});
+                   trb::Feedback& feedback) {
   db.dropTable(QStringLiteral("tmp_bat"));
   if (!options.recalc_bat) {
     db.execute(QStringLiteral(
@@ -189,9 +187,9 @@ void build_tmp_bat(trb::db::Database& db, const WmzTable& table, const BatOption
   }
   build_beregnung_jsum(db);
   build_clim4sim(db);
-  const int rows = options.simple_version ? build_interpolated(db, table, say, progress)
-                                          : build_regression(db, say);
-  say(QStringLiteral("updt tmp bat :") + QString::number(rows));
+  const int rows = options.simple_version ? build_interpolated(db, table, feedback)
+                                          : build_regression(db, feedback);
+  feedback.info(QStringLiteral("updt tmp bat :") + QString::number(rows));
 }
 
 }  // namespace trb::engine

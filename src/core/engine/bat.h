@@ -4,18 +4,14 @@
 
 #include <QString>
 #include <array>
-#include <functional>
+
+#include "core/base/feedback.h"
 
 namespace trb::db {
 class Database;
 }
 
 namespace trb::engine {
-
-// A line for the calculation's message list.
-using LogFn = std::function<void(const QString&)>;
-// Progress over rows: position (0-based) and count; a count of -1 hides the bar.
-using ProgressFn = std::function<void(int pos, int count)>;
 
 // One row of the interpolation table: the fine fraction it holds for and the coefficients of
 // BAT = xa * temperature + xb * precipitation + xc.
@@ -65,9 +61,10 @@ void build_beregnung_jsum(trb::db::Database& db);
 // then irrigation): eff_climate, and from it clim4sim with rain = irrigation + precipitation.
 void build_clim4sim(trb::db::Database& db);
 
-// Builds tmp_bat for the selected plots (needs tmp_soil_prop when recalc_bat is set). A negative
-// yearly mean temperature throws CalcStop; failing statements throw DbError.
+// Builds tmp_bat for the selected plots (needs tmp_soil_prop when recalc_bat is set), with its
+// lines and the progress over the rows. A negative yearly mean temperature throws CalcStop;
+// failing statements throw DbError.
 void build_tmp_bat(trb::db::Database& db, const WmzTable& table, const BatOptions& options,
-                   const LogFn& log, const ProgressFn& progress = {});
+                   trb::Feedback& feedback);
 
 }  // namespace trb::engine

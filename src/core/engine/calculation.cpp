@@ -18,9 +18,29 @@
 
 namespace trb::engine {
 
+// The calculation's own lines go into its message list (and the report file) as they pass on to
+// the caller's feedback; everything else passes straight through.
+class Calculation::RunFeedback : public trb::Feedback {
+ public:
+  RunFeedback(QStringList& messages, trb::Feedback& outer) : messages_(messages), outer_(outer) {}
+  void pushLine(Level level, const QString& line) override {
+    messages_ << line;
+    outer_.pushLine(level, line);
+  }
+  void setProgress(qint64 pos, qint64 count) override { outer_.setProgress(pos, count); }
+  void report(const trb::Error& error) override { outer_.report(error); }
+  void cancel() override { outer_.cancel(); }
+  bool isCanceled() const override { return outer_.isCanceled(); }
+  void resetCanceled() override { outer_.resetCanceled(); }
+
+ private:
+  QStringList& messages_;
+  trb::Feedback& outer_;
+};
+
 void Calculation::log(const QString& line) {
   messages << line;
-  if (cb_.log) cb_.log(line);
+  feedback_.info(line);
 }
 
 void Calculation::runQueryFiles(trb::db::Database& db, bool pre) {
@@ -44,22 +64,34 @@ void Calculation::runQueryFiles(trb::db::Database& db, bool pre) {
 void Calculation::run_preprocessing(trb::db::Database& db) { runQueryFiles(db, true); }
 void Calculation::run_postprocessing(trb::db::Database& db) { runQueryFiles(db, false); }
 
-void Calculation::checkStop() {
-  if (stop_) throw CalcStop(QStringLiteral("the calculation was stopped"), QStringLiteral("trb"));
+// The comparison rows of the selected plots start afresh from their measured soil carbon.
+void Calculation::prepareRun(trb::db::Database& db) {
+  db.execute(QStringLiteral(
+      " DELETE rs_table.*, site_state.status, rs_table.M_IX  FROM site_state "
+      " LEFT JOIN rs_table ON site_state.FL_ID = rs_table.FL_ID WHERE site_state.status=1 "));
+  const int fresh = db.execute(QStringLiteral(
+      " INSERT INTO rs_table (meas_id, FL_ID, M_IX, DAY_, MONTH_, YEAR_, YEAR_NUM, MEAS_VALUE ) "
+      " SELECT measurements.meas_id, measurements.FL_ID, measurements.M_IX, measurements.day, "
+      "measurements.month,"
+      " measurements.year, measurements.year_number, measurements.meas_value "
+      " FROM site_state LEFT JOIN measurements ON site_state.FL_ID = measurements.FL_ID "
+      " WHERE (((site_state.status)=1) AND ((measurements.M_IX)=7)) "));
+  log(QStringLiteral("new recs in RS_TABLE :") + QString::number(fresh));
 }
 
 bool Calculation::calculate() {
-  // a stop asked before the run got going still holds; it is cleared when the run ends
   running = true;
   assessment = false;
   messages.clear();
   stopReason.clear();
   last.reset();
   bool finished = false;
+  RunFeedback run(messages, feedback_);
   try {
     for (const QString& line : settings.report()) log(line);
     // an unknown method stops before anything is changed
-    if (!methods().contains(settings.methode))
+    std::unique_ptr<BalanceMethod> method = make_balance_method(settings.methode);
+    if (!method)
       throw CalcStop(QStringLiteral("unknown balance method \"%1\"; the methods are TRB, LUFA, "
                                     "KOLBE and NULL")
                          .arg(settings.methode),
@@ -67,73 +99,24 @@ bool Calculation::calculate() {
     trb::db::Database db = trb::db::Database::open(settings.database);
     run_preprocessing(db);
 
-    WmzTable wmz;
-    if (settings.recalc_bat) wmz.read_prm4wmz(db);
+    PreparationSettings prep;
+    if (settings.recalc_bat) prep.wmz.read_prm4wmz(db);
+    prepareRun(db);
+    prep.soil.soil_scheme = settings.soil_scheme;
+    prep.soil.hymode = settings.ptfmode;
+    prep.soil.pf_fk = settings.pf_fk;
+    prep.soil.pf_wp = settings.pf_wp;
+    prep.soil.interpol = settings.interpol;
+    prep.bat.recalc_bat = settings.recalc_bat;
+    prep.bat.simple_version = settings.simple_version;
+    method->prepare_tables(db, prep, run);
 
-    db.execute(QStringLiteral(
-        " DELETE rs_table.*, site_state.status, rs_table.M_IX  FROM site_state "
-        " LEFT JOIN rs_table ON site_state.FL_ID = rs_table.FL_ID WHERE site_state.status=1 "));
-    const int fresh = db.execute(QStringLiteral(
-        " INSERT INTO rs_table (meas_id, FL_ID, M_IX, DAY_, MONTH_, YEAR_, YEAR_NUM, MEAS_VALUE ) "
-        " SELECT measurements.meas_id, measurements.FL_ID, measurements.M_IX, measurements.day, "
-        "measurements.month,"
-        " measurements.year, measurements.year_number, measurements.meas_value "
-        " FROM site_state LEFT JOIN measurements ON site_state.FL_ID = measurements.FL_ID "
-        " WHERE (((site_state.status)=1) AND ((measurements.M_IX)=7)) "));
-    log(QStringLiteral("new recs in RS_TABLE :") + QString::number(fresh));
-
-    auto logFn = [this](const QString& s) { log(s); };
-    SoilOptions soil;
-    soil.soil_scheme = settings.soil_scheme;
-    soil.hymode = settings.ptfmode;
-    soil.pf_fk = settings.pf_fk;
-    soil.pf_wp = settings.pf_wp;
-    soil.interpol = settings.interpol;
-    const QString& methode = settings.methode;
-    std::unique_ptr<BalanceMethod> method;
-    if (methode == u"TRB") {
-      checkStop();
-      update_sim_quantities(db, logFn);
-      checkStop();
-      build_crep_year(db, logFn);
-      checkStop();
-      build_opstab(db, logFn);
-      checkStop();
-      build_soil_table(db, soil, SoilSinks{logFn, cb_.progress});
-      BatOptions bat;
-      bat.recalc_bat = settings.recalc_bat;
-      bat.simple_version = settings.simple_version;
-      checkStop();
-      build_tmp_bat(db, wmz, bat, logFn, cb_.progress);
-      method = std::make_unique<TrbMethod>();
-    } else if (methode == u"KOLBE") {
-      checkStop();
-      build_soil_table(db, soil, SoilSinks{logFn, cb_.progress});
-      checkStop();
-      build_site_groups(db, logFn);
-      build_hum_manda(db);
-      method = std::make_unique<KolbeMethod>();
-    } else {  // "LUFA" and "NULL"
-      checkStop();
-      build_hubi_tables(db, logFn);
-      checkStop();
-      build_soil_table(db, soil, SoilSinks{logFn, cb_.progress});
-      if (methode == u"LUFA")
-        method = std::make_unique<LufaMethod>();
-      else
-        method = std::make_unique<NullMethod>();
-    }
-
-    BalanceContext ctx;
-    ctx.log = logFn;
-    ctx.message = cb_.message;
-    ctx.progress = cb_.progress;
-    ctx.histogram = cb_.histogram;
+    BalanceContext ctx(run);
+    ctx.histogram = onPair_;
     ctx.z_anf = z_anf;
     ctx.z_cnt = z_cnt;
     ctx.sim_prot = switches.sim_prot;
     ctx.run_id = switches.run_id;
-    ctx.stop_requested = [this] { return stop_.load(); };
     const BalanceOutcome outcome = run_balance(db, *method, ctx);
     last = outcome.assessment;
     if (outcome.stopped) {
@@ -147,13 +130,11 @@ bool Calculation::calculate() {
       assessment = true;
       finished = true;
     }
-  } catch (const CalcStop& e) {
-    stopReason = e.message();
-    if (cb_.message) cb_.message(e.message(), e.caption());
-    log(QStringLiteral("calculation stopped: ") + e.message());
-  } catch (const trb::db::DbError& e) {
+  } catch (const trb::Error& e) {
+    // a stop, a problem of the data or a failing statement: shown at once, and in the list
     stopReason = e.text();
-    if (cb_.message) cb_.message(e.text(), QStringLiteral("ERROR"));
+    const QString caption = e.caption().isEmpty() ? QStringLiteral("ERROR") : e.caption();
+    feedback_.report(trb::Error(e.message(), caption, e.statement()));
     log(QStringLiteral("calculation stopped: ") + e.text());
   }
   // the message list goes to the report file also when the calculation stopped
@@ -162,8 +143,8 @@ bool Calculation::calculate() {
     QTextStream ts(&f);
     for (const QString& line : messages) ts << line << '\n';
   }
-  if (cb_.progress) cb_.progress(0, -1);
-  stop_ = false;
+  feedback_.setProgress(0, 0);
+  feedback_.resetCanceled();
   running = false;
   return finished;
 }

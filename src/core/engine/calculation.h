@@ -5,12 +5,11 @@
 
 #include <QString>
 #include <QStringList>
-#include <atomic>
 #include <functional>
 
+#include "core/base/feedback.h"
 #include "core/engine/assessment.h"
 #include "core/settings/run_settings.h"
-#include "core/settings/settings_table.h"
 
 namespace trb::db {
 class Database;
@@ -21,19 +20,13 @@ namespace trb::engine {
 using trb::settings::RunSettings;
 using trb::settings::SimSwitches;
 
-// The balance methods, as the settings table allows them.
-inline QStringList methods() {
-  return trb::settings::setting(trb::settings::keys::methode).choiceValues();
-}
-
+// Reports through its feedback: every line of the message list (info), the problems a user must
+// see at once (report: a missing start value, the reason the calculation stopped), the progress
+// of the long steps; the feedback's cancel stops the calculation at its next check (between
+// steps, plots and years). The comparison has an observer of its own, called after every pair.
 class Calculation {
  public:
-  struct Callbacks {
-    std::function<void(const QString&)> log;                       // a line of the message list
-    std::function<void(const QString&, const QString&)> message;   // text, caption: a message box
-    std::function<void(int pos, int count)> progress;              // count -1 hides the bar
-    std::function<void(const Assessment&)> histogram;
-  };
+  using PairObserver = std::function<void(const Assessment&)>;
 
   RunSettings settings;
   SimSwitches switches;
@@ -46,26 +39,26 @@ class Calculation {
   QString reportFile = QStringLiteral("trb_report.txt");  // written in the current folder
   Assessment last;               // accumulators of the last run
 
-  explicit Calculation(Callbacks cb = {}) : cb_(std::move(cb)) {}
+  explicit Calculation(trb::Feedback& feedback, PairObserver onPair = {})
+      : feedback_(feedback), onPair_(std::move(onPair)) {}
 
   // Runs one calculation on the database of the settings. Returns true when it finished ("job
-  // finished"); false when it stopped (stopReason says why). running is false afterwards.
+  // finished"); false when it stopped (stopReason says why). running is false afterwards. A stop
+  // asked before the run got going still holds; the feedback's stop request is withdrawn when the
+  // run ends.
   bool calculate();
-
-  // Asks a running calculation to stop at its next check (between steps, plots and years); safe
-  // to call from another thread.
-  void requestStop() { stop_ = true; }
 
   // The query files before a calculation (and before the site list is shown).
   void run_preprocessing(trb::db::Database& db);
   void run_postprocessing(trb::db::Database& db);
 
  private:
+  class RunFeedback;
   void log(const QString& line);
   void runQueryFiles(trb::db::Database& db, bool pre);
-  void checkStop();
-  Callbacks cb_;
-  std::atomic<bool> stop_{false};
+  void prepareRun(trb::db::Database& db);
+  trb::Feedback& feedback_;
+  PairObserver onPair_;
 };
 
 }  // namespace trb::engine

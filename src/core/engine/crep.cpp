@@ -4,10 +4,8 @@
 
 namespace trb::engine {
 
-void build_crep_year(trb::db::Database& db, const std::function<void(const QString&)>& log) {
-  auto say = [&](const QString& label, int n) {
-    if (log) log(label + QString::number(n));
-  };
+void build_crep_year(trb::db::Database& db, trb::Feedback& feedback) {
+  auto say = [&](const QString& label, int n) { feedback.info(label + QString::number(n)); };
   db.dropTable(QStringLiteral("crep_h1"));
   // harvest and root residues of crops: their nitrogen times the residue's C/N and humification
   say(QStringLiteral("CREP_ewr:"),

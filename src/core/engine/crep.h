@@ -3,7 +3,8 @@
 #pragma once
 
 #include <QString>
-#include <functional>
+
+#include "core/base/feedback.h"
 
 namespace trb::db {
 class Database;
@@ -14,6 +15,6 @@ namespace trb::engine {
 // Builds crep_h1 (one row per carbon input: residues EWR, amendments OD, by-products KP) and
 // from it crep_year, then sets its start carbon and nitrogen; logs "CREP_ewr:", " CREP_od:",
 // "  CREP_kop:", "crep_year:", "corg updates:" and "Norg updates:" with their counts.
-void build_crep_year(trb::db::Database& db, const std::function<void(const QString&)>& log);
+void build_crep_year(trb::db::Database& db, trb::Feedback& feedback);
 
 }  // namespace trb::engine

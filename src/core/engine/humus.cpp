@@ -4,6 +4,7 @@
 #include <QSqlQuery>
 
 #include "core/db/database.h"
+#include "core/engine/soil_table.h"
 
 namespace trb::engine {
 
@@ -12,10 +13,8 @@ using trb::db::Database;
 // ---------------------------------------------------------------------------------------------
 // "LUFA" and "NULL"
 
-void build_hubi_tables(Database& db, const std::function<void(const QString&)>& log) {
-  auto say = [&](const QString& label, int n) {
-    if (log) log(label + QString::number(n));
-  };
+void build_hubi_tables(Database& db, trb::Feedback& feedback) {
+  auto say = [&](const QString& label, int n) { feedback.info(label + QString::number(n)); };
   trb::db::Transaction tx(db);
   // crop reproduction, lower and upper value of the crop's class
   db.dropTable(QStringLiteral("hubi_c_from_crop_"));
@@ -86,6 +85,14 @@ void build_hubi_tables(Database& db, const std::function<void(const QString&)>& 
   tx.commit();
 }
 
+void LufaMethod::prepare_tables(Database& db, const PreparationSettings& settings,
+                                trb::Feedback& feedback) {
+  stop_if_canceled(feedback);
+  build_hubi_tables(db, feedback);
+  stop_if_canceled(feedback);
+  build_soil_table(db, settings.soil, feedback);
+}
+
 QString LufaMethod::input_query() const {
   return QStringLiteral(
       " SELECT site_state.FL_ID, hubi_c_bilanz.year_ AS year_0, hubi_c_bilanz.Corg, hubi_c_bilanz.ros_ug, hubi_c_bilanz.ROS_ORAM, "
@@ -105,9 +112,12 @@ void LufaMethod::year_update(PlotState& st, const BalanceRow& row, ResultWriter&
   const long double n = st.years_done;
   st.mean_input = (n * st.mean_input + R) / (n + 1);
   st.C_tot += R;
-  const QVariant missing(-99);
-  out.nresult({st.fl_id, st.z_jahr, missing, missing, missing, static_cast<double>(st.C_tot),
-               missing, missing, missing, missing, static_cast<double>(R), missing});
+  NResultRow r;  // the nitrogen and pool columns stay missing
+  r.FL_ID = st.fl_id;
+  r.year = st.z_jahr;
+  r.c_som = static_cast<double>(st.C_tot);
+  r.c_rep = static_cast<double>(R);
+  out.nresult(r);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -130,7 +140,7 @@ const std::vector<SiteGroupRule>& site_group_rules() {
   return rules;
 }
 
-void build_site_groups(Database& db, const std::function<void(const QString&)>& log) {
+void build_site_groups(Database& db, trb::Feedback& feedback) {
   trb::db::Transaction tx(db);
   // start C/N ratio, soil and long-term climate of every selected plot
   db.dropTable(QStringLiteral("vb_st_gr"));
@@ -170,7 +180,6 @@ void build_site_groups(Database& db, const std::function<void(const QString&)>& 
   tx.commit();
 
   // Tell the user about plots whose crops count once per group or not at all.
-  if (!log) return;
   QMap<qlonglong, QStringList> groups;
   QSqlQuery q = db.query(QStringLiteral(
       "SELECT tmp_soil_prop.FL_ID, flid2stgr.standortgr FROM tmp_soil_prop LEFT JOIN flid2stgr "
@@ -183,9 +192,9 @@ void build_site_groups(Database& db, const std::function<void(const QString&)>& 
   for (auto it = groups.cbegin(); it != groups.cend(); ++it) {
     const QString plot = QStringLiteral("fl_id") + QString::number(it.key()) + QStringLiteral(": ");
     if (it->isEmpty())
-      log(plot + QStringLiteral("no site group, its crops change no humus"));
+      feedback.info(plot + QStringLiteral("no site group, its crops change no humus"));
     else if (it->size() > 1)
-      log(plot + QStringLiteral("site groups ") + it->join(QStringLiteral(", ")) +
+      feedback.info(plot + QStringLiteral("site groups ") + it->join(QStringLiteral(", ")) +
           QStringLiteral(", the humus change of its crops counts once for each"));
   }
 }
@@ -222,6 +231,15 @@ void build_hum_manda(Database& db) {
       "WHERE (((cultivation.Macode)=9) AND (cultivation.Quantity*slvpflan.HI>10*st_ros_od.m_ug) "
       "AND (cultivation.Quantity*slvpflan.HI<=10*st_ros_od.m_og))"));
   tx.commit();
+}
+
+void KolbeMethod::prepare_tables(Database& db, const PreparationSettings& settings,
+                                 trb::Feedback& feedback) {
+  stop_if_canceled(feedback);
+  build_soil_table(db, settings.soil, feedback);
+  stop_if_canceled(feedback);
+  build_site_groups(db, feedback);
+  build_hum_manda(db);
 }
 
 QString KolbeMethod::input_query() const {

@@ -6,9 +6,9 @@
 
 #include <QString>
 #include <QStringList>
-#include <functional>
 #include <vector>
 
+#include "core/base/feedback.h"
 #include "core/engine/balance.h"
 
 namespace trb::db {
@@ -21,11 +21,11 @@ namespace trb::engine {
 // hubi_c_from_oram_ and their yearly sums), then hubi_c_bilanz emptied and refilled with the
 // start carbon content. The soil table comes after. Database errors throw DbError (also a
 // missing hubi_c_bilanz or parameter table).
-void build_hubi_tables(trb::db::Database& db, const std::function<void(const QString&)>& log);
+void build_hubi_tables(trb::db::Database& db, trb::Feedback& feedback);
 
 // "KOLBE", after the soil table: vb_st_gr, bodengruppen_2, st_gruppe and flid2stgr. Logs one line
 // for every selected plot with more than one site group and for every one without any.
-void build_site_groups(trb::db::Database& db, const std::function<void(const QString&)>& log);
+void build_site_groups(trb::db::Database& db, trb::Feedback& feedback);
 
 // "KOLBE": hum_manda, the humus change per plot, year and record in kg carbon per hectare.
 void build_hum_manda(trb::db::Database& db);
@@ -40,6 +40,9 @@ const std::vector<SiteGroupRule>& site_group_rules();
 
 class LufaMethod : public BalanceMethod {
  public:
+  // hubi tables, the soil table
+  void prepare_tables(trb::db::Database& db, const PreparationSettings& settings,
+                      trb::Feedback& feedback) override;
   QString input_query() const override;
   QStringList extra_columns() const override;
   void year_update(PlotState& st, const BalanceRow& row, ResultWriter& out,
@@ -55,6 +58,9 @@ class NullMethod : public LufaMethod {
 
 class KolbeMethod : public BalanceMethod {
  public:
+  // the soil table, the site groups, hum_manda
+  void prepare_tables(trb::db::Database& db, const PreparationSettings& settings,
+                      trb::Feedback& feedback) override;
   QString input_query() const override;
   QStringList extra_columns() const override;
   void year_update(PlotState& st, const BalanceRow& row, ResultWriter& out,

@@ -6,14 +6,14 @@ namespace trb::engine {
 
 namespace {
 
-void log_count(const LogFn& log, const char* label, int n) {
-  if (log) log(QLatin1String(label) + QString::number(n));
+void log_count(trb::Feedback& feedback, const char* label, int n) {
+  feedback.info(QLatin1String(label) + QString::number(n));
 }
 
 }  // namespace
 
-void update_sim_quantities(trb::db::Database& db, const LogFn& log) {
-  log_count(log, "sql 2:",
+void update_sim_quantities(trb::db::Database& db, trb::Feedback& feedback) {
+  log_count(feedback, "sql 2:",
             db.execute(QStringLiteral(
                 " UPDATE (cultivation INNER JOIN slvopspa ON cultivation.Item_IX = "
                 "slvopspa.item_ix) "
@@ -21,7 +21,7 @@ void update_sim_quantities(trb::db::Database& db, const LogFn& log) {
                 "SET cultivation.Sim_Quantity = [Quantity]*100*[TS_GEHALT]*[C_GEH_TS]"
                 " WHERE site_state.status=1 and cultivation.Macode=3 ")));
   log_count(
-      log, "sql 3:",
+      feedback, "sql 3:",
       db.execute(QStringLiteral(" UPDATE (slvpflan INNER JOIN cultivation ON slvpflan.ITEM_IX = "
                                 "cultivation.Item_IX) "
                                 "   INNER JOIN site_state ON cultivation.FL_ID = site_state.FL_ID  "
@@ -30,10 +30,10 @@ void update_sim_quantities(trb::db::Database& db, const LogFn& log) {
                                 "(cultivation.Macode)=9))")));
 }
 
-void build_opstab(trb::db::Database& db, const LogFn& log) {
+void build_opstab(trb::db::Database& db, trb::Feedback& feedback) {
   db.dropTable(QStringLiteral("_cropping_dt"));
   log_count(
-      log, "crop_er :",
+      feedback, "crop_er :",
       db.execute(QStringLiteral(
           "SELECT cultivation.FL_ID, cultivation.year as year_, "
           "cultivation.Macode,cultivation.Sim_Quantity as yield,slvpflan.item_ix as crop_ix, "
@@ -51,7 +51,7 @@ void build_opstab(trb::db::Database& db, const LogFn& log) {
 
   db.dropTable(QStringLiteral("_koppel_prdkt"));
   log_count(
-      log, "crop_ap :",
+      feedback, "crop_ap :",
       db.execute(QStringLiteral(
           "SELECT cultivation.FL_ID, cultivation.year as year_, slvopspa.NAME as name_, "
           "cultivation.Quantity*slvpflan.HI*100*slvopspa.TS_GEHALT*slvopspa.C_GEH_TS AS C_kop, "
@@ -63,7 +63,7 @@ void build_opstab(trb::db::Database& db, const LogFn& log) {
           "((cultivation.Macode)=9)) ")));
 
   db.dropTable(QStringLiteral("_org_dnger"));
-  log_count(log, "crop_oa :",
+  log_count(feedback, "crop_oa :",
             db.execute(QStringLiteral(
                 "SELECT cultivation.FL_ID, cultivation.year as year_, cultivation.Sim_Quantity, "
                 "slvopspa.NAME as name_, slvopspa.K, slvopspa.ETA, slvopspa.CNR, slvopspa.CNR_alt, "
@@ -74,20 +74,20 @@ void build_opstab(trb::db::Database& db, const LogFn& log) {
 
   // The three kinds of input side by side, each row keeping its calendar year.
   db.dropTable(QStringLiteral("opstab"));
-  log_count(log, "cops KPrecs:",
+  log_count(feedback, "cops KPrecs:",
             db.execute(QStringLiteral(
                 "SELECT _koppel_prdkt.FL_ID, _koppel_prdkt.year_, _koppel_prdkt.name_ AS NAME_, "
                 "_koppel_prdkt.C_kop AS COPS, \"KP\" AS ctype, _koppel_prdkt.K, _koppel_prdkt.ETA, "
                 "_koppel_prdkt.CNR, _koppel_prdkt.CNR_alt AS cnr_alt, _koppel_prdkt.item_ix "
                 "INTO opstab FROM _koppel_prdkt")));
-  log_count(log, "cops OArecs:",
+  log_count(feedback, "cops OArecs:",
             db.execute(QStringLiteral(
                 " INSERT INTO opstab ( FL_ID, year_, NAME_, COPS, ctype, K, ETA, CNR,cnr_alt, "
                 "item_ix ) "
                 "SELECT _org_dnger.FL_ID, _org_dnger.year_, _org_dnger.name_, "
                 "_org_dnger.Sim_Quantity, \"OA\" AS ctype, _org_dnger.K, _org_dnger.ETA, "
                 "_org_dnger.CNR, _org_dnger.CNR_alt, _org_dnger.item_ix FROM _org_dnger")));
-  log_count(log, "cops ERrecs:",
+  log_count(feedback, "cops ERrecs:",
             db.execute(QStringLiteral(
                 " INSERT INTO opstab ( FL_ID, year_, NAME_, COPS, ctype, K, ETA, CNR,cnr_alt, "
                 "item_ix ) "

@@ -36,7 +36,7 @@ PoreSizes read_pore_sizes(trb::db::Database& db) {
 }
 
 PoreSizes build_soil_table(trb::db::Database& db, const SoilOptions& options,
-                           const SoilSinks& sinks) {
+                           trb::Feedback& feedback) {
   const PoreSizes pores = read_pore_sizes(db);
   db.dropTable(kTable);
   // Databases without a stone content count as stone-free.
@@ -66,16 +66,14 @@ PoreSizes build_soil_table(trb::db::Database& db, const SoilOptions& options,
           "WHERE (((measurements.M_IX)=7) AND ((measurements.year_number)=0) AND "
           "((site_state.status)=1)) ");
   const int rows = db.execute(sql);
-  if (sinks.log) {
-    sinks.log(QStringLiteral("tmp soil :") + QString::number(rows));
-    sinks.log(QStringLiteral("checking soil properties"));
-  }
-  complete_soil_table(db, options, pores, sinks);
+  feedback.info(QStringLiteral("tmp soil :") + QString::number(rows));
+  feedback.info(QStringLiteral("checking soil properties"));
+  complete_soil_table(db, options, pores, feedback);
   return pores;
 }
 
 void complete_soil_table(trb::db::Database& db, const SoilOptions& options, const PoreSizes& pores,
-                         const SoilSinks& sinks) {
+                         trb::Feedback& feedback) {
   std::vector<std::pair<qint64, QSqlRecord>> rows;
   {
     QSqlQuery q =
@@ -87,11 +85,11 @@ void complete_soil_table(trb::db::Database& db, const SoilOptions& options, cons
   trb::db::Transaction tx(db);
   const int total = static_cast<int>(rows.size());
   for (int i = 0; i < total; ++i) {
-    if (sinks.progress) sinks.progress(i, total);
+    feedback.setProgress(i, total);
     SoilRow row(table, rows[i].second, rows[i].first);
-    complete_soil_row(row, options, pores, sinks);
+    complete_soil_row(row, options, pores, feedback);
   }
-  if (sinks.progress) sinks.progress(total, total);
+  feedback.setProgress(total, total);
   tx.commit();
 }
 
@@ -188,7 +186,7 @@ void write_back_soil_row(SoilRow& row, double silt, const SoilRecord& rec) {
 }
 
 void complete_soil_row(SoilRow& row, const SoilOptions& options, const PoreSizes& pores,
-                       const SoilSinks& sinks) {
+                       trb::Feedback& feedback) {
   QStringList problems;
   double clay = row.number(QStringLiteral("clay"));
   double silt = row.read_original_value(QStringLiteral("silt"));
@@ -263,14 +261,13 @@ void complete_soil_row(SoilRow& row, const SoilOptions& options, const PoreSizes
     problems << QStringLiteral("no pore-size divisors in pore_size_parm");
   if (is_missing(corg) && !missing.isEmpty())
     problems << QStringLiteral("no start value of soil carbon");
-  if (!sinks.log) return;
   QString line = QStringLiteral("incomplete soil data for FL_ID %1, year %2, soil_ID %3")
                      .arg(row.text(QStringLiteral("FL_ID")), row.text(QStringLiteral("year")),
                           row.text(QStringLiteral("soil_ID")));
   if (!missing.isEmpty())
     problems << QStringLiteral("missing ") + missing.join(QStringLiteral(", "));
   line += QStringLiteral(": ") + problems.join(QStringLiteral("; "));
-  sinks.log(line);
+  feedback.info(line);
 }
 
 }  // namespace trb::engine

@@ -11,6 +11,7 @@
 #include <map>
 #include <memory>
 
+#include "core/base/feedback.h"
 #include "core/db/database.h"
 #include "core/engine/slvptf.h"
 
@@ -25,12 +26,6 @@ struct SoilOptions {
   int interpol = 0;    // silt of a class: -1 smallest, 0 mean, 1 largest
 };
 
-// Where the calculation's messages and progress go.
-struct SoilSinks {
-  std::function<void(const QString&)> log;
-  std::function<void(int done, int total)> progress;  // before each row; may process events
-};
-
 // Pore-size divisors of the inert carbon fraction; missing (-99) without a row.
 struct PoreSizes {
   double mi = kMissing, me = kMissing, ma = kMissing;
@@ -40,14 +35,15 @@ struct PoreSizes {
 PoreSizes read_pore_sizes(trb::db::Database& db);
 
 // Rebuilds tmp_soil_prop for the plots with site_state.status = 1 and completes every row.
-// Returns the divisors read for this build. Throws CalcStop when a silt has to come from a soil
-// class under a scheme other than "RBS" or "KA4"; database errors throw DbError.
+// Returns the divisors read for this build. Lines and the progress over the rows go to feedback.
+// Throws CalcStop when a silt has to come from a soil class under a scheme other than "RBS" or
+// "KA4"; database errors throw DbError.
 PoreSizes build_soil_table(trb::db::Database& db, const SoilOptions& options,
-                           const SoilSinks& sinks);
+                           trb::Feedback& feedback);
 
 // Completes every row of an existing tmp_soil_prop (the last step of the build).
 void complete_soil_table(trb::db::Database& db, const SoilOptions& options, const PoreSizes& pores,
-                         const SoilSinks& sinks);
+                         trb::Feedback& feedback);
 
 // Writes into tmp_soil_prop row by row, with one prepared statement per column.
 class SoilTable {
@@ -98,10 +94,10 @@ class SoilRow {
 // Class of usable field capacity from FC - PWP (1..4); -99 when either is missing.
 int soil_cat_of(double fc, double pwp);
 
-// Completes the current row and writes it back. Problems that leave values missing go to
-// sinks.log as one line naming the plot and the soil.
+// Completes the current row and writes it back. Problems that leave values missing go to the
+// feedback as one line naming the plot and the soil.
 void complete_soil_row(SoilRow& row, const SoilOptions& options, const PoreSizes& pores,
-                       const SoilSinks& sinks);
+                       trb::Feedback& feedback);
 
 // Stores silt, then every value of the record not supplied (BD, PD, FC, PWP, PV, cif, FAT, sand,
 // in this order), then soil_cat.

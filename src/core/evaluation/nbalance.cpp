@@ -2,6 +2,7 @@
 
 #include <QSqlQuery>
 #include <QVariant>
+#include <iterator>
 #include <stdexcept>
 #include <vector>
 
@@ -39,7 +40,12 @@ NBalanceFilter NBalanceFilter::parse(const QString& first, const QString& last, 
   return f;
 }
 
-void prepare_ndeposit(trb::db::Database& db, const NBalanceProgress& progress) {
+void prepare_ndeposit(trb::db::Database& db) {
+  trb::Feedback silent;
+  prepare_ndeposit(db, silent);
+}
+
+void prepare_ndeposit(trb::db::Database& db, trb::Feedback& feedback) {
   QSqlQuery q = db.query(QStringLiteral(
       "SELECT climate_station.climate_ID, climate_station.station, Min(measurements.year) AS "
       "ajahr, Max(cultivation.year) AS ejahr, climate_station.year0_nd, climate_station.year1_nd, "
@@ -73,7 +79,7 @@ void prepare_ndeposit(trb::db::Database& db, const NBalanceProgress& progress) {
   for (int i = 0; i < count; ++i) {
     const Station& s = stations[size_t(i)];
     for (int y = s.ajahr; y <= s.ejahr; ++y) ins.exec({s.climate_id, y, -99.9});
-    if (progress) progress(i + 1, count);
+    feedback.setProgress(i + 1, count);
   }
   db.execute(QStringLiteral("UPDATE tmp_ndeposit INNER JOIN reg_ndeposit  ") +
              QStringLiteral(" ON (reg_ndeposit.climate_id = tmp_ndeposit.climate_id) ") +
@@ -98,71 +104,73 @@ void prepare_ndeposit(trb::db::Database& db, const NBalanceProgress& progress) {
   tx.commit();
 }
 
-void do_balance(trb::db::Database& db, const QString& id, const NBalanceFilter& filter,
-                const NBalanceProgress& progress) {
-  const bool all = id.trimmed() == u"*";
-  qlonglong plot = 0;
-  if (!all) {
-    bool ok = false;
-    plot = id.trimmed().toLongLong(&ok);
-    if (!ok)
-      throw std::invalid_argument(
-          QStringLiteral("\"%1\" is neither \"*\" nor a plot key.").arg(id).toStdString());
-  }
-  // the plot restriction after a WHERE clause, and its value
-  const QString onePlot = all ? QString() : QStringLiteral(" and FL_ID=?");
-  const QVariantList plotBind = all ? QVariantList() : QVariantList{plot};
-  const QString where = all ? QString() : QStringLiteral(" where FL_ID=?");
-  const auto step = [&](int pos) {
-    if (progress) progress(pos, kBalanceSteps);
-  };
-  const auto exec = [&](const QString& sql, const QVariantList& binds = {}) {
-    db.execute(sql, binds);
-  };
+namespace {
 
-  trb::db::Transaction tx(db);
-  prepare_ndeposit(db, progress);
-  step(1);
+// What every step of a balance run knows: the database, the plot restriction and the filters.
+struct BalanceRun {
+  trb::db::Database& db;
+  bool all = true;
+  QString onePlot;  // the plot restriction after a WHERE clause ...
+  QVariantList plotBind;  // ... and its value
+  QString where;  // the plot restriction as a WHERE clause
+  // the filters: typed bounds for all plots, the whole range for one plot
+  QString years, having;
+  QVariantList yearBinds, rangeBinds;
+  trb::Feedback& feedback;
 
-  db.dropTable(QStringLiteral("trb_n_bilanz"));
-  exec(QStringLiteral(
+  void exec(const QString& sql, const QVariantList& binds = {}) { db.execute(sql, binds); }
+};
+
+// The deposition per station and year (tmp_ndeposit).
+void deposition(BalanceRun& r) { prepare_ndeposit(r.db, r.feedback); }
+
+// The balance table: one row per plot and simulated year (trb_n_bilanz).
+void balance_table(BalanceRun& r) {
+  r.db.dropTable(QStringLiteral("trb_n_bilanz"));
+  r.exec(QStringLiteral(
            "SELECT FL_ID, year, N_m_om, 0 as N_Org_inp, 0 as N_kop_inp,  0 as N_EWR, 0 as "
            "N_SAAT,  "
            " 0 AS n_dng, 0 AS n_entz, 0 AS n_bindung, 0 as n_deposition, 0 as asym_nbind, "
            "str(FL_ID)+\"_\"+str( year) as idx  INTO trb_n_bilanz  "
            " FROM trb_nresult  ") +
-           where,
-       plotBind);
-  step(2);
+           r.where,
+       r.plotBind);
+}
 
-  db.dropTable(QStringLiteral("nbil_n_dng"));
-  exec(QStringLiteral("SELECT cultivation.FL_ID, cultivation.year, Sum(cultivation.Quantity) AS "
+// Mineral fertiliser N per plot and year (nbil_n_dng), into the balance.
+void mineral_fertiliser(BalanceRun& r) {
+  r.db.dropTable(QStringLiteral("nbil_n_dng"));
+  r.exec(QStringLiteral("SELECT cultivation.FL_ID, cultivation.year, Sum(cultivation.Quantity) AS "
                       "N_dng ,  "
                       "Str(cultivation.FL_ID)+\"_\"+Str(cultivation.year) AS idx INTO nbil_n_dng "
                       "FROM cultivation  "
                       "WHERE (((cultivation.Macode) = 4))   ") +
-           onePlot + QStringLiteral("  GROUP BY cultivation.FL_ID, cultivation.year "),
-       plotBind);
-  exec(
+           r.onePlot + QStringLiteral("  GROUP BY cultivation.FL_ID, cultivation.year "),
+       r.plotBind);
+  r.exec(
       QStringLiteral("UPDATE trb_n_bilanz INNER JOIN nbil_n_dng ON trb_n_bilanz.idx = "
                      "nbil_n_dng.idx  "
                      "SET trb_n_bilanz.n_dng = [nbil_n_dng].[n_dng]  "));
-  step(3);
+}
 
-  db.dropTable(QStringLiteral("nbil_n_entzug"));
-  exec(QStringLiteral("SELECT cultivation.FL_ID, cultivation.year,  "
+// N taken off with the harvest (nbil_n_entzug).
+void crop_uptake(BalanceRun& r) {
+  r.db.dropTable(QStringLiteral("nbil_n_entzug"));
+  r.exec(QStringLiteral("SELECT cultivation.FL_ID, cultivation.year,  "
                       "Sum([cultivation].[Quantity]*[slvpflan].[N_GEHALT]) AS n_entz,  "
                       "Str(cultivation.FL_ID)+\"_\"+Str(cultivation.year) AS idx INTO "
                       "nbil_n_entzug  "
                       "FROM cultivation INNER JOIN slvpflan ON cultivation.Item_IX = "
                       "slvpflan.ITEM_IX  "
                       "WHERE (((cultivation.Macode) In (2,9)))  ") +
-           onePlot + QStringLiteral("GROUP BY cultivation.FL_ID, cultivation.year  "),
-       plotBind);
-  step(4);
+           r.onePlot + QStringLiteral("GROUP BY cultivation.FL_ID, cultivation.year  "),
+       r.plotBind);
+}
 
-  db.dropTable(QStringLiteral("nbil_n_saat"));
-  exec(QStringLiteral("SELECT cultivation.FL_ID, cultivation.year,  "
+// N of the seed, spread over its years of use (nbil_n_saat).
+void seed(BalanceRun& r) {
+  r.db.dropTable(QStringLiteral("nbil_n_saat"));
+  r.exec(QStringLiteral("SELECT cultivation.FL_ID, cultivation.year,  "
                       "sum( n_saat_imp.menge*n_saat_imp.n_gehalt/(100*n_saat_imp.nutzungsjahre)) "
                       "as N_SAAT, "
                       "Str(cultivation.FL_ID)+\"_\"+Str(cultivation.year) AS idx INTO "
@@ -170,26 +178,30 @@ void do_balance(trb::db::Database& db, const QString& id, const NBalanceFilter& 
                       "FROM cultivation INNER JOIN n_saat_imp ON cultivation.Item_IX = "
                       "n_saat_imp.ITEM_IX  "
                       "WHERE (((cultivation.Macode) In (2,9)))  ") +
-           onePlot + QStringLiteral("GROUP BY cultivation.FL_ID, cultivation.year  "),
-       plotBind);
-  step(5);
+           r.onePlot + QStringLiteral("GROUP BY cultivation.FL_ID, cultivation.year  "),
+       r.plotBind);
+}
 
-  db.dropTable(QStringLiteral("nbil_ewr"));
-  exec(QStringLiteral(" SELECT cultivation.FL_ID, cultivation.year, slvpflan.ITEM_IX , "
+// N of harvest and root residues (nbil_ewr).
+void residues(BalanceRun& r) {
+  r.db.dropTable(QStringLiteral("nbil_ewr"));
+  r.exec(QStringLiteral(" SELECT cultivation.FL_ID, cultivation.year, slvpflan.ITEM_IX , "
                       "Str(cultivation.FL_ID)+\"_\"+Str(cultivation.year) AS idx , "
                       "  ([cultivation].[Sim_Quantity]*[SLVPFLAN].[FEWR]+[SLVPFLAN].[CEWR]) AS "
                       "N_ewr INTO nbil_ewr "
                       "  FROM cultivation INNER JOIN slvpflan  "
                       "   ON cultivation.Item_IX = slvpflan.ITEM_IX  "
                       "  WHERE  (((cultivation.Macode)=2 Or (cultivation.Macode)=9))") +
-           onePlot,
-       plotBind);
-  step(6);
+           r.onePlot,
+       r.plotBind);
+}
 
+// N of organic amendments (nbil_orgd), into the balance.
+void organic_amendments(BalanceRun& r) {
   // nbil_orgd and nbil_kopp keep one row per record; the updates take the sum of a plot-year, so
   // that a second application in the same year is not lost
-  db.dropTable(QStringLiteral("nbil_orgd"));
-  exec(QStringLiteral(" SELECT cultivation.FL_ID, cultivation.year  , "
+  r.db.dropTable(QStringLiteral("nbil_orgd"));
+  r.exec(QStringLiteral(" SELECT cultivation.FL_ID, cultivation.year  , "
                       "slvopspa.item_ix,Str(cultivation.FL_ID)+\"_\"+Str(cultivation.year) AS idx "
                       ",  "
                       " cultivation.Quantity*100*slvopspa.ts_gehalt*slvopspa.c_geh_ts/"
@@ -197,16 +209,18 @@ void do_balance(trb::db::Database& db, const QString& id, const NBalanceFilter& 
                       " FROM (cultivation INNER JOIN slvopspa ON cultivation.Item_IX = "
                       "slvopspa.item_ix) "
                       "   WHERE (((cultivation.Macode)=3)) ") +
-           onePlot,
-       plotBind);
-  exec(
+           r.onePlot,
+       r.plotBind);
+  r.exec(
       QStringLiteral("UPDATE trb_n_bilanz INNER JOIN (SELECT idx, Sum(n_orgd) AS n_orgd FROM "
                      "nbil_orgd GROUP BY idx) AS nbil_orgd ON trb_n_bilanz.idx = nbil_orgd.idx  "
                      "SET trb_n_bilanz.n_org_inp = [nbil_orgd].[n_orgd]  "));
-  step(7);
+}
 
-  db.dropTable(QStringLiteral("nbil_kopp"));
-  exec(QStringLiteral(" SELECT cultivation.FL_ID, cultivation.year , cultivation.Macode, "
+// N of by-products left on the field (nbil_kopp), into the balance.
+void by_products(BalanceRun& r) {
+  r.db.dropTable(QStringLiteral("nbil_kopp"));
+  r.exec(QStringLiteral(" SELECT cultivation.FL_ID, cultivation.year , cultivation.Macode, "
                       "Str(cultivation.FL_ID)+\"_\"+Str(cultivation.year) AS idx, "
                       " slvpflan.ITEM_IX, "
                       "cultivation.Quantity*SLVPFLAN.HI*SLVOPSPA.TS_GEHALT*SLVOPSPA.C_GEH_TS*100/"
@@ -215,33 +229,43 @@ void do_balance(trb::db::Database& db, const QString& id, const NBalanceFilter& 
                       "ON slvpflan.kop_ix = slvopspa.item_ix) "
                       " ON cultivation.Item_IX = slvpflan.ITEM_IX )    "
                       "   WHERE  cultivation.Macode=9 and slvopspa.cnr_alt>0") +
-           onePlot,
-       plotBind);
-  exec(
+           r.onePlot,
+       r.plotBind);
+  r.exec(
       QStringLiteral("UPDATE trb_n_bilanz INNER JOIN (SELECT idx, Sum(n_kopp) AS n_kopp FROM "
                      "nbil_kopp GROUP BY idx) AS nbil_kopp ON trb_n_bilanz.idx = nbil_kopp.idx  "
                      "SET trb_n_bilanz.n_org_inp =trb_n_bilanz.n_org_inp+ nbil_kopp.n_kopp, "
                      " trb_n_bilanz.n_kop_inp = [nbil_kopp].[n_kopp] "));
-  step(8);
+}
 
-  exec(
+// Seed N into the balance, rounded.
+void seed_into_balance(BalanceRun& r) {
+  r.exec(
       QStringLiteral("UPDATE trb_n_bilanz INNER JOIN nbil_n_saat ON trb_n_bilanz.idx = "
                      "nbil_n_saat.idx  "
                      "SET trb_n_bilanz.n_saat = int(nbil_n_saat.n_saat+0.5) "));
-  step(9);
-  exec(
+}
+
+// Harvest N into the balance.
+void uptake_into_balance(BalanceRun& r) {
+  r.exec(
       QStringLiteral("UPDATE trb_n_bilanz INNER JOIN nbil_n_entzug ON trb_n_bilanz.idx = "
                      "nbil_n_entzug.idx  "
                      "SET trb_n_bilanz.n_entz = nbil_n_entzug.n_entz "));
-  step(10);
-  exec(
+}
+
+// Residue N into the balance.
+void residues_into_balance(BalanceRun& r) {
+  r.exec(
       QStringLiteral("UPDATE trb_n_bilanz INNER JOIN (SELECT idx, Sum(n_ewr) AS n_ewr FROM "
                      "nbil_ewr GROUP BY idx) AS nbil_ewr ON trb_n_bilanz.idx = nbil_ewr.idx  "
                      "SET trb_n_bilanz.n_ewr = nbil_ewr.n_ewr  "));
-  step(11);
+}
 
-  db.dropTable(QStringLiteral("nbil_nleg"));
-  exec(QStringLiteral("SELECT cultivation.FL_ID, cultivation.year,  "
+// Symbiotic fixation of legumes (nbil_nleg), into the balance.
+void legume_fixation(BalanceRun& r) {
+  r.db.dropTable(QStringLiteral("nbil_nleg"));
+  r.exec(QStringLiteral("SELECT cultivation.FL_ID, cultivation.year,  "
                       "Sum([cultivation].[Quantity]*[leg_parm].[faktor]+[leg_parm].[konstante])AS "
                       "N_bindung ,  "
                       "Str(cultivation.FL_ID)+\"_\"+Str(cultivation.year) AS idx INTO nbil_nleg  "
@@ -249,38 +273,35 @@ void do_balance(trb::db::Database& db, const QString& id, const NBalanceFilter& 
                       "leg_parm.item_ix)  "
                       "INNER JOIN slvpflan ON leg_parm.item_ix = slvpflan.ITEM_IX WHERE "
                       "(((cultivation.Macode) In (2,9)))  ") +
-           onePlot + QStringLiteral(" GROUP BY cultivation.FL_ID, cultivation.year  "),
-       plotBind);
-  exec(QStringLiteral("UPDATE nbil_nleg set n_bindung=0 where nbil_nleg.n_bindung<0  "));
-  exec(
+           r.onePlot + QStringLiteral(" GROUP BY cultivation.FL_ID, cultivation.year  "),
+       r.plotBind);
+  r.exec(QStringLiteral("UPDATE nbil_nleg set n_bindung=0 where nbil_nleg.n_bindung<0  "));
+  r.exec(
       QStringLiteral("UPDATE trb_n_bilanz INNER JOIN nbil_nleg ON trb_n_bilanz.idx = "
                      "nbil_nleg.idx  "
                      "SET trb_n_bilanz.n_bindung = [nbil_nleg].[n_bindung]  "));
-  step(12);
+}
 
-  exec(QStringLiteral("UPDATE trb_n_bilanz set asym_nbind=5 where n_dng>0  "));
-  exec(QStringLiteral("UPDATE trb_n_bilanz set asym_nbind=10 where n_dng=0  "));
-  step(13);
+// Asymbiotic fixation: 5 with mineral fertiliser, 10 without.
+void asymbiotic_fixation(BalanceRun& r) {
+  r.exec(QStringLiteral("UPDATE trb_n_bilanz set asym_nbind=5 where n_dng>0  "));
+  r.exec(QStringLiteral("UPDATE trb_n_bilanz set asym_nbind=10 where n_dng=0  "));
+}
 
-  exec(QStringLiteral("UPDATE tmp_ndeposit INNER JOIN (trb_n_bilanz INNER JOIN field_description "
+// The deposition of the plot's station into the balance.
+void deposition_into_balance(BalanceRun& r) {
+  r.exec(QStringLiteral("UPDATE tmp_ndeposit INNER JOIN (trb_n_bilanz INNER JOIN field_description "
                       "ON  ") +
        QStringLiteral(" trb_n_bilanz.FL_ID = field_description.FL_ID) ON (tmp_ndeposit.climate_id "
                       "= field_description.climate_ID)  ") +
        QStringLiteral(" AND (tmp_ndeposit.year = trb_n_bilanz.year) SET trb_n_bilanz.n_deposition "
                       "=tmp_ndeposit.n_dep_y where n_dep_y>0  "));
-  step(14);
+}
 
-  // the filters: typed bounds for all plots, the whole range for one plot
-  const NBalanceFilter f = all ? filter : NBalanceFilter{};
-  const QString years =
-      QStringLiteral(" where trb_n_bilanz.year>=?") + QStringLiteral(" and trb_n_bilanz.year<=?");
-  const QString having = QStringLiteral(" having avg(trb_n_bilanz.n_dng) >=?") +
-                         QStringLiteral(" and avg(trb_n_bilanz.n_dng) <=?");
-  const QVariantList yearBinds{f.first_year, f.last_year};
-  const QVariantList rangeBinds{f.ndng_low, f.ndng_high};
-
-  db.dropTable(QStringLiteral("trb_nsaldo"));
-  exec(QStringLiteral(
+// The summary per plot (trb_nsaldo), filtered.
+void plot_summary(BalanceRun& r) {
+  r.db.dropTable(QStringLiteral("trb_nsaldo"));
+  r.exec(QStringLiteral(
            "SELECT FL_ID, avg(n_dng) as n_mindg_inp, avg(n_org_inp) as n_orgdg_inp, avg(n_ewr) as "
            "n_ewr_upt, avg(n_entz) as n_HUKP_upt, "
            "avg(N_m_om) as n_mos_inp,avg(n_bindung) as n_leg_inp,avg(asym_nbind) as n_asym_inp, "
@@ -291,13 +312,15 @@ void do_balance(trb::db::Database& db, const QString& id, const NBalanceFilter& 
            "avg(n_org_inp+n_dng+n_bindung+n_deposition+asym_nbind+n_saat) - avg(n_entz)       AS "
            "n_saldo_plot "
            "  INTO trb_nsaldo FROM trb_n_bilanz  ") +
-           years + onePlot + QStringLiteral(" GROUP BY trb_n_bilanz.FL_ID ") + having,
-       yearBinds + plotBind + rangeBinds);
-  step(15);
+           r.years + r.onePlot + QStringLiteral(" GROUP BY trb_n_bilanz.FL_ID ") + r.having,
+       r.yearBinds + r.plotBind + r.rangeBinds);
+}
 
-  db.dropTable(QStringLiteral("nmin_saldo"));
-  if (!all) {
-    exec(QStringLiteral(
+// The mineral N summary (nmin_saldo): per year for one plot, per plot for all.
+void mineral_n_summary(BalanceRun& r) {
+  r.db.dropTable(QStringLiteral("nmin_saldo"));
+  if (!r.all) {
+    r.exec(QStringLiteral(
              " SELECT FL_ID, int(10* sum(n_ewr + n_entz))/10 as n_pflanze_out,int(10* "
              "sum(n_dng))/10 as n_mindg_inp, "
              " trb_n_bilanz.year, "
@@ -308,10 +331,10 @@ void do_balance(trb::db::Database& db, const QString& id, const NBalanceFilter& 
              " int(10*(sum(N_m_om  +n_dng+n_bindung+n_deposition+asym_nbind+n_saat) - "
              "sum(n_entz+n_ewr)))/10 AS saldo_nmin_soil, count(fl_id) as anz  "
              " INTO nmin_saldo FROM trb_n_bilanz  ") +
-             years + onePlot + QStringLiteral(" group by trb_n_bilanz.year,trb_n_bilanz.FL_ID  "),
-         yearBinds + plotBind);
+             r.years + r.onePlot + QStringLiteral(" group by trb_n_bilanz.year,trb_n_bilanz.FL_ID  "),
+         r.yearBinds + r.plotBind);
   } else {
-    exec(QStringLiteral(
+    r.exec(QStringLiteral(
              " SELECT FL_ID, int(10* avg(n_ewr + n_entz))/10 as n_pflanze_out,int(10* "
              "avg(n_dng))/10 as n_mindg_inp, "
              " int(10*avg(N_m_om))/10 as n_mos_inp, int(10*avg(n_bindung))/10 as n_leg_inp, "
@@ -321,14 +344,16 @@ void do_balance(trb::db::Database& db, const QString& id, const NBalanceFilter& 
              " int(10*(avg(N_m_om  +n_dng+n_bindung+n_deposition+asym_nbind+n_saat) - "
              "avg(n_entz+n_ewr)))/10 AS saldo_nmin_soil, count(fl_id) as anz  "
              " INTO nmin_saldo FROM trb_n_bilanz  ") +
-             years + QStringLiteral(" GROUP BY trb_n_bilanz.FL_ID ") + having,
-         yearBinds + rangeBinds);
+             r.years + QStringLiteral(" GROUP BY trb_n_bilanz.FL_ID ") + r.having,
+         r.yearBinds + r.rangeBinds);
   }
-  step(16);
+}
 
-  if (all) {
-    db.dropTable(QStringLiteral("NT_saldo"));
-    exec(QStringLiteral(
+// The total N summary of all plots (NT_saldo).
+void total_n_summary(BalanceRun& r) {
+  if (r.all) {
+    r.db.dropTable(QStringLiteral("NT_saldo"));
+    r.exec(QStringLiteral(
              " SELECT FL_ID,int(10*avg(n_entz-n_kop_inp))/10 as n_abfuhr, int(10*avg(n_dng))/10 "
              "as n_mindg_inp, int(10*avg(n_org_inp))/10 as n_orgdg_inp,  "
              " int(10*avg(n_bindung))/10 as n_leg_inp, int(10*avg(asym_nbind))/10 as n_asym_inp, "
@@ -337,10 +362,79 @@ void do_balance(trb::db::Database& db, const QString& id, const NBalanceFilter& 
              " int(10*(avg(n_org_inp+n_dng+n_bindung+n_deposition+asym_nbind+n_saat) - "
              "avg(n_entz)))/10       AS n_saldo_plot "
              " INTO NT_saldo FROM trb_n_bilanz  ") +
-             years + QStringLiteral(" GROUP BY trb_n_bilanz.FL_ID ") + having,
-         yearBinds + rangeBinds);
+             r.years + QStringLiteral(" GROUP BY trb_n_bilanz.FL_ID ") + r.having,
+         r.yearBinds + r.rangeBinds);
   }
-  step(17);
+}
+
+struct BalanceStep {
+  const char* name;
+  void (*run)(BalanceRun&);
+};
+
+// The steps in the order they run; each is one position of the progress.
+const BalanceStep kSteps[] = {
+    {"deposition", deposition},
+    {"balance_table", balance_table},
+    {"mineral_fertiliser", mineral_fertiliser},
+    {"crop_uptake", crop_uptake},
+    {"seed", seed},
+    {"residues", residues},
+    {"organic_amendments", organic_amendments},
+    {"by_products", by_products},
+    {"seed_into_balance", seed_into_balance},
+    {"uptake_into_balance", uptake_into_balance},
+    {"residues_into_balance", residues_into_balance},
+    {"legume_fixation", legume_fixation},
+    {"asymbiotic_fixation", asymbiotic_fixation},
+    {"deposition_into_balance", deposition_into_balance},
+    {"plot_summary", plot_summary},
+    {"mineral_n_summary", mineral_n_summary},
+    {"total_n_summary", total_n_summary},
+};
+static_assert(std::size(kSteps) == kBalanceSteps);
+
+}  // namespace
+
+void do_balance(trb::db::Database& db, const QString& id, const NBalanceFilter& filter) {
+  trb::Feedback silent;
+  do_balance(db, id, filter, silent);
+}
+
+void do_balance(trb::db::Database& db, const QString& id, const NBalanceFilter& filter,
+                trb::Feedback& feedback) {
+  const bool all = id.trimmed() == u"*";
+  qlonglong plot = 0;
+  if (!all) {
+    bool ok = false;
+    plot = id.trimmed().toLongLong(&ok);
+    if (!ok)
+      throw std::invalid_argument(
+          QStringLiteral("\"%1\" is neither \"*\" nor a plot key.").arg(id).toStdString());
+  }
+  trb::MultiStepFeedback steps(kBalanceSteps, feedback);
+  BalanceRun r{db, all, {}, {}, {}, {}, {}, {}, {}, steps};
+  if (!all) {
+    r.onePlot = QStringLiteral(" and FL_ID=?");
+    r.plotBind = {plot};
+    r.where = QStringLiteral(" where FL_ID=?");
+  }
+  const NBalanceFilter f = all ? filter : NBalanceFilter{};
+  r.years =
+      QStringLiteral(" where trb_n_bilanz.year>=?") + QStringLiteral(" and trb_n_bilanz.year<=?");
+  r.having = QStringLiteral(" having avg(trb_n_bilanz.n_dng) >=?") +
+             QStringLiteral(" and avg(trb_n_bilanz.n_dng) <=?");
+  r.yearBinds = {f.first_year, f.last_year};
+  r.rangeBinds = {f.ndng_low, f.ndng_high};
+
+  trb::db::Transaction tx(db);
+  for (int k = 0; k < kBalanceSteps; ++k) {
+    // a stop leaves the database as it was
+    feedback.throwIfCanceled(QStringLiteral("The nitrogen balance was stopped."));
+    steps.setCurrentStep(k);
+    kSteps[k].run(r);
+  }
+  steps.setProgress(1, 1);
   tx.commit();
 }
 

@@ -5,7 +5,8 @@
 #pragma once
 
 #include <QString>
-#include <functional>
+
+#include "core/base/feedback.h"
 
 namespace trb::db {
 class Database;
@@ -24,20 +25,23 @@ struct NBalanceFilter {
                               const QString& high);
 };
 
-// pos of max: the stations of the deposition table, then the steps of the balance (1 to 17).
-using NBalanceProgress = std::function<void(int pos, int max)>;
+// The balance runs in this many named steps; its progress is the share of steps done, the first
+// (the deposition table) counting its stations.
 inline constexpr int kBalanceSteps = 17;
 
 // Fills tmp_ndeposit: one row per climate station and year from the first initial measurement to
 // the last harvest of its plots, with the station's deposition values.
-void prepare_ndeposit(trb::db::Database& db, const NBalanceProgress& progress = nullptr);
+// The progress counts the stations.
+void prepare_ndeposit(trb::db::Database& db, trb::Feedback& feedback);
+void prepare_ndeposit(trb::db::Database& db);
 
 // Runs the whole balance for all plots (id "*") or one plot (its key): trb_n_bilanz, the summaries
 // trb_nsaldo and nmin_saldo, and for all plots NT_saldo. The filter applies to an all-plots run;
 // one plot always takes years 0 to 3000 and fertiliser 0 to 3000. Throws std::invalid_argument
-// for an id that is neither "*" nor a whole number, trb::db::DbError when a statement fails (the
-// database is then left as it was).
-void do_balance(trb::db::Database& db, const QString& id, const NBalanceFilter& filter = {},
-                const NBalanceProgress& progress = nullptr);
+// for an id that is neither "*" nor a whole number, trb::db::DbError when a statement fails and
+// trb::Canceled when the feedback was asked to stop (the database is then left as it was).
+void do_balance(trb::db::Database& db, const QString& id, const NBalanceFilter& filter,
+                trb::Feedback& feedback);
+void do_balance(trb::db::Database& db, const QString& id, const NBalanceFilter& filter = {});
 
 }  // namespace trb::evaluation

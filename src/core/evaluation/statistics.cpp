@@ -330,11 +330,19 @@ QString measurementPairs(const QString& key, bool nitrogen) {
 }  // namespace
 
 EvaluationPages result_auswertung(trb::db::Database& db, StatSets& sets, const QString& asnr,
-                                  bool dbs, int phase, const std::function<void()>& pump) {
+                                  bool dbs, int phase) {
+  trb::Feedback silent;
+  return result_auswertung(db, sets, asnr, dbs, phase, silent);
+}
+
+EvaluationPages result_auswertung(trb::db::Database& db, StatSets& sets, const QString& asnr,
+                                  bool dbs, int phase, trb::Feedback& feedback) {
   const QString key = QString::number(plotKey(asnr));
   EvaluationPages pages;
+  int done = 0;
   const auto step = [&] {
-    if (pump) pump();
+    feedback.setProgress(++done, 3);
+    feedback.throwIfCanceled(QStringLiteral("The statistics were stopped."));
   };
 
   const std::vector<PairRow> c =
@@ -395,7 +403,12 @@ EvaluationPages result_auswertung(trb::db::Database& db, StatSets& sets, const Q
   return pages;
 }
 
-int update_statistics(trb::db::Database& db, int phase, const std::function<void()>& pump) {
+int update_statistics(trb::db::Database& db, int phase) {
+  trb::Feedback silent;
+  return update_statistics(db, phase, silent);
+}
+
+int update_statistics(trb::db::Database& db, int phase, trb::Feedback& feedback) {
   trb::db::Transaction tx(db);
   db.dropTable(QStringLiteral("trb_stat_corg"));
   db.execute(QStringLiteral(
@@ -424,7 +437,12 @@ int update_statistics(trb::db::Database& db, int phase, const std::function<void
   q.finish();
 
   StatSets sets;
-  for (const QString& plot : plots) result_auswertung(db, sets, plot, true, phase, pump);
+  // every plot is a step, its three variables the progress within it
+  trb::MultiStepFeedback perPlot(int(plots.size()), feedback);
+  for (int i = 0; i < int(plots.size()); ++i) {
+    perPlot.setCurrentStep(i);
+    result_auswertung(db, sets, plots[i], true, phase, perPlot);
+  }
   tx.commit();
   return int(plots.size());
 }

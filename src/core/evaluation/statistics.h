@@ -11,6 +11,8 @@
 #include <array>
 #include <functional>
 
+#include "core/base/feedback.h"
+
 namespace trb::db {
 class Database;
 }
@@ -89,13 +91,18 @@ struct EvaluationPages {
 
 // Evaluates one plot: its three sets are reset and filled with the pairs of the phase (0 all,
 // 1 early years, 2 late years), then shown (dbs false) or, for soil carbon and soil nitrogen,
-// stored (dbs true). pump runs between the variables (pending window messages).
+// stored (dbs true). The feedback's progress counts the three variables; a stop request ends the
+// evaluation between them with trb::Canceled.
 EvaluationPages result_auswertung(trb::db::Database& db, StatSets& sets, const QString& asnr,
-                                  bool dbs, int phase, const std::function<void()>& pump = nullptr);
+                                  bool dbs, int phase, trb::Feedback& feedback);
+EvaluationPages result_auswertung(trb::db::Database& db, StatSets& sets, const QString& asnr,
+                                  bool dbs, int phase);
 
 // 'Update-Statistics': recreates trb_stat_corg and trb_stat_nt and stores the statistics of every
-// plot with result rows for the phase. Returns the number of plots evaluated. One transaction.
-int update_statistics(trb::db::Database& db, int phase,
-                      const std::function<void()>& pump = nullptr);
+// plot with result rows for the phase. Returns the number of plots evaluated. One transaction; the
+// feedback's progress counts the plots, and a stop request ends the work with trb::Canceled,
+// leaving the database as it was.
+int update_statistics(trb::db::Database& db, int phase, trb::Feedback& feedback);
+int update_statistics(trb::db::Database& db, int phase);
 
 }  // namespace trb::evaluation

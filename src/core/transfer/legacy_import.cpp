@@ -191,12 +191,15 @@ quint32 longValueLength(MdbHandle* mdb, const MdbField& f) {
 }
 
 struct Progress {
-  const ProgressFn* fn = nullptr;
+  trb::Feedback* feedback = nullptr;
   qint64 done = 0;
   qint64 total = 0;
+  // Every thousand rows and at the end of a table: the progress, and a stop request.
   void step(qint64 n, bool force) {
     done += n;
-    if (fn && *fn && (force || done % 1000 == 0)) (*fn)(done, total);
+    if (!feedback || !(force || done % 1000 == 0)) return;
+    feedback->setProgress(done, total);
+    feedback->throwIfCanceled(QStringLiteral("The import was stopped."));
   }
 };
 
@@ -597,8 +600,13 @@ SchemaGaps checkSchema(trb::db::Database& db) {
   return g;
 }
 
+ImportResult importLegacy(const QString& source, const QString& target, bool overwrite) {
+  trb::Feedback silent;
+  return importLegacy(source, target, overwrite, silent);
+}
+
 ImportResult importLegacy(const QString& source, const QString& target, bool overwrite,
-                          const ProgressFn& progress) {
+                          trb::Feedback& feedback) {
   ImportResult result;
   result.source = QFileInfo(source).absoluteFilePath();
   result.target = QFileInfo(target).absoluteFilePath();
@@ -634,7 +642,7 @@ ImportResult importLegacy(const QString& source, const QString& target, bool ove
   std::vector<Source> sources;
   QSet<QString> usedNames;
   Progress prog;
-  prog.fn = &progress;
+  prog.feedback = &feedback;
   for (unsigned i = 0; i < mdb->num_catalog; ++i) {
     auto* e = static_cast<MdbCatalogEntry*>(g_ptr_array_index(mdb->catalog, i));
     const QString name = QString::fromUtf8(e->object_name);
@@ -735,11 +743,16 @@ ImportResult importLegacy(const QString& source, const QString& target, bool ove
     throw ImportError(QStringLiteral("Cannot write %1: %2")
                           .arg(result.target, QString::fromStdString(ec.message())));
   tmp.setAutoRemove(false);
-  if (progress) progress(prog.total, prog.total);
+  feedback.setProgress(prog.total, prog.total);
   return result;
 }
 
-QString sqlitePathFor(const QString& path, const ProgressFn& progress, QString* note) {
+QString sqlitePathFor(const QString& path, QString* note) {
+  trb::Feedback silent;
+  return sqlitePathFor(path, silent, note);
+}
+
+QString sqlitePathFor(const QString& path, trb::Feedback& feedback, QString* note) {
   if (note) note->clear();
   if (!isLegacyDatabase(path)) return path;
   const QFileInfo src(path);
@@ -768,7 +781,7 @@ QString sqlitePathFor(const QString& path, const ProgressFn& progress, QString* 
   }
   ImportResult r;
   try {
-    r = importLegacy(src.absoluteFilePath(), target, false, progress);
+    r = importLegacy(src.absoluteFilePath(), target, false, feedback);
   } catch (...) {
     if (!backup.isEmpty()) QFile::rename(backup, target);
     throw;

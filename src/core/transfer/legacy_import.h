@@ -10,8 +10,9 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
-#include <functional>
-#include <stdexcept>
+
+#include "core/base/error.h"
+#include "core/base/feedback.h"
 
 namespace trb::db {
 class Database;
@@ -19,14 +20,10 @@ class Database;
 
 namespace trb::transfer {
 
-// Progress of an import: rows done of the rows of all tables.
-using ProgressFn = std::function<void(qint64 done, qint64 total)>;
-
 // The file as a whole cannot be imported (not an Access database, damaged, output in the way).
-class ImportError : public std::runtime_error {
+class ImportError : public trb::Error {
  public:
-  explicit ImportError(const QString& message) : std::runtime_error(message.toStdString()) {}
-  QString text() const { return QString::fromUtf8(what()); }
+  explicit ImportError(const QString& message) : trb::Error(message) {}
 };
 
 // What the database lacks against the trb schema (names compared without regard to case).
@@ -69,9 +66,12 @@ QString defaultImportTarget(const QString& source);
 // Imports source into target. An existing target is replaced only with overwrite, and only when
 // the import succeeded. Tables that cannot be read are reported in the result and the others
 // come over; when no table at all can be read, or the file is not an Access database, throws
-// ImportError and writes nothing.
-ImportResult importLegacy(const QString& source, const QString& target, bool overwrite = false,
-                          const ProgressFn& progress = {});
+// ImportError and writes nothing. The feedback's progress counts rows done of the rows of all
+// tables; a stop request ends the import between tables and rows with trb::Canceled, writing
+// nothing.
+ImportResult importLegacy(const QString& source, const QString& target, bool overwrite,
+                          trb::Feedback& feedback);
+ImportResult importLegacy(const QString& source, const QString& target, bool overwrite = false);
 
 // Compares a database with the bundled trb schema.
 SchemaGaps checkSchema(trb::db::Database& db);
@@ -80,8 +80,8 @@ SchemaGaps checkSchema(trb::db::Database& db);
 // .accdb the SQLite file beside it, imported on the first opening and reused while it is newer
 // than the legacy file. A stale SQLite file is kept as a backup before it is replaced. note
 // receives what happened, for the user. Throws ImportError when the import fails.
-QString sqlitePathFor(const QString& path, const ProgressFn& progress = {},
-                      QString* note = nullptr);
+QString sqlitePathFor(const QString& path, trb::Feedback& feedback, QString* note = nullptr);
+QString sqlitePathFor(const QString& path, QString* note = nullptr);
 
 // An Access date (days since 1899-12-30; for dates before it the fraction still counts forward
 // into the day) as ISO text "yyyy-MM-dd HH:mm:ss", to the nearest second. Empty for values outside

@@ -26,22 +26,9 @@
 #include "gui/simulator/site_list_page.h"
 #include "gui/widgets/error_reporter.h"
 #include "gui/widgets/histogram_bars.h"
+#include "gui/widgets/window_feedback.h"
 
 namespace trb::gui {
-
-namespace {
-
-// Lines of opening a database go to the message list.
-class MessageLines : public trb::Feedback {
- public:
-  explicit MessageLines(std::function<void(const QString&)> add) : add_(std::move(add)) {}
-  void pushLine(Level, const QString& line) override { add_(line); }
-
- private:
-  std::function<void(const QString&)> add_;
-};
-
-}  // namespace
 
 SimulatorWindow::SimulatorWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   setObjectName(QStringLiteral("trbadoForm1"));
@@ -112,35 +99,14 @@ SimulatorWindow::SimulatorWindow(QWidget* parent) : QWidget(parent, Qt::Window) 
   connect(siteListPage_, &SiteListPage::currentPlotChanged, this, [this] { refreshPairs(); });
 
   // The worker reports through queued calls: they run on this window's thread in order.
-  trb::engine::Calculation::Callbacks cb;
-  cb.log = [this](const QString& line) {
-    QMetaObject::invokeMethod(
-        this, [this, line] { addMessage(line); }, Qt::QueuedConnection);
-  };
-  cb.message = [this](const QString& text, const QString& caption) {
-    QMetaObject::invokeMethod(
-        this, [this, text, caption] { showProblem(text, caption); }, Qt::QueuedConnection);
-  };
-  cb.progress = [this](int pos, int count) {
-    QMetaObject::invokeMethod(
-        this,
-        [this, pos, count] {
-          if (count < 0) {
-            progress->setVisible(false);
-            return;
-          }
-          progress->setRange(0, std::max(count, 1));
-          progress->setValue(std::min(pos, std::max(count, 1)));
-          progress->setVisible(true);
-        },
-        Qt::QueuedConnection);
-  };
-  cb.histogram = [this](const trb::engine::Assessment& a) {
+  feedback_ = new WindowFeedback(messageList, progress, this);
+  connect(feedback_, &WindowFeedback::problemReported, this, &SimulatorWindow::showProblem);
+  auto onPair = [this](const trb::engine::Assessment& a) {
     const std::array<int, 7> bars = a.bars();
     QMetaObject::invokeMethod(
         this, [this, bars] { histogram->setBars(bars); }, Qt::QueuedConnection);
   };
-  calc_ = std::make_unique<trb::engine::Calculation>(std::move(cb));
+  calc_ = std::make_unique<trb::engine::Calculation>(*feedback_, onPair);
 }
 
 SimulatorWindow::~SimulatorWindow() {
@@ -182,7 +148,7 @@ void SimulatorWindow::closeEvent(QCloseEvent* e) {
   // Closing during a run stops the calculation at its next check; the window goes at once.
   if (calculating()) {
     stopAsked_ = true;
-    calc_->requestStop();
+    feedback_->stop();
   }
   db_.close();
   e->accept();
@@ -191,7 +157,7 @@ void SimulatorWindow::closeEvent(QCloseEvent* e) {
 void SimulatorWindow::stopAndWait() {
   if (!thread_) return;
   stopAsked_ = true;
-  calc_->requestStop();
+  feedback_->stop();
   thread_->wait();
   calculationDone();
 }
@@ -251,12 +217,15 @@ void SimulatorWindow::openConnection() {
   db_.close();
   siteListPage_->clear();
   assessmentPage_->clear();
+  QString failure;
   try {
-    MessageLines lines([this](const QString& line) { addMessage(line); });
-    db_ = trb::app::open_database(database, lines);
+    db_ = trb::app::open_database(database, *feedback_);
   } catch (const trb::Error& e) {
-    addMessage(tr("database cannot be opened: %1").arg(e.message()));
+    failure = tr("database cannot be opened: %1").arg(e.message());
   }
+  // what opening did (an import, its copy reused) comes first in the list
+  QCoreApplication::sendPostedEvents(feedback_, QEvent::MetaCall);
+  if (!failure.isEmpty()) addMessage(failure);
 }
 
 void SimulatorWindow::refreshSiteList(bool firstRow) {
@@ -320,6 +289,7 @@ void SimulatorWindow::runButtonClicked() {
   // holds no statement open on the file the worker writes.
   db_.close();
   stopAsked_ = false;
+  feedback_->resetCanceled();
   // a stop asked for before the worker got going is not lost to the calculation's own reset
   thread_ = QThread::create([this] { finished_ = stopAsked_ ? false : calc_->calculate(); });
   connect(thread_, &QThread::finished, this, [this] { calculationDone(); });
@@ -331,7 +301,9 @@ void SimulatorWindow::calculationDone() {
   thread_->wait();
   thread_->deleteLater();
   thread_ = nullptr;
-  QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);  // the last lines and bars
+  // the last lines, problems and bars
+  QCoreApplication::sendPostedEvents(feedback_, QEvent::MetaCall);
+  QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
   lastFinished_ = finished_;
   assessment = calc_->assessment;
   progress->setVisible(false);

@@ -28,6 +28,7 @@ class AssessmentPage;
 class HistogramBars;
 class MessagesPage;
 class SiteListPage;
+class WindowFeedback;
 
 class SimulatorWindow : public QWidget {
   Q_OBJECT
@@ -98,6 +99,7 @@ class SimulatorWindow : public QWidget {
 
   trb::engine::RunSettings settings_;
   trb::engine::SimSwitches switches_;
+  WindowFeedback* feedback_ = nullptr;  // the calculation's lines, progress and stop
   std::unique_ptr<trb::engine::Calculation> calc_;
   trb::db::Database db_;
   QThread* thread_ = nullptr;

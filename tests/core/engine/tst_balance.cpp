@@ -85,7 +85,7 @@ class TstBalance : public QObject {
     QCOMPARE(r64(st.S * 10), 278644LL);
     QCOMPARE(r64(st.C_dec * 10), 362729LL);
     QCOMPARE(r64(f.cmin * 10), 15271LL);
-    QVERIFY(qAbs(static_cast<double>(f.cmin - (37800 - st.C_dec))) < 1e-6);
+    TRB_COMPARE_NEAR(f.cmin, 37800 - st.C_dec, 1e-6);
     QCOMPARE(r64(f.nmin * 100), 17965LL);
   }
 
@@ -104,8 +104,8 @@ class TstBalance : public QObject {
     PlotState st = workedStart();
     // BAT 0: nothing turns over, but the pools are set in the first year
     trb::engine::year_step(st, true, nonBal, 0);
-    QVERIFY(qAbs(static_cast<double>(st.A) - A) < 1e-6);
-    QVERIFY(qAbs(static_cast<double>(st.S) - (37800.0 - A)) < 1e-6);
+    TRB_COMPARE_NEAR(st.A, A, 1e-6);
+    TRB_COMPARE_NEAR(st.S, (37800.0 - A), 1e-6);
   }
 
   void subStepsAddUp() {
@@ -115,8 +115,8 @@ class TstBalance : public QObject {
     trb::engine::year_step(b, true, 0, 0.1L);
     trb::engine::year_step(b, false, 0, 0.1L);
     trb::engine::year_step(b, false, 0, 0.05L);
-    QVERIFY(qAbs(static_cast<double>(a.A - b.A)) < 1e-9);
-    QVERIFY(qAbs(static_cast<double>(a.S - b.S)) < 1e-9);
+    TRB_COMPARE_NEAR(a.A, b.A, 1e-9);
+    TRB_COMPARE_NEAR(a.S, b.S, 1e-9);
   }
 
   void notillFactor_data() {
@@ -143,9 +143,9 @@ class TstBalance : public QObject {
   void walkWritesResults() {
     WalkDb w;
     w.plot(1, 1990, 1990, 1990);
-    BalanceContext ctx;
-    QStringList lines;
-    ctx.log = [&](const QString& s) { lines << s; };
+    trb::test::RecordingFeedback fb;
+    BalanceContext ctx(fb);
+    const QStringList& lines = fb.lines;
     TrbMethod m;
     const auto out = trb::engine::run_balance(w.t.db, m, ctx);
     QVERIFY(out.finished);
@@ -177,10 +177,9 @@ class TstBalance : public QObject {
     w.measurement(1, 1994, 3, 1.1);
     w.measurement(1, 1994, 3, 1.3);  // two samples of one year: both compared
     w.measurement(1, 1990, 1, 1.5);  // before the start: not compared
-    QStringList lines, boxes;
-    BalanceContext ctx;
-    ctx.log = [&](const QString& s) { lines << s; };
-    ctx.message = [&](const QString& s, const QString& c) { boxes << c + u':' + s; };
+    trb::test::RecordingFeedback fb;
+    BalanceContext ctx(fb);
+    const QStringList &lines = fb.lines, &boxes = fb.problems;
     TrbMethod m;
     const auto out = trb::engine::run_balance(w.t.db, m, ctx);
     QVERIFY(out.finished);
@@ -209,7 +208,8 @@ class TstBalance : public QObject {
     w.plot(1, 1990, 1992, 1990);
     w.measurement(1, 1991, 2, 1.1);
     w.measurement(1, 1994, 5, 1.1);  // the same year of the second pass, other YEAR_NUM
-    BalanceContext ctx;
+    trb::test::RecordingFeedback fb;
+    BalanceContext ctx(fb);
     ctx.z_anf = 1990;
     ctx.z_cnt = 2;
     TrbMethod m;
@@ -223,19 +223,43 @@ class TstBalance : public QObject {
     QCOMPARE(out.assessment.n(), 2);
 
     ctx.z_anf = 1980;  // not among the plot's years: the balance ends
-    QStringList boxes;
-    ctx.message = [&](const QString& s, const QString& c) { boxes << c + u':' + s; };
+    fb.problems.clear();
+    const QStringList& boxes = fb.problems;
     const auto bad = trb::engine::run_balance(w.t.db, m, ctx);
     QVERIFY(!bad.finished);
     QCOMPARE(boxes, (QStringList{QStringLiteral("cycling error:loopback not possible")}));
     QCOMPARE(w.count(QStringLiteral("select count(*) from trb_driver")), 0);
   }
 
+  // trb_driver.bat_mean is the mean of the BAT as the years used it. By hand: plot 1 has BAT
+  // 30.05, 20 and 40 in 1990 to 1992, mean (30.05 + 20 + 40) / 3 = 90.05 / 3 = 30.016667. Plot 2
+  // is untilled with fat 22.7: x = (0.2844 * 22.7 - 1.4586) / 352 = 4.99728 / 352 = 0.0141968,
+  // e = exp(2 sqrt(x)) = exp(0.238301) = 1.269091, factor (e + 1) / (3 (e + 2)) = 2.269091 /
+  // 9.807273 = 0.231368, so its years of BAT 30 and 45 are used as 6.941 and 10.4116, mean 8.6763.
+  void driverBatMean() {
+    WalkDb w;
+    w.plot(1, 1990, 1992, 1990);
+    w.t.db.execute(QStringLiteral("update tmp_bat set BAT=20 where FL_ID=1 and year_0=1991"));
+    w.t.db.execute(QStringLiteral("update tmp_bat set BAT=40 where FL_ID=1 and year_0=1992"));
+    w.plot(2, 1990, 1991, 1990, 30, {}, QStringLiteral("a NoTill plot"), 22.7);
+    w.t.db.execute(QStringLiteral("update tmp_bat set BAT=45 where FL_ID=2 and year_0=1991"));
+    trb::test::RecordingFeedback fb;
+    BalanceContext ctx(fb);
+    TrbMethod m;
+    QVERIFY(trb::engine::run_balance(w.t.db, m, ctx).finished);
+    auto batMean = [&](int fl) {
+      return w.t.db.scalar(QStringLiteral("select bat_mean from trb_driver where fl_id=?"), {fl})
+          .toDouble();
+    };
+    TRB_COMPARE_NEAR(batMean(1), 30.016667, 1e-6);
+    TRB_COMPARE_NEAR(batMean(2), 8.6763, 1e-4);
+  }
+
   void emptySelection() {
     WalkDb w;
-    QStringList lines;
-    BalanceContext ctx;
-    ctx.log = [&](const QString& s) { lines << s; };
+    trb::test::RecordingFeedback fb;
+    BalanceContext ctx(fb);
+    const QStringList& lines = fb.lines;
     TrbMethod m;
     QVERIFY(trb::engine::run_balance(w.t.db, m, ctx).finished);
     QCOMPARE(lines, (QStringList{QStringLiteral("trb running")}));

@@ -159,11 +159,12 @@ class TestBat : public QObject {
     QFETCH(QStringList, log);
     trb::test::TempDb t;
     fillFixture(t.db);
-    QStringList lines;
+    trb::test::RecordingFeedback fb;
+    const QStringList& lines = fb.lines;
     BatOptions options;
     options.recalc_bat = recalc;
     options.simple_version = simple;
-    trb::engine::build_tmp_bat(t.db, WmzTable(), options, [&](const QString& s) { lines << s; });
+    trb::engine::build_tmp_bat(t.db, WmzTable(), options, fb);
     QCOMPARE(rowsOf(t.db, "select FL_ID, year_0, BAT from tmp_bat order by FL_ID, year_0"), bat);
     QCOMPARE(lines, log);
   }
@@ -171,7 +172,8 @@ class TestBat : public QObject {
   void interpolationTableIndex() {
     trb::test::TempDb t;
     fillFixture(t.db);
-    trb::engine::build_tmp_bat(t.db, WmzTable(), BatOptions(), [](const QString&) {});
+    trb::Feedback silent;
+    trb::engine::build_tmp_bat(t.db, WmzTable(), BatOptions(), silent);
     const QString index =
         t.db.scalar(
                 "select sql from sqlite_master where name = 'idx_fl_yr' and tbl_name = 'tmp_bat'")
@@ -192,8 +194,9 @@ class TestBat : public QObject {
         "5);"
         "INSERT INTO tmp_soil_prop VALUES (14, 10, 12, 60, 42, 12, 30, 1);"));
     bool stopped = false;
+    trb::Feedback silent;
     try {
-      trb::engine::build_tmp_bat(t.db, WmzTable(), BatOptions(), [](const QString&) {});
+      trb::engine::build_tmp_bat(t.db, WmzTable(), BatOptions(), silent);
     } catch (const trb::engine::CalcStop& e) {
       stopped = true;
       QCOMPARE(e.message(), QStringLiteral("LTEM<0 aufgetreten !"));
@@ -208,9 +211,10 @@ class TestBat : public QObject {
     fillFixture(t.db);
     t.db.runNative(
         QStringLiteral("INSERT INTO tmp_soil_prop VALUES (11, 10, 12, 60, 42, 12, 30, 1);"));
+    trb::Feedback silent;
     QVERIFY_THROWS_EXCEPTION(
         trb::db::DbError,
-        trb::engine::build_tmp_bat(t.db, WmzTable(), BatOptions(), [](const QString&) {}));
+        trb::engine::build_tmp_bat(t.db, WmzTable(), BatOptions(), silent));
   }
 };
 

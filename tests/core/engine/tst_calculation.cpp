@@ -17,10 +17,9 @@ class TstCalculation : public QObject {
 
   QTemporaryDir cwd_;
 
-  std::unique_ptr<Calculation> demoCalculation(TempDb& t, QStringList* lines,
+  std::unique_ptr<Calculation> demoCalculation(TempDb& t, trb::test::RecordingFeedback& fb,
                                                const QStringList& args = {}) {
-    auto c = std::make_unique<Calculation>(
-        Calculation::Callbacks{[lines](const QString& s) { *lines << s; }, {}, {}, {}});
+    auto c = std::make_unique<Calculation>(fb);
     c->switches = SimSwitches::parse(args);
     QSettings none(cwd_.filePath(QStringLiteral("none.ini")), QSettings::IniFormat);
     c->settings = RunSettings::read(none, c->switches);
@@ -106,8 +105,14 @@ class TstCalculation : public QObject {
   void demoRun() {
     TempDb t(QStringLiteral("demo"));
     t.db.execute(QStringLiteral("update site_state set status=1"));
-    QStringList lines;
-    auto cp = demoCalculation(t, &lines, {QStringLiteral("ERR_P 7")});
+    // a query file after the calculation sees its results: it drops the summary of plot 1
+    QFile post(QStringLiteral("post.sql"));
+    QVERIFY(post.open(QIODevice::WriteOnly));
+    post.write("delete * from trb_driver where fl_id=1");
+    post.close();
+    trb::test::RecordingFeedback fb;
+    const QStringList& lines = fb.lines;
+    auto cp = demoCalculation(t, fb, {QStringLiteral("ERR_P 7"), QStringLiteral("POQ1=post.sql")});
     Calculation& c = *cp;
     QVERIFY2(c.calculate(), qPrintable(c.stopReason));
     QVERIFY(!c.running);
@@ -119,7 +124,10 @@ class TstCalculation : public QObject {
                            [&](const QString& l) { return l.startsWith(QLatin1String(step)); }),
                step);
     const int plots = t.db.scalar(QStringLiteral("select count(*) from field_description")).toInt();
-    QCOMPARE(t.db.scalar(QStringLiteral("select count(*) from trb_driver")).toInt(), plots);
+    QCOMPARE(t.db.scalar(QStringLiteral("select count(*) from trb_driver")).toInt(), plots - 1);
+    QCOMPARE(t.db.scalar(QStringLiteral("select count(*) from trb_driver where fl_id=1")).toInt(),
+             0);
+    QCOMPARE(lines.at(lines.size() - 2), QStringLiteral("postprocessing :post.sql=>1"));
     // every sample gets its simulated value, but the start values (YEAR_NUM 0: the walk counts
     // its years from 1)
     QCOMPARE(t.db.scalar(QStringLiteral("select count(*) from rs_table where sim_value<0 and "
@@ -140,9 +148,10 @@ class TstCalculation : public QObject {
     QVERIFY(pre.open(QIODevice::WriteOnly));
     pre.write("update field_description set area=7");
     pre.close();
-    QStringList lines;
+    trb::test::RecordingFeedback fb;
+    const QStringList& lines = fb.lines;
     auto cp = demoCalculation(
-        t, &lines, {QStringLiteral("PPQ1=pre.sql"), QStringLiteral("PPQ2=missing.sql")});
+        t, fb, {QStringLiteral("PPQ1=pre.sql"), QStringLiteral("PPQ2=missing.sql")});
     Calculation& c = *cp;
     QVERIFY(c.calculate());
     QVERIFY(lines.contains(QStringLiteral("preprocessing :pre.sql=>10")));
@@ -164,12 +173,15 @@ class TstCalculation : public QObject {
     TempDb t(QStringLiteral("demo"));
     t.db.execute(QStringLiteral("update site_state set status=1"));
     const int before = t.db.scalar(QStringLiteral("select count(*) from rs_table")).toInt();
-    QStringList lines;
-    QStringList boxes;
-    auto cp = demoCalculation(t, &lines, {QStringLiteral("M=KOLB")});
+    trb::test::RecordingFeedback fb;
+    auto cp = demoCalculation(t, fb, {QStringLiteral("M=KOLB")});
     Calculation& c = *cp;
     QVERIFY(!c.calculate());
     QVERIFY(c.stopReason.contains(QStringLiteral("\"KOLB\"")));
+    // shown at once, and the last line of the list
+    QCOMPARE(fb.problems.size(), 1);
+    QVERIFY(fb.problems.first().startsWith(QStringLiteral("ERROR:unknown balance method")));
+    QVERIFY(fb.lines.last().startsWith(QStringLiteral("calculation stopped: unknown")));
     QCOMPARE(t.db.scalar(QStringLiteral("select count(*) from rs_table")).toInt(), before);
   }
 };

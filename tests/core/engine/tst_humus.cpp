@@ -45,12 +45,14 @@ class TstHumus : public QObject {
     t.db.execute(QStringLiteral("update site_state set status=0"));
     for (int fl : plots)
       t.db.execute(QStringLiteral("update site_state set status=1 where FL_ID=?"), {fl});
-    Calculation c(Calculation::Callbacks{[lines](const QString& s) { *lines << s; }, {}, {}, {}});
+    trb::test::RecordingFeedback fb;
+    Calculation c(fb);
     c.switches = SimSwitches::parse({QStringLiteral("M=") + method});
     QSettings none(cwd_.filePath(QStringLiteral("none.ini")), QSettings::IniFormat);
     c.settings = RunSettings::read(none, c.switches);
     c.settings.database = t.path;
     const bool ok = c.calculate();
+    *lines << fb.lines;
     if (why) *why = c.stopReason;
     return ok;
   }
@@ -145,8 +147,9 @@ class TstHumus : public QObject {
     TempDb t;
     makeTmpSoil(t);
     sitePlot(t, 3, fat, 20, ba, c, n, rain, temp);
-    QStringList lines;
-    trb::engine::build_site_groups(t.db, [&](const QString& s) { lines << s; });
+    trb::test::RecordingFeedback fb;
+    const QStringList& lines = fb.lines;
+    trb::engine::build_site_groups(t.db, fb);
     QCOMPARE(groupsOf(t, 3), groups);
     // one line for a plot without a group or with more than one
     if (groups.isEmpty())
@@ -169,8 +172,9 @@ class TstHumus : public QObject {
     sitePlot(t, 2, 25, 30, QStringLiteral("L"), 0.88, 0.1, 600, 9);
     sitePlot(t, 4, 25, 30, QStringLiteral("L"), 0.88, 0.1, 600, 9);
     t.db.execute(QStringLiteral("delete from measurements where FL_ID=4 and M_IX=0"));
-    QStringList lines;
-    trb::engine::build_site_groups(t.db, [&](const QString& s) { lines << s; });
+    trb::test::RecordingFeedback fb;
+    const QStringList& lines = fb.lines;
+    trb::engine::build_site_groups(t.db, fb);
     QCOMPARE(groupsOf(t, 1), Groups{6});
     QCOMPARE(groupsOf(t, 2), Groups{6});
     QCOMPARE(groupsOf(t, 4), Groups{});

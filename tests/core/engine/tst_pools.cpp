@@ -191,10 +191,10 @@ class TestPools : public QObject {
   void simulationQuantitiesAndOpstab() {
     trb::test::TempDb t;
     fillFixture(t.db);
-    QStringList log;
-    auto add = [&](const QString& s) { log << s; };
-    trb::engine::update_sim_quantities(t.db, add);
-    trb::engine::build_opstab(t.db, add);
+    trb::test::RecordingFeedback fb;
+    const QStringList& log = fb.lines;
+    trb::engine::update_sim_quantities(t.db, fb);
+    trb::engine::build_opstab(t.db, fb);
     QCOMPARE(log, QStringList({"sql 2:1", "sql 3:2", "crop_er :2", "crop_ap :1", "crop_oa :1",
                                "cops KPrecs:1", "cops OArecs:1", "cops ERrecs:2"}));
 

@@ -75,13 +75,9 @@ QList<QVariantMap> rowsOf(TempDb& t, const QString& table, const QString& order)
   return out;
 }
 
-struct Run {
-  QStringList log;
-  QList<QPair<int, int>> progress;
-  SoilSinks sinks() {
-    return {[this](const QString& s) { log << s; },
-            [this](int done, int total) { progress << qMakePair(done, total); }};
-  }
+struct Run : trb::test::RecordingFeedback {
+  QStringList& log = lines;
+  trb::Feedback& sinks() { return *this; }
 };
 
 void compareRow(const QVariantMap& row, const QVariantMap& expected) {
@@ -259,7 +255,7 @@ class TestSoilTable : public QObject {
     Run run;
     const PoreSizes pores = build_soil_table(t.db, SoilOptions{}, run.sinks());
     QCOMPARE(run.log.mid(0, 2), (QStringList{"tmp soil :2", "checking soil properties"}));
-    QCOMPARE(run.progress, (QList<QPair<int, int>>{{0, 2}, {1, 2}, {2, 2}}));
+    QCOMPARE(run.progress, (QList<QPair<qint64, qint64>>{{0, 2}, {1, 2}, {2, 2}}));
     QCOMPARE(pores.mi, 5.0);
     QCOMPARE(pores.me, 10.0);
     QCOMPARE(pores.ma, 20.0);

@@ -193,13 +193,16 @@ class TstNbalance : public QObject {
     QFETCH(double, saldo);
     trb::test::TempDb t;
     buildBalance(t.db);
-    QList<int> positions;
-    do_balance(t.db, QStringLiteral("1"), NBalanceFilter::parse("1991", "1991", "500", "600"),
-               [&](int pos, int max) {
-                 if (max == trb::evaluation::kBalanceSteps) positions << pos;
-               });
-    QCOMPARE(positions.first(), 1);
-    QCOMPARE(positions.last(), trb::evaluation::kBalanceSteps);
+    trb::test::RecordingFeedback fb;
+    do_balance(t.db, QStringLiteral("1"), NBalanceFilter::parse("1991", "1991", "500", "600"), fb);
+    // the steps in order, each a share of the whole, up to the end
+    QList<qint64> positions;
+    for (const auto& [pos, count] : fb.progress) {
+      QCOMPARE(count, trb::evaluation::kBalanceSteps * trb::MultiStepFeedback::kStepUnits);
+      positions << pos;
+    }
+    QCOMPARE(positions.first(), 0);
+    QCOMPARE(positions.last(), trb::evaluation::kBalanceSteps * trb::MultiStepFeedback::kStepUnits);
     QVERIFY(std::is_sorted(positions.begin(), positions.end()));
     QCOMPARE(plotsOf(t.db, QStringLiteral("trb_n_bilanz")), (QStringList{"1", "1", "1", "1"}));
     // the typed filters do not apply to one plot

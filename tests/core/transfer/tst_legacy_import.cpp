@@ -89,6 +89,12 @@ QString fixture(const char* name) {
 class TstLegacyImport : public QObject {
   Q_OBJECT
  private slots:
+  void init() {
+    TRB_REQUIRE_SHARED_FIXTURE("DateTestDatabase.mdb");
+    TRB_REQUIRE_SHARED_FIXTURE("ASampleDatabase.accdb");
+    TRB_REQUIRE_SHARED_FIXTURE("README.md");
+  }
+
   // Both outside files: tables, names, types, keys and row counts as the file holds them.
   void structure_data() {
     QTest::addColumn<QString>("file");
@@ -421,12 +427,10 @@ class TstLegacyImport : public QObject {
   // Rows done of rows in all, rising to the end.
   void progress() {
     QTemporaryDir dir;
-    QList<QPair<qint64, qint64>> calls;
+    trb::test::RecordingFeedback fb;
     trb::transfer::importLegacy(fixture("ASampleDatabase.accdb"),
-                                dir.filePath(QStringLiteral("out.sqlite")), false,
-                                [&](qint64 done, qint64 total) {
-                                  calls.append({done, total});
-                                });
+                                dir.filePath(QStringLiteral("out.sqlite")), false, fb);
+    const QList<QPair<qint64, qint64>>& calls = fb.progress;
     QVERIFY(!calls.isEmpty());
     QCOMPARE(calls.last(), qMakePair(qint64(65), qint64(65)));
     for (int i = 1; i < calls.size(); ++i) QVERIFY(calls[i].first >= calls[i - 1].first);
@@ -441,14 +445,14 @@ class TstLegacyImport : public QObject {
     const QString sqlite = dir.filePath(QStringLiteral("trial.sqlite"));
     QString note;
 
-    QCOMPARE(trb::transfer::sqlitePathFor(sqlite, {}, &note), sqlite);  // not legacy: itself
-    QCOMPARE(trb::transfer::sqlitePathFor(mdb, {}, &note), sqlite);
+    QCOMPARE(trb::transfer::sqlitePathFor(sqlite, &note), sqlite);  // not legacy: itself
+    QCOMPARE(trb::transfer::sqlitePathFor(mdb, &note), sqlite);
     QVERIFY2(note.contains(QStringLiteral("Imported")), qPrintable(note));
     {
       auto db = trb::db::Database::open(sqlite);
       db.runNative(QStringLiteral("CREATE TABLE work_done (x INTEGER)"));
     }
-    QCOMPARE(trb::transfer::sqlitePathFor(mdb, {}, &note), sqlite);
+    QCOMPARE(trb::transfer::sqlitePathFor(mdb, &note), sqlite);
     QVERIFY2(note.contains(QStringLiteral("newer")), qPrintable(note));
     QVERIFY(trb::db::Database::open(sqlite).hasTable(QStringLiteral("work_done")));
 
@@ -458,7 +462,7 @@ class TstLegacyImport : public QObject {
     QVERIFY(
         f.setFileTime(QDateTime::currentDateTime().addSecs(60), QFileDevice::FileModificationTime));
     f.close();
-    QCOMPARE(trb::transfer::sqlitePathFor(mdb, {}, &note), sqlite);
+    QCOMPARE(trb::transfer::sqlitePathFor(mdb, &note), sqlite);
     QVERIFY2(note.contains(QStringLiteral("Imported")), qPrintable(note));
     QVERIFY(!trb::db::Database::open(sqlite).hasTable(QStringLiteral("work_done")));
     const QStringList backups =
@@ -470,10 +474,10 @@ class TstLegacyImport : public QObject {
 
     // Without the Access file the imported one is still found; without both, an error.
     QVERIFY(QFile::remove(mdb));
-    QCOMPARE(trb::transfer::sqlitePathFor(mdb, {}, &note), sqlite);
+    QCOMPARE(trb::transfer::sqlitePathFor(mdb, &note), sqlite);
     QVERIFY2(note.contains(QStringLiteral("no longer exists")), qPrintable(note));
     QVERIFY(QFile::remove(sqlite));
-    QVERIFY_THROWS_EXCEPTION(ImportError, trb::transfer::sqlitePathFor(mdb, {}, &note));
+    QVERIFY_THROWS_EXCEPTION(ImportError, trb::transfer::sqlitePathFor(mdb, &note));
   }
 
   void defaultTarget_data() {

@@ -271,6 +271,7 @@ class TestSolva : public QObject {
       other = user_.path(QStringLiteral("DateTestDatabase.mdb"));
       QFile::remove(other);
       QFile::remove(user_.path(QStringLiteral("DateTestDatabase.sqlite")));
+      TRB_REQUIRE_SHARED_FIXTURE("DateTestDatabase.mdb");
       QVERIFY(QFile::copy(trb::test::sharedFixture(QStringLiteral("DateTestDatabase.mdb")), other));
     } else {
       other = trb::test::demoCopy(user_.dir.path(), QStringLiteral("old.sqlite"));
