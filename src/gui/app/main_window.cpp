@@ -377,12 +377,12 @@ int MainWindow::nextKey(const QString& table, const QString& keyField) {
 
 void MainWindow::askAndStoreSetting(const QString& item) {
   auto store = trb::settings::openStore();
-  if (item == u"pdf_dir") {
+  if (item == trb::settings::keys::pdf_dir) {
     const QString f = QFileDialog::getOpenFileName(this, tr("Where are the PDF-documents ?"),
                                                    QString(), tr("PDF-files (*.pdf)"));
     if (!f.isEmpty())
       trb::settings::writeText(*store, item, QFileInfo(f).absolutePath() + QDir::separator());
-  } else if (item == u"pdf_reader") {
+  } else if (item == trb::settings::keys::pdf_reader) {
     const QString f = QFileDialog::getOpenFileName(this, tr("Where is the PDF-reader ?"), QString(),
                                                    tr("executables (*)"));
     if (!f.isEmpty()) trb::settings::writeText(*store, item, f);

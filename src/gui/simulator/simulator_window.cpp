@@ -205,7 +205,7 @@ void SimulatorWindow::onActivated() {
       calc_->switches = switches_;
       calc_->run_preprocessing(db_);
     } catch (const std::exception& e) {
-      addMessage(QString::fromUtf8(e.what()));
+      ErrorReporter::report(this, e);
     }
     refreshSiteList();
   }
