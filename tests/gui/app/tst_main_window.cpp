@@ -180,14 +180,18 @@ class TestSolva : public QObject {
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<bool>("finished");
-    QTest::newRow("go last") << QStringList{"DB=nowhere.sqlite", "DB=@demo", "go"} << 0 << true;
-    QTest::newRow("go first") << QStringList{"go", "DB=@demo"} << 0 << true;
-    QTest::newRow("database missing") << QStringList{"go", "DB=@dir/missing.sqlite"} << 1 << false;
+    QTest::addColumn<QString>("stderrText");  // what the error reporter wrote instead of a box
+    QTest::newRow("go last") << QStringList{"DB=nowhere.sqlite", "DB=@demo", "go"} << 0 << true
+                             << "";
+    QTest::newRow("go first") << QStringList{"go", "DB=@demo"} << 0 << true << "";
+    QTest::newRow("database missing")
+        << QStringList{"go", "DB=@dir/missing.sqlite"} << 1 << false << "missing.sqlite";
   }
   void batchRun() {
     QFETCH(QStringList, args);
     QFETCH(int, exitCode);
     QFETCH(bool, finished);
+    QFETCH(QString, stderrText);
     for (QString& a : args)
       a.replace(QStringLiteral("@demo"), demo_).replace(QStringLiteral("@dir"), user_.dir.path());
     QTemporaryDir work;
@@ -202,6 +206,8 @@ class TestSolva : public QObject {
     QVERIFY(p.waitForFinished(120000));
     QCOMPARE(p.exitStatus(), QProcess::NormalExit);
     QCOMPARE(p.exitCode(), exitCode);
+    const QString errors = QString::fromUtf8(p.readAllStandardError());
+    if (!stderrText.isEmpty()) QVERIFY2(errors.contains(stderrText), qPrintable(errors));
     QFile report(work.filePath(QStringLiteral("trb_report.txt")));
     if (finished) {
       QVERIFY(report.open(QIODevice::ReadOnly));
