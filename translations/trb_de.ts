@@ -171,8 +171,31 @@
         <translation>PDF-Dateien (*.pdf)</translation>
     </message>
     <message>
-        <source>&quot;BAT recalc&quot; must be a whole number (0: keep the stored BAT, 1: recompute it from the weather).</source>
-        <translation>&quot;BAT recalc&quot; muss eine ganze Zahl sein (0: gespeicherte BAT verwenden, 1: aus dem Wetter neu berechnen).</translation>
+        <source>%1 to %2</source>
+        <translation>%1 bis %2</translation>
+    </message>
+</context>
+<context>
+    <name>trb::settings</name>
+    <message>
+        <source>TRB settings</source>
+        <translation>TRB Einstellungen</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot;: &quot;%2&quot; is not a whole number.</source>
+        <translation>&quot;%1&quot;: &quot;%2&quot; ist keine ganze Zahl.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot;: &quot;%2&quot; is not a number.</source>
+        <translation>&quot;%1&quot;: &quot;%2&quot; ist keine Zahl.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot;: %2 is outside the allowed range %3 to %4.</source>
+        <translation>&quot;%1&quot;: %2 liegt außerhalb des erlaubten Bereichs %3 bis %4.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot;: &quot;%2&quot; is none of %3.</source>
+        <translation>&quot;%1&quot;: &quot;%2&quot; ist keiner der Werte %3.</translation>
     </message>
 </context>
 <context>

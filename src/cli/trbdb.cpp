@@ -8,6 +8,7 @@
 
 #include "cli/console.h"
 #include "cli/trbdb_commands.h"
+#include "core/app/open_database.h"
 #include "core/db/database.h"
 #include "core/db/numbers.h"
 #include "core/db/script.h"
@@ -71,8 +72,10 @@ int cmdSql(const QStringList& args) {
   const QString text = QString::fromUtf8(script.readAll());
   trb::db::Database db;
   try {
-    db = trb::db::Database::open(args.at(0));
-  } catch (const trb::db::DbError& e) {
+    ConsoleFeedback opening(QStringLiteral("rows"));
+    db = trb::app::open_database(args.at(0), opening);
+    opening.endProgress();
+  } catch (const trb::Error& e) {
     printError(QStringLiteral("trbdb sql"), e);
     return 1;
   }

@@ -7,6 +7,7 @@
 
 #include "cli/console.h"
 #include "cli/trbdb_commands.h"
+#include "core/app/open_database.h"
 #include "core/db/database.h"
 #include "core/db/numbers.h"
 #include "core/evaluation/nbalance.h"
@@ -61,7 +62,9 @@ int cmdStats(const QStringList& args) {
     return 2;
   }
   try {
-    trb::db::Database db = trb::db::Database::open(file);
+    ConsoleFeedback opening(QStringLiteral("rows"));
+    trb::db::Database db = trb::app::open_database(file, opening);
+    opening.endProgress();
     const int plots = trb::evaluation::update_statistics(db, phase);
     out << "stored the statistics of " << plots << " plots (phase " << phase
         << ") in trb_stat_corg and trb_stat_nt\n";
@@ -108,7 +111,9 @@ int cmdNbalance(const QStringList& args) {
   }
   try {
     const auto filter = trb::evaluation::NBalanceFilter::parse(first, last, low, high);
-    trb::db::Database db = trb::db::Database::open(file);
+    ConsoleFeedback opening(QStringLiteral("rows"));
+    trb::db::Database db = trb::app::open_database(file, opening);
+    opening.endProgress();
     trb::evaluation::do_balance(db, plot, filter);
     printTable(out, db, QStringLiteral("nmin_saldo"));
   } catch (const trb::Error& e) {

@@ -2,17 +2,14 @@
 // I=, BAT0/BAT1, new_bat, ERR_P, PPQn=, POQn=, nw), prints the message list as it grows, writes
 // trb_report.txt and exits 0 when the calculation finished.
 #include <QCoreApplication>
-#include <QSqlQuery>
-#include <QSqlRecord>
 #include <QTextStream>
 
 #include "cli/console.h"
+#include "core/app/open_database.h"
 #include "core/db/database.h"
-#include "core/engine/balance.h"
 #include "core/engine/calculation.h"
-#include "core/engine/run_selection.h"
+#include "core/engine/simulator_service.h"
 #include "core/settings/settings.h"
-#include "core/transfer/legacy_import.h"
 
 using trb::cli::err;
 using trb::cli::out;
@@ -20,11 +17,10 @@ using trb::cli::out;
 namespace {
 
 // --select ID,ID,... or --select-all: marks the plots of the run before it starts. Throws
-// trb::Error for an id that is not a number, DbError when the database fails.
-void selectPlots(const QString& database, const QString& spec) {
-  trb::db::Database db = trb::db::Database::open(database);
+// trb::Error for an id that is not a number or when the database fails.
+void selectPlots(trb::engine::SimulatorService& service, const QString& spec) {
   if (spec == u"all") {
-    trb::engine::selectAllPlotsForRun(db);
+    service.selectAllPlots();
     return;
   }
   QList<qlonglong> plots;
@@ -34,7 +30,7 @@ void selectPlots(const QString& database, const QString& spec) {
     if (!ok) throw trb::Error(QStringLiteral("--select: \"%1\" is not a plot number").arg(id));
     plots << fl;
   }
-  trb::engine::selectPlotsForRun(db, plots);
+  service.selectPlots(plots);
 }
 
 }  // namespace
@@ -72,23 +68,22 @@ int main(int argc, char** argv) {
     auto store = trb::settings::openStore();
     calc.settings = trb::engine::RunSettings::read(*store, calc.switches);
   }
-  if (trb::transfer::isLegacyDatabase(calc.settings.database)) {
-    // an Access file is worked on as the SQLite file beside it, imported on first use
-    try {
-      QString note;
-      trb::cli::ConsoleFeedback importing(QStringLiteral("rows"));
-      calc.settings.database = trb::transfer::sqlitePathFor(calc.settings.database, importing, &note);
-      importing.endProgress();
-      if (!note.isEmpty()) out() << note << '\n';
-    } catch (const trb::Error& e) {
-      trb::cli::printError(QStringLiteral("trbsim"), e);
-      return 1;
-    }
+  // an Access file is worked on as the SQLite file beside it, imported on first use
+  trb::db::Database db;
+  try {
+    trb::cli::ConsoleFeedback opening(QStringLiteral("rows"));
+    db = trb::app::open_database(calc.settings.database, opening);
+    opening.endProgress();
+  } catch (const trb::Error& e) {
+    trb::cli::printError(QStringLiteral("trbsim"), e);
+    return 1;
   }
+  calc.settings.database = db.path();
   out() << "database: " << calc.settings.database << '\n';
+  trb::engine::SimulatorService service(db);
   if (!select.isEmpty()) {
     try {
-      selectPlots(calc.settings.database, select);
+      selectPlots(service, select);
     } catch (const trb::Error& e) {
       trb::cli::printError(QStringLiteral("trbsim"), e);
       return 1;
@@ -98,16 +93,13 @@ int main(int argc, char** argv) {
   if (!calc.switches.auto_mode) {
     for (const QString& line : calc.settings.report()) out() << line << '\n';
     try {
-      trb::db::Database db = trb::db::Database::open(calc.settings.database);
       calc.run_preprocessing(db);
-      QSqlQuery q = db.query(trb::engine::site_list_query());
       out() << "selected plots:\n";
-      const QSqlRecord rec = q.record();
-      while (q.next()) {
-        QStringList row;
-        for (int i = 0; i < rec.count(); ++i) row << q.value(i).toString();
-        out() << row.join(u'\t') << '\n';
-      }
+      for (const trb::engine::SiteRow& r : service.selectedSites())
+        out() << QStringList{QString::number(r.flId), r.siteDescription, r.location, r.station,
+                             r.profile}
+                     .join(u'\t')
+              << '\n';
     } catch (const trb::Error& e) {
       trb::cli::printError(QStringLiteral("trbsim"), e);
       return 1;
@@ -115,6 +107,7 @@ int main(int argc, char** argv) {
     out() << "(no calculation without \"go\")\n";
     return 0;
   }
+  db.close();  // the calculation opens its own connection
 
   const bool ok = calc.calculate();
   out().flush();

@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <QTextStream>
 
+#include "core/base/error.h"
+
 namespace trb::app {
 
 QString odbcIniPath() {
@@ -16,9 +18,8 @@ QString odbcIniPath() {
 
 namespace {
 
-bool fail(QString* error, const QString& text) {
-  if (error) *error = text;
-  return false;
+[[noreturn]] void fail(const QString& text) {
+  throw trb::Error(text, QStringLiteral("ODBC error"));
 }
 
 QString sectionName(const QString& line) {
@@ -37,24 +38,23 @@ QString keyName(const QString& line) {
 
 }  // namespace
 
-bool setOdbcDatabase(const QString& databasePath, QString* error, const QString& dsn) {
+void setOdbcDatabase(const QString& databasePath, const QString& dsn) {
 #ifdef Q_OS_WIN
   QSettings key(QStringLiteral("HKEY_CURRENT_USER\\Software\\ODBC\\ODBC.INI\\") + dsn,
                 QSettings::NativeFormat);
   if (key.childKeys().isEmpty())
-    return fail(error, QStringLiteral("the data source %1 does not exist").arg(dsn));
+    fail(QStringLiteral("the data source %1 does not exist").arg(dsn));
   key.setValue(QStringLiteral("DBQ"), databasePath);
   key.sync();
   if (key.status() != QSettings::NoError)
-    return fail(error, QStringLiteral("the data source %1 cannot be written").arg(dsn));
-  return true;
+    fail(QStringLiteral("the data source %1 cannot be written").arg(dsn));
 #else
   // Edited line by line: the file belongs to the user and to other programs, so comments, order
   // and the other data sources stay exactly as they are.
   const QString path = odbcIniPath();
   QFile in(path);
   if (!in.open(QIODevice::ReadOnly | QIODevice::Text))
-    return fail(error, QStringLiteral("%1 cannot be read").arg(path));
+    fail(QStringLiteral("%1 cannot be read").arg(path));
   QStringList lines = QString::fromUtf8(in.readAll()).split(u'\n');
   in.close();
   if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
@@ -69,7 +69,7 @@ bool setOdbcDatabase(const QString& databasePath, QString* error, const QString&
     }
     if (s.compare(dsn, Qt::CaseInsensitive) == 0) begin = i;
   }
-  if (begin < 0) return fail(error, QStringLiteral("the data source %1 does not exist").arg(dsn));
+  if (begin < 0) fail(QStringLiteral("the data source %1 does not exist").arg(dsn));
 
   for (const QString& name : {QStringLiteral("DBQ"), QStringLiteral("Database")}) {
     const QString line = name + QStringLiteral("=") + databasePath;
@@ -88,10 +88,9 @@ bool setOdbcDatabase(const QString& databasePath, QString* error, const QString&
   }
   QSaveFile out(path);
   if (!out.open(QIODevice::WriteOnly | QIODevice::Text))
-    return fail(error, QStringLiteral("%1 cannot be written").arg(path));
+    fail(QStringLiteral("%1 cannot be written").arg(path));
   out.write((lines.join(u'\n') + u'\n').toUtf8());
-  if (!out.commit()) return fail(error, QStringLiteral("%1 cannot be written").arg(path));
-  return true;
+  if (!out.commit()) fail(QStringLiteral("%1 cannot be written").arg(path));
 #endif
 }
 

@@ -12,9 +12,10 @@ inline constexpr const char* kOdbcSource = "T_R_B";
 QString odbcIniPath();
 
 // Sets the database path of the user data source dsn: the value DBQ, and on unixODBC also
-// Database, which the SQLite driver reads. Returns false, with the reason in error, when the data
-// source does not exist or its configuration cannot be written; nothing is changed then.
-bool setOdbcDatabase(const QString& databasePath, QString* error = nullptr,
+// Database, which the SQLite driver reads. Throws trb::Error (caption "ODBC error") with the
+// reason when the data source does not exist or its configuration cannot be written; nothing is
+// changed then.
+void setOdbcDatabase(const QString& databasePath,
                      const QString& dsn = QString::fromLatin1(kOdbcSource));
 
 }  // namespace trb::app

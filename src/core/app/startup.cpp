@@ -103,14 +103,14 @@ MainStart decideStartup(QSettings& store, const QString& startLanguage, const QS
   m.databasePath = commandLineDatabase(args);
 
   if (trb::settings::storeExists(store)) {
-    if (m.databasePath == u"?") m.databasePath = readText(store, QStringLiteral("database"));
-    m.programPath = readText(store, QStringLiteral("ppath"));
-    const QString provider = readText(store, QStringLiteral("provider"));
+    if (m.databasePath == u"?") m.databasePath = readText(store, trb::settings::keys::database);
+    m.programPath = readText(store, trb::settings::keys::ppath);
+    const QString provider = readText(store, trb::settings::keys::provider);
     if (!provider.isEmpty()) m.provider = provider;
-    m.language = readText(store, QStringLiteral("language"));
+    m.language = readText(store, trb::settings::keys::language);
     if (m.language.isEmpty()) m.language = QStringLiteral("e");
     int power = 0;
-    m.power = readInt(store, QStringLiteral("power"), power) ? power != 0 : true;
+    m.power = readInt(store, trb::settings::keys::power, power) ? power != 0 : true;
   } else {
     // First start: language and power stay as decided for this run. A database named on the
     // command line is still the one to open.
@@ -125,12 +125,12 @@ MainStart decideStartup(QSettings& store, const QString& startLanguage, const QS
 }
 
 void storeDatabase(QSettings& store, const QString& databasePath) {
-  writeText(store, QStringLiteral("database"), databasePath);
+  writeText(store, trb::settings::keys::database, databasePath);
 }
 
 void storeConnectionItems(QSettings& store, const ConnectionItems& items) {
-  if (items.databasePath) writeText(store, QStringLiteral("database"), *items.databasePath);
-  if (items.provider) writeText(store, QStringLiteral("provider"), *items.provider);
+  if (items.databasePath) writeText(store, trb::settings::keys::database, *items.databasePath);
+  if (items.provider) writeText(store, trb::settings::keys::provider, *items.provider);
 }
 
 bool upgrade_area(trb::db::Database& db) {

@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSettings>
 #include <QTextStream>
 
 #include "core/db/database.h"
@@ -16,85 +15,8 @@
 #include "core/engine/inputs.h"
 #include "core/engine/slvptf.h"
 #include "core/engine/soil_table.h"
-#include "core/settings/settings.h"
 
 namespace trb::engine {
-
-SimSwitches SimSwitches::parse(const QStringList& args) {
-  SimSwitches s;
-  for (const QString& a : args) {
-    if (a.startsWith(QStringLiteral("ERR_P"))) {
-      s.sim_prot = true;
-      s.run_id = a.size() > 6 ? a.mid(6, 6).trimmed().toInt() : -99;
-    }
-    if (a == u"go") s.auto_mode = true;
-    if (a.startsWith(QStringLiteral("BAT"))) {
-      s.has_bat = true;
-      s.recalc_bat = a.size() >= 5 && a.at(4) == u'1';
-    }
-    if (a == u"new_bat") s.simple_version = false;
-    // the whole key after "M=", so that "M=KOLBE" can choose that method
-    if (a.startsWith(QStringLiteral("M="))) s.methode = a.mid(2);
-    if (a.startsWith(QStringLiteral("SC="))) s.soil_scheme = a.mid(3, 3);
-    if (a.startsWith(QStringLiteral("I="))) {
-      s.has_interpol = true;
-      s.interpol = a.mid(2, 2).trimmed().toInt();
-    }
-    if (a == u"nw") s.nowait = true;
-    for (bool pre : {true, false}) {
-      const QString tag = pre ? QStringLiteral("PPQ") : QStringLiteral("POQ");
-      if (a.contains(tag) && a.size() >= 5 && a.at(4) == u'=' && a.at(3).isDigit()) {
-        const int n = a.at(3).digitValue();
-        if (pre) {
-          s.preprocessing = true;
-          s.pre_n = n;
-          s.pre_proc_arr[n] = a.mid(5);
-        } else {
-          s.post_processing = true;
-          s.pst_n = n;
-          s.pst_proc_arr[n] = a.mid(5);
-        }
-      }
-    }
-    if (a.startsWith(QStringLiteral("DB="))) s.database = a.mid(3);
-  }
-  return s;
-}
-
-RunSettings RunSettings::read(const QSettings& store, const SimSwitches& sw,
-                              const QString& currentDatabase) {
-  const trb::settings::SimulatorSettings st =
-      trb::settings::readSimulatorSettings(store, currentDatabase);
-  RunSettings r;
-  r.database = st.database;
-  r.hymode = st.hymode;
-  r.pf_wp = st.pf_wp;
-  r.pf_fk = st.pf_fk;
-  r.recalc_bat = st.recalc_bat;
-  r.soil_scheme = st.soil_scheme;
-  r.methode = st.methode;
-  r.r_call = st.r_call;
-  r.r_script = st.r_script;
-  r.r_result = st.r_result;
-  if (sw.has_bat) r.recalc_bat = sw.recalc_bat;
-  r.simple_version = sw.simple_version;
-  if (!sw.methode.isNull()) r.methode = sw.methode;
-  if (!sw.soil_scheme.isNull()) r.soil_scheme = sw.soil_scheme;
-  if (sw.has_interpol) r.interpol = sw.interpol;
-  if (!sw.database.isNull()) r.database = sw.database;
-  return r;
-}
-
-QStringList RunSettings::report() const {
-  return {QStringLiteral("ptf_mode=") + QString::number(hymode) + QStringLiteral(" / ") +
-              hymode_name(hymode),
-          QStringLiteral("pf_wp=") + fmt_general(pf_wp),
-          QStringLiteral("pf_fk=") + fmt_general(pf_fk),
-          QStringLiteral("soil classes : ") + soil_scheme,
-          QStringLiteral("method : ") + methode,
-          QStringLiteral("silt from soil class : ") + QString::number(interpol) +
-              QStringLiteral("==>") + interpol_name(interpol)};
-}
 
 // The calculation's own lines go into its message list (and the report file) as they pass on to
 // the caller's feedback; everything else passes straight through.
@@ -181,7 +103,7 @@ bool Calculation::calculate() {
     if (settings.recalc_bat) prep.wmz.read_prm4wmz(db);
     prepareRun(db);
     prep.soil.soil_scheme = settings.soil_scheme;
-    prep.soil.hymode = settings.hymode;
+    prep.soil.hymode = settings.ptfmode;
     prep.soil.pf_fk = settings.pf_fk;
     prep.soil.pf_wp = settings.pf_wp;
     prep.soil.interpol = settings.interpol;

@@ -5,13 +5,11 @@
 
 #include <QString>
 #include <QStringList>
-#include <array>
 #include <functional>
 
 #include "core/base/feedback.h"
 #include "core/engine/assessment.h"
-
-class QSettings;
+#include "core/settings/run_settings.h"
 
 namespace trb::db {
 class Database;
@@ -19,50 +17,8 @@ class Database;
 
 namespace trb::engine {
 
-// The simulator's switches, parsed from the program's arguments.
-struct SimSwitches {
-  bool sim_prot = false;  // ERR_P
-  int run_id = -99;
-  bool auto_mode = false;  // go
-  bool has_bat = false;    // BAT0 / BAT1
-  bool recalc_bat = true;
-  bool simple_version = true;  // false with new_bat
-  QString methode;             // M=, empty when not given
-  QString soil_scheme;         // SC=
-  bool has_interpol = false;
-  int interpol = 0;  // I=
-  bool nowait = false;
-  bool preprocessing = false, post_processing = false;
-  int pre_n = 0, pst_n = 0;
-  std::array<QString, 10> pre_proc_arr, pst_proc_arr;  // entries 1..9
-  QString database;                                    // DB=, empty when not given
-
-  static SimSwitches parse(const QStringList& args);
-};
-
-// The settings of a run: the stored settings with their fallbacks, then the switches.
-struct RunSettings {
-  QString database = QStringLiteral("?");
-  int hymode = 3;
-  double pf_wp = 4.2;
-  double pf_fk = 1.8;
-  bool recalc_bat = true;
-  QString soil_scheme = QStringLiteral("RBS");
-  QString methode = QStringLiteral("TRB");
-  int interpol = 0;
-  bool simple_version = true;
-  QString r_call, r_script, r_result;
-
-  // Reads the store (the simulator's own reading, with the fallbacks when there are no settings)
-  // and applies the switches.
-  static RunSettings read(const QSettings& store, const SimSwitches& sw,
-                          const QString& currentDatabase = QStringLiteral("?"));
-  // The six lines of the settings report.
-  QStringList report() const;
-};
-
-inline const QStringList kMethods = {QStringLiteral("TRB"), QStringLiteral("LUFA"),
-                                     QStringLiteral("KOLBE"), QStringLiteral("NULL")};
+using trb::settings::RunSettings;
+using trb::settings::SimSwitches;
 
 // Reports through its feedback: every line of the message list (info), the problems a user must
 // see at once (report: a missing start value, the reason the calculation stopped), the progress

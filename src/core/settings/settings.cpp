@@ -5,14 +5,13 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QStringList>
+#include <algorithm>
+
+#include "core/base/error.h"
 
 namespace trb::settings {
 
 namespace {
-
-QString notAnInteger(const QString& text) {
-  return QStringLiteral("'%1' is not a valid integer value").arg(text);
-}
 
 // Whole numbers as the store holds them ("1", " 0 "); no fraction, no exponent.
 bool toInteger(const QString& text, int& out) {
@@ -38,7 +37,7 @@ bool storeExists(const QSettings& store) {
   return !store.allKeys().isEmpty();
 }
 
-QString default_database_path(const QString& exeDir) {
+QString defaultDatabasePath(const QString& exeDir) {
   const QDir dir(exeDir.isEmpty() ? QCoreApplication::applicationDirPath() : exeDir);
   for (const char* rel :
        {"demo/trb_demo.sqlite", "../demo/trb_demo.sqlite", "../../demo/trb_demo.sqlite"}) {
@@ -76,88 +75,64 @@ void writeInt(QSettings& store, const QString& name, int value) {
   store.sync();
 }
 
-void writeFirstStartDefaults(QSettings& store, const QString& database, const QString& ppath) {
-  writeText(store, QStringLiteral("database"), database);
-  writeText(store, QStringLiteral("ppath"), ppath);
-  writeText(store, QStringLiteral("methode"), QStringLiteral("TRB"));
-  writeText(store, QStringLiteral("pf_fk"), QStringLiteral("18"));
-  writeText(store, QStringLiteral("pf_wp"), QStringLiteral("42"));
-  writeText(store, QStringLiteral("ptfmode"), QStringLiteral("3"));
-  writeText(store, QStringLiteral("r_call"), QStringLiteral("c:\\path_to_r.exe"));
-  writeText(store, QStringLiteral("r_script"), QStringLiteral("anyscript.r"));
-  writeText(store, QStringLiteral("r_result"), QStringLiteral("anyname.txt"));
-  writeText(store, QStringLiteral("soil_scheme"), QStringLiteral("RBS"));
-  writeInt(store, QStringLiteral("recalc_bat"), 1);
-  writeInt(store, QStringLiteral("power"), 0);
-  writeText(store, QStringLiteral("language"), QStringLiteral("D"));
-}
-
-QString read_registry(QSettings& store, RegistryValues& v) {
-  store.sync();  // see what other modules wrote since this store was opened
-  v.ppath = readText(store, QStringLiteral("ppath"));
-  v.methode = readText(store, QStringLiteral("methode"));
-  v.database = readText(store, QStringLiteral("database"));
-  v.soil_scheme = readText(store, QStringLiteral("soil_scheme"));
-  v.pf_wp = readText(store, QStringLiteral("pf_wp"));
-  v.pf_fk = readText(store, QStringLiteral("pf_fk"));
-  v.ptfmode = readText(store, QStringLiteral("ptfmode"));
-  v.r_call = readText(store, QStringLiteral("r_call"));
-  v.r_result = readText(store, QStringLiteral("r_result"));
-  v.r_script = readText(store, QStringLiteral("r_script"));
-  int bat = 0;
-  if (!readInt(store, QStringLiteral("recalc_bat"), bat)) {
-    return store.contains(QStringLiteral("recalc_bat"))
-               ? QStringLiteral("Invalid data type for 'recalc_bat'")
-               : QStringLiteral("Failed to get data for 'recalc_bat'");
-  }
-  v.recalc_bat = QString::number(bat);
-  v.pdf_reader = readText(store, QStringLiteral("pdf_reader"));
-  v.pdf_dir = readText(store, QStringLiteral("pdf_dir"));
-  return QString();
-}
-
-QString write_registry(QSettings& store, const RegistryValues& v) {
-  writeText(store, QStringLiteral("ppath"), v.ppath);
-  writeText(store, QStringLiteral("methode"), v.methode);
-  writeText(store, QStringLiteral("database"), v.database);
-  writeText(store, QStringLiteral("soil_scheme"), v.soil_scheme);
-  writeText(store, QStringLiteral("pf_wp"), v.pf_wp);
-  writeText(store, QStringLiteral("pf_fk"), v.pf_fk);
-  writeText(store, QStringLiteral("ptfmode"), v.ptfmode);
-  writeText(store, QStringLiteral("r_call"), v.r_call);
-  writeText(store, QStringLiteral("r_result"), v.r_result);
-  writeText(store, QStringLiteral("r_script"), v.r_script);
-  int bat = 0;
-  if (!toInteger(v.recalc_bat, bat)) return notAnInteger(v.recalc_bat);
-  writeInt(store, QStringLiteral("recalc_bat"), bat);
-  writeText(store, QStringLiteral("pdf_reader"), v.pdf_reader);
-  writeText(store, QStringLiteral("pdf_dir"), v.pdf_dir);
-  return QString();
-}
-
-SimulatorSettings readSimulatorSettings(const QSettings& store, const QString& currentDatabase) {
-  SimulatorSettings s;
-  s.database = currentDatabase;
-  if (!storeExists(store)) {
-    if (s.database == u"?") s.database = QDir::current().filePath(QStringLiteral("trb_data.mdb"));
-    return s;
-  }
-  if (s.database == u"?") s.database = readText(store, QStringLiteral("database"));
-  int i = 0;
-  if (readInt(store, QStringLiteral("ptfmode"), i)) s.hymode = i;
-  // pF values are stored times ten: "42" is 4.2.
+std::optional<double> readNumber(const QSettings& store, const QString& name) {
   bool ok = false;
-  const double wp = QLocale::c().toDouble(readText(store, QStringLiteral("pf_wp")).trimmed(), &ok);
-  if (ok) s.pf_wp = wp / 10.0;
-  const double fk = QLocale::c().toDouble(readText(store, QStringLiteral("pf_fk")).trimmed(), &ok);
-  if (ok) s.pf_fk = fk / 10.0;
-  if (readInt(store, QStringLiteral("recalc_bat"), i)) s.recalc_bat = i != 0;
-  s.soil_scheme = readText(store, QStringLiteral("soil_scheme"));
-  s.methode = readText(store, QStringLiteral("methode"));
-  s.r_call = readText(store, QStringLiteral("r_call"));
-  s.r_script = readText(store, QStringLiteral("r_script"));
-  s.r_result = readText(store, QStringLiteral("r_result"));
-  return s;
+  const double v = QLocale::c().toDouble(readText(store, name).trimmed(), &ok);
+  if (!ok) return std::nullopt;
+  return v;
+}
+
+void writeFirstStartDefaults(QSettings& store, const QString& database, const QString& ppath) {
+  QList<const Setting*> order;
+  for (const Setting& s : table())
+    if (s.firstStartOrder > 0) order << &s;
+  std::sort(order.begin(), order.end(), [](const Setting* a, const Setting* b) {
+    return a->firstStartOrder < b->firstStartOrder;
+  });
+  for (const Setting* s : order) {
+    const QString value =
+        s->key == keys::database ? database : s->key == keys::ppath ? ppath : s->firstStart;
+    if (s->storedAsInteger)
+      writeInt(store, s->key, value.toInt());
+    else
+      writeText(store, s->key, value);
+  }
+}
+
+void read_registry(QSettings& store, DialogValues& values) {
+  store.sync();  // see what other modules wrote since this store was opened
+  for (const Setting* s : dialogSettings()) {
+    if (!s->storedAsInteger) {
+      values.insert(s->key, readText(store, s->key));
+      continue;
+    }
+    int i = 0;
+    if (!readInt(store, s->key, i)) {
+      const QString caption = QCoreApplication::translate("trb::settings", "TRB settings");
+      throw trb::Error(store.contains(s->key)
+                           ? QStringLiteral("Invalid data type for '%1'").arg(s->key)
+                           : QStringLiteral("Failed to get data for '%1'").arg(s->key),
+                       caption);
+    }
+    values.insert(s->key, QString::number(i));
+  }
+}
+
+void checkDialogValues(const DialogValues& values) {
+  for (const Setting* s : dialogSettings())
+    if (!s->hidden) checkValue(*s, values.value(s->key));
+}
+
+void write_registry(QSettings& store, const DialogValues& values) {
+  for (const Setting* s : dialogSettings()) {
+    const QString value = values.value(s->key);
+    if (s->storedAsInteger) {
+      checkValue(*s, value);
+      writeInt(store, s->key, value.trimmed().toInt());
+    } else {
+      writeText(store, s->key, value);
+    }
+  }
 }
 
 }  // namespace trb::settings

@@ -5,9 +5,13 @@
 // are integers.
 #pragma once
 
+#include <QMap>
 #include <QSettings>
 #include <QString>
 #include <memory>
+#include <optional>
+
+#include "core/settings/settings_table.h"
 
 namespace trb::settings {
 
@@ -20,63 +24,36 @@ bool storeExists(const QSettings& store);
 
 // The bundled demo database: demo/trb_demo.sqlite beside the executable, one folder up or two
 // folders up (an installed program, a build tree, a test binary). Empty when none exists.
-QString default_database_path(const QString& exeDir = QString());
+QString defaultDatabasePath(const QString& exeDir = QString());
 
-// Writes the thirteen first-start values in their fixed order, each committed on its own.
+// Writes the thirteen first-start values of the settings table in their fixed order, each
+// committed on its own; database and ppath are the program's.
 void writeFirstStartDefaults(QSettings& store, const QString& database, const QString& ppath);
 
-// The settings dialog's copies, as its fields show them ("BAT recalc" as text).
-struct RegistryValues {
-  QString ppath;
-  QString methode;
-  QString database;
-  QString soil_scheme;
-  QString pf_wp;
-  QString pf_fk;
-  QString ptfmode;
-  QString r_call;
-  QString r_result;
-  QString r_script;
-  QString recalc_bat;
-  QString pdf_reader;
-  QString pdf_dir;
+// The settings dialog's copies: stored name -> value as stored ("BAT recalc" as "0" or "1").
+using DialogValues = QMap<QString, QString>;
 
-  bool operator==(const RegistryValues&) const = default;
-};
+// Reads the dialog's values in the dialog's order. A missing text reads as empty. A missing or
+// non-integer recalc_bat fails with trb::Error: the values before it are read, pdf_reader and
+// pdf_dir are not.
+void read_registry(QSettings& store, DialogValues& values);
 
-// Reads the dialog's values. A missing text reads as empty. A missing or non-integer recalc_bat
-// fails: the values before it are read, pdf_reader and pdf_dir are not, and the error is
-// returned (empty on success).
-QString read_registry(QSettings& store, RegistryValues& values);
+// Writes the dialog's values back in the same order. A value the store cannot hold as its type
+// (a recalc_bat that is not a whole number) stops the save there with trb::Error: the values
+// before it are written, the ones after it are not. The dialog checks every value against the
+// settings table first (checkDialogValues), so that a refused save writes nothing.
+void write_registry(QSettings& store, const DialogValues& values);
 
-// Writes the dialog's values back in the same order. A "BAT recalc" text that is not an integer
-// stops the save there: the values before it are written, pdf_reader and pdf_dir are not, and
-// the error is returned (empty on success).
-QString write_registry(QSettings& store, const RegistryValues& values);
-
-// What the simulator takes from the store when it is activated.
-struct SimulatorSettings {
-  QString database;
-  int hymode = 3;  // stored as ptfmode
-  double pf_wp = 4.2;
-  double pf_fk = 1.8;
-  bool recalc_bat = true;
-  QString soil_scheme = QStringLiteral("RBS");
-  QString methode = QStringLiteral("TRB");
-  QString r_call;
-  QString r_script;
-  QString r_result;
-};
-
-// Reads the simulator's settings. currentDatabase is the simulator's path field: only "?" is
-// replaced by the stored database (or, without any settings, by trb_data.mdb in the current
-// folder). A value that is missing or does not convert keeps the default above.
-SimulatorSettings readSimulatorSettings(const QSettings& store, const QString& currentDatabase);
+// Checks every dialog value against the settings table before anything is written; throws
+// trb::Error naming the first field that does not fit.
+void checkDialogValues(const DialogValues& values);
 
 // Text of a stored value; a value QSettings split at commas is joined again.
 QString readText(const QSettings& store, const QString& name);
 // Integer value; false when missing or not an integer.
 bool readInt(const QSettings& store, const QString& name, int& out);
+// A number stored as text ("42"), read with a decimal point; nullopt when missing or no number.
+std::optional<double> readNumber(const QSettings& store, const QString& name);
 
 // Stores one value and commits it.
 void writeText(QSettings& store, const QString& name, const QString& value);

@@ -6,21 +6,22 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTimer>
-#include <cstdio>
 
 #include "core/app/odbc_source.h"
 #include "core/parameters/browser_data.h"
 #include "core/settings/settings.h"
-#include "core/transfer/legacy_import.h"
+#include "core/app/open_database.h"
+#include "core/base/error.h"
+#include "core/base/feedback.h"
 #include "gui/app/connection_dialog.h"
 #include "gui/app/language.h"
 #include "gui/app/settings_dialog.h"
 #include "gui/browser/browser_window.h"
 #include "gui/simulator/simulator_window.h"
+#include "gui/widgets/error_reporter.h"
 
 namespace trb::gui {
 
@@ -32,6 +33,20 @@ QString databaseFilter() {
   return MainWindow::tr("databases (*.sqlite *.db *.mdb *.accdb);;all files (*)");
 }
 
+// Information lines of long work, shown one after the other in the status bar.
+class StatusLines : public trb::Feedback {
+ public:
+  explicit StatusLines(QStatusBar* bar) : bar_(bar) {}
+  void pushLine(Level, const QString& line) override {
+    lines_ << line;
+    bar_->showMessage(lines_.join(QStringLiteral(" ")), 15000);
+  }
+
+ private:
+  QStatusBar* bar_;
+  QStringList lines_;
+};
+
 }  // namespace
 
 StartOptions StartOptions::fromApplication() {
@@ -39,7 +54,7 @@ StartOptions StartOptions::fromApplication() {
   o.args = QCoreApplication::arguments().mid(1);
   o.programFile = QCoreApplication::applicationFilePath();
   o.workingFolder = QDir::currentPath();
-  o.defaultDatabase = trb::settings::default_database_path();
+  o.defaultDatabase = trb::settings::defaultDatabasePath();
   if (o.defaultDatabase.isEmpty())
     o.defaultDatabase = QDir(o.workingFolder).filePath(QStringLiteral("dummy.mdb"));
   return o;
@@ -52,6 +67,8 @@ MainWindow::MainWindow(const StartOptions& options, QWidget* parent)
   currentversion = QCoreApplication::applicationVersion();
   if (currentversion.isEmpty()) currentversion = QStringLiteral(TRB_VERSION);
 
+  // An unattended run has nobody to confirm a message box.
+  if (trb::app::hasGoArgument(options.args)) ErrorReporter::setBatchMode(true);
   // The captions follow the start file; the stored language decides the parameter names.
   const QString startLanguage =
       trb::app::startFileLanguage(trb::app::startFilePath(options.programFile));
@@ -87,9 +104,9 @@ MainWindow::MainWindow(const StartOptions& options, QWidget* parent)
 MainWindow::~MainWindow() = default;
 
 void MainWindow::setWindows(SettingsDialog* settings, SimulatorWindow* simulator) {
-  settingsForm_ = settings;
+  settingsDialog_ = settings;
   simulator_ = simulator;
-  settingsButton->setEnabled(settingsForm_ != nullptr);
+  settingsButton->setEnabled(settingsDialog_ != nullptr);
 }
 
 void MainWindow::setBrowser(BrowserWindow* browser) {
@@ -157,10 +174,10 @@ void MainWindow::buildCommands() {
   connect(endButton, &QPushButton::clicked, this, &MainWindow::endProgram);
   connect(selectButton, &QPushButton::clicked, this, &MainWindow::openBrowser);
   connect(settingsButton, &QPushButton::clicked, this, [this] {
-    if (!settingsForm_) return;
-    settingsForm_->show();
-    settingsForm_->raise();
-    settingsForm_->activateWindow();
+    if (!settingsDialog_) return;
+    settingsDialog_->show();
+    settingsDialog_->raise();
+    settingsDialog_->activateWindow();
   });
 }
 
@@ -223,11 +240,17 @@ void MainWindow::startUp() {
   if (openConnection()) {
     try {
       trb::parameters::reset_site_state(sharedDb);
-    } catch (const trb::db::DbError& e) {
-      statusBar()->showMessage(e.text(), 10000);
+    } catch (const std::exception& e) {
+      ErrorReporter::report(this, e, windowTitle());
     }
   }
-  if (settingsForm_) settingsForm_->read_registry();
+  if (settingsDialog_) {
+    try {
+      settingsDialog_->readStore();
+    } catch (const trb::Error& e) {
+      ErrorReporter::report(this, e, windowTitle());
+    }
+  }
   shown_ = true;
   onActivated();
 }
@@ -239,8 +262,8 @@ void MainWindow::onActivated() {
   if (sharedDb.isOpen() && !(simulator_ && simulator_->calculating())) {
     try {
       trb::app::switchParameterLanguage(sharedDb, language);
-    } catch (const trb::db::DbError& e) {
-      statusBar()->showMessage(e.text(), 10000);
+    } catch (const std::exception& e) {
+      ErrorReporter::report(this, e, windowTitle());
     }
   }
   if (simulator_ && !simulator_->calculating())
@@ -264,22 +287,21 @@ bool MainWindow::openConnection() {
     QString error;
     try {
       sharedDb.close();
-      QString note;
+      // what opening did (an Access file imported, its copy reused) shows in the status bar
+      StatusLines note(statusBar());
       QApplication::setOverrideCursor(Qt::WaitCursor);
-      const QString file = trb::transfer::sqlitePathFor(databasePath, &note);
-      sharedDb = trb::db::Database::open(file);
+      sharedDb = trb::app::open_database(databasePath, note);
       QApplication::restoreOverrideCursor();
-      if (!note.isEmpty()) statusBar()->showMessage(note, 15000);
       showDatabaseLabel();
       return true;
-    } catch (const std::exception& e) {
+    } catch (const trb::Error& e) {
       QApplication::restoreOverrideCursor();
-      error = QString::fromUtf8(e.what());
-    }
-    if (!interactive) {
-      std::fprintf(stderr, "trb: %s\n", qPrintable(error));
-      showDatabaseLabel();
-      return false;
+      if (!interactive) {
+        ErrorReporter::report(this, e, QStringLiteral("trb"));
+        showDatabaseLabel();
+        return false;
+      }
+      error = e.message();
     }
     // Cancelling leaves the program without a connection: another database can still be chosen.
     if (!recoverConnection(error)) {
@@ -318,17 +340,21 @@ void MainWindow::changeDatabase() {
     // a file without the plot table is no trb database yet: nothing to upgrade
     if (sharedDb.hasTable(QStringLiteral("field_description")))
       trb::app::upgrade_area(sharedDb);
-  } catch (const trb::db::DbError& e) {
-    QMessageBox::warning(this, windowTitle(), e.text());
+  } catch (const std::exception& e) {
+    ErrorReporter::report(this, e, windowTitle());
   }
   {
     auto store = trb::settings::openStore();
     trb::app::storeDatabase(*store, databasePath);
   }
   // R reaches the database through the data source: it gets the file that is actually open.
-  if (!trb::app::setOdbcDatabase(sharedDb.path()))
-    QMessageBox::warning(this, QStringLiteral("ODBC error"),
-                         QStringLiteral("Please add T_R_B as MS-ACCESS user-datasource for ODBC"));
+  try {
+    trb::app::setOdbcDatabase(sharedDb.path());
+  } catch (const trb::Error&) {
+    ErrorReporter::report(
+        this, trb::Error(QStringLiteral("Please add T_R_B as MS-ACCESS user-datasource for ODBC"),
+                         QStringLiteral("ODBC error")));
+  }
 }
 
 void MainWindow::endProgram() {
@@ -347,7 +373,7 @@ void MainWindow::closeEvent(QCloseEvent* e) {
     simulator_->stopAndWait();
     simulator_->hide();
   }
-  if (settingsForm_) settingsForm_->hide();
+  if (settingsDialog_) settingsDialog_->hide();
   if (browser_) browser_->hide();
   e->accept();
 }
@@ -363,12 +389,12 @@ int MainWindow::nextKey(const QString& table, const QString& keyField) {
 
 void MainWindow::askAndStoreSetting(const QString& item) {
   auto store = trb::settings::openStore();
-  if (item == u"pdf_dir") {
+  if (item == trb::settings::keys::pdf_dir) {
     const QString f = QFileDialog::getOpenFileName(this, tr("Where are the PDF-documents ?"),
                                                    QString(), tr("PDF-files (*.pdf)"));
     if (!f.isEmpty())
       trb::settings::writeText(*store, item, QFileInfo(f).absolutePath() + QDir::separator());
-  } else if (item == u"pdf_reader") {
+  } else if (item == trb::settings::keys::pdf_reader) {
     const QString f = QFileDialog::getOpenFileName(this, tr("Where is the PDF-reader ?"), QString(),
                                                    tr("executables (*)"));
     if (!f.isEmpty()) trb::settings::writeText(*store, item, f);

@@ -100,7 +100,7 @@ class MainWindow : public QMainWindow {
 
   StartOptions options_;
   trb::app::MainStart start_;
-  SettingsDialog* settingsForm_ = nullptr;
+  SettingsDialog* settingsDialog_ = nullptr;
   SimulatorWindow* simulator_ = nullptr;
   BrowserWindow* browser_ = nullptr;
   bool shown_ = false;

@@ -1,5 +1,7 @@
 #include "gui/app/settings_dialog.h"
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -7,61 +9,38 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "core/base/error.h"
+#include "gui/widgets/error_reporter.h"
+
 namespace trb::gui {
 
-namespace {
-
-// Field names (the stored value names) and their labels, in the order of the dialog.
-struct FieldDef {
-  const char* name;
-  const char* label;
-};
-constexpr FieldDef kFields[] = {{"ppath", "ppath"},           {"methode", "method"},
-                                {"database", "database"},     {"soil_scheme", "soil scheme"},
-                                {"pf_wp", "pF WP"},           {"pf_fk", "pF FK"},
-                                {"ptfmode", "ptf mode"},      {"r_call", "R call"},
-                                {"r_result", "R result"},     {"r_script", "R script"},
-                                {"recalc_bat", "BAT recalc"}, {"pdf_reader", "PDF-reader"},
-                                {"pdf_dir", "pdf dir"}};
-
-}  // namespace
+using trb::settings::Editor;
+using trb::settings::Setting;
+namespace keys = trb::settings::keys;
 
 SettingsDialog::SettingsDialog(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("trbsettingForm"));
   setWindowTitle(QStringLiteral("TRB settings"));
   setAttribute(Qt::WA_QuitOnClose, false);
   auto* form = new QFormLayout;
-  for (const FieldDef& d : kFields) {
-    const QString name = QString::fromLatin1(d.name);
-    auto* edit = new QLineEdit(this);
-    edit->setObjectName(name);
-    edit->setMinimumWidth(360);
-    fields_.insert(name, edit);
-    QWidget* row = edit;
-    if (name == u"pdf_reader" || name == u"pdf_dir") {
-      row = new QWidget(this);
-      auto* h = new QHBoxLayout(row);
-      h->setContentsMargins(0, 0, 0, 0);
-      h->addWidget(edit, 1);
-      auto* pick = new QPushButton(QStringLiteral("?"), row);
-      pick->setObjectName(name + QStringLiteral("Button"));
-      pick->setFixedWidth(28);
-      h->addWidget(pick);
-      (name == u"pdf_reader" ? pdfReaderButton : pdfDirButton) = pick;
-    }
-    form->addRow(QString::fromLatin1(d.label), row);
-    if (name == u"r_script") {  // kept in the store, not offered for editing
-      edit->setVisible(false);
+  for (const Setting* s : trb::settings::dialogSettings()) {
+    QWidget* editor = makeEditor(*s);
+    QWidget* row = editor;
+    if (s->key == keys::pdf_reader) row = withChooser(s->key, editor);
+    if (s->key == keys::pdf_dir) row = withChooser(s->key, editor);
+    form->addRow(QString::fromLatin1(s->caption), row);
+    if (s->hidden) {  // kept in the store, not offered for editing
+      editor->setVisible(false);
       form->labelForField(row)->setVisible(false);
     }
   }
-  fields_.value(QStringLiteral("ppath"))->installEventFilter(this);
-  fields_.value(QStringLiteral("ppath"))->setToolTip(tr("double click: the current folder"));
+  QWidget* ppath = editors_.value(keys::ppath);
+  ppath->installEventFilter(this);
+  ppath->setToolTip(tr("double click: the current folder"));
 
   saveButton = new QPushButton(tr("&save + return"), this);
   saveButton->setObjectName(QStringLiteral("saveButton"));
@@ -80,104 +59,157 @@ SettingsDialog::SettingsDialog(QWidget* parent) : QDialog(parent) {
   connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
   connect(pdfReaderButton, &QPushButton::clicked, this, [this] {
     const QString f = QFileDialog::getOpenFileName(this, tr("Where is the PDF-reader ?"));
-    if (!f.isEmpty()) fields_.value(QStringLiteral("pdf_reader"))->setText(f);
+    if (!f.isEmpty()) setEditorValue(keys::pdf_reader, f);
   });
   connect(pdfDirButton, &QPushButton::clicked, this, [this] {
     const QString f = QFileDialog::getOpenFileName(this, tr("Where are the PDF-documents ?"),
                                                    QString(), tr("PDF-files (*.pdf)"));
     if (!f.isEmpty())
-      fields_.value(QStringLiteral("pdf_dir"))
-          ->setText(QDir::toNativeSeparators(QFileInfo(f).absolutePath() + QDir::separator()));
+      setEditorValue(keys::pdf_dir,
+                     QDir::toNativeSeparators(QFileInfo(f).absolutePath() + QDir::separator()));
   });
 }
 
-trb::settings::RegistryValues SettingsDialog::fromFields() const {
-  trb::settings::RegistryValues v;
-  auto t = [this](const char* n) { return fields_.value(QString::fromLatin1(n))->text(); };
-  v.ppath = t("ppath");
-  v.methode = t("methode");
-  v.database = t("database");
-  v.soil_scheme = t("soil_scheme");
-  v.pf_wp = t("pf_wp");
-  v.pf_fk = t("pf_fk");
-  v.ptfmode = t("ptfmode");
-  v.r_call = t("r_call");
-  v.r_result = t("r_result");
-  v.r_script = t("r_script");
-  v.recalc_bat = t("recalc_bat");
-  v.pdf_reader = t("pdf_reader");
-  v.pdf_dir = t("pdf_dir");
+QWidget* SettingsDialog::makeEditor(const Setting& s) {
+  QWidget* editor = nullptr;
+  switch (s.editor) {
+    case Editor::Choice: {
+      auto* box = new QComboBox(this);
+      for (const trb::settings::Choice& c : s.choices)
+        box->addItem(c.value == c.caption ? c.value : c.value + QStringLiteral("  ") + c.caption,
+                     c.value);
+      editor = box;
+      break;
+    }
+    case Editor::Flag:
+      editor = new QCheckBox(this);
+      break;
+    case Editor::Number: {
+      auto* edit = new QLineEdit(this);
+      edit->setMaximumWidth(100);
+      edit->setToolTip(
+          tr("%1 to %2").arg(QString::number(s.minimum), QString::number(s.maximum)));
+      editor = edit;
+      break;
+    }
+    default: {
+      auto* edit = new QLineEdit(this);
+      edit->setMinimumWidth(360);
+      editor = edit;
+      break;
+    }
+  }
+  editor->setObjectName(s.key);
+  editors_.insert(s.key, editor);
+  return editor;
+}
+
+QWidget* SettingsDialog::withChooser(const QString& key, QWidget* editor) {
+  auto* row = new QWidget(this);
+  auto* h = new QHBoxLayout(row);
+  h->setContentsMargins(0, 0, 0, 0);
+  h->addWidget(editor, 1);
+  auto* pick = new QPushButton(QStringLiteral("?"), row);
+  pick->setObjectName(key + QStringLiteral("Button"));
+  pick->setFixedWidth(28);
+  h->addWidget(pick);
+  (key == keys::pdf_reader ? pdfReaderButton : pdfDirButton) = pick;
+  return row;
+}
+
+QString SettingsDialog::editorValue(const QString& key) const {
+  QWidget* w = editors_.value(key);
+  if (auto* box = qobject_cast<QComboBox*>(w)) return box->currentData().toString();
+  if (auto* check = qobject_cast<QCheckBox*>(w))
+    return check->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
+  if (auto* edit = qobject_cast<QLineEdit*>(w)) return edit->text();
+  return QString();
+}
+
+void SettingsDialog::setEditorValue(const QString& key, const QString& value) {
+  QWidget* w = editors_.value(key);
+  if (auto* box = qobject_cast<QComboBox*>(w)) {
+    int i = box->findData(value);
+    if (i < 0) {
+      // a stored value none of the choices: shown as it is, refused when saved
+      box->addItem(value, value);
+      i = box->count() - 1;
+    }
+    box->setCurrentIndex(i);
+  } else if (auto* check = qobject_cast<QCheckBox*>(w)) {
+    check->setChecked(value.trimmed().toInt() != 0);
+  } else if (auto* edit = qobject_cast<QLineEdit*>(w)) {
+    edit->setText(value);
+  }
+}
+
+trb::settings::DialogValues SettingsDialog::fieldValues() const {
+  trb::settings::DialogValues v;
+  for (auto it = editors_.begin(); it != editors_.end(); ++it)
+    v.insert(it.key(), editorValue(it.key()));
   return v;
 }
 
-void SettingsDialog::toFields(const trb::settings::RegistryValues& v) {
-  auto s = [this](const char* n, const QString& value) {
-    fields_.value(QString::fromLatin1(n))->setText(value);
-  };
-  s("ppath", v.ppath);
-  s("methode", v.methode);
-  s("database", v.database);
-  s("soil_scheme", v.soil_scheme);
-  s("pf_wp", v.pf_wp);
-  s("pf_fk", v.pf_fk);
-  s("ptfmode", v.ptfmode);
-  s("r_call", v.r_call);
-  s("r_result", v.r_result);
-  s("r_script", v.r_script);
-  s("recalc_bat", v.recalc_bat);
-  s("pdf_reader", v.pdf_reader);
-  s("pdf_dir", v.pdf_dir);
+void SettingsDialog::showValues(const trb::settings::DialogValues& v) {
+  for (auto it = v.begin(); it != v.end(); ++it) setEditorValue(it.key(), it.value());
 }
 
-QString SettingsDialog::read_registry() {
+void SettingsDialog::readStore() {
   auto store = trb::settings::openStore();
-  trb::settings::RegistryValues v;
-  const QString error = trb::settings::read_registry(*store, v);
+  trb::settings::DialogValues v;
+  try {
+    trb::settings::read_registry(*store, v);
+  } catch (...) {
+    values = v;
+    showValues(v);
+    throw;
+  }
   values = v;
-  toFields(v);
-  return error;
+  showValues(v);
 }
 
-QString SettingsDialog::write_registry() {
-  const trb::settings::RegistryValues v = fromFields();
-  bool ok = false;
-  v.recalc_bat.trimmed().toInt(&ok);
+void SettingsDialog::writeStore() {
+  const trb::settings::DialogValues v = fieldValues();
   // Checked before anything is written: a refused save must not leave half of the values stored.
-  if (!ok)
-    return tr(
-        "\"BAT recalc\" must be a whole number (0: keep the stored BAT, 1: recompute "
-        "it from the weather).");
+  trb::settings::checkDialogValues(v);
   auto store = trb::settings::openStore();
-  return trb::settings::write_registry(*store, v);
+  trb::settings::write_registry(*store, v);
 }
 
 void SettingsDialog::save() {
-  const QString error = write_registry();
-  if (!error.isEmpty()) {
-    QMessageBox::warning(this, windowTitle(), error);
-    QLineEdit* bat = fields_.value(QStringLiteral("recalc_bat"));
-    bat->setFocus();
-    bat->selectAll();
+  try {
+    writeStore();
+  } catch (const trb::settings::InvalidSetting& e) {
+    // the field takes the focus first, so that it has it again when the message is closed
+    QWidget* field = editors_.value(e.key());
+    field->setFocus();
+    if (auto* edit = qobject_cast<QLineEdit*>(field)) edit->selectAll();
+    ErrorReporter::report(this, e, windowTitle());
+    return;
+  } catch (const trb::Error& e) {
+    ErrorReporter::report(this, e, windowTitle());
     return;
   }
-  read_registry();
+  try {
+    readStore();
+  } catch (const trb::Error& e) {
+    ErrorReporter::report(this, e, windowTitle());
+  }
   accept();
 }
 
 void SettingsDialog::showEvent(QShowEvent* e) {
   QDialog::showEvent(e);
-  const QString error = read_registry();
-  if (!error.isEmpty()) {
-    auto* box = new QMessageBox(QMessageBox::Warning, windowTitle(), error, QMessageBox::Ok, this);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->open();
+  try {
+    readStore();
+  } catch (const trb::Error& error) {
+    ErrorReporter::report(this, error, windowTitle());
   }
 }
 
 bool SettingsDialog::eventFilter(QObject* watched, QEvent* e) {
-  if (e->type() == QEvent::MouseButtonDblClick &&
-      watched == fields_.value(QStringLiteral("ppath"))) {
-    fields_.value(QStringLiteral("ppath"))->setText(QDir::currentPath());
+  if (e->type() == QEvent::MouseButtonDblClick && watched == editors_.value(keys::ppath)) {
+    setEditorValue(keys::ppath, QDir::currentPath());
     return true;
   }
   return QDialog::eventFilter(watched, e);

@@ -1,4 +1,6 @@
-// The settings dialog: one field per stored value, read when the dialog is shown, written back by
+// The settings dialog: one editor per value of the settings table that the dialog offers, built
+// from the table (a chooser for a value with choices, a number field, a check box for a flag, a
+// text field otherwise). Read when the dialog is shown, checked and written back by
 // "save + return". Its copies (r_call, r_result, pdf_reader, pdf_dir) are what other windows read.
 #pragma once
 
@@ -7,7 +9,6 @@
 
 #include "core/settings/settings.h"
 
-class QLineEdit;
 class QPushButton;
 
 namespace trb::gui {
@@ -17,14 +18,21 @@ class SettingsDialog : public QDialog {
  public:
   explicit SettingsDialog(QWidget* parent = nullptr);
 
-  trb::settings::RegistryValues values;  // the copies of the last read
+  trb::settings::DialogValues values;  // the copies of the last read
 
-  // Reads the store into the copies and shows them; returns the error text (empty when fine).
-  QString read_registry();
-  // Writes the fields back; refuses, writing nothing, when "BAT recalc" is not a whole number.
-  QString write_registry();
+  // Reads the store into the copies and shows them; throws trb::Error when the store holds a value
+  // of the wrong type (the values before it are shown).
+  void readStore();
+  // Checks every field against the settings table and writes them back; throws trb::Error naming
+  // the field that does not fit, before anything is written.
+  void writeStore();
 
-  QLineEdit* field(const QString& name) const { return fields_.value(name); }
+  // The editor of a stored value: QLineEdit, QComboBox or QCheckBox.
+  QWidget* editor(const QString& key) const { return editors_.value(key); }
+  // What an editor holds, as the store keeps it ("1"/"0" for a check box).
+  QString editorValue(const QString& key) const;
+  void setEditorValue(const QString& key, const QString& value);
+
   QPushButton* saveButton = nullptr;
   QPushButton* cancelButton = nullptr;
   QPushButton* pdfReaderButton = nullptr;
@@ -38,9 +46,11 @@ class SettingsDialog : public QDialog {
   bool eventFilter(QObject* watched, QEvent* e) override;
 
  private:
-  trb::settings::RegistryValues fromFields() const;
-  void toFields(const trb::settings::RegistryValues& v);
-  QMap<QString, QLineEdit*> fields_;
+  QWidget* makeEditor(const trb::settings::Setting& s);
+  QWidget* withChooser(const QString& key, QWidget* editor);
+  trb::settings::DialogValues fieldValues() const;
+  void showValues(const trb::settings::DialogValues& v);
+  QMap<QString, QWidget*> editors_;
 };
 
 }  // namespace trb::gui

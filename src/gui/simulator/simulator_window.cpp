@@ -8,44 +8,27 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QSplitter>
 #include <QTabWidget>
-#include <QTableView>
 #include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <cstdio>
 
-#include "core/engine/balance.h"
-#include "core/engine/simulator_view.h"
+#include "core/app/open_database.h"
+#include "core/base/feedback.h"
+#include "core/engine/simulator_service.h"
 #include "core/settings/settings.h"
-#include "core/transfer/legacy_import.h"
+#include "gui/simulator/assessment_page.h"
+#include "gui/simulator/messages_page.h"
+#include "gui/simulator/site_list_page.h"
+#include "gui/widgets/error_reporter.h"
 #include "gui/widgets/histogram_bars.h"
-#include "gui/widgets/query_model.h"
 #include "gui/widgets/window_feedback.h"
 
 namespace trb::gui {
-
-namespace {
-
-QTableView* makeGrid(QWidget* parent, const QString& name) {
-  auto* grid = new QTableView(parent);
-  grid->setObjectName(name);
-  grid->setSelectionBehavior(QAbstractItemView::SelectRows);
-  grid->setSelectionMode(QAbstractItemView::SingleSelection);
-  grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  grid->verticalHeader()->setDefaultSectionSize(22);
-  grid->horizontalHeader()->setStretchLastSection(true);
-  return grid;
-}
-
-}  // namespace
 
 SimulatorWindow::SimulatorWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   setObjectName(QStringLiteral("trbadoForm1"));
@@ -85,26 +68,19 @@ SimulatorWindow::SimulatorWindow(QWidget* parent) : QWidget(parent, Qt::Window) 
 
   tabs = new QTabWidget(this);
   tabs->setObjectName(QStringLiteral("tabs"));
-  messageList = new QListWidget(this);
-  messageList->setObjectName(QStringLiteral("messageList"));
-  messageList->setFont(QFont(QStringLiteral("monospace")));
-  tabs->addTab(messageList, tr("messages"));
+  messagesPage_ = new MessagesPage(this);
+  messageList = messagesPage_;
+  tabs->addTab(messagesPage_, tr("messages"));
   histogram = new HistogramBars(this);
   histogram->setObjectName(QStringLiteral("histogram"));
   tabs->addTab(histogram, tr("histogram"));
-  siteGrid = makeGrid(this, QStringLiteral("siteGrid"));
-  siteGrid->setModel(&siteModel_);
-  tabs->addTab(siteGrid, tr("database"));
-  auto* split = new QSplitter(this);
-  assessSiteGrid = makeGrid(split, QStringLiteral("assessSiteGrid"));
-  assessSiteGrid->setModel(&siteModel_);
-  assessSiteGrid->setSelectionModel(siteGrid->selectionModel());
-  pairsGrid = makeGrid(split, QStringLiteral("pairsGrid"));
-  pairsGrid->setModel(&pairsModel_);
-  split->addWidget(assessSiteGrid);
-  split->addWidget(pairsGrid);
-  split->setSizes({420, 320});
-  tabs->addTab(split, tr("assessment"));
+  siteListPage_ = new SiteListPage(this);
+  siteGrid = siteListPage_->grid();
+  tabs->addTab(siteListPage_, tr("database"));
+  assessmentPage_ = new AssessmentPage(siteListPage_, this);
+  assessSiteGrid = assessmentPage_->siteGrid();
+  pairsGrid = assessmentPage_->pairsGrid();
+  tabs->addTab(assessmentPage_, tr("assessment"));
 
   dirEdit = new QLineEdit(this);
   dirEdit->setObjectName(QStringLiteral("dirEdit"));
@@ -120,8 +96,7 @@ SimulatorWindow::SimulatorWindow(QWidget* parent) : QWidget(parent, Qt::Window) 
 
   connect(runButton, &QPushButton::clicked, this, &SimulatorWindow::runButtonClicked);
   connect(databaseButton, &QPushButton::clicked, this, &SimulatorWindow::chooseDatabase);
-  connect(siteGrid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-          [this] { showPairs(); });
+  connect(siteListPage_, &SiteListPage::currentPlotChanged, this, [this] { refreshPairs(); });
 
   // The worker reports through queued calls: they run on this window's thread in order.
   feedback_ = new WindowFeedback(messageList, progress, this);
@@ -139,25 +114,15 @@ SimulatorWindow::~SimulatorWindow() {
 }
 
 QStringList SimulatorWindow::messageLines() const {
-  QStringList out;
-  for (int i = 0; i < messageList->count(); ++i) out << messageList->item(i)->text();
-  return out;
+  return messagesPage_->lines();
 }
 
 void SimulatorWindow::addMessage(const QString& line) {
-  messageList->addItem(line);
-  messageList->scrollToBottom();
+  messagesPage_->addLine(line);
 }
 
 void SimulatorWindow::showProblem(const QString& text, const QString& caption) {
-  if (batch_) {
-    // nobody is there to confirm a message box in a batch run
-    std::fprintf(stderr, "%s: %s\n", qPrintable(caption), qPrintable(text));
-    return;
-  }
-  auto* box = new QMessageBox(QMessageBox::Warning, caption, text, QMessageBox::Ok, this);
-  box->setAttribute(Qt::WA_DeleteOnClose);
-  box->open();
+  ErrorReporter::report(this, trb::Error(text, caption));
 }
 
 bool SimulatorWindow::event(QEvent* e) {
@@ -224,6 +189,8 @@ void SimulatorWindow::onActivated() {
   }
   nowait = switches_.nowait;
   batch_ = switches_.auto_mode;
+  // nobody is there to confirm a message box in a batch run
+  if (batch_) ErrorReporter::setBatchMode(true);
   database = settings_.database;
   pathEdit->setText(database);
   openConnection();
@@ -238,9 +205,9 @@ void SimulatorWindow::onActivated() {
       calc_->switches = switches_;
       calc_->run_preprocessing(db_);
     } catch (const std::exception& e) {
-      addMessage(QString::fromUtf8(e.what()));
+      ErrorReporter::report(this, e);
     }
-    openSiteList();
+    refreshSiteList();
   }
   if (nowait && !calculating()) QTimer::singleShot(0, qApp, &QCoreApplication::quit);
   if (autoclick) runButtonClicked();
@@ -248,48 +215,36 @@ void SimulatorWindow::onActivated() {
 
 void SimulatorWindow::openConnection() {
   db_.close();
-  sqlitePath_.clear();
-  siteModel_.clear();
-  pairsModel_.clear();
+  siteListPage_->clear();
+  assessmentPage_->clear();
+  QString failure;
   try {
-    QString note;
-    sqlitePath_ = trb::transfer::sqlitePathFor(database, &note);
-    if (!note.isEmpty()) addMessage(note);
-    db_ = trb::db::Database::open(sqlitePath_);
-  } catch (const std::exception& e) {
-    addMessage(tr("database cannot be opened: %1").arg(QString::fromUtf8(e.what())));
+    db_ = trb::app::open_database(database, *feedback_);
+  } catch (const trb::Error& e) {
+    failure = tr("database cannot be opened: %1").arg(e.message());
   }
+  // what opening did (an import, its copy reused) comes first in the list
+  QCoreApplication::sendPostedEvents(feedback_, QEvent::MetaCall);
+  if (!failure.isEmpty()) addMessage(failure);
 }
 
-void SimulatorWindow::openSiteList() {
-  siteModel_.clear();
+void SimulatorWindow::refreshSiteList(bool firstRow) {
+  siteListPage_->clear();
   if (!db_.isOpen()) return;
   try {
-    QSqlQuery q = db_.query(trb::engine::site_list_query());
-    fillModel(siteModel_, q);
-  } catch (const trb::db::DbError& e) {
-    addMessage(e.text());
+    siteListPage_->refresh(trb::engine::SimulatorService(db_).selectedSites(), firstRow);
+  } catch (const std::exception& e) {
+    ErrorReporter::report(this, e);
   }
-  siteGrid->resizeColumnsToContents();
-  assessSiteGrid->resizeColumnsToContents();
 }
 
-void SimulatorWindow::showPairs() {
-  const QModelIndex cur = siteGrid->selectionModel()->currentIndex();
-  if (!assessment || !cur.isValid() || !db_.isOpen()) return;
-  const QVariant fl = siteModel_.index(cur.row(), 0).data();
+void SimulatorWindow::refreshPairs() {
+  const std::optional<qlonglong> plot = siteListPage_->currentPlot();
+  if (!assessment || !plot || !db_.isOpen()) return;
   try {
-    QSqlQuery q = db_.query(trb::engine::assessment_pairs_query(), {fl});
-    fillModel(pairsModel_, q);
-  } catch (const trb::db::DbError& e) {
-    addMessage(e.text());
-    return;
-  }
-  pairsGrid->resizeColumnsToContents();
-  if (pairsModel_.rowCount() > 0) {
-    const QModelIndex last = pairsModel_.index(pairsModel_.rowCount() - 1, 0);
-    pairsGrid->setCurrentIndex(last);
-    pairsGrid->scrollTo(last);
+    assessmentPage_->refresh(trb::engine::SimulatorService(db_).assessmentPairs(*plot));
+  } catch (const std::exception& e) {
+    ErrorReporter::report(this, e);
   }
 }
 
@@ -302,7 +257,7 @@ void SimulatorWindow::chooseDatabase() {
   settings_.database = file;
   pathEdit->setText(file);
   openConnection();
-  openSiteList();
+  refreshSiteList();
 }
 
 void SimulatorWindow::runButtonClicked() {
@@ -318,12 +273,12 @@ void SimulatorWindow::runButtonClicked() {
   recalcBox->setEnabled(false);
   messageList->clear();
   assessment = false;
-  pairsModel_.clear();
-  tabs->setCurrentWidget(messageList);
+  assessmentPage_->clear();
+  tabs->setCurrentWidget(messagesPage_);
 
   calc_->settings = settings_;
   // the worker opens its own connection to the same file
-  calc_->settings.database = sqlitePath_.isEmpty() ? database : sqlitePath_;
+  calc_->settings.database = db_.isOpen() ? db_.path() : database;
   calc_->settings.recalc_bat = recalcBox->isChecked();
   calc_->switches = switches_;
   calc_->z_anf = z_anf;
@@ -358,8 +313,7 @@ void SimulatorWindow::calculationDone() {
     } catch (const std::exception&) {
       // the run has already said why the database could not be used
     }
-    openSiteList();
-    if (siteModel_.rowCount() > 0) siteGrid->setCurrentIndex(siteModel_.index(0, 0));
+    refreshSiteList(true);
   }
   databaseButton->setEnabled(true);
   runButton->setEnabled(true);

@@ -5,7 +5,6 @@
 // histogram reach the window as queued calls, so the window stays responsive and can be closed.
 #pragma once
 
-#include <QStandardItemModel>
 #include <QStringList>
 #include <QWidget>
 #include <atomic>
@@ -25,7 +24,10 @@ class QThread;
 
 namespace trb::gui {
 
+class AssessmentPage;
 class HistogramBars;
+class MessagesPage;
+class SiteListPage;
 class WindowFeedback;
 
 class SimulatorWindow : public QWidget {
@@ -64,7 +66,7 @@ class SimulatorWindow : public QWidget {
   QPushButton* rButton = nullptr;
   QProgressBar* progress = nullptr;
   QTabWidget* tabs = nullptr;
-  QListWidget* messageList = nullptr;
+  QListWidget* messageList = nullptr;    // tab "messages"
   HistogramBars* histogram = nullptr;
   QTableView* siteGrid = nullptr;        // tab "database"
   QTableView* assessSiteGrid = nullptr;  // tab "assessment", left
@@ -89,8 +91,9 @@ class SimulatorWindow : public QWidget {
  private:
   void addMessage(const QString& line);
   void openConnection();
-  void openSiteList();
-  void showPairs();
+  // Rereads the plots of the run; the first becomes the current row when firstRow is set.
+  void refreshSiteList(bool firstRow = false);
+  void refreshPairs();
   void calculationDone();
   void showProblem(const QString& text, const QString& caption);
 
@@ -99,7 +102,6 @@ class SimulatorWindow : public QWidget {
   WindowFeedback* feedback_ = nullptr;  // the calculation's lines, progress and stop
   std::unique_ptr<trb::engine::Calculation> calc_;
   trb::db::Database db_;
-  QString sqlitePath_;  // the file the connection opens (a legacy file's imported copy)
   QThread* thread_ = nullptr;
   bool finished_ = false;  // written by the worker, read after it ended
   std::atomic<bool> stopAsked_{false};
@@ -107,8 +109,9 @@ class SimulatorWindow : public QWidget {
   bool closeMode_ = false;  // the command reads "close"
   bool activatedSinceShow_ = false;
   bool batch_ = false;  // started with "go": close when the calculation has ended
-  QStandardItemModel siteModel_;
-  QStandardItemModel pairsModel_;
+  MessagesPage* messagesPage_ = nullptr;
+  SiteListPage* siteListPage_ = nullptr;
+  AssessmentPage* assessmentPage_ = nullptr;
 };
 
 }  // namespace trb::gui

@@ -3,6 +3,7 @@
 #include <QtTest>
 
 #include "core/app/odbc_source.h"
+#include "core/base/error.h"
 
 class TestOdbcSource : public QObject {
   Q_OBJECT
@@ -45,7 +46,11 @@ class TestOdbcSource : public QObject {
     qputenv("ODBCINI", path.toLocal8Bit());
     QCOMPARE(trb::app::odbcIniPath(), path);
     QString error;
-    QCOMPARE(trb::app::setOdbcDatabase(QStringLiteral("/new.sqlite"), &error), ok);
+    try {
+      trb::app::setOdbcDatabase(QStringLiteral("/new.sqlite"));
+    } catch (const trb::Error& e) {
+      error = e.message();
+    }
     QCOMPARE(error.isEmpty(), ok);
     QFile f(path);
     if (after == u"<none>") {

@@ -95,7 +95,7 @@ class TstCalculation : public QObject {
     QSettings none(cwd_.filePath(QStringLiteral("none.ini")), QSettings::IniFormat);
     const RunSettings r = RunSettings::read(none, SimSwitches::parse({QStringLiteral("M=LUFA")}));
     QCOMPARE(r.methode, QStringLiteral("LUFA"));
-    QCOMPARE(r.hymode, 3);
+    QCOMPARE(r.ptfmode, 3);
     QCOMPARE(r.report(),
              (QStringList{"ptf_mode=3 / Lieberoth", "pf_wp=4.2", "pf_fk=1.8", "soil classes : RBS",
                           "method : LUFA", "silt from soil class : 0==>mean"}));

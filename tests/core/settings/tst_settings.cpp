@@ -1,8 +1,11 @@
 #include <QtTest>
 
+#include "core/settings/run_settings.h"
 #include "core/settings/settings.h"
 
-using trb::settings::RegistryValues;
+using trb::settings::DialogValues;
+using trb::settings::RunSettings;
+using trb::settings::SimSwitches;
 
 namespace {
 
@@ -22,22 +25,20 @@ struct TempStore {
   }
 };
 
-RegistryValues sampleValues() {
-  RegistryValues v;
-  v.ppath = QStringLiteral("/home/u/trb work/");
-  v.methode = QStringLiteral("LUFA");
-  v.database = QStringLiteral("/data/Müller, Versuche/trb.sqlite");
-  v.soil_scheme = QStringLiteral("KA4");
-  v.pf_wp = QStringLiteral("42");
-  v.pf_fk = QStringLiteral("25");
-  v.ptfmode = QStringLiteral("2");
-  v.r_call = QStringLiteral("c:\\Program Files\\R\\bin\\R.exe");
-  v.r_result = QStringLiteral("out;1.txt");
-  v.r_script = QStringLiteral("stat=2.r");
-  v.recalc_bat = QStringLiteral("0");
-  v.pdf_reader = QStringLiteral("/usr/bin/evince");
-  v.pdf_dir = QStringLiteral("/home/u/pdf/");
-  return v;
+DialogValues sampleValues() {
+  return {{"ppath", "/home/u/trb work/"},
+          {"methode", "LUFA"},
+          {"database", "/data/Müller, Versuche/trb.sqlite"},
+          {"soil_scheme", "KA4"},
+          {"pf_wp", "42"},
+          {"pf_fk", "25"},
+          {"ptfmode", "2"},
+          {"r_call", "c:\\Program Files\\R\\bin\\R.exe"},
+          {"r_result", "out;1.txt"},
+          {"r_script", "stat=2.r"},
+          {"recalc_bat", "0"},
+          {"pdf_reader", "/usr/bin/evince"},
+          {"pdf_dir", "/home/u/pdf/"}};
 }
 
 }  // namespace
@@ -95,28 +96,28 @@ class TstSettings : public QObject {
   void registryRoundTrip() {
     TempStore st;
     trb::settings::writeFirstStartDefaults(*st, QStringLiteral("/x.sqlite"), QStringLiteral("/"));
-    const RegistryValues written = sampleValues();
-    QCOMPARE(trb::settings::write_registry(*st, written), QString());
-    RegistryValues read;
-    QCOMPARE(trb::settings::read_registry(*st.reopen(), read), QString());
+    const DialogValues written = sampleValues();
+    trb::settings::write_registry(*st, written);
+    DialogValues read;
+    trb::settings::read_registry(*st.reopen(), read);
     QCOMPARE(read, written);
     int bat = -1;
     QVERIFY(trb::settings::readInt(*st.reopen(), QStringLiteral("recalc_bat"), bat));
     QCOMPARE(bat, 0);
     // A second read of unchanged values shows the same (what reopening the dialog shows).
-    RegistryValues again;
-    QCOMPARE(trb::settings::read_registry(*st, again), QString());
+    DialogValues again;
+    trb::settings::read_registry(*st, again);
     QCOMPARE(again, written);
   }
 
   void firstStartValuesReadBack() {
     TempStore st;
     trb::settings::writeFirstStartDefaults(*st, QStringLiteral("/d.sqlite"), QStringLiteral("/w"));
-    RegistryValues v;
-    QCOMPARE(trb::settings::read_registry(*st.reopen(), v), QString());
-    QCOMPARE(v.database, QStringLiteral("/d.sqlite"));
-    QCOMPARE(v.recalc_bat, QStringLiteral("1"));
-    QCOMPARE(v.pdf_reader, QString());  // not written at first start: reads as empty
+    DialogValues v;
+    trb::settings::read_registry(*st.reopen(), v);
+    QCOMPARE(v.value("database"), QStringLiteral("/d.sqlite"));
+    QCOMPARE(v.value("recalc_bat"), QStringLiteral("1"));
+    QCOMPARE(v.value("pdf_reader"), QString());  // not written at first start: reads as empty
   }
 
   void batRecalcNotAnInteger_data() {
@@ -130,13 +131,13 @@ class TstSettings : public QObject {
     TempStore st;
     trb::settings::writeFirstStartDefaults(*st, QStringLiteral("/old.sqlite"), QStringLiteral("/"));
     trb::settings::writeText(*st, QStringLiteral("pdf_dir"), QStringLiteral("/old/pdf/"));
-    RegistryValues v = sampleValues();
-    v.recalc_bat = bat;
-    QVERIFY(!trb::settings::write_registry(*st, v).isEmpty());
+    DialogValues v = sampleValues();
+    v["recalc_bat"] = bat;
+    QVERIFY_THROWS_EXCEPTION(trb::Error, trb::settings::write_registry(*st, v));
     const auto s = st.reopen();
     // Written up to the failing field, nothing after it.
-    QCOMPARE(trb::settings::readText(*s, QStringLiteral("database")), v.database);
-    QCOMPARE(trb::settings::readText(*s, QStringLiteral("r_script")), v.r_script);
+    QCOMPARE(trb::settings::readText(*s, QStringLiteral("database")), v.value("database"));
+    QCOMPARE(trb::settings::readText(*s, QStringLiteral("r_script")), v.value("r_script"));
     QCOMPARE(trb::settings::readText(*s, QStringLiteral("recalc_bat")), QStringLiteral("1"));
     QVERIFY(!s->contains(QStringLiteral("pdf_reader")));
     QCOMPARE(trb::settings::readText(*s, QStringLiteral("pdf_dir")), QStringLiteral("/old/pdf/"));
@@ -153,10 +154,56 @@ class TstSettings : public QObject {
     trb::settings::writeText(*st, QStringLiteral("methode"), QStringLiteral("KOLBE"));
     trb::settings::writeText(*st, QStringLiteral("pdf_reader"), QStringLiteral("/bin/pdf"));
     if (!stored.isEmpty()) trb::settings::writeText(*st, QStringLiteral("recalc_bat"), stored);
-    RegistryValues v;
-    QVERIFY(!trb::settings::read_registry(*st, v).isEmpty());
-    QCOMPARE(v.methode, QStringLiteral("KOLBE"));
-    QCOMPARE(v.pdf_reader, QString());
+    DialogValues v;
+    QVERIFY_THROWS_EXCEPTION(trb::Error, trb::settings::read_registry(*st, v));
+    QCOMPARE(v.value("methode"), QStringLiteral("KOLBE"));
+    QCOMPARE(v.value("pdf_reader"), QString());
+  }
+
+  // What the dialog refuses to save, and that the message names the field and says why.
+  void checkValue_data() {
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("refusal");  // part of the message; empty: accepted
+    QTest::newRow("pF WP in range") << "pf_wp" << "42" << "";
+    QTest::newRow("pF FK with a fraction") << "pf_fk" << "18.5" << "";
+    QTest::newRow("pF WP above its range") << "pf_wp" << "71" << "\"pF WP\": 71 is outside";
+    QTest::newRow("pF FK below its range") << "pf_fk" << "-1" << "\"pF FK\": -1 is outside";
+    QTest::newRow("pF WP no number") << "pf_wp" << "4,2" << "is not a number";
+    QTest::newRow("method") << "methode" << "KOLBE" << "";
+    QTest::newRow("method cut to four letters") << "methode" << "KOLB" << "\"method\": \"KOLB\"";
+    QTest::newRow("soil scheme") << "soil_scheme" << "ka4" << "none of RBS, KA4";
+    QTest::newRow("ptf mode") << "ptfmode" << "5" << "\"ptf mode\"";
+    QTest::newRow("BAT recalc") << "recalc_bat" << "1x" << "\"BAT recalc\": \"1x\" is not a whole";
+    QTest::newRow("free text") << "r_call" << "" << "";
+  }
+  void checkValue() {
+    QFETCH(QString, key);
+    QFETCH(QString, value);
+    QFETCH(QString, refusal);
+    const auto& s = trb::settings::setting(QLatin1String(key.toLatin1()));
+    QString message;
+    try {
+      trb::settings::checkValue(s, value);
+    } catch (const trb::settings::InvalidSetting& e) {
+      message = e.message();
+      QCOMPARE(e.key(), key);
+    }
+    if (refusal.isEmpty())
+      QVERIFY2(message.isEmpty(), qPrintable(message));
+    else
+      QVERIFY2(message.contains(refusal), qPrintable(message));
+  }
+
+  // The dialog checks every value first, so that a refused save writes nothing.
+  void dialogCheckRefusesBeforeWriting() {
+    TempStore st;
+    trb::settings::writeFirstStartDefaults(*st, QStringLiteral("/old.sqlite"), QStringLiteral("/"));
+    DialogValues v = sampleValues();
+    v["pf_fk"] = QStringLiteral("99");
+    QVERIFY_THROWS_EXCEPTION(trb::settings::InvalidSetting, trb::settings::checkDialogValues(v));
+    v["pf_fk"] = QStringLiteral("25");
+    trb::settings::checkDialogValues(v);
   }
 
   void simulatorSettings() {
@@ -165,25 +212,25 @@ class TstSettings : public QObject {
     trb::settings::writeText(*st, QStringLiteral("ptfmode"), QStringLiteral("2"));
     trb::settings::writeText(*st, QStringLiteral("methode"), QStringLiteral("LUFA"));
     trb::settings::writeInt(*st, QStringLiteral("recalc_bat"), 0);
-    auto sim = trb::settings::readSimulatorSettings(*st.reopen(), QStringLiteral("?"));
+    auto sim = RunSettings::read(*st.reopen(), SimSwitches{}, QStringLiteral("?"));
     QCOMPARE(sim.database, QStringLiteral("/s.sqlite"));
     QCOMPARE(sim.pf_wp, 4.2);
     QCOMPARE(sim.pf_fk, 1.8);
-    QCOMPARE(sim.hymode, 2);
+    QCOMPARE(sim.ptfmode, 2);
     QCOMPARE(sim.recalc_bat, false);
     QCOMPARE(sim.methode, QStringLiteral("LUFA"));
     QCOMPARE(sim.soil_scheme, QStringLiteral("RBS"));
     QCOMPARE(sim.r_script, QStringLiteral("anyscript.r"));
     // A path given on the command line stays.
-    sim = trb::settings::readSimulatorSettings(*st, QStringLiteral("/cmd.sqlite"));
+    sim = RunSettings::read(*st, SimSwitches{}, QStringLiteral("/cmd.sqlite"));
     QCOMPARE(sim.database, QStringLiteral("/cmd.sqlite"));
   }
 
   void simulatorSettingsWithoutStore() {
     TempStore st;
-    const auto sim = trb::settings::readSimulatorSettings(*st, QStringLiteral("?"));
+    const auto sim = RunSettings::read(*st, SimSwitches{}, QStringLiteral("?"));
     QCOMPARE(sim.database, QDir::current().filePath(QStringLiteral("trb_data.mdb")));
-    QCOMPARE(sim.hymode, 3);
+    QCOMPARE(sim.ptfmode, 3);
     QCOMPARE(sim.pf_wp, 4.2);
     QCOMPARE(sim.pf_fk, 1.8);
     QCOMPARE(sim.recalc_bat, true);
@@ -211,7 +258,7 @@ class TstSettings : public QObject {
       QFile f(r.filePath(d + QStringLiteral("/trb_demo.sqlite")));
       QVERIFY(f.open(QIODevice::WriteOnly));
     }
-    const QString got = trb::settings::default_database_path(r.filePath(QStringLiteral("a/b")));
+    const QString got = trb::settings::defaultDatabasePath(r.filePath(QStringLiteral("a/b")));
     QCOMPARE(got, expected.isEmpty()
                       ? QString()
                       : QDir::cleanPath(r.absoluteFilePath(expected + "/trb_demo.sqlite")));

@@ -1,5 +1,7 @@
 // The main window as a user meets it: language and commands at start, the connection and its
 // recovery, the change of database, the settings dialog and the batch run.
+#include <QCheckBox>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -184,14 +186,18 @@ class TestSolva : public QObject {
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<bool>("finished");
-    QTest::newRow("go last") << QStringList{"DB=nowhere.sqlite", "DB=@demo", "go"} << 0 << true;
-    QTest::newRow("go first") << QStringList{"go", "DB=@demo"} << 0 << true;
-    QTest::newRow("database missing") << QStringList{"go", "DB=@dir/missing.sqlite"} << 1 << false;
+    QTest::addColumn<QString>("stderrText");  // what the error reporter wrote instead of a box
+    QTest::newRow("go last") << QStringList{"DB=nowhere.sqlite", "DB=@demo", "go"} << 0 << true
+                             << "";
+    QTest::newRow("go first") << QStringList{"go", "DB=@demo"} << 0 << true << "";
+    QTest::newRow("database missing")
+        << QStringList{"go", "DB=@dir/missing.sqlite"} << 1 << false << "missing.sqlite";
   }
   void batchRun() {
     QFETCH(QStringList, args);
     QFETCH(int, exitCode);
     QFETCH(bool, finished);
+    QFETCH(QString, stderrText);
     for (QString& a : args)
       a.replace(QStringLiteral("@demo"), demo_).replace(QStringLiteral("@dir"), user_.dir.path());
     QTemporaryDir work;
@@ -206,6 +212,8 @@ class TestSolva : public QObject {
     QVERIFY(p.waitForFinished(120000));
     QCOMPARE(p.exitStatus(), QProcess::NormalExit);
     QCOMPARE(p.exitCode(), exitCode);
+    const QString errors = QString::fromUtf8(p.readAllStandardError());
+    if (!stderrText.isEmpty()) QVERIFY2(errors.contains(stderrText), qPrintable(errors));
     QFile report(work.filePath(QStringLiteral("trb_report.txt")));
     if (finished) {
       QVERIFY(report.open(QIODevice::ReadOnly));
@@ -402,26 +410,30 @@ class TestSolva : public QObject {
       static_cast<QDialog*>(d)->accept();
     });
     (field == u"pdf_reader" ? s.pdfReaderButton : s.pdfDirButton)->click();
-    QTRY_COMPARE(s.field(field)->text(), shown);
+    QTRY_COMPARE(s.editorValue(field), shown);
   }
 
   // The settings dialog: what is saved, what a cancel leaves, and a refused "BAT recalc".
   void settingsDialog_data() {
-    QTest::addColumn<QString>("bat");
+    QTest::addColumn<bool>("bat");
+    QTest::addColumn<QString>("pfWp");
     QTest::addColumn<bool>("save");
     QTest::addColumn<QString>("storedMethode");
     QTest::addColumn<int>("storedBat");
-    QTest::addColumn<bool>("stillOpen");
-    QTest::newRow("save") << "0" << true << "LUFA" << 0 << false;
-    QTest::newRow("cancel") << "0" << false << "TRB" << 1 << false;
-    QTest::newRow("BAT recalc not a number: nothing written") << "1x" << true << "TRB" << 1 << true;
+    QTest::addColumn<QString>("refusal");  // empty: the dialog closes
+    QTest::newRow("save") << false << "42" << true << "LUFA" << 0 << "";
+    QTest::newRow("cancel") << false << "42" << false << "TRB" << 1 << "";
+    QTest::newRow("pF WP out of its range: nothing written")
+        << false << "99" << true << "TRB" << 1 << "\"pF WP\": 99 is outside the allowed range";
   }
   void settingsDialog() {
-    QFETCH(QString, bat);
+    QFETCH(bool, bat);
+    QFETCH(QString, pfWp);
     QFETCH(bool, save);
     QFETCH(QString, storedMethode);
     QFETCH(int, storedBat);
-    QFETCH(bool, stillOpen);
+    QFETCH(QString, refusal);
+    const bool stillOpen = !refusal.isEmpty();
     trb::gui::Windows w(options({}, QStringLiteral("E")));
     w.main->show();
     QTRY_VERIFY(w.main->sharedDb.isOpen());
@@ -429,27 +441,41 @@ class TestSolva : public QObject {
     w.main->settingsButton->click();
     SettingsDialog& s = *w.settings;
     QVERIFY(s.isVisible());
-    QCOMPARE(s.field(QStringLiteral("methode"))->text(), QStringLiteral("TRB"));
-    QCOMPARE(s.field(QStringLiteral("database"))->text(), demo_);
-    QVERIFY(!s.field(QStringLiteral("r_script"))->isVisible());
+    QCOMPARE(s.editorValue(QStringLiteral("methode")), QStringLiteral("TRB"));
+    QCOMPARE(s.editorValue(QStringLiteral("database")), demo_);
+    QVERIFY(!s.editor(QStringLiteral("r_script"))->isVisible());
     trb::test::screenshot(&s, QStringLiteral("settings"));
 
-    QLineEdit* ppath = s.field(QStringLiteral("ppath"));
+    auto* ppath = qobject_cast<QLineEdit*>(s.editor(QStringLiteral("ppath")));
     ppath->clear();
     QTest::mouseDClick(ppath, Qt::LeftButton);
     QCOMPARE(ppath->text(), QDir::currentPath());
 
-    s.field(QStringLiteral("methode"))->setText(QStringLiteral("LUFA"));
-    s.field(QStringLiteral("pdf_dir"))->setText(QStringLiteral("/docs/"));
-    s.field(QStringLiteral("recalc_bat"))->setText(bat);
-    QString refusal;
+    // the method is chosen from its list, the soil scheme too; the check box is clicked
+    auto* method = qobject_cast<QComboBox*>(s.editor(QStringLiteral("methode")));
+    QVERIFY(method);
+    QCOMPARE(method->count(), 4);
+    method->setCurrentIndex(method->findData(QStringLiteral("LUFA")));
+    auto* batBox = qobject_cast<QCheckBox*>(s.editor(QStringLiteral("recalc_bat")));
+    QVERIFY(batBox && batBox->isChecked());
+    if (!bat) QTest::keyClick(batBox, Qt::Key_Space);
+    QCOMPARE(batBox->isChecked(), bat);
+    auto* wp = qobject_cast<QLineEdit*>(s.editor(QStringLiteral("pf_wp")));
+    wp->selectAll();
+    QTest::keyClicks(wp, pfWp);
+    auto* pdfDir = qobject_cast<QLineEdit*>(s.editor(QStringLiteral("pdf_dir")));
+    pdfDir->setText(QStringLiteral("/docs/"));
+    QString shownRefusal;
     if (stillOpen)
       trb::test::answerModal<QMessageBox>([&](QMessageBox* box) {
-        refusal = box->text();
+        shownRefusal = box->text();
         box->accept();
       });
     (save ? s.saveButton : s.cancelButton)->click();
-    if (stillOpen) QTRY_VERIFY(refusal.contains(QStringLiteral("BAT recalc")));
+    if (stillOpen) {
+      QTRY_VERIFY2(shownRefusal.contains(refusal), qPrintable(shownRefusal));
+      QTRY_COMPARE(s.focusWidget(), static_cast<QWidget*>(wp));  // the field named
+    }
     QCOMPARE(s.isVisible(), stillOpen);
     QCOMPARE(stored(QStringLiteral("methode")), storedMethode);
     QCOMPARE(stored(QStringLiteral("pdf_dir")),
@@ -463,8 +489,9 @@ class TestSolva : public QObject {
     // shown again, the dialog holds what is stored
     s.hide();
     s.show();
-    QCOMPARE(s.field(QStringLiteral("methode"))->text(), storedMethode);
-    QCOMPARE(s.values.methode, storedMethode);
+    QCOMPARE(s.editorValue(QStringLiteral("methode")), storedMethode);
+    QCOMPARE(s.values.value(QStringLiteral("methode")), storedMethode);
+    QCOMPARE(s.editorValue(QStringLiteral("pf_wp")), QStringLiteral("42"));
     s.hide();
     w.main->close();
   }

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -166,19 +167,46 @@ class TestTrbM1 : public QObject {
     sim.close();
   }
 
+  // Closing during a run stops the calculation early: on a database far too large to finish
+  // before the close, fewer plots are computed than were selected.
   void closingStopsTheCalculation() {
+    const QString big = user_.path(QStringLiteral("synthetic.sqlite"));
+    QFile::remove(big);
+    QProcess gen;
+    gen.start(QStringLiteral(TRB_GEN), {QStringLiteral("1500"), QStringLiteral("40"), big});
+    QVERIFY(gen.waitForFinished(60000));
+    QCOMPARE(gen.exitCode(), 0);
+    int selected = 0;
+    {
+      trb::db::Database db = trb::db::Database::open(big);
+      selected = db.scalar(QStringLiteral("select count(*) from site_state where status=1")).toInt();
+    }
+    QCOMPARE(selected, 1500);
+
     SimulatorWindow sim;
-    showOn(sim, demo_);
+    showOn(sim, big, {QStringLiteral("BAT0")});
     QSignalSpy ended(&sim, &SimulatorWindow::calculationEnded);
     sim.runButton->click();
+    // closed once the balance of the plots has begun
+    QTRY_VERIFY_WITH_TIMEOUT(sim.messageLines().contains(QStringLiteral("trb running")), 60000);
     sim.close();
     QVERIFY(ended.wait(120000));
+    QCOMPARE(ended.first().first().toBool(), false);  // stopped, not finished
+    QVERIFY(!sim.lastFinished());
     QVERIFY(!sim.running);
     QVERIFY(!sim.calculating());
+    {
+      trb::db::Database db = trb::db::Database::open(big);
+      const int done =
+          db.scalar(QStringLiteral("select count(*) from (select distinct FL_ID from trb_driver)"))
+              .toInt();
+      QVERIFY2(done < selected, qPrintable(QStringLiteral("%1 of %2 plots").arg(done).arg(selected)));
+    }
     // shown again, it is ready for the next run
     sim.show();
     QTRY_COMPARE(sim.runButton->text(), QStringLiteral("calculate"));
     QVERIFY(sim.runButton->isEnabled());
+    sim.close();
   }
 
   void germanCaptions() {
