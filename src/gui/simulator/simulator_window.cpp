@@ -121,8 +121,8 @@ void SimulatorWindow::addMessage(const QString& line) {
   messagesPage_->addLine(line);
 }
 
-void SimulatorWindow::showProblem(const QString& text, const QString& caption) {
-  ErrorReporter::report(this, trb::Error(text, caption));
+void SimulatorWindow::showProblem(const trb::Error& error) {
+  ErrorReporter::report(this, error);
 }
 
 bool SimulatorWindow::event(QEvent* e) {

@@ -95,7 +95,7 @@ class SimulatorWindow : public QWidget {
   void refreshSiteList(bool firstRow = false);
   void refreshPairs();
   void calculationDone();
-  void showProblem(const QString& text, const QString& caption);
+  void showProblem(const trb::Error& error);
 
   trb::engine::RunSettings settings_;
   trb::engine::SimSwitches switches_;

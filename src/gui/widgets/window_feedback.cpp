@@ -43,11 +43,9 @@ void WindowFeedback::setProgress(qint64 pos, qint64 count) {
 }
 
 void WindowFeedback::report(const trb::Error& error) {
-  const QString text = error.text();
-  const QString caption = error.caption();
+  // copied into the call: the error itself lives on the reporting thread
   QMetaObject::invokeMethod(
-      this, [this, text, caption] { emit problemReported(text, caption); },
-      Qt::QueuedConnection);
+      this, [this, error] { emit problemReported(error); }, Qt::QueuedConnection);
 }
 
 }  // namespace trb::gui

@@ -8,6 +8,7 @@
 #include <QString>
 #include <atomic>
 
+#include "core/base/error.h"
 #include "core/base/feedback.h"
 
 class QListWidget;
@@ -34,7 +35,7 @@ class WindowFeedback : public QObject, public trb::Feedback {
   void stop() { cancel(); }
 
  signals:
-  void problemReported(const QString& text, const QString& caption);
+  void problemReported(const trb::Error& error);
 
  private:
   QPointer<QListWidget> messages_;
