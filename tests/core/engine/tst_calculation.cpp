@@ -1,6 +1,8 @@
 // A whole calculation as the simulator runs it: switches, settings, the steps and their log, the
 // assessment summary and the query files.
 #include <QSettings>
+#include <QSqlQuery>
+#include <QSqlRecord>
 #include <QtTest>
 
 #include "core/engine/calculation.h"
@@ -11,6 +13,51 @@ using trb::engine::Calculation;
 using trb::engine::RunSettings;
 using trb::engine::SimSwitches;
 using trb::test::TempDb;
+
+namespace {
+
+// Stops the calculation once the walk has begun its plot number stopAfter + 1.
+struct StoppingFeedback : trb::test::RecordingFeedback {
+  explicit StoppingFeedback(int stopAfter) : stopAfter(stopAfter) {}
+  int stopAfter;
+  bool walking = false;
+  int plots = 0;
+  void pushLine(Level level, const QString& line) override {
+    RecordingFeedback::pushLine(level, line);
+    if (line == u"trb running") walking = true;
+  }
+  void setProgress(qint64 pos, qint64 count) override {
+    RecordingFeedback::setProgress(pos, count);
+    if (walking && count > 0 && ++plots > stopAfter) cancel();
+  }
+};
+
+// Every result row of a plot as text, in a fixed order (rowids aside).
+QStringList plotResults(const QString& path, qlonglong plot) {
+  trb::db::Database db = trb::db::Database::open(path);
+  QStringList rows;
+  for (const char* table : {"rs_table", "trb_nresult", "trb_zbv", "trb_driver"}) {
+    QSqlQuery q = db.query(QStringLiteral("select * from %1 where fl_id=?").arg(table), {plot});
+    QStringList part;
+    while (q.next()) {
+      QStringList cells{QString::fromLatin1(table)};
+      for (int i = 0; i < q.record().count(); ++i) cells << q.value(i).toString();
+      part << cells.join(u'|');
+    }
+    part.sort();
+    rows << part;
+  }
+  return rows;
+}
+
+QList<qlonglong> plotsOf(trb::db::Database& db) {
+  QList<qlonglong> plots;
+  QSqlQuery q = db.query(QStringLiteral("select FL_ID from field_description order by FL_ID"));
+  while (q.next()) plots << q.value(0).toLongLong();
+  return plots;
+}
+
+}  // namespace
 
 class TstCalculation : public QObject {
   Q_OBJECT
@@ -167,6 +214,56 @@ class TstCalculation : public QObject {
     QVERIFY(!c.calculate());
     QVERIFY(c.stopReason.contains(QStringLiteral("no_such_table")));
     QVERIFY(!c.running);
+  }
+
+  // A run that fails before the walk (a parameter table is gone) leaves every result table as
+  // the run before left it.
+  void failedRunChangesNoResults() {
+    TempDb t(QStringLiteral("demo"));
+    t.db.execute(QStringLiteral("update site_state set status=1"));
+    trb::test::RecordingFeedback fb;
+    QVERIFY(demoCalculation(t, fb)->calculate());
+    const QList<qlonglong> plots = plotsOf(t.db);
+    QMap<qlonglong, QStringList> before;
+    for (qlonglong p : plots) before[p] = plotResults(t.path, p);
+    t.db.execute(QStringLiteral("update site_state set status=0 where FL_ID=?"), {plots.first()});
+    t.db.dropTable(QStringLiteral("slvpflan"));
+    auto c = demoCalculation(t, fb);
+    QVERIFY(!c->calculate());
+    QVERIFY(c->stopReason.contains(QStringLiteral("slvpflan")));
+    for (qlonglong p : plots) QCOMPARE(plotResults(t.path, p), before[p]);
+  }
+
+  // A run stopped part way leaves each plot with all of its old results or all of its new
+  // ones: old from a LUFA run, new from a TRB run of a copy.
+  void stoppedRunLeavesPlotsWhole() {
+    TempDb t(QStringLiteral("demo"));
+    t.db.execute(QStringLiteral("update site_state set status=1"));
+    trb::test::RecordingFeedback fb;
+    QVERIFY(demoCalculation(t, fb, {QStringLiteral("M=LUFA")})->calculate());
+    const QList<qlonglong> plots = plotsOf(t.db);
+    QMap<qlonglong, QStringList> before, after;
+    for (qlonglong p : plots) before[p] = plotResults(t.path, p);
+    TempDb whole(QStringLiteral("empty"));
+    whole.db.close();
+    QFile::remove(whole.path);
+    QVERIFY(QFile::copy(t.path, whole.path));
+    QVERIFY(demoCalculation(whole, fb, {QStringLiteral("M=TRB")})->calculate());
+    for (qlonglong p : plots) after[p] = plotResults(whole.path, p);
+
+    StoppingFeedback stopping(3);
+    auto c = demoCalculation(t, stopping, {QStringLiteral("M=TRB")});
+    QVERIFY(!c->calculate());
+    QCOMPARE(c->stopReason, QStringLiteral("the calculation was stopped"));
+    int fresh = 0, old = 0;
+    for (qlonglong p : plots) {
+      const QStringList now = plotResults(t.path, p);
+      QVERIFY2(now == before[p] || now == after[p], qPrintable(QString::number(p)));
+      fresh += now == after[p] && now != before[p];
+      old += now == before[p] && now != after[p];
+    }
+    QCOMPARE(fresh, 3);
+    QVERIFY(old > 0);
   }
 
   void unknownMethodChangesNothing() {
