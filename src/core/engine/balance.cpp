@@ -368,6 +368,7 @@ struct ComparisonPlan {
   QHash<qlonglong, std::vector<FreshRow>> fresh;  // by plot
   std::map<RsKey, std::vector<RsRow>> rows;       // by plot, year and year number
   QList<qlonglong> selected;                      // in the order of FL_ID
+  QHash<qlonglong, UnusableValue> unusable;       // plots with a sample that is no number
   qlonglong nextSimulatedOnly = 1;
 
   void read(Database& db) {
@@ -386,6 +387,15 @@ struct ComparisonPlan {
       FreshRow r{++rowid, {}};
       for (int i = 0; i < 8; ++i) r.values << q.value(i);
       const qlonglong plot = q.toLongLong(1);
+      // a sample that is not a finite number is kept empty, and its plot is not calculated
+      if (!q.isNull(7) && !std::isfinite(q.toDouble(7))) {
+        if (!unusable.contains(plot))
+          unusable.insert(plot, UnusableValue{QStringLiteral("measurements"),
+                                              QStringLiteral("meas_value"), q.toDouble(7),
+                                              QStringLiteral("is not a finite number"),
+                                              q.toLongLong(5)});
+        r.values[7] = QVariant();
+      }
       rows[{plot, q.toLongLong(5), q.toLongLong(6)}].push_back(
           {r.rowid, q.isNull(7) ? 0.0 : q.toDouble(7)});
       fresh[plot].push_back(std::move(r));
@@ -538,6 +548,7 @@ class BalanceWalk {
     db_.begin();
     try {
       clear_plot_results(plot);
+      if (plan_.unusable.contains(plot)) throw plan_.unusable.value(plot);
       if (!start_plot(plot)) {
         skip_plot(plot);
         db_.commit();
@@ -617,7 +628,8 @@ class BalanceWalk {
     check_range(table("corg"), QStringLiteral("corg"), r.corg, Range::Finite);
     if (method_.reads_norg()) check_range(table("norg"), QStringLiteral("norg"), r.norg,
                                           Range::Finite);
-    check_range(table("BD"), QStringLiteral("BD"), r.bd, Range::Finite);
+    check_range(table("BD"), QStringLiteral("BD"), r.bd,
+                r.bd == kMissing ? Range::Finite : Range::Amount);
     check_range(table("skelett"), QStringLiteral("skelett"), r.skelett, Range::Share);
     if (method_.splits_by_cif() && r.cif > 1)
       throw UnusableValue{table("cif"), QStringLiteral("cif"), r.cif,

@@ -50,6 +50,17 @@ QStringList plotResults(const QString& path, qlonglong plot) {
   return rows;
 }
 
+// The number of values in the result and soil tables that are numbers but not finite ones.
+int nonFiniteValues(trb::db::Database& db) {
+  int n = 0;
+  for (const char* table : {"rs_table", "trb_nresult", "trb_zbv", "trb_driver", "tmp_soil_prop"})
+    for (const QString& c : db.columns(QString::fromLatin1(table)))
+      n += db.scalar(QStringLiteral("select count(*) from %1 where Abs([%2]) > 1.7976931348623157E+308")
+                         .arg(QString::fromLatin1(table), c))
+               .toInt();
+  return n;
+}
+
 QList<qlonglong> plotsOf(trb::db::Database& db) {
   QList<qlonglong> plots;
   QSqlQuery q = db.query(QStringLiteral("select FL_ID from field_description order by FL_ID"));
@@ -264,6 +275,70 @@ class TstCalculation : public QObject {
     }
     QCOMPARE(fresh, 3);
     QVERIFY(old > 0);
+  }
+
+  // Plot 10 gets a soil of its own (a copy of its soil 3, soil_ID 9) and then one absurd value:
+  // it is missing data with a line naming the table, the column and the value; the other plots
+  // are calculated, and no table holds a number that is not finite.
+  void absurdInputs_data() {
+    QTest::addColumn<QString>("change");  // native SQL
+    QTest::addColumn<QString>("message");  // "" : plot 10 is calculated
+    QTest::newRow("stones 100 %") << "update soilproperties set skelett=100 where soil_ID=9"
+                                  << "FL_ID 10: tmp_soil_prop.skelett = 1 is not a fraction from 0 "
+                                     "to below 1";
+    QTest::newRow("negative stones") << "update soilproperties set skelett=-10 where soil_ID=9"
+                                     << "FL_ID 10: tmp_soil_prop.skelett = -0.1 is not a fraction";
+    QTest::newRow("infinite start carbon")
+        << "update measurements set meas_value=9e999 where FL_ID=10 and M_IX=7 and year_number=0"
+        << "FL_ID 10: measurements.meas_value of 1985 = inf is not a finite number";
+    QTest::newRow("quantity 1e308")
+        << "update cultivation set Quantity=1e308 where FL_ID=10 and year=1990 and Macode=2"
+        << "FL_ID 10: opstab.COPS of 1990 = inf is not a finite number";
+    QTest::newRow("inert fraction above 1")
+        << "update soilproperties set cif=1.0078, cif_org=1 where soil_ID=9"
+        << "FL_ID 10: tmp_soil_prop.cif = 1.0078 is above 1";
+    QTest::newRow("inert fraction 1 is valid")
+        << "update soilproperties set cif=1, cif_org=1 where soil_ID=9" << "";
+  }
+  void absurdInputs() {
+    QFETCH(QString, change);
+    QFETCH(QString, message);
+    TempDb t(QStringLiteral("demo"));
+    t.db.runNative(QStringLiteral(
+        "update site_state set status=1;"
+        "create temporary table s9 as select * from soilproperties where soil_ID=3;"
+        "update s9 set soil_ID=9; insert into soilproperties select * from s9;"
+        "update field_description set soil_ID=9 where FL_ID=10;"));
+    t.db.runNative(change);
+    trb::test::RecordingFeedback fb;
+    QVERIFY2(demoCalculation(t, fb)->calculate(), qPrintable(fb.lines.join(u'\n')));
+    const int drivers = t.db.scalar(QStringLiteral("select count(*) from trb_driver")).toInt();
+    if (message.isEmpty()) {
+      QCOMPARE(drivers, 10);
+    } else {
+      QVERIFY2(std::any_of(fb.lines.begin(), fb.lines.end(),
+                           [&](const QString& l) { return l.startsWith(message); }),
+               qPrintable(fb.lines.join(u'\n')));
+      QVERIFY(fb.lines.contains(QStringLiteral("missing data for FL_ID10")));
+      QCOMPARE(drivers, 9);
+      QCOMPARE(t.db.scalar(QStringLiteral("select count(*) from trb_nresult where fl_id=10"))
+                   .toInt(),
+               0);
+    }
+    QCOMPARE(nonFiniteValues(t.db), 0);
+  }
+
+  // When no selected plot can be calculated the run fails, saying so.
+  void noPlotCalculated() {
+    TempDb t(QStringLiteral("demo"));
+    t.db.runNative(QStringLiteral("update site_state set status=1; update soilproperties set "
+                                  "skelett=100"));
+    trb::test::RecordingFeedback fb;
+    auto c = demoCalculation(t, fb);
+    QVERIFY(!c->calculate());
+    QCOMPARE(c->stopReason, QStringLiteral("no plot could be calculated"));
+    QCOMPARE(fb.lines.last(), QStringLiteral("calculation stopped: no plot could be calculated"));
+    QCOMPARE(t.db.scalar(QStringLiteral("select count(*) from trb_driver")).toInt(), 0);
   }
 
   void unknownMethodChangesNothing() {
