@@ -328,6 +328,18 @@ class TstCalculation : public QObject {
     QCOMPARE(nonFiniteValues(t.db), 0);
   }
 
+  // A plot whose soil_ID names no soil profile is named; the others are calculated.
+  void plotWithoutSoilProfile() {
+    TempDb t(QStringLiteral("demo"));
+    t.db.runNative(QStringLiteral("update site_state set status=1; update field_description set "
+                                  "soil_ID=77 where FL_ID=4"));
+    trb::test::RecordingFeedback fb;
+    QVERIFY(demoCalculation(t, fb)->calculate());
+    QVERIFY(fb.lines.contains(
+        QStringLiteral("missing data for FL_ID4: soil_ID 77 names no soil profile")));
+    QCOMPARE(t.db.scalar(QStringLiteral("select count(*) from trb_driver")).toInt(), 9);
+  }
+
   // When no selected plot can be calculated the run fails, saying so.
   void noPlotCalculated() {
     TempDb t(QStringLiteral("demo"));
