@@ -601,10 +601,12 @@ class BalanceWalk {
   // The plot's comparison rows: its earlier ones go, its samples of this run come in.
   void replace_comparison_rows(qlonglong plot) {
     sql_->deleteComparison.exec({plot});
-    for (const FreshRow& r : plan_.fresh.value(plot)) {
-      sql_->free_comparison_rowid(r.rowid);
-      sql_->addComparison.exec(QVariantList{r.rowid} + r.values);
-    }
+    const auto fresh = plan_.fresh.constFind(plot);
+    if (fresh != plan_.fresh.cend())
+      for (const FreshRow& r : *fresh) {
+        sql_->free_comparison_rowid(r.rowid);
+        sql_->addComparison.exec(QVariantList{r.rowid} + r.values);
+      }
     replaced_.insert(plot);
   }
 
