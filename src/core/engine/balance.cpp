@@ -19,6 +19,35 @@ using trb::db::Database;
 using trb::db::Statement;
 
 // ---------------------------------------------------------------------------------------------
+// Checks of the values the balance reads
+
+namespace {
+
+enum class Range {
+  Finite,    // any finite number
+  Amount,    // finite, not below 0
+  Fraction,  // 0..1
+  Share,     // 0 up to but not including 1 (a share the balance divides by 1 minus)
+};
+
+// Throws UnusableValue naming the table, column and value when value lies outside range.
+void check_range(const QString& table, const QString& column, double value, Range range,
+                 qlonglong year = -1) {
+  QString why;
+  if (!std::isfinite(value))
+    why = QStringLiteral("is not a finite number");
+  else if (range == Range::Amount && value < 0)
+    why = QStringLiteral("is negative");
+  else if (range == Range::Fraction && !(value >= 0 && value <= 1))
+    why = QStringLiteral("is not a fraction between 0 and 1");
+  else if (range == Range::Share && !(value >= 0 && value < 1))
+    why = QStringLiteral("is not a fraction from 0 to below 1");
+  if (!why.isEmpty()) throw UnusableValue{table, column, value, why, year};
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
 // TRB turnover
 
 YearFluxes year_step(PlotState& st, bool first, double non_bal, long double bat) {
@@ -106,20 +135,49 @@ ResultWriter::ResultWriter(Database& db) : db_(db) {
 
 ResultWriter::~ResultWriter() = default;
 
+namespace {
+
+// Throws UnusableValue for the first value that is a number but not a finite one.
+void check_finite(const QString& table, const QVariant& year,
+                  std::initializer_list<std::pair<const char*, const QVariant*>> values) {
+  for (const auto& [column, v] : values) {
+    if (v->typeId() != QMetaType::Double) continue;
+    const double x = v->toDouble();
+    if (!std::isfinite(x))
+      throw UnusableValue{table, QString::fromLatin1(column), x,
+                          QStringLiteral("is not a finite number"),
+                          year.isValid() ? year.toLongLong() : -1};
+  }
+}
+
+}  // namespace
+
 // The values go in the order of the tables' columns (the inserts name no columns, so that a
 // database whose result tables carry other names for them is written as before).
 void ResultWriter::nresult(const NResultRow& r) {
+  check_finite(QStringLiteral("trb_nresult"), r.year,
+               {{"n_m_om", &r.n_m_om}, {"n_ops", &r.n_ops}, {"C_ops", &r.C_ops},
+                {"c_som", &r.c_som}, {"c_inert", &r.c_inert}, {"n_org", &r.n_org},
+                {"n_som", &r.n_som}, {"c_mic", &r.c_mic}, {"c_rep", &r.c_rep}, {"bat", &r.bat}});
   nresult_->exec({r.FL_ID, r.year, r.n_m_om, r.n_ops, r.C_ops, r.c_som, r.c_inert, r.n_org,
                   r.n_som, r.c_mic, r.c_rep, r.bat});
 }
 
 void ResultWriter::zbv(const ZbvRow& r) {
+  check_finite(QStringLiteral("trb_zbv"), r.year_,
+               {{"C_min_total", &r.C_min_total}, {"c_min_fom", &r.c_min_fom},
+                {"C_rep_flx", &r.C_rep_flx}, {"C_fom", &r.C_fom}, {"c_som", &r.c_som},
+                {"c_inert", &r.c_inert}});
   if (zbv_)
     zbv_ins_->exec(
         {r.fl_id, r.year_, r.C_min_total, r.c_min_fom, r.C_rep_flx, r.C_fom, r.c_som, r.c_inert});
 }
 
 void ResultWriter::driver(const DriverRow& r) {
+  check_finite(QStringLiteral("trb_driver"), QVariant(),
+               {{"c_input_mean", &r.c_input_mean}, {"c_start", &r.c_start},
+                {"c_inert_pct", &r.c_inert_pct}, {"bat_mean", &r.bat_mean},
+                {"meas_last", &r.meas_last}, {"sim_last", &r.sim_last}});
   driver_->exec({r.fl_id, r.c_input_mean, r.c_start, r.c_inert_pct, r.bat_mean, r.meas_last,
                  r.sim_last, r.year_num});
 }
@@ -154,6 +212,13 @@ QString TrbMethod::input_query() const {
 
 QStringList TrbMethod::extra_columns() const { return {}; }
 
+QString TrbMethod::source_table(const QString& column) const {
+  const QString c = column.toLower();
+  if (c == u"corg" || c == u"norg") return QStringLiteral("crep_year");
+  if (c == u"bat") return QStringLiteral("tmp_bat");
+  return QStringLiteral("tmp_soil_prop");
+}
+
 void TrbMethod::prepare_tables(Database& db, const PreparationSettings& settings,
                                trb::Feedback& feedback) {
   stop_if_canceled(feedback);
@@ -172,6 +237,24 @@ void TrbMethod::read_inputs(Database& db) { inputs_.load(db); }
 
 void TrbMethod::year_update(PlotState& st, const BalanceRow& row, ResultWriter& out,
                             BalanceContext& ctx) {
+  // the organic inputs of the year: amounts, rates and shares as the pools need them
+  const QString ops = QStringLiteral("opstab");
+  for (const OpsInput& in : inputs_.rows(st.fl_id, row.year_0)) {
+    check_range(ops, QStringLiteral("COPS"), static_cast<double>(in.cops), Range::Amount,
+                row.year_0);
+    check_range(ops, QStringLiteral("K"), static_cast<double>(in.k), Range::Amount, row.year_0);
+    check_range(ops, QStringLiteral("ETA"), static_cast<double>(in.eta), Range::Fraction,
+                row.year_0);
+    check_range(ops, QStringLiteral("CNR"), static_cast<double>(in.cnr), Range::Amount,
+                row.year_0);
+    check_range(ops, QStringLiteral("cnr_alt"), static_cast<double>(in.cnr_alt), Range::Amount,
+                row.year_0);
+  }
+  check_range(source_table(QStringLiteral("BAT")), QStringLiteral("BAT"), row.bat, Range::Amount,
+              row.year_0);
+  if (st.notill)
+    check_range(source_table(QStringLiteral("fat")), QStringLiteral("fat"), row.fat,
+                Range::Finite, row.year_0);
   const long double D = inputs_.year_input(st.pools, st.fl_id, row.year_0);
   const TrbYear y = trb_year(st, D, row.bat, row.fat);
   if (y.clamped && !st_notill_warned_.contains(st.fl_id)) {
@@ -266,19 +349,63 @@ struct RsRow {
   double meas;
 };
 
-// The comparison rows of the selected plots, in the order of the index "sort".
-std::map<RsKey, std::vector<RsRow>> read_comparison_rows(Database& db) {
-  std::map<RsKey, std::vector<RsRow>> rs;
-  QSqlQuery q = db.query(QStringLiteral(
-      "SELECT rs_table.rowid, rs_table.FL_ID, rs_table.YEAR_, rs_table.YEAR_NUM, "
-      "rs_table.MEAS_VALUE FROM rs_table INNER JOIN site_state ON rs_table.FL_ID = "
-      "site_state.FL_ID WHERE site_state.status=1 "
-      "ORDER BY rs_table.FL_ID, rs_table.YEAR_, rs_table.YEAR_NUM, rs_table.rowid"));
-  while (q.next())
-    rs[{q.value(1).toLongLong(), q.value(2).toLongLong(), q.value(3).toLongLong()}].push_back(
-        {q.value(0).toLongLong(), q.value(4).isNull() ? 0.0 : q.value(4).toDouble()});
-  return rs;
-}
+// The soil carbon samples of the selected plots: the comparison rows a run gives them.
+const QString kFreshComparisonFrom = QStringLiteral(
+    " FROM site_state LEFT JOIN measurements ON site_state.FL_ID = measurements.FL_ID "
+    " WHERE (((site_state.status)=1) AND ((measurements.M_IX)=7)) ");
+
+// A comparison row of the run with the rowid it gets in rs_table.
+struct FreshRow {
+  qlonglong rowid;
+  QVariantList values;  // meas_id, FL_ID, M_IX, DAY_, MONTH_, YEAR_, YEAR_NUM, MEAS_VALUE
+};
+
+// The new comparison rows of the run. Their rowids are those a refill of rs_table at the start
+// would give them: after the rows of the plots not selected, in the order of the query; the rows
+// of simulated values alone follow in the order of the walk. Replacing the plots one by one with
+// these rowids leaves the table of such a refill.
+struct ComparisonPlan {
+  QHash<qlonglong, std::vector<FreshRow>> fresh;  // by plot
+  std::map<RsKey, std::vector<RsRow>> rows;       // by plot, year and year number
+  QList<qlonglong> selected;                      // in the order of FL_ID
+  QHash<qlonglong, UnusableValue> unusable;       // plots with a sample that is no number
+  qlonglong nextSimulatedOnly = 1;
+
+  void read(Database& db) {
+    const qlonglong kept =
+        db.scalar(QStringLiteral("SELECT Max(rs_table.rowid) FROM rs_table WHERE NOT EXISTS "
+                                 "(SELECT site_state.FL_ID FROM site_state WHERE "
+                                 "site_state.FL_ID = rs_table.FL_ID AND site_state.status=1)"))
+            .toLongLong();
+    qlonglong rowid = kept;
+    trb::db::Reader q(
+        db, QStringLiteral("SELECT measurements.meas_id, measurements.FL_ID, measurements.M_IX, "
+                           "measurements.day, measurements.month, measurements.year, "
+                           "measurements.year_number, measurements.meas_value") +
+                kFreshComparisonFrom);
+    while (q.next()) {
+      FreshRow r{++rowid, {}};
+      for (int i = 0; i < 8; ++i) r.values << q.value(i);
+      const qlonglong plot = q.toLongLong(1);
+      // a sample that is not a finite number is kept empty, and its plot is not calculated
+      if (!q.isNull(7) && !std::isfinite(q.toDouble(7))) {
+        if (!unusable.contains(plot))
+          unusable.insert(plot, UnusableValue{QStringLiteral("measurements"),
+                                              QStringLiteral("meas_value"), q.toDouble(7),
+                                              QStringLiteral("is not a finite number"),
+                                              q.toLongLong(5)});
+        r.values[7] = QVariant();
+      }
+      rows[{plot, q.toLongLong(5), q.toLongLong(6)}].push_back(
+          {r.rowid, q.isNull(7) ? 0.0 : q.toDouble(7)});
+      fresh[plot].push_back(std::move(r));
+    }
+    nextSimulatedOnly = rowid + 1;
+    QSqlQuery s = db.query(
+        QStringLiteral("select FL_ID from site_state where status=1 order by FL_ID"));
+    while (s.next()) selected << s.value(0).toLongLong();
+  }
+};
 
 // The first "non-balance" share (measurement m_ix -1) of every plot.
 QHash<qlonglong, double> read_non_balance_shares(Database& db) {
@@ -299,27 +426,68 @@ QSet<qlonglong> read_site_list_plots(Database& db) {
   return plots;
 }
 
-// The statements of the walk, prepared once inside its transaction.
+// The smallest rowid of a table less one, and below 0: where a row moves out of the way.
+qlonglong free_rowid_below(Database& db, const QString& table) {
+  const QVariant low = db.scalar(QStringLiteral("SELECT Min(rowid) FROM ") + table);
+  return std::min<qlonglong>(low.isNull() ? 0 : low.toLongLong(), 0) - 1;
+}
+
+// The statements of the walk.
 struct WalkStatements {
   explicit WalkStatements(Database& db)
       : out(db),
         deleteNresult(db, QStringLiteral("delete * from trb_nresult where fl_id=?")),
+        deleteComparison(db, QStringLiteral("delete * from rs_table where FL_ID=?")),
+        moveComparison(db, QStringLiteral("update rs_table set rowid=? where rowid=?")),
+        addComparison(db, QStringLiteral("INSERT INTO rs_table (rowid, meas_id, FL_ID, M_IX, "
+                                         "DAY_, MONTH_, YEAR_, YEAR_NUM, MEAS_VALUE) "
+                                         "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)")),
         resetComparison(db, QStringLiteral("update rs_table set sim_value=-99 where fl_id=?")),
         setSimulated(db, QStringLiteral("update rs_table set SIM_value=? where rowid=?")),
         addSimulatedOnly(db, QStringLiteral(
-                                 "INSERT INTO rs_table (FL_ID, YEAR_, YEAR_NUM, M_IX, SIM_value) "
-                                 "VALUES (?, ?, ?, -7, ?)")) {
+                                 "INSERT INTO rs_table (rowid, FL_ID, YEAR_, YEAR_NUM, M_IX, "
+                                 "SIM_value) VALUES (?, ?, ?, ?, -7, ?)")),
+        deleteDriver(db, QStringLiteral("delete * from trb_driver where fl_id=?")),
+        moveDriver(db, QStringLiteral("update trb_driver set rowid=? where rowid=?")),
+        lastDriver(db, QStringLiteral("update trb_driver set rowid=? where rowid=(select "
+                                      "Max(rowid) from trb_driver)")),
+        spareComparisonRowid(free_rowid_below(db, QStringLiteral("rs_table"))),
+        spareDriverRowid(free_rowid_below(db, QStringLiteral("trb_driver"))) {
     if (out.has_zbv())
       deleteZbv =
           std::make_unique<Statement>(db, QStringLiteral("delete * from trb_zbv where fl_id=?"));
   }
+
+  // A row of another plot that holds rowid moves below every other row.
+  void free_comparison_rowid(qlonglong rowid) {
+    if (moveComparison.exec({spareComparisonRowid, rowid}) > 0) --spareComparisonRowid;
+  }
+  void free_driver_rowid(qlonglong rowid) {
+    if (moveDriver.exec({spareDriverRowid, rowid}) > 0) --spareDriverRowid;
+  }
+
   ResultWriter out;
   Statement deleteNresult;
   std::unique_ptr<Statement> deleteZbv;
+  Statement deleteComparison;
+  Statement moveComparison;
+  Statement addComparison;
   Statement resetComparison;
   Statement setSimulated;
   Statement addSimulatedOnly;
+  Statement deleteDriver;
+  Statement moveDriver;
+  Statement lastDriver;
+  qlonglong spareComparisonRowid;
+  qlonglong spareDriverRowid;
 };
+
+// Plots whose results are replaced in one transaction.
+constexpr int kPlotsPerTransaction = 50;
+
+QString value_text(double v) {
+  return std::isfinite(v) ? trb::fmt_general(v) : QString::number(v);
+}
 
 // The walk through the input rows, plot by plot and year by year.
 class BalanceWalk {
@@ -330,33 +498,35 @@ class BalanceWalk {
   // The rows of the method's input query and what the comparison needs.
   void read_tables() {
     rows_ = read_input(db_, method_);
-    comparison_ = read_comparison_rows(db_);
+    plan_.read(db_);
     nonBalance_ = read_non_balance_shares(db_);
     sitePlots_ = read_site_list_plots(db_);
+    outcome_.selected = static_cast<int>(plan_.selected.size());
   }
 
   size_t row_count() const { return rows_.size(); }
 
-  // Every plot in turn; false when the walk was aborted (a stop request, a loop-back that cannot
-  // be made).
+  // Every plot in turn, each replacing its results whole; false when the walk was aborted (a
+  // stop request, a loop-back that cannot be made). A failing statement rolls back the plots of
+  // its transaction.
   bool walk_plots(WalkStatements& sql) {
     sql_ = &sql;
     i_ = 0;
+    int inTransaction = 0;
+    trb::db::Transaction tx(db_);
     while (i_ < rows_.size() && !stop_requested()) {
       const qlonglong plot = rows_[i_].fl_id;
       outcome_.last_plot = plot;
-      clear_plot_results(plot);
-      if (!start_plot(plot)) {
-        skip_plot(plot);
-        continue;
-      }
-      for (int pass = 0; pass <= ctx_.z_cnt && !aborted_; ++pass) {
-        if (pass > 0 && !loop_back(plot)) break;
-        walk_years(plot, pass);
-      }
+      walk_plot(plot);
       if (aborted_) break;
-      write_driver(plot);
+      if (++inTransaction == kPlotsPerTransaction) {
+        db_.commit();
+        db_.begin();
+        inTransaction = 0;
+      }
     }
+    if (!aborted_) finish_replacement();
+    tx.commit();
     return !aborted_;
   }
 
@@ -370,15 +540,103 @@ class BalanceWalk {
     while (i_ < rows_.size() && rows_[i_].fl_id == plot) ++i_;
   }
 
+  // One plot: its new results replace the old ones whole, or (stopped part way) not at all.
+  void walk_plot(qlonglong plot) {
+    const Assessment before = outcome_.assessment;
+    const qlonglong nextSimulatedOnly = plan_.nextSimulatedOnly;
+    const size_t first = i_;
+    db_.begin();
+    try {
+      clear_plot_results(plot);
+      if (plan_.unusable.contains(plot)) throw plan_.unusable.value(plot);
+      if (!start_plot(plot)) {
+        skip_plot(plot);
+        db_.commit();
+        return;
+      }
+      for (int pass = 0; pass <= ctx_.z_cnt && !aborted_; ++pass) {
+        if (pass > 0 && !loop_back(plot)) break;
+        walk_years(plot, pass);
+      }
+      if (!aborted_) write_driver(plot);
+    } catch (const UnusableValue& bad) {
+      // the plot's results so far go; it stays with the results of a plot without data
+      db_.rollback();
+      outcome_.assessment = before;
+      plan_.nextSimulatedOnly = nextSimulatedOnly;
+      i_ = first;
+      db_.begin();
+      clear_plot_results(plot);
+      skip_plot(plot);
+      db_.commit();
+      report_unusable(plot, bad);
+      return;
+    } catch (...) {
+      db_.rollback();
+      throw;
+    }
+    if (aborted_) {
+      db_.rollback();
+      outcome_.assessment = before;
+      return;
+    }
+    db_.commit();
+    ++outcome_.calculated;
+  }
+
+  void report_unusable(qlonglong plot, const UnusableValue& bad) {
+    QString line = QStringLiteral("FL_ID %1: %2.%3 ").arg(plot).arg(bad.table, bad.column);
+    if (bad.year >= 0) line += QStringLiteral("of %1 ").arg(bad.year);
+    line += QStringLiteral("= %1 %2").arg(value_text(bad.value), bad.why);
+    ctx_.feedback.info(line);
+    report_missing(plot);
+  }
+
+  void report_missing(qlonglong plot) {
+    const QString msg = QStringLiteral("missing data for FL_ID") + QString::number(plot);
+    ctx_.feedback.info(msg);
+    ctx_.feedback.report(trb::Error(msg, QStringLiteral("ERROR")));
+  }
+
+  // The plot's comparison rows: its earlier ones go, its samples of this run come in.
+  void replace_comparison_rows(qlonglong plot) {
+    sql_->deleteComparison.exec({plot});
+    const auto fresh = plan_.fresh.constFind(plot);
+    if (fresh != plan_.fresh.cend())
+      for (const FreshRow& r : *fresh) {
+        sql_->free_comparison_rowid(r.rowid);
+        sql_->addComparison.exec(QVariantList{r.rowid} + r.values);
+      }
+    replaced_.insert(plot);
+  }
+
   // The plot's earlier results go, its comparison rows wait for new simulated values.
   void clear_plot_results(qlonglong plot) {
+    replace_comparison_rows(plot);
     sql_->deleteNresult.exec({plot});
     if (sql_->deleteZbv) sql_->deleteZbv->exec({plot});
+    sql_->deleteDriver.exec({plot});
     nonBal_ = nonBalance_.value(plot, 0.0);
     notill_ = method_.uses_notill() &&
               rows_[i_].comment.toUpper().contains(QStringLiteral("NOTILL"));
     sql_->resetComparison.exec({plot});
     ctx_.feedback.setProgress(static_cast<qint64>(i_), static_cast<qint64>(rows_.size()));
+  }
+
+  // The start values of a plot: usable numbers, and an inert fraction of at most 1 where the
+  // method splits the carbon by it.
+  void check_start_values(const BalanceRow& r) {
+    auto table = [&](const char* c) { return method_.source_table(QString::fromLatin1(c)); };
+    check_range(table("corg"), QStringLiteral("corg"), r.corg, Range::Finite);
+    if (method_.reads_norg()) check_range(table("norg"), QStringLiteral("norg"), r.norg,
+                                          Range::Finite);
+    check_range(table("BD"), QStringLiteral("BD"), r.bd,
+                r.bd == kMissing ? Range::Finite : Range::Amount);
+    check_range(table("skelett"), QStringLiteral("skelett"), r.skelett, Range::Share);
+    if (method_.splits_by_cif() && r.cif > 1)
+      throw UnusableValue{table("cif"), QStringLiteral("cif"), r.cif,
+                          QStringLiteral("is above 1"), -1};
+    check_range(table("cif"), QStringLiteral("cif"), r.cif, Range::Finite);
   }
 
   // The start values from the plot's first row with a carbon content; false (and reported) when
@@ -390,6 +648,7 @@ class BalanceWalk {
     st_.fl_id = plot;
     if (valid) {
       const BalanceRow& r = rows_[i_];
+      check_start_values(r);
       if (method_.reads_norg()) st_.norg = r.norg;
       st_.corg = r.corg;
       st_.cif = r.cif;
@@ -401,9 +660,7 @@ class BalanceWalk {
     if (!sitePlots_.contains(plot))
       ctx_.feedback.info(QStringLiteral("FL_ID not found =>") + QString::number(plot));
     if (!valid) {
-      const QString msg = QStringLiteral("missing data for FL_ID") + QString::number(plot);
-      ctx_.feedback.info(msg);
-      ctx_.feedback.report(trb::Error(msg, QStringLiteral("ERROR")));
+      report_missing(plot);
       return false;
     }
     derive_start_values(st_);
@@ -446,6 +703,10 @@ class BalanceWalk {
         skip_plot(plot);
         break;
       }
+      for (size_t k = 0; k < r.extra.size(); ++k) {
+        const QString column = method_.extra_columns().at(static_cast<qsizetype>(k));
+        check_range(method_.source_table(column), column, r.extra[k], Range::Finite, year);
+      }
       st_.year_num += 1;
       method_.year_update(st_, r, sql_->out, ctx_);
       st_.years_done += 1;
@@ -458,9 +719,14 @@ class BalanceWalk {
   // The simulated content goes beside the year's measurements, or into a row of its own.
   void compare_year(qlonglong plot) {
     const double sim = static_cast<double>(simulated_content(st_));
-    auto it = comparison_.find({plot, st_.z_jahr, st_.year_num});
-    if (it == comparison_.end() || it->second.empty()) {
-      sql_->addSimulatedOnly.exec({plot, st_.z_jahr, st_.year_num, round_to(sim, 4)});
+    if (!std::isfinite(sim))
+      throw UnusableValue{QStringLiteral("rs_table"), QStringLiteral("SIM_value"), sim,
+                          QStringLiteral("is not a finite number"), st_.z_jahr};
+    auto it = plan_.rows.find({plot, st_.z_jahr, st_.year_num});
+    if (it == plan_.rows.end() || it->second.empty()) {
+      const qlonglong rowid = plan_.nextSimulatedOnly++;
+      sql_->free_comparison_rowid(rowid);
+      sql_->addSimulatedOnly.exec({rowid, plot, st_.z_jahr, st_.year_num, round_to(sim, 4)});
     } else {
       for (const RsRow& m : it->second) {
         sql_->setSimulated.exec({round_to(sim, 4), m.rowid});
@@ -472,6 +738,7 @@ class BalanceWalk {
     st_.sim_last = sim;
   }
 
+  // The summary row takes the next rowid of a table emptied at the start of the run.
   void write_driver(qlonglong plot) {
     DriverRow d;
     d.fl_id = plot;
@@ -482,7 +749,19 @@ class BalanceWalk {
     d.meas_last = st_.meas_last;
     d.sim_last = st_.sim_last;
     d.year_num = st_.year_num;
-    sql_->out.driver(d);
+    const qlonglong rowid = ++driverRows_;
+    sql_->free_driver_rowid(rowid);
+    sql_->out.driver(d);  // the newest row has the largest rowid
+    sql_->lastDriver.exec({rowid});
+  }
+
+  // After the last plot: the selected plots the walk did not reach get their samples of this
+  // run, and the summary rows of plots not calculated in it go.
+  void finish_replacement() {
+    for (qlonglong plot : plan_.selected)
+      if (!replaced_.contains(plot)) replace_comparison_rows(plot);
+    db_.execute(QStringLiteral("delete * from trb_driver where rowid<1 or rowid>?"),
+                {driverRows_});
   }
 
   Database& db_;
@@ -490,13 +769,15 @@ class BalanceWalk {
   BalanceContext& ctx_;
   BalanceOutcome& outcome_;
   std::vector<BalanceRow> rows_;
-  std::map<RsKey, std::vector<RsRow>> comparison_;
+  ComparisonPlan plan_;
   QHash<qlonglong, double> nonBalance_;
   QSet<qlonglong> sitePlots_;
+  QSet<qlonglong> replaced_;
   WalkStatements* sql_ = nullptr;
   size_t i_ = 0;
   PlotState st_;
   qlonglong prevYear_ = 0;
+  qlonglong driverRows_ = 0;
   double nonBal_ = 0;
   bool notill_ = false;
   bool aborted_ = false;
@@ -511,9 +792,12 @@ void finish_run(Database& db, BalanceOutcome& outcome, BalanceContext& ctx) {
 
 }  // namespace
 
+int fresh_comparison_row_count(Database& db) {
+  return db.scalar(QStringLiteral("SELECT Count(*)") + kFreshComparisonFrom).toInt();
+}
+
 BalanceOutcome run_balance(Database& db, BalanceMethod& method, BalanceContext& ctx) {
   BalanceOutcome outcome;
-  db.execute(QStringLiteral("delete * from trb_driver"));
   method.read_inputs(db);
   BalanceWalk walk(db, method, ctx, outcome);
   walk.read_tables();
@@ -523,16 +807,13 @@ BalanceOutcome run_balance(Database& db, BalanceMethod& method, BalanceContext& 
   ctx.feedback.info(QStringLiteral("trb running"));
 
   bool walked = false;
-  db.begin();
   try {
     WalkStatements sql(db);
     walked = walk.walk_plots(sql);
   } catch (...) {
-    db.commit();  // what was written before the failure stays
     ctx.feedback.setProgress(0, 0);
     throw;
   }
-  db.commit();
   ctx.feedback.setProgress(0, 0);
   if (!walked) return outcome;
   finish_run(db, outcome, ctx);

@@ -171,6 +171,10 @@ class BalanceMethod {
   // The yearly update of a plot; sets st.C_tot and appends the year's result rows.
   virtual void year_update(PlotState& st, const BalanceRow& row, ResultWriter& out,
                            BalanceContext& ctx) = 0;
+  // Whether the start splits the carbon by the inert fraction cif (which must then lie in 0..1).
+  virtual bool splits_by_cif() const { return false; }
+  // The table a column of the input query comes from, for the messages about unusable values.
+  virtual QString source_table(const QString& column) const = 0;
   // The trb_driver values that differ between methods.
   virtual double driver_input_mean(const PlotState& st) const {
     return static_cast<double>(st.mean_input);
@@ -193,6 +197,8 @@ class TrbMethod : public BalanceMethod {
   QStringList extra_columns() const override;
   bool reads_norg() const override { return true; }
   bool uses_notill() const override { return true; }
+  bool splits_by_cif() const override { return true; }
+  QString source_table(const QString& column) const override;
   void read_inputs(trb::db::Database& db) override;
   void year_update(PlotState& st, const BalanceRow& row, ResultWriter& out,
                    BalanceContext& ctx) override;
@@ -208,12 +214,29 @@ class TrbMethod : public BalanceMethod {
 struct BalanceOutcome {
   bool finished = false;  // false when a loop-back could not be made or a stop was requested
   bool stopped = false;   // a stop was requested
+  int selected = 0;       // plots selected for the run
+  int calculated = 0;     // plots that got a summary row
   Assessment assessment;
   qlonglong last_plot = -99;
 };
 
-// The whole walk for the selected plots (the method's tables must be built). Database errors throw
-// DbError; results written until then stay.
+// A value the balance cannot use: an input outside its range or a result that is not a finite
+// number. The plot it belongs to counts as missing data.
+struct UnusableValue {
+  QString table, column;
+  double value = 0;
+  QString why;
+  qlonglong year = -1;  // -1: the plot's start values
+};
+
+// The number of comparison rows a run gives the selected plots (their soil carbon samples).
+int fresh_comparison_row_count(trb::db::Database& db);
+
+// The whole walk for the selected plots (the method's tables must be built). Each plot's results
+// (its rows of rs_table, trb_nresult and trb_zbv and its trb_driver row) are replaced together,
+// several plots to a transaction: a walk that stops or fails leaves every plot with its complete
+// new or its complete old results. A completed walk leaves the tables as a refill of rs_table
+// and an emptied trb_driver at its start would have. Database errors throw DbError.
 BalanceOutcome run_balance(trb::db::Database& db, BalanceMethod& method, BalanceContext& ctx);
 
 // The method of a key ("TRB", "LUFA", "KOLBE", "NULL"); null for another key.

@@ -15,6 +15,24 @@ namespace {
 constexpr double kRainMin = 450;
 constexpr double kRainMax = 700;
 
+// The stop for a year without weather (or with a mean temperature below 0), naming the plot, its
+// station and the year.
+[[noreturn]] void stop_for_weather(trb::db::Database& db, const QVariant& plot,
+                                   const QVariant& year) {
+  const QVariant station = db.scalar(
+      QStringLiteral("SELECT climate_station.station FROM field_description INNER JOIN "
+                     "climate_station ON field_description.climate_ID = "
+                     "climate_station.climate_ID WHERE field_description.FL_ID=?"),
+      {plot});
+  const QString where =
+      QStringLiteral(" (FL_ID %1, station %2, year %3)")
+          .arg(plot.toString(),
+               station.isNull() ? QStringLiteral("(none)") : station.toString(),
+               year.toString());
+  throw CalcStop(QStringLiteral("LTEM<0 aufgetreten !") + where,
+                 QStringLiteral("unvollständige Klimadaten ?"));
+}
+
 }  // namespace
 
 const std::array<WmzRow, WmzTable::kRows>& WmzTable::builtin() {
@@ -133,8 +151,7 @@ int build_interpolated(trb::db::Database& db, const WmzTable& table, trb::Feedba
       const double ltem = q.toDouble(4);
       if (ltem < 0) {
         feedback.setProgress(0, 0);
-        throw CalcStop(QStringLiteral("LTEM<0 aufgetreten !"),
-                       QStringLiteral("unvollständige Klimadaten ?"));
+        stop_for_weather(db, q.value(1), q.value(2));
       }
       const double rain = q.toDouble(5);
       if (rain > 0)
@@ -150,6 +167,24 @@ int build_interpolated(trb::db::Database& db, const WmzTable& table, trb::Feedba
 }
 
 int build_regression(trb::db::Database& db, trb::Feedback& feedback) {
+  // the regression has no answer for a year without weather: it stops as the interpolation does
+  {
+    QSqlQuery q = db.query(QStringLiteral(
+        "SELECT clim4sim.FL_ID, clim4sim.year_ FROM (clim4sim INNER JOIN tmp_soil_prop ON "
+        "clim4sim.fl_id = tmp_soil_prop.FL_ID) INNER JOIN BAT_FAK ON tmp_soil_prop.soil_cat = "
+        "BAT_FAK.soil_cat WHERE clim4sim.ltem<0 ORDER BY clim4sim.FL_ID, clim4sim.year_"));
+    if (q.next()) stop_for_weather(db, q.value(0), q.value(1));
+  }
+  // a plot whose class of usable field capacity has no coefficients drops out of the balance
+  {
+    QSqlQuery q = db.query(QStringLiteral(
+        "SELECT DISTINCT tmp_soil_prop.FL_ID, tmp_soil_prop.soil_cat FROM tmp_soil_prop LEFT "
+        "JOIN BAT_FAK ON tmp_soil_prop.soil_cat = BAT_FAK.soil_cat WHERE BAT_FAK.soil_cat Is "
+        "Null ORDER BY tmp_soil_prop.FL_ID"));
+    while (q.next())
+      feedback.info(QStringLiteral("missing data for FL_ID%1: soil_cat %2 has no row in BAT_FAK")
+                        .arg(q.value(0).toString(), q.value(1).toString()));
+  }
   const int rows = db.execute(QStringLiteral(
       " SELECT tmp_soil_prop.FL_ID, [A]+([P1]*[clay])+([P2]*[Silt])+([P3]*[ltem])+   "
       " ([P4]*[rain])+([P5]*[PV])+([P6]*[PWP])+([P7]*[FC])+[clay]*(([P8]*[FC])+     "

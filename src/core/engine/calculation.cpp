@@ -64,19 +64,10 @@ void Calculation::runQueryFiles(trb::db::Database& db, bool pre) {
 void Calculation::run_preprocessing(trb::db::Database& db) { runQueryFiles(db, true); }
 void Calculation::run_postprocessing(trb::db::Database& db) { runQueryFiles(db, false); }
 
-// The comparison rows of the selected plots start afresh from their measured soil carbon.
+// The comparison rows of the selected plots start afresh from their measured soil carbon; the
+// walk replaces them plot by plot with its results, so nothing is removed here.
 void Calculation::prepareRun(trb::db::Database& db) {
-  db.execute(QStringLiteral(
-      " DELETE rs_table.*, site_state.status, rs_table.M_IX  FROM site_state "
-      " LEFT JOIN rs_table ON site_state.FL_ID = rs_table.FL_ID WHERE site_state.status=1 "));
-  const int fresh = db.execute(QStringLiteral(
-      " INSERT INTO rs_table (meas_id, FL_ID, M_IX, DAY_, MONTH_, YEAR_, YEAR_NUM, MEAS_VALUE ) "
-      " SELECT measurements.meas_id, measurements.FL_ID, measurements.M_IX, measurements.day, "
-      "measurements.month,"
-      " measurements.year, measurements.year_number, measurements.meas_value "
-      " FROM site_state LEFT JOIN measurements ON site_state.FL_ID = measurements.FL_ID "
-      " WHERE (((site_state.status)=1) AND ((measurements.M_IX)=7)) "));
-  log(QStringLiteral("new recs in RS_TABLE :") + QString::number(fresh));
+  log(QStringLiteral("new recs in RS_TABLE :") + QString::number(fresh_comparison_row_count(db)));
 }
 
 bool Calculation::calculate() {
@@ -124,6 +115,10 @@ bool Calculation::calculate() {
       log(QStringLiteral("calculation stopped: ") + stopReason);
     } else if (!outcome.finished) {
       stopReason = QStringLiteral("loopback not possible");
+    } else if (outcome.selected > 0 && outcome.calculated == 0) {
+      // every plot lacked usable data: a failure, not a finished job
+      stopReason = QStringLiteral("no plot could be calculated");
+      log(QStringLiteral("calculation stopped: ") + stopReason);
     } else {
       run_postprocessing(db);
       log(QStringLiteral("job finished"));

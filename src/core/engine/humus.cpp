@@ -105,6 +105,12 @@ QStringList LufaMethod::extra_columns() const {
   return {QStringLiteral("ros_ug"), QStringLiteral("ROS_ORAM")};
 }
 
+QString LufaMethod::source_table(const QString& column) const {
+  const QString c = column.toLower();
+  return c == u"bd" || c == u"skelett" ? QStringLiteral("tmp_soil_prop")
+                                       : QStringLiteral("hubi_c_bilanz");
+}
+
 void LufaMethod::year_update(PlotState& st, const BalanceRow& row, ResultWriter& out,
                              BalanceContext&) {
   // the lower reproduction value of the crops; an empty value counts as 0
@@ -251,6 +257,11 @@ QString KolbeMethod::input_query() const {
 }
 
 QStringList KolbeMethod::extra_columns() const { return {QStringLiteral("delta_c")}; }
+
+QString KolbeMethod::source_table(const QString& column) const {
+  return column.toLower() == u"delta_c" ? QStringLiteral("hum_manda")
+                                        : QStringLiteral("tmp_soil_prop");
+}
 
 void KolbeMethod::year_update(PlotState& st, const BalanceRow& row, ResultWriter&,
                               BalanceContext&) {

@@ -45,6 +45,7 @@ class LufaMethod : public BalanceMethod {
                       trb::Feedback& feedback) override;
   QString input_query() const override;
   QStringList extra_columns() const override;
+  QString source_table(const QString& column) const override;
   void year_update(PlotState& st, const BalanceRow& row, ResultWriter& out,
                    BalanceContext& ctx) override;
   // the inert fraction 999 of the input query only passes the start check
@@ -63,6 +64,7 @@ class KolbeMethod : public BalanceMethod {
                       trb::Feedback& feedback) override;
   QString input_query() const override;
   QStringList extra_columns() const override;
+  QString source_table(const QString& column) const override;
   void year_update(PlotState& st, const BalanceRow& row, ResultWriter& out,
                    BalanceContext& ctx) override;
 };

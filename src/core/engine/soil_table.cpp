@@ -1,6 +1,7 @@
 #include "core/engine/soil_table.h"
 
 #include <QSqlQuery>
+#include <cmath>
 #include <utility>
 #include <vector>
 
@@ -67,6 +68,21 @@ PoreSizes build_soil_table(trb::db::Database& db, const SoilOptions& options,
           "((site_state.status)=1)) ");
   const int rows = db.execute(sql);
   feedback.info(QStringLiteral("tmp soil :") + QString::number(rows));
+  // a start value that is not a finite number is missing
+  db.execute(QStringLiteral(
+      "update tmp_soil_prop set corg=-99 where Abs(corg) > 1.7976931348623157E+308"));
+  // a plot whose soil is not in soilproperties has no row: it cannot be calculated
+  QSqlQuery lost = db.query(QStringLiteral(
+      "SELECT field_description.FL_ID, field_description.soil_ID FROM (site_state INNER JOIN "
+      "field_description ON site_state.FL_ID = field_description.FL_ID) LEFT JOIN "
+      "soilproperties ON field_description.soil_ID = soilproperties.soil_ID "
+      "WHERE site_state.status=1 AND soilproperties.soil_ID Is Null "
+      "ORDER BY field_description.FL_ID"));
+  while (lost.next())
+    feedback.info(QStringLiteral("missing data for FL_ID%1: soil_ID %2 names no soil profile")
+                      .arg(lost.value(0).toString(),
+                           lost.value(1).isNull() ? QStringLiteral("(empty)")
+                                                  : lost.value(1).toString()));
   feedback.info(QStringLiteral("checking soil properties"));
   complete_soil_table(db, options, pores, feedback);
   return pores;
@@ -103,7 +119,11 @@ bool SoilTable::hasColumn(const QString& name) const {
   return columns_.contains(name, Qt::CaseInsensitive);
 }
 
-void SoilTable::write(qint64 rowid, const QString& name, const QVariant& value) {
+void SoilTable::write(qint64 rowid, const QString& name, const QVariant& given) {
+  // a value the functions could not give a finite number for is missing
+  const QVariant value = given.typeId() == QMetaType::Double && !std::isfinite(given.toDouble())
+                             ? QVariant(kMissing)
+                             : given;
   const QString key = name.toLower();
   const bool withFlag = hasColumn(org(name));
   auto it = updates_.find(key);

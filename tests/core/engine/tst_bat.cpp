@@ -146,7 +146,9 @@ class TestBat : public QObject {
     // BAT = 1 + 2 ltem + 0.01 rain, rain not limited; soil class 5 of plot 12 has no row.
     QTest::newRow("regression") << true << false
                                 << QStringList({"10/2001=24", "10/2002=23.5", "11/2001=24.52"})
-                                << QStringList({"simple_bat=no", "updt tmp bat :3"});
+                                << QStringList({"missing data for FL_ID12: soil_cat 5 has no "
+                                                "row in BAT_FAK",
+                                                "simple_bat=no", "updt tmp bat :3"});
     QTest::newRow("stored means") << false << true
                                   << QStringList({"10/2001=30.5", "10/2002=30.5", "11/2001=31",
                                                   "12/2001=41.2"})
@@ -183,23 +185,34 @@ class TestBat : public QObject {
              QStringList({"10/2001=10", "10/2002=10"}));
   }
 
-  // A plot-year without weather and without a long-term row has ltem -99.99.
-  void negativeTemperatureStops() {
+  // A plot-year without weather and without a long-term row has ltem -99.99: both variants stop,
+  // naming the plot, its station and the year.
+  void missingWeatherStops_data() {
+    QTest::addColumn<bool>("simple");
+    QTest::newRow("interpolation") << true;
+    QTest::newRow("regression") << false;
+  }
+  void missingWeatherStops() {
+    QFETCH(bool, simple);
     trb::test::TempDb t;
     fillFixture(t.db);
     t.db.runNative(QStringLiteral(
         "INSERT INTO field_description (FL_ID, soil_ID, climate_ID, mw_bat) VALUES (14, 1, 9, 25);"
+        "INSERT INTO climate_station (climate_ID, station) VALUES (9, 'Dry Hill');"
         "INSERT INTO site_state (FL_ID, status) VALUES (14, 1);"
         "INSERT INTO cultivation (FL_ID, year, Macode, Item_IX, Quantity) VALUES (14, 2001, 2, 1, "
         "5);"
         "INSERT INTO tmp_soil_prop VALUES (14, 10, 12, 60, 42, 12, 30, 1);"));
+    BatOptions options;
+    options.simple_version = simple;
     bool stopped = false;
     trb::Feedback silent;
     try {
-      trb::engine::build_tmp_bat(t.db, WmzTable(), BatOptions(), silent);
+      trb::engine::build_tmp_bat(t.db, WmzTable(), options, silent);
     } catch (const trb::engine::CalcStop& e) {
       stopped = true;
-      QCOMPARE(e.message(), QStringLiteral("LTEM<0 aufgetreten !"));
+      QCOMPARE(e.message(),
+               QStringLiteral("LTEM<0 aufgetreten ! (FL_ID 14, station Dry Hill, year 2001)"));
       QCOMPARE(e.caption(), QStringLiteral("unvollständige Klimadaten ?"));
     }
     QVERIFY(stopped);

@@ -1,6 +1,8 @@
 // A whole calculation as the simulator runs it: switches, settings, the steps and their log, the
 // assessment summary and the query files.
 #include <QSettings>
+#include <QSqlQuery>
+#include <QSqlRecord>
 #include <QtTest>
 
 #include "core/engine/calculation.h"
@@ -11,6 +13,62 @@ using trb::engine::Calculation;
 using trb::engine::RunSettings;
 using trb::engine::SimSwitches;
 using trb::test::TempDb;
+
+namespace {
+
+// Stops the calculation once the walk has begun its plot number stopAfter + 1.
+struct StoppingFeedback : trb::test::RecordingFeedback {
+  explicit StoppingFeedback(int stopAfter) : stopAfter(stopAfter) {}
+  int stopAfter;
+  bool walking = false;
+  int plots = 0;
+  void pushLine(Level level, const QString& line) override {
+    RecordingFeedback::pushLine(level, line);
+    if (line == u"trb running") walking = true;
+  }
+  void setProgress(qint64 pos, qint64 count) override {
+    RecordingFeedback::setProgress(pos, count);
+    if (walking && count > 0 && ++plots > stopAfter) cancel();
+  }
+};
+
+// Every result row of a plot as text, in a fixed order (rowids aside).
+QStringList plotResults(const QString& path, qlonglong plot) {
+  trb::db::Database db = trb::db::Database::open(path);
+  QStringList rows;
+  for (const char* table : {"rs_table", "trb_nresult", "trb_zbv", "trb_driver"}) {
+    QSqlQuery q = db.query(QStringLiteral("select * from %1 where fl_id=?").arg(table), {plot});
+    QStringList part;
+    while (q.next()) {
+      QStringList cells{QString::fromLatin1(table)};
+      for (int i = 0; i < q.record().count(); ++i) cells << q.value(i).toString();
+      part << cells.join(u'|');
+    }
+    part.sort();
+    rows << part;
+  }
+  return rows;
+}
+
+// The number of values in the result and soil tables that are numbers but not finite ones.
+int nonFiniteValues(trb::db::Database& db) {
+  int n = 0;
+  for (const char* table : {"rs_table", "trb_nresult", "trb_zbv", "trb_driver", "tmp_soil_prop"})
+    for (const QString& c : db.columns(QString::fromLatin1(table)))
+      n += db.scalar(QStringLiteral("select count(*) from %1 where Abs([%2]) > 1.7976931348623157E+308")
+                         .arg(QString::fromLatin1(table), c))
+               .toInt();
+  return n;
+}
+
+QList<qlonglong> plotsOf(trb::db::Database& db) {
+  QList<qlonglong> plots;
+  QSqlQuery q = db.query(QStringLiteral("select FL_ID from field_description order by FL_ID"));
+  while (q.next()) plots << q.value(0).toLongLong();
+  return plots;
+}
+
+}  // namespace
 
 class TstCalculation : public QObject {
   Q_OBJECT
@@ -167,6 +225,132 @@ class TstCalculation : public QObject {
     QVERIFY(!c.calculate());
     QVERIFY(c.stopReason.contains(QStringLiteral("no_such_table")));
     QVERIFY(!c.running);
+  }
+
+  // A run that fails before the walk (a parameter table is gone) leaves every result table as
+  // the run before left it.
+  void failedRunChangesNoResults() {
+    TempDb t(QStringLiteral("demo"));
+    t.db.execute(QStringLiteral("update site_state set status=1"));
+    trb::test::RecordingFeedback fb;
+    QVERIFY(demoCalculation(t, fb)->calculate());
+    const QList<qlonglong> plots = plotsOf(t.db);
+    QMap<qlonglong, QStringList> before;
+    for (qlonglong p : plots) before[p] = plotResults(t.path, p);
+    t.db.execute(QStringLiteral("update site_state set status=0 where FL_ID=?"), {plots.first()});
+    t.db.dropTable(QStringLiteral("slvpflan"));
+    auto c = demoCalculation(t, fb);
+    QVERIFY(!c->calculate());
+    QVERIFY(c->stopReason.contains(QStringLiteral("slvpflan")));
+    for (qlonglong p : plots) QCOMPARE(plotResults(t.path, p), before[p]);
+  }
+
+  // A run stopped part way leaves each plot with all of its old results or all of its new
+  // ones: old from a LUFA run, new from a TRB run of a copy.
+  void stoppedRunLeavesPlotsWhole() {
+    TempDb t(QStringLiteral("demo"));
+    t.db.execute(QStringLiteral("update site_state set status=1"));
+    trb::test::RecordingFeedback fb;
+    QVERIFY(demoCalculation(t, fb, {QStringLiteral("M=LUFA")})->calculate());
+    const QList<qlonglong> plots = plotsOf(t.db);
+    QMap<qlonglong, QStringList> before, after;
+    for (qlonglong p : plots) before[p] = plotResults(t.path, p);
+    TempDb whole(QStringLiteral("empty"));
+    whole.db.close();
+    QFile::remove(whole.path);
+    QVERIFY(QFile::copy(t.path, whole.path));
+    QVERIFY(demoCalculation(whole, fb, {QStringLiteral("M=TRB")})->calculate());
+    for (qlonglong p : plots) after[p] = plotResults(whole.path, p);
+
+    StoppingFeedback stopping(3);
+    auto c = demoCalculation(t, stopping, {QStringLiteral("M=TRB")});
+    QVERIFY(!c->calculate());
+    QCOMPARE(c->stopReason, QStringLiteral("the calculation was stopped"));
+    int fresh = 0, old = 0;
+    for (qlonglong p : plots) {
+      const QStringList now = plotResults(t.path, p);
+      QVERIFY2(now == before[p] || now == after[p], qPrintable(QString::number(p)));
+      fresh += now == after[p] && now != before[p];
+      old += now == before[p] && now != after[p];
+    }
+    QCOMPARE(fresh, 3);
+    QVERIFY(old > 0);
+  }
+
+  // Plot 10 gets a soil of its own (a copy of its soil 3, soil_ID 9) and then one absurd value:
+  // it is missing data with a line naming the table, the column and the value; the other plots
+  // are calculated, and no table holds a number that is not finite.
+  void absurdInputs_data() {
+    QTest::addColumn<QString>("change");  // native SQL
+    QTest::addColumn<QString>("message");  // "" : plot 10 is calculated
+    QTest::newRow("stones 100 %") << "update soilproperties set skelett=100 where soil_ID=9"
+                                  << "FL_ID 10: tmp_soil_prop.skelett = 1 is not a fraction from 0 "
+                                     "to below 1";
+    QTest::newRow("negative stones") << "update soilproperties set skelett=-10 where soil_ID=9"
+                                     << "FL_ID 10: tmp_soil_prop.skelett = -0.1 is not a fraction";
+    QTest::newRow("infinite start carbon")
+        << "update measurements set meas_value=9e999 where FL_ID=10 and M_IX=7 and year_number=0"
+        << "FL_ID 10: measurements.meas_value of 1985 = inf is not a finite number";
+    QTest::newRow("quantity 1e308")
+        << "update cultivation set Quantity=1e308 where FL_ID=10 and year=1990 and Macode=2"
+        << "FL_ID 10: opstab.COPS of 1990 = inf is not a finite number";
+    QTest::newRow("inert fraction above 1")
+        << "update soilproperties set cif=1.0078, cif_org=1 where soil_ID=9"
+        << "FL_ID 10: tmp_soil_prop.cif = 1.0078 is above 1";
+    QTest::newRow("inert fraction 1 is valid")
+        << "update soilproperties set cif=1, cif_org=1 where soil_ID=9" << "";
+  }
+  void absurdInputs() {
+    QFETCH(QString, change);
+    QFETCH(QString, message);
+    TempDb t(QStringLiteral("demo"));
+    t.db.runNative(QStringLiteral(
+        "update site_state set status=1;"
+        "create temporary table s9 as select * from soilproperties where soil_ID=3;"
+        "update s9 set soil_ID=9; insert into soilproperties select * from s9;"
+        "update field_description set soil_ID=9 where FL_ID=10;"));
+    t.db.runNative(change);
+    trb::test::RecordingFeedback fb;
+    QVERIFY2(demoCalculation(t, fb)->calculate(), qPrintable(fb.lines.join(u'\n')));
+    const int drivers = t.db.scalar(QStringLiteral("select count(*) from trb_driver")).toInt();
+    if (message.isEmpty()) {
+      QCOMPARE(drivers, 10);
+    } else {
+      QVERIFY2(std::any_of(fb.lines.begin(), fb.lines.end(),
+                           [&](const QString& l) { return l.startsWith(message); }),
+               qPrintable(fb.lines.join(u'\n')));
+      QVERIFY(fb.lines.contains(QStringLiteral("missing data for FL_ID10")));
+      QCOMPARE(drivers, 9);
+      QCOMPARE(t.db.scalar(QStringLiteral("select count(*) from trb_nresult where fl_id=10"))
+                   .toInt(),
+               0);
+    }
+    QCOMPARE(nonFiniteValues(t.db), 0);
+  }
+
+  // A plot whose soil_ID names no soil profile is named; the others are calculated.
+  void plotWithoutSoilProfile() {
+    TempDb t(QStringLiteral("demo"));
+    t.db.runNative(QStringLiteral("update site_state set status=1; update field_description set "
+                                  "soil_ID=77 where FL_ID=4"));
+    trb::test::RecordingFeedback fb;
+    QVERIFY(demoCalculation(t, fb)->calculate());
+    QVERIFY(fb.lines.contains(
+        QStringLiteral("missing data for FL_ID4: soil_ID 77 names no soil profile")));
+    QCOMPARE(t.db.scalar(QStringLiteral("select count(*) from trb_driver")).toInt(), 9);
+  }
+
+  // When no selected plot can be calculated the run fails, saying so.
+  void noPlotCalculated() {
+    TempDb t(QStringLiteral("demo"));
+    t.db.runNative(QStringLiteral("update site_state set status=1; update soilproperties set "
+                                  "skelett=100"));
+    trb::test::RecordingFeedback fb;
+    auto c = demoCalculation(t, fb);
+    QVERIFY(!c->calculate());
+    QCOMPARE(c->stopReason, QStringLiteral("no plot could be calculated"));
+    QCOMPARE(fb.lines.last(), QStringLiteral("calculation stopped: no plot could be calculated"));
+    QCOMPARE(t.db.scalar(QStringLiteral("select count(*) from trb_driver")).toInt(), 0);
   }
 
   void unknownMethodChangesNothing() {
