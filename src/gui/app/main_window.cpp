@@ -28,6 +28,8 @@ namespace trb::gui {
 namespace {
 
 constexpr int kLeft = 16, kRight = 252, kWidth = 220;
+// The compact window is wide enough for its title in the title bar.
+constexpr int kCompactWidth = 308;
 
 QString databaseFilter() {
   return MainWindow::tr("databases (*.sqlite *.db *.mdb *.accdb);;all files (*)");
@@ -192,10 +194,10 @@ void MainWindow::layoutCommands(bool full) {
     settingsButton->setGeometry(kRight, 265, kWidth, 35);
     endButton->setGeometry(kLeft, 340, kWidth, 35);
   } else {
-    selectButton->setGeometry(kLeft, 135, kWidth, 45);
-    climateButton->setGeometry(kLeft, 175, kWidth, 45);
-    databaseButton->setGeometry(kLeft, 265, kWidth, 45);
-    endButton->setGeometry(kLeft, 340, kWidth, 40);
+    selectButton->setGeometry(kLeft, 135, kCompactWidth, 45);
+    climateButton->setGeometry(kLeft, 175, kCompactWidth, 45);
+    databaseButton->setGeometry(kLeft, 265, kCompactWidth, 45);
+    endButton->setGeometry(kLeft, 340, kCompactWidth, 40);
   }
   // the compact window is narrower: a smaller title
   auto* title = centralWidget()->findChild<QLabel*>(QStringLiteral("titleLabel"));
@@ -204,13 +206,13 @@ void MainWindow::layoutCommands(bool full) {
                      .arg(full ? 22 : 15)
                      .arg(full ? 11 : 9) +
                  tr("TRB &ndash; soil organic matter balance") + QStringLiteral("</div>"));
-  title->setGeometry(kLeft, 14, full ? 456 : kWidth, 100);
+  title->setGeometry(kLeft, 14, full ? 456 : kCompactWidth, 100);
   climateButton->setVisible(full);
   for (QPushButton* b : {parameterButton, sqlButton, transferButton, settingsButton})
     b->setVisible(full);
   const QRect db = databaseButton->geometry();
-  databaseLabel->setGeometry(kLeft, db.bottom() + 1 + 5, full ? 456 : kWidth, 20);
-  const int width = full ? kRight + kWidth + kLeft : kLeft + kWidth + kLeft;
+  databaseLabel->setGeometry(kLeft, db.bottom() + 1 + 5, full ? 456 : kCompactWidth, 20);
+  const int width = full ? kRight + kWidth + kLeft : kLeft + kCompactWidth + kLeft;
   centralWidget()->setFixedSize(width, 392);
   setFixedSize(width, 392 + statusBar()->sizeHint().height());
 }
@@ -297,7 +299,7 @@ bool MainWindow::openConnection() {
     } catch (const trb::Error& e) {
       QApplication::restoreOverrideCursor();
       if (!interactive) {
-        ErrorReporter::report(this, e, QStringLiteral("trb"));
+        // the batch run's calculation reports the same database on standard error
         showDatabaseLabel();
         return false;
       }
