@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTimer>
@@ -89,21 +90,40 @@ MainWindow::MainWindow(const StartOptions& options, QWidget* parent)
 
   databasePath = start_.databasePath;
   // An unattended run has nobody to answer a dialog.
-  if (start_.askForDatabase && !start_.firstStart && !trb::app::hasGoArgument(options.args)) {
-    const QString file = QFileDialog::getOpenFileName(this, databaseDialogTitle(),
-                                                      QDir::currentPath(), databaseFilter());
-    if (!file.isEmpty()) {
-      databasePath = file;
-      auto store = trb::settings::openStore();
-      trb::app::storeDatabase(*store, databasePath);
-    }
-  }
+  if (start_.askForDatabase && !start_.firstStart && !trb::app::hasGoArgument(options.args))
+    askForMissingDatabase();
   connectionString = trb::app::connectionString(provider, databasePath);
   versionPanel->setText(QStringLiteral("Version: ") + currentversion);
   showDatabaseLabel();
 }
 
 MainWindow::~MainWindow() = default;
+
+void MainWindow::askForMissingDatabase() {
+  QMessageBox box(QMessageBox::Warning, windowTitle(),
+                  tr("The database %1 does not exist.").arg(QDir::toNativeSeparators(databasePath)),
+                  QMessageBox::NoButton, this);
+  box.setObjectName(QStringLiteral("missingDatabaseBox"));
+  QPushButton* choose = box.addButton(tr("&Choose another file..."), QMessageBox::AcceptRole);
+  choose->setObjectName(QStringLiteral("chooseButton"));
+  QPushButton* without =
+      box.addButton(tr("Continue &without a database"), QMessageBox::RejectRole);
+  without->setObjectName(QStringLiteral("withoutButton"));
+  box.setDefaultButton(choose);
+  box.exec();
+  if (box.clickedButton() == choose) {
+    const QString file = QFileDialog::getOpenFileName(this, databaseDialogTitle(),
+                                                      QDir::currentPath(), databaseFilter());
+    if (!file.isEmpty()) {
+      databasePath = file;
+      auto store = trb::settings::openStore();
+      trb::app::storeDatabase(*store, databasePath);
+      return;
+    }
+  }
+  // "Change System Database" chooses one later
+  withoutDatabase_ = true;
+}
 
 void MainWindow::setWindows(SettingsDialog* settings, SimulatorWindow* simulator) {
   settingsDialog_ = settings;
@@ -239,7 +259,9 @@ void MainWindow::showEvent(QShowEvent* e) {
 
 void MainWindow::startUp() {
   if (shown_) return;
-  if (openConnection()) {
+  if (withoutDatabase_) {
+    showDatabaseLabel();
+  } else if (openConnection()) {
     try {
       trb::parameters::reset_site_state(sharedDb);
     } catch (const std::exception& e) {
@@ -353,8 +375,15 @@ void MainWindow::changeDatabase() {
   try {
     trb::app::setOdbcDatabase(sharedDb.path());
   } catch (const trb::Error&) {
+    // the change stands; only R lacks its way to the database
     ErrorReporter::report(
-        this, trb::Error(QStringLiteral("Please add T_R_B as MS-ACCESS user-datasource for ODBC"),
+        this, trb::Error(tr("The system database is now %1.")
+                                 .arg(QDir::toNativeSeparators(databasePath)) +
+                             QStringLiteral("\n\n") +
+                             tr("R scripts reach the database through the ODBC user data source "
+                                "T_R_B, which is missing:") +
+                             QStringLiteral("\n") +
+                             QStringLiteral("Please add T_R_B as MS-ACCESS user-datasource for ODBC"),
                          QStringLiteral("ODBC error")));
   }
 }

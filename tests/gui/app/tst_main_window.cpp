@@ -258,14 +258,18 @@ class TestSolva : public QObject {
   }
   void connectionRecovery() {
     QFETCH(bool, repair);
-    const QString missing = user_.path(QStringLiteral("missing.sqlite"));
+    // a file that is there but holds no database
+    const QString missing = user_.path(QStringLiteral("broken.sqlite"));
+    {
+      QFile f(missing);
+      QVERIFY(f.open(QIODevice::WriteOnly));
+      f.write(QByteArray(4096, 'x'));
+    }
     {
       auto store = trb::settings::openStore();
       trb::settings::writeFirstStartDefaults(*store, missing, user_.dir.path());
       trb::settings::writeText(*store, QStringLiteral("language"), QStringLiteral("e"));
     }
-    // the missing database is asked for at creation: no choice keeps it
-    trb::test::answerModal<QFileDialog>([](QFileDialog* d) { d->reject(); });
     trb::gui::Windows w(options({}, QStringLiteral("E")));
     QString prefilled;
     trb::test::answerModal<trb::gui::ConnectionDialog>([&](trb::gui::ConnectionDialog* d) {
@@ -289,6 +293,52 @@ class TestSolva : public QObject {
                  (repair ? QStringLiteral("demo.sqlite") : QStringLiteral("-")));
     if (repair)
       QCOMPARE(stored(QStringLiteral("provider")), QString::fromLatin1(trb::app::kDefaultProvider));
+    w.main->close();
+  }
+
+  // A database named at start that does not exist: one box says so and offers another file or
+  // no database; neither a bare file dialog nor the connection editor follows.
+  void missingDatabaseAtStart_data() {
+    QTest::addColumn<bool>("choose");
+    QTest::newRow("continue without") << false;
+    QTest::newRow("another file") << true;
+  }
+  void missingDatabaseAtStart() {
+    QFETCH(bool, choose);
+    const QString missing = user_.path(QStringLiteral("nowhere.sqlite"));
+    {
+      auto store = trb::settings::openStore();
+      trb::settings::writeFirstStartDefaults(*store, demo_, user_.dir.path());
+      trb::settings::writeText(*store, QStringLiteral("language"), QStringLiteral("e"));
+    }
+    QString text;
+    trb::test::answerModal<QMessageBox>([&](QMessageBox* box) {
+      text = box->text();
+      box->findChild<QPushButton*>(choose ? QStringLiteral("chooseButton")
+                                          : QStringLiteral("withoutButton"))
+          ->click();
+      if (!choose) return;
+      trb::test::answerModal<QFileDialog>([&](QFileDialog* d) {
+        d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(demo_);
+        static_cast<QDialog*>(d)->accept();
+      });
+    });
+    bool editorShown = false;
+    trb::test::answerModal<trb::gui::ConnectionDialog>(
+        [&](trb::gui::ConnectionDialog* d) {
+          editorShown = true;
+          d->reject();
+        },
+        3000);
+    trb::gui::Windows w(options({QStringLiteral("DB=") + missing}, QStringLiteral("E")));
+    QCOMPARE(text, QStringLiteral("The database %1 does not exist.").arg(missing));
+    w.main->show();
+    QTRY_COMPARE(w.main->sharedDb.isOpen(), choose);
+    QTest::qWait(500);
+    QVERIFY(!editorShown);
+    QCOMPARE(w.main->databaseLabel->text(),
+             QStringLiteral("system database=") +
+                 (choose ? QStringLiteral("demo.sqlite") : QStringLiteral("-")));
     w.main->close();
   }
 
@@ -367,8 +417,12 @@ class TestSolva : public QObject {
                                    "Database=x\n")
                         .arg(opened));
     } else {
-      QTRY_COMPARE(odbcMessage, QStringLiteral("ODBC error|Please add T_R_B as MS-ACCESS "
-                                               "user-datasource for ODBC"));
+      // first that the change worked, then what R needs
+      QTRY_VERIFY2(odbcMessage.startsWith(QStringLiteral("ODBC error|The system database is now ") +
+                                          QDir::toNativeSeparators(w.main->databasePath) + u'.'),
+                   qPrintable(odbcMessage));
+      QVERIFY(odbcMessage.endsWith(
+          QStringLiteral("Please add T_R_B as MS-ACCESS user-datasource for ODBC")));
       QCOMPARE(ini, QStringLiteral("[other]\nDatabase=x\n"));
     }
     w.main->close();
