@@ -2,6 +2,8 @@
 // message list and histogram, the assessment grids, and the command's calculate/close cycle.
 #include <QCheckBox>
 #include <QClipboard>
+#include <QDialogButtonBox>
+#include <QMessageBox>
 #include <QHeaderView>
 #include <QFileDialog>
 #include <QLineEdit>
@@ -356,6 +358,7 @@ class TestTrbM1 : public QObject {
 
   void germanCaptions() {
     trb::gui::setCaptionLanguage(QStringLiteral("D"));
+    const auto english = qScopeGuard([] { trb::gui::setCaptionLanguage(QStringLiteral("E")); });
     SimulatorWindow sim;
     showOn(sim, demo_);
     QCOMPARE(sim.runButton->text(), QStringLiteral("berechnen"));
@@ -364,7 +367,26 @@ class TestTrbM1 : public QObject {
     sim.tabs->setCurrentIndex(2);
     trb::test::screenshot(&sim, QStringLiteral("simulator_de"));
     sim.close();
-    trb::gui::setCaptionLanguage(QStringLiteral("E"));
+
+    // one language throughout: the program's messages and Qt's own dialogs
+    SimulatorWindow missing;
+    const QString path = user_.path(QStringLiteral("missing.sqlite"));
+    showOn(missing, path);
+    QCOMPARE(missing.messageLines().first(),
+             QStringLiteral("Datenbank kann nicht geöffnet werden: Die Datenbankdatei %1 existiert "
+                            "nicht.")
+                 .arg(path));
+    missing.close();
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("trb"), QStringLiteral("?"),
+                    QMessageBox::Ok | QMessageBox::Cancel);
+    QCOMPARE(box.button(QMessageBox::Cancel)->text(), QStringLiteral("Abbrechen"));
+    QFileDialog files(nullptr, QStringLiteral("trb"));
+    files.setOption(QFileDialog::DontUseNativeDialog);
+    files.setFileMode(QFileDialog::ExistingFile);
+    auto* buttons = files.findChild<QDialogButtonBox*>();
+    QVERIFY(buttons);
+    QCOMPARE(buttons->button(QDialogButtonBox::Open)->text(), QStringLiteral("&Öffnen"));
+    QCOMPARE(buttons->button(QDialogButtonBox::Cancel)->text(), QStringLiteral("Abbrechen"));
   }
 
   void databaseThatCannotBeOpened() {
