@@ -46,35 +46,35 @@
     </message>
     <message>
         <source>Plot &amp;Selection</source>
-        <translation>Daten Verarbeiten</translation>
+        <translation>&amp;Daten Verarbeiten</translation>
     </message>
     <message>
         <source>&amp;Climate Data</source>
-        <translation>Klimadaten</translation>
+        <translation>&amp;Klimadaten</translation>
     </message>
     <message>
         <source>&amp;Parameters</source>
-        <translation>Parameter</translation>
+        <translation>&amp;Parameter</translation>
     </message>
     <message>
         <source>S&amp;QL - module</source>
-        <translation>SQL-Datenrecherche</translation>
+        <translation>S&amp;QL-Datenrecherche</translation>
     </message>
     <message>
         <source>Data &amp;Transfer</source>
-        <translation>Datentransfer</translation>
+        <translation>Daten&amp;transfer</translation>
     </message>
     <message>
         <source>Settin&amp;gs</source>
-        <translation>Einstellungen</translation>
+        <translation>&amp;Einstellungen</translation>
     </message>
     <message>
         <source>Change System &amp;Database</source>
-        <translation>Auswahl der Datenbank</translation>
+        <translation>&amp;Auswahl der Datenbank</translation>
     </message>
     <message>
         <source>&amp;End</source>
-        <translation>Ende</translation>
+        <translation>E&amp;nde</translation>
     </message>
     <message>
         <source>system database=</source>
@@ -120,22 +120,6 @@
 <context>
     <name>trb::gui::SimulatorWindow</name>
     <message>
-        <source>database</source>
-        <translation>Datenbank</translation>
-    </message>
-    <message>
-        <source>calculate</source>
-        <translation>berechnen</translation>
-    </message>
-    <message>
-        <source>recalc BAT</source>
-        <translation>BAT neu berechnen</translation>
-    </message>
-    <message>
-        <source>run r-script</source>
-        <translation>R-Skript ausführen</translation>
-    </message>
-    <message>
         <source>R analyses are not available in this version</source>
         <translation>R-Auswertungen sind in dieser Version noch nicht verfügbar</translation>
     </message>
@@ -160,10 +144,6 @@
         <translation>Datenbanken (*.sqlite *.db *.mdb *.accdb);;alle Dateien (*)</translation>
     </message>
     <message>
-        <source>close</source>
-        <translation>schließen</translation>
-    </message>
-    <message>
         <source>database: %1</source>
         <translation>Datenbank: %1</translation>
     </message>
@@ -186,6 +166,30 @@
     <message>
         <source>calculation stopped: %1</source>
         <translation>Berechnung abgebrochen: %1</translation>
+    </message>
+    <message>
+        <source>&amp;database</source>
+        <translation>&amp;Datenbank</translation>
+    </message>
+    <message>
+        <source>&amp;calculate</source>
+        <translation>&amp;berechnen</translation>
+    </message>
+    <message>
+        <source>recalc &amp;BAT</source>
+        <translation>BAT &amp;neu berechnen</translation>
+    </message>
+    <message>
+        <source>&amp;run r-script</source>
+        <translation>&amp;R-Skript ausführen</translation>
+    </message>
+    <message>
+        <source>&amp;close</source>
+        <translation>&amp;schließen</translation>
+    </message>
+    <message>
+        <source>database</source>
+        <translation>Datenbank</translation>
     </message>
 </context>
 <context>

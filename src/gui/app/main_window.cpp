@@ -276,6 +276,8 @@ void MainWindow::startUp() {
     }
   }
   shown_ = true;
+  // the keyboard starts at the first command
+  (selectButton->isEnabled() ? selectButton : databaseButton)->setFocus();
   onActivated();
 }
 

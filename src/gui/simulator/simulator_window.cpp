@@ -39,7 +39,7 @@ SimulatorWindow::SimulatorWindow(QWidget* parent) : QWidget(parent, Qt::Window) 
   resize(760, 540);
 
   auto* top = new QHBoxLayout;
-  databaseButton = new QPushButton(tr("database"), this);
+  databaseButton = new QPushButton(tr("&database"), this);
   databaseButton->setObjectName(QStringLiteral("databaseButton"));
   pathEdit = new QLineEdit(this);
   pathEdit->setObjectName(QStringLiteral("pathEdit"));
@@ -49,12 +49,12 @@ SimulatorWindow::SimulatorWindow(QWidget* parent) : QWidget(parent, Qt::Window) 
   top->addWidget(pathEdit, 1);
 
   auto* commands = new QHBoxLayout;
-  runButton = new QPushButton(tr("calculate"), this);
+  runButton = new QPushButton(tr("&calculate"), this);
   runButton->setObjectName(QStringLiteral("runButton"));
   runButton->setMinimumWidth(120);
-  recalcBox = new QCheckBox(tr("recalc BAT"), this);
+  recalcBox = new QCheckBox(tr("recalc &BAT"), this);
   recalcBox->setObjectName(QStringLiteral("recalcBox"));
-  rButton = new QPushButton(tr("run r-script"), this);
+  rButton = new QPushButton(tr("&run r-script"), this);
   rButton->setObjectName(QStringLiteral("rButton"));
   rButton->setEnabled(false);  // R analyses are not part of this version yet
   rButton->setToolTip(tr("R analyses are not available in this version"));
@@ -198,8 +198,9 @@ void SimulatorWindow::onActivated() {
     return;
   }
   closeMode_ = false;
-  runButton->setText(tr("calculate"));
+  runButton->setText(tr("&calculate"));
   runButton->setEnabled(true);
+  runButton->setFocus();  // the keyboard starts at the command
   histogram->reset();
 
   switches_ = trb::engine::SimSwitches::parse(arguments);
@@ -322,7 +323,7 @@ void SimulatorWindow::runButtonClicked() {
   if (calculating()) return;  // one calculation at a time
   closeMode_ = true;
   runButton->setEnabled(false);
-  runButton->setText(tr("close"));
+  runButton->setText(tr("&close"));
   databaseButton->setEnabled(false);
   recalcBox->setEnabled(false);
   messageList->clear();

@@ -77,7 +77,7 @@ class TestSolva : public QObject {
     QTest::addColumn<QString>("names");  // column of the crop names in effect
     // clang-format off
     QTest::newRow("no start file, no settings")
-        << QString() << QString() << "Daten Verarbeiten" << false << false << "name_de";
+        << QString() << QString() << "&Daten Verarbeiten" << false << false << "name_de";
     QTest::newRow("lang=E, no settings")
         << "E" << QString() << "Plot &Selection" << true << true << "name_en";
     QTest::newRow("lang=E, stored D")
@@ -109,6 +109,18 @@ class TestSolva : public QObject {
          {m.climateButton, m.parameterButton, m.sqlButton, m.transferButton, m.settingsButton})
       QCOMPARE(b->isVisible(), full);
     QVERIFY(m.databaseButton->isVisible() && m.endButton->isVisible());
+    // access keys in either language, one per command, and a focused command from the start
+    QSet<QChar> keys;
+    int visible = 0;
+    for (QPushButton* b : m.centralWidget()->findChildren<QPushButton*>()) {
+      if (!b->isVisible()) continue;
+      ++visible;
+      const int amp = b->text().indexOf(u'&');
+      QVERIFY2(amp >= 0 && amp + 1 < b->text().size(), qPrintable(b->text()));
+      keys.insert(b->text().at(amp + 1).toLower());
+    }
+    QCOMPARE(keys.size(), visible);
+    QTRY_VERIFY(m.focusWidget() && m.focusWidget()->inherits("QPushButton"));
     if (!full) {
       QCOMPARE(m.selectButton->geometry(), QRect(16, 135, 308, 45));
       // room for the title beside the title bar's buttons
@@ -119,7 +131,7 @@ class TestSolva : public QObject {
       QCOMPARE(m.databaseLabel->geometry().top(), 265 + 45 + 5);
     }
     QCOMPARE(m.databaseLabel->text(),
-             (selectCaption == u"Daten Verarbeiten" ? QStringLiteral("Systemdatenbank=")
+             (selectCaption == u"&Daten Verarbeiten" ? QStringLiteral("Systemdatenbank=")
                                                     : QStringLiteral("system database=")) +
                  QStringLiteral("demo.sqlite"));
     QCOMPARE(

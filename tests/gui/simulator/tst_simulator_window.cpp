@@ -78,7 +78,7 @@ class TestTrbM1 : public QObject {
     showOn(sim, QStringLiteral("?"));  // "?": the stored database
     QCOMPARE(sim.database, demo_);
     QCOMPARE(sim.pathEdit->text(), demo_);
-    QCOMPARE(sim.runButton->text(), QStringLiteral("calculate"));
+    QCOMPARE(sim.runButton->text(), QStringLiteral("&calculate"));
     QVERIFY(!sim.recalcBox->isChecked());
     QCOMPARE(sim.messageLines().first(), QStringLiteral("ptf_mode=3 / Lieberoth"));
     QCOMPARE(sim.messageLines().at(4), QStringLiteral("method : TRB"));
@@ -136,7 +136,7 @@ class TestTrbM1 : public QObject {
     sim.runButton->click();
     QVERIFY(sim.calculating());
     QVERIFY(sim.running);
-    QCOMPARE(sim.runButton->text(), QStringLiteral("close"));
+    QCOMPARE(sim.runButton->text(), QStringLiteral("&close"));
     QVERIFY(!sim.runButton->isEnabled());
     QVERIFY(!sim.databaseButton->isEnabled());
     QVERIFY(!sim.recalcBox->isEnabled());
@@ -236,7 +236,7 @@ class TestTrbM1 : public QObject {
       QEvent e(t);
       QApplication::sendEvent(&sim, &e);
     }
-    QCOMPARE(sim.runButton->text(), QStringLiteral("close"));
+    QCOMPARE(sim.runButton->text(), QStringLiteral("&close"));
     QSignalSpy again(&sim, &SimulatorWindow::calculationEnded);
     sim.runButton->click();
     QVERIFY(!sim.isVisible());
@@ -264,7 +264,7 @@ class TestTrbM1 : public QObject {
     const QStringList lines = sim.messageLines();
     QCOMPARE(lines.count(QStringLiteral("ptf_mode=3 / Lieberoth")), 1);
     QCOMPARE(lines.at(lines.size() - 2), QStringLiteral("job finished"));
-    QCOMPARE(sim.runButton->text(), QStringLiteral("close"));
+    QCOMPARE(sim.runButton->text(), QStringLiteral("&close"));
     sim.close();
   }
 
@@ -307,7 +307,7 @@ class TestTrbM1 : public QObject {
     }
     // shown again, it is ready for the next run
     sim.show();
-    QTRY_COMPARE(sim.runButton->text(), QStringLiteral("calculate"));
+    QTRY_COMPARE(sim.runButton->text(), QStringLiteral("&calculate"));
     QVERIFY(sim.runButton->isEnabled());
     sim.close();
   }
@@ -361,7 +361,19 @@ class TestTrbM1 : public QObject {
     const auto english = qScopeGuard([] { trb::gui::setCaptionLanguage(QStringLiteral("E")); });
     SimulatorWindow sim;
     showOn(sim, demo_);
-    QCOMPARE(sim.runButton->text(), QStringLiteral("berechnen"));
+    QCOMPARE(sim.runButton->text(), QStringLiteral("&berechnen"));
+    // every command has its own access key, and the keyboard starts at "berechnen"
+    QSet<QChar> keys;
+    for (QAbstractButton* b : {static_cast<QAbstractButton*>(sim.databaseButton),
+                               static_cast<QAbstractButton*>(sim.runButton),
+                               static_cast<QAbstractButton*>(sim.recalcBox),
+                               static_cast<QAbstractButton*>(sim.rButton)}) {
+      const int amp = b->text().indexOf(u'&');
+      QVERIFY2(amp >= 0 && amp + 1 < b->text().size(), qPrintable(b->text()));
+      keys.insert(b->text().at(amp + 1).toLower());
+    }
+    QCOMPARE(keys.size(), 4);
+    QCOMPARE(sim.focusWidget(), sim.runButton);
     QCOMPARE(sim.tabs->tabText(0), QStringLiteral("Meldungen"));
     QCOMPARE(sim.windowTitle(), QStringLiteral("TRB-simulator"));
     sim.tabs->setCurrentIndex(2);
