@@ -378,15 +378,13 @@ void MainWindow::changeDatabase() {
     trb::app::setOdbcDatabase(sharedDb.path());
   } catch (const trb::Error&) {
     // the change stands; only R lacks its way to the database
-    ErrorReporter::report(
-        this, trb::Error(tr("The system database is now %1.")
-                                 .arg(QDir::toNativeSeparators(databasePath)) +
-                             QStringLiteral("\n\n") +
-                             tr("R scripts reach the database through the ODBC user data source "
-                                "T_R_B, which is missing:") +
-                             QStringLiteral("\n") +
-                             QStringLiteral("Please add T_R_B as MS-ACCESS user-datasource for ODBC"),
-                         QStringLiteral("ODBC error")));
+    const QString text =
+        tr("The system database is now %1.").arg(QDir::toNativeSeparators(databasePath)) +
+        QStringLiteral("\n\n") +
+        tr("R scripts reach the database through the ODBC user data source T_R_B, which is "
+           "missing:") +
+        QStringLiteral("\nPlease add T_R_B as MS-ACCESS user-datasource for ODBC");
+    ErrorReporter::report(this, trb::Error(text, QStringLiteral("ODBC error")));
   }
 }
 

@@ -110,9 +110,9 @@ class SimulatorWindow : public QWidget {
   bool finished_ = false;  // written by the worker, read after it ended
   std::atomic<bool> stopAsked_{false};
   bool lastFinished_ = false;
-  bool problemShown_ = false;
-  QStringList reported_;  // the settings report the list shows
-  QString announced_;  // the database the message list named last  // the run's problem has reached the user
+  bool problemShown_ = false;  // the run's problem has reached the user
+  QStringList reported_;       // the settings report the list shows
+  QString announced_;          // the database the message list named last
   bool closeMode_ = false;  // the command reads "close"
   bool activatedSinceShow_ = false;
   bool batch_ = false;  // started with "go": close when the calculation has ended

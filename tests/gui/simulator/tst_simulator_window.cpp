@@ -163,7 +163,8 @@ class TestTrbM1 : public QObject {
                                QDir::toNativeSeparators(QDir::currentPath()));
     QFile report(QStringLiteral("trb_report.txt"));
     QVERIFY(report.open(QIODevice::ReadOnly));
-    QCOMPARE(QString::fromUtf8(report.readAll()).trimmed(), lines.mid(0, lines.size() - 1).join(u'\n'));
+    QCOMPARE(QString::fromUtf8(report.readAll()).trimmed(),
+             lines.mid(0, lines.size() - 1).join(u'\n'));
 
     // Ctrl+A, Ctrl+C copies every line; a selection of two copies those two
     sim.messageList->setFocus();
@@ -189,7 +190,8 @@ class TestTrbM1 : public QObject {
     const QString nLine = *std::find_if(lines.begin(), lines.end(), [](const QString& l) {
       return l.startsWith(QStringLiteral(" N="));
     });
-    QVERIFY2(sim.histogram->heading().endsWith(nLine.trimmed()), qPrintable(sim.histogram->heading()));
+    QVERIFY2(sim.histogram->heading().endsWith(nLine.trimmed()),
+             qPrintable(sim.histogram->heading()));
 
     // the pairs of the current plot: first row after the run, then the one the user picks
     trb::db::Database db = trb::db::Database::open(demo_);
@@ -202,7 +204,8 @@ class TestTrbM1 : public QObject {
                             .toInt();
       QCOMPARE(sim.pairsGrid->model()->rowCount(), pairs);
       for (int r = 0; r < pairs; ++r) {
-        const double meas = columnOf(sim.pairsGrid, r, QStringLiteral("measured C (%)")).toDouble();
+        const double meas =
+            columnOf(sim.pairsGrid, r, QStringLiteral("measured C (%)")).toDouble();
         const double simulated =
             columnOf(sim.pairsGrid, r, QStringLiteral("simulated C (%)")).toDouble();
         QVERIFY(simulated > 0);
