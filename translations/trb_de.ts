@@ -46,35 +46,35 @@
     </message>
     <message>
         <source>Plot &amp;Selection</source>
-        <translation>Daten Verarbeiten</translation>
+        <translation>&amp;Daten Verarbeiten</translation>
     </message>
     <message>
         <source>&amp;Climate Data</source>
-        <translation>Klimadaten</translation>
+        <translation>&amp;Klimadaten</translation>
     </message>
     <message>
         <source>&amp;Parameters</source>
-        <translation>Parameter</translation>
+        <translation>&amp;Parameter</translation>
     </message>
     <message>
         <source>S&amp;QL - module</source>
-        <translation>SQL-Datenrecherche</translation>
+        <translation>S&amp;QL-Datenrecherche</translation>
     </message>
     <message>
         <source>Data &amp;Transfer</source>
-        <translation>Datentransfer</translation>
+        <translation>Daten&amp;transfer</translation>
     </message>
     <message>
         <source>Settin&amp;gs</source>
-        <translation>Einstellungen</translation>
+        <translation>&amp;Einstellungen</translation>
     </message>
     <message>
         <source>Change System &amp;Database</source>
-        <translation>Auswahl der Datenbank</translation>
+        <translation>&amp;Auswahl der Datenbank</translation>
     </message>
     <message>
         <source>&amp;End</source>
-        <translation>Ende</translation>
+        <translation>E&amp;nde</translation>
     </message>
     <message>
         <source>system database=</source>
@@ -96,25 +96,29 @@
         <source>executables (*)</source>
         <translation>Programme (*)</translation>
     </message>
+    <message>
+        <source>The database %1 does not exist.</source>
+        <translation>Die Datenbank %1 existiert nicht.</translation>
+    </message>
+    <message>
+        <source>&amp;Choose another file...</source>
+        <translation>Andere Datei &amp;wählen...</translation>
+    </message>
+    <message>
+        <source>Continue &amp;without a database</source>
+        <translation>&amp;Ohne Datenbank fortfahren</translation>
+    </message>
+    <message>
+        <source>The system database is now %1.</source>
+        <translation>Die Systemdatenbank ist jetzt %1.</translation>
+    </message>
+    <message>
+        <source>R scripts reach the database through the ODBC user data source T_R_B, which is missing:</source>
+        <translation>R-Skripte erreichen die Datenbank über die ODBC-Benutzerdatenquelle T_R_B, die fehlt:</translation>
+    </message>
 </context>
 <context>
     <name>trb::gui::SimulatorWindow</name>
-    <message>
-        <source>database</source>
-        <translation>Datenbank</translation>
-    </message>
-    <message>
-        <source>calculate</source>
-        <translation>berechnen</translation>
-    </message>
-    <message>
-        <source>recalc BAT</source>
-        <translation>BAT neu berechnen</translation>
-    </message>
-    <message>
-        <source>run r-script</source>
-        <translation>R-Skript ausführen</translation>
-    </message>
     <message>
         <source>R analyses are not available in this version</source>
         <translation>R-Auswertungen sind in dieser Version noch nicht verfügbar</translation>
@@ -140,8 +144,52 @@
         <translation>Datenbanken (*.sqlite *.db *.mdb *.accdb);;alle Dateien (*)</translation>
     </message>
     <message>
-        <source>close</source>
-        <translation>schließen</translation>
+        <source>database: %1</source>
+        <translation>Datenbank: %1</translation>
+    </message>
+    <message>
+        <source>%1 written in %2</source>
+        <translation>%1 geschrieben in %2</translation>
+    </message>
+    <message>
+        <source>stopped: %1 of %2 plots calculated; the result tables hold these %1 plots only</source>
+        <translation>abgebrochen: %1 von %2 Flächen berechnet; die Ergebnistabellen enthalten nur diese %1 Flächen</translation>
+    </message>
+    <message>
+        <source>stopped: the result tables hold the plots calculated before the stop</source>
+        <translation>abgebrochen: die Ergebnistabellen enthalten nur die vor dem Abbruch berechneten Flächen</translation>
+    </message>
+    <message>
+        <source>the calculation was stopped</source>
+        <translation>die Berechnung wurde abgebrochen</translation>
+    </message>
+    <message>
+        <source>calculation stopped: %1</source>
+        <translation>Berechnung abgebrochen: %1</translation>
+    </message>
+    <message>
+        <source>&amp;database</source>
+        <translation>&amp;Datenbank</translation>
+    </message>
+    <message>
+        <source>&amp;calculate</source>
+        <translation>&amp;berechnen</translation>
+    </message>
+    <message>
+        <source>recalc &amp;BAT</source>
+        <translation>BAT &amp;neu berechnen</translation>
+    </message>
+    <message>
+        <source>&amp;run r-script</source>
+        <translation>&amp;R-Skript ausführen</translation>
+    </message>
+    <message>
+        <source>&amp;close</source>
+        <translation>&amp;schließen</translation>
+    </message>
+    <message>
+        <source>database</source>
+        <translation>Datenbank</translation>
     </message>
 </context>
 <context>
@@ -614,6 +662,74 @@
     <message>
         <source>The table cannot be opened: %1</source>
         <translation>Die Tabelle kann nicht geöffnet werden: %1</translation>
+    </message>
+</context>
+<context>
+    <name>trb::db</name>
+    <message>
+        <source>The database file %1 does not exist.</source>
+        <translation>Die Datenbankdatei %1 existiert nicht.</translation>
+    </message>
+    <message>
+        <source>The file %1 is not a trb database.</source>
+        <translation>Die Datei %1 ist keine trb-Datenbank.</translation>
+    </message>
+</context>
+<context>
+    <name>trb::gui::MessagesPage</name>
+    <message>
+        <source>&amp;Copy</source>
+        <translation>&amp;Kopieren</translation>
+    </message>
+    <message>
+        <source>Select &amp;all</source>
+        <translation>&amp;Alles auswählen</translation>
+    </message>
+</context>
+<context>
+    <name>trb::gui::AssessmentPairsModel</name>
+    <message>
+        <source>year</source>
+        <translation>Jahr</translation>
+    </message>
+    <message>
+        <source>measured C (%)</source>
+        <translation>gemessen C (%)</translation>
+    </message>
+    <message>
+        <source>simulated C (%)</source>
+        <translation>simuliert C (%)</translation>
+    </message>
+    <message>
+        <source>measured - simulated</source>
+        <translation>gemessen - simuliert</translation>
+    </message>
+    <message>
+        <source>measurement</source>
+        <translation>Messung</translation>
+    </message>
+</context>
+<context>
+    <name>trb::gui::SiteListModel</name>
+    <message>
+        <source>plot</source>
+        <translation>Fläche</translation>
+    </message>
+    <message>
+        <source>site</source>
+        <translation>Standort</translation>
+    </message>
+    <message>
+        <source>location</source>
+        <translation>Ort</translation>
+    </message>
+    <message>
+        <source>climate station</source>
+        <translation>Klimastation</translation>
+    </message>
+    <message>
+        <source>soil profile</source>
+        <translation>Bodenprofil</translation>
     </message>
 </context>
 </TS>

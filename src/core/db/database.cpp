@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <QAtomicInt>
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
@@ -127,9 +128,13 @@ Database Database::create(const QString& path) {
 void Database::attach(const QString& path, bool mustExist) {
   const QFileInfo fi(path);
   if (mustExist && !fi.exists())
-    throw DbError(QString(), QStringLiteral("The database file %1 does not exist.").arg(path));
+    throw DbError(QString(), QCoreApplication::translate("trb::db", "The database file %1 does "
+                                                                    "not exist.")
+                                 .arg(path));
   if (fi.exists() && !looksLikeSqlite(path))
-    throw DbError(QString(), QStringLiteral("The file %1 is not a trb database.").arg(path));
+    throw DbError(QString(),
+                  QCoreApplication::translate("trb::db", "The file %1 is not a trb database.")
+                      .arg(path));
   name_ = QStringLiteral("trb_%1").arg(connectionCounter.fetchAndAddRelaxed(1));
   path_ = fi.absoluteFilePath();
   {

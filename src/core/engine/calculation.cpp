@@ -87,6 +87,10 @@ bool Calculation::calculate() {
                                     "KOLBE and NULL")
                          .arg(settings.methode),
                      QStringLiteral("ERROR"));
+    // The progress covers the whole run: query files and comparison rows, the method's tables,
+    // the balance.
+    trb::MultiStepFeedback steps(3, run);
+    steps.setCurrentStep(0);
     trb::db::Database db = trb::db::Database::open(settings.database);
     run_preprocessing(db);
 
@@ -100,9 +104,11 @@ bool Calculation::calculate() {
     prep.soil.interpol = settings.interpol;
     prep.bat.recalc_bat = settings.recalc_bat;
     prep.bat.simple_version = settings.simple_version;
-    method->prepare_tables(db, prep, run);
+    steps.setCurrentStep(1);
+    method->prepare_tables(db, prep, steps);
 
-    BalanceContext ctx(run);
+    steps.setCurrentStep(2);
+    BalanceContext ctx(steps);
     ctx.histogram = onPair_;
     ctx.z_anf = z_anf;
     ctx.z_cnt = z_cnt;

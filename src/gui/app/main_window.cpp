@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTimer>
@@ -28,6 +29,8 @@ namespace trb::gui {
 namespace {
 
 constexpr int kLeft = 16, kRight = 252, kWidth = 220;
+// The compact window is wide enough for its title in the title bar.
+constexpr int kCompactWidth = 308;
 
 QString databaseFilter() {
   return MainWindow::tr("databases (*.sqlite *.db *.mdb *.accdb);;all files (*)");
@@ -87,21 +90,40 @@ MainWindow::MainWindow(const StartOptions& options, QWidget* parent)
 
   databasePath = start_.databasePath;
   // An unattended run has nobody to answer a dialog.
-  if (start_.askForDatabase && !start_.firstStart && !trb::app::hasGoArgument(options.args)) {
-    const QString file = QFileDialog::getOpenFileName(this, databaseDialogTitle(),
-                                                      QDir::currentPath(), databaseFilter());
-    if (!file.isEmpty()) {
-      databasePath = file;
-      auto store = trb::settings::openStore();
-      trb::app::storeDatabase(*store, databasePath);
-    }
-  }
+  if (start_.askForDatabase && !start_.firstStart && !trb::app::hasGoArgument(options.args))
+    askForMissingDatabase();
   connectionString = trb::app::connectionString(provider, databasePath);
   versionPanel->setText(QStringLiteral("Version: ") + currentversion);
   showDatabaseLabel();
 }
 
 MainWindow::~MainWindow() = default;
+
+void MainWindow::askForMissingDatabase() {
+  QMessageBox box(QMessageBox::Warning, windowTitle(),
+                  tr("The database %1 does not exist.").arg(QDir::toNativeSeparators(databasePath)),
+                  QMessageBox::NoButton, this);
+  box.setObjectName(QStringLiteral("missingDatabaseBox"));
+  QPushButton* choose = box.addButton(tr("&Choose another file..."), QMessageBox::AcceptRole);
+  choose->setObjectName(QStringLiteral("chooseButton"));
+  QPushButton* without =
+      box.addButton(tr("Continue &without a database"), QMessageBox::RejectRole);
+  without->setObjectName(QStringLiteral("withoutButton"));
+  box.setDefaultButton(choose);
+  box.exec();
+  if (box.clickedButton() == choose) {
+    const QString file = QFileDialog::getOpenFileName(this, databaseDialogTitle(),
+                                                      QDir::currentPath(), databaseFilter());
+    if (!file.isEmpty()) {
+      databasePath = file;
+      auto store = trb::settings::openStore();
+      trb::app::storeDatabase(*store, databasePath);
+      return;
+    }
+  }
+  // "Change System Database" chooses one later
+  withoutDatabase_ = true;
+}
 
 void MainWindow::setWindows(SettingsDialog* settings, SimulatorWindow* simulator) {
   settingsDialog_ = settings;
@@ -192,10 +214,10 @@ void MainWindow::layoutCommands(bool full) {
     settingsButton->setGeometry(kRight, 265, kWidth, 35);
     endButton->setGeometry(kLeft, 340, kWidth, 35);
   } else {
-    selectButton->setGeometry(kLeft, 135, kWidth, 45);
-    climateButton->setGeometry(kLeft, 175, kWidth, 45);
-    databaseButton->setGeometry(kLeft, 265, kWidth, 45);
-    endButton->setGeometry(kLeft, 340, kWidth, 40);
+    selectButton->setGeometry(kLeft, 135, kCompactWidth, 45);
+    climateButton->setGeometry(kLeft, 175, kCompactWidth, 45);
+    databaseButton->setGeometry(kLeft, 265, kCompactWidth, 45);
+    endButton->setGeometry(kLeft, 340, kCompactWidth, 40);
   }
   // the compact window is narrower: a smaller title
   auto* title = centralWidget()->findChild<QLabel*>(QStringLiteral("titleLabel"));
@@ -204,13 +226,13 @@ void MainWindow::layoutCommands(bool full) {
                      .arg(full ? 22 : 15)
                      .arg(full ? 11 : 9) +
                  tr("TRB &ndash; soil organic matter balance") + QStringLiteral("</div>"));
-  title->setGeometry(kLeft, 14, full ? 456 : kWidth, 100);
+  title->setGeometry(kLeft, 14, full ? 456 : kCompactWidth, 100);
   climateButton->setVisible(full);
   for (QPushButton* b : {parameterButton, sqlButton, transferButton, settingsButton})
     b->setVisible(full);
   const QRect db = databaseButton->geometry();
-  databaseLabel->setGeometry(kLeft, db.bottom() + 1 + 5, full ? 456 : kWidth, 20);
-  const int width = full ? kRight + kWidth + kLeft : kLeft + kWidth + kLeft;
+  databaseLabel->setGeometry(kLeft, db.bottom() + 1 + 5, full ? 456 : kCompactWidth, 20);
+  const int width = full ? kRight + kWidth + kLeft : kLeft + kCompactWidth + kLeft;
   centralWidget()->setFixedSize(width, 392);
   setFixedSize(width, 392 + statusBar()->sizeHint().height());
 }
@@ -237,7 +259,9 @@ void MainWindow::showEvent(QShowEvent* e) {
 
 void MainWindow::startUp() {
   if (shown_) return;
-  if (openConnection()) {
+  if (withoutDatabase_) {
+    showDatabaseLabel();
+  } else if (openConnection()) {
     try {
       trb::parameters::reset_site_state(sharedDb);
     } catch (const std::exception& e) {
@@ -252,6 +276,8 @@ void MainWindow::startUp() {
     }
   }
   shown_ = true;
+  // the keyboard starts at the first command
+  (selectButton->isEnabled() ? selectButton : databaseButton)->setFocus();
   onActivated();
 }
 
@@ -297,7 +323,7 @@ bool MainWindow::openConnection() {
     } catch (const trb::Error& e) {
       QApplication::restoreOverrideCursor();
       if (!interactive) {
-        ErrorReporter::report(this, e, QStringLiteral("trb"));
+        // the batch run's calculation reports the same database on standard error
         showDatabaseLabel();
         return false;
       }
@@ -351,9 +377,14 @@ void MainWindow::changeDatabase() {
   try {
     trb::app::setOdbcDatabase(sharedDb.path());
   } catch (const trb::Error&) {
-    ErrorReporter::report(
-        this, trb::Error(QStringLiteral("Please add T_R_B as MS-ACCESS user-datasource for ODBC"),
-                         QStringLiteral("ODBC error")));
+    // the change stands; only R lacks its way to the database
+    const QString text =
+        tr("The system database is now %1.").arg(QDir::toNativeSeparators(databasePath)) +
+        QStringLiteral("\n\n") +
+        tr("R scripts reach the database through the ODBC user data source T_R_B, which is "
+           "missing:") +
+        QStringLiteral("\nPlease add T_R_B as MS-ACCESS user-datasource for ODBC");
+    ErrorReporter::report(this, trb::Error(text, QStringLiteral("ODBC error")));
   }
 }
 

@@ -88,6 +88,8 @@ class MainWindow : public QMainWindow {
   bool eventFilter(QObject* watched, QEvent* e) override;
 
  private:
+  // The database named at start does not exist: choose another file or go on without one.
+  void askForMissingDatabase();
   void buildCommands();
   void layoutCommands(bool full);
   // Opens databasePath; offers the connection editor while it fails. False when the user gave up.
@@ -104,6 +106,7 @@ class MainWindow : public QMainWindow {
   SimulatorWindow* simulator_ = nullptr;
   BrowserWindow* browser_ = nullptr;
   bool shown_ = false;
+  bool withoutDatabase_ = false;  // the user chose to start without a database
   bool showQueued_ = false;
   bool batchStarted_ = false;
   int batchExitCode_ = 0;

@@ -1,5 +1,6 @@
 #include "gui/app/settings_dialog.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -15,6 +16,7 @@
 
 #include "core/base/error.h"
 #include "gui/widgets/error_reporter.h"
+#include "gui/widgets/window_placement.h"
 
 namespace trb::gui {
 
@@ -199,6 +201,10 @@ void SettingsDialog::save() {
 }
 
 void SettingsDialog::showEvent(QShowEvent* e) {
+  if (!e->spontaneous()) {
+    QWidget* opener = QApplication::activeWindow();
+    placeWindow(this, opener != this ? opener : nullptr);
+  }
   QDialog::showEvent(e);
   try {
     readStore();

@@ -17,7 +17,7 @@ AssessmentPage::AssessmentPage(SiteListPage* sites, QWidget* parent) : QWidget(p
   pairsGrid_->setModel(&pairs_);
   split->addWidget(siteGrid_);
   split->addWidget(pairsGrid_);
-  split->setSizes({420, 320});
+  split->setSizes({320, 440});  // the pairs grid shows all five columns
   auto* layout = new QHBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(split);

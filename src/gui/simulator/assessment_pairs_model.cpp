@@ -1,18 +1,17 @@
 #include "gui/simulator/assessment_pairs_model.h"
 
+#include "core/db/numbers.h"
+
 namespace trb::gui {
 
 namespace {
 
-QVariant header(const char* const* names, int count, int section, Qt::Orientation orientation,
-                int role) {
-  if (role != Qt::DisplayRole) return QVariant();
-  if (orientation == Qt::Vertical) return section + 1;
-  if (section < 0 || section >= count) return QVariant();
-  return QString::fromLatin1(names[section]);
-}
+enum Column { kYear, kMeasured, kSimulated, kDifference, kMeasId, kColumns };
 
-constexpr const char* kPairColumns[] = {"YEAR_", "MEAS_VALUE", "SIM_VALUE", "MEAS_ID"};
+// Soil carbon in % to four decimals, in the general format of the user's locale.
+QString carbon(double value) {
+  return trb::fmt_general(trb::round_to(value, 4));
+}
 
 }  // namespace
 
@@ -27,20 +26,25 @@ int AssessmentPairsModel::rowCount(const QModelIndex& parent) const {
 }
 
 int AssessmentPairsModel::columnCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : int(std::size(kPairColumns));
+  return parent.isValid() ? 0 : kColumns;
 }
 
 QVariant AssessmentPairsModel::data(const QModelIndex& index, int role) const {
-  if (role != Qt::DisplayRole || !index.isValid()) return QVariant();
+  if (!index.isValid()) return QVariant();
+  if (role == Qt::TextAlignmentRole)
+    return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+  if (role != Qt::DisplayRole) return QVariant();
   const trb::engine::AssessmentPair& p = pairs_.at(index.row());
   switch (index.column()) {
-    case 0:
+    case kYear:
       return p.year;
-    case 1:
-      return p.measured;
-    case 2:
-      return p.simulated;
-    case 3:
+    case kMeasured:
+      return carbon(p.measured);
+    case kSimulated:
+      return carbon(p.simulated);
+    case kDifference:
+      return carbon(p.measured - p.simulated);
+    case kMeasId:
       return p.measId;
     default:
       return QVariant();
@@ -49,7 +53,22 @@ QVariant AssessmentPairsModel::data(const QModelIndex& index, int role) const {
 
 QVariant AssessmentPairsModel::headerData(int section, Qt::Orientation orientation,
                                           int role) const {
-  return header(kPairColumns, int(std::size(kPairColumns)), section, orientation, role);
+  if (role != Qt::DisplayRole) return QVariant();
+  if (orientation == Qt::Vertical) return section + 1;
+  switch (section) {
+    case kYear:
+      return tr("year");
+    case kMeasured:
+      return tr("measured C (%)");
+    case kSimulated:
+      return tr("simulated C (%)");
+    case kDifference:
+      return tr("measured - simulated");
+    case kMeasId:
+      return tr("measurement");
+    default:
+      return QVariant();
+  }
 }
 
 }  // namespace trb::gui

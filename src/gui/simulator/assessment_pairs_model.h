@@ -1,5 +1,5 @@
-// The measured and simulated soil carbon of one plot; the column headers are the database's
-// column names, as the design shows them.
+// The measured and simulated soil carbon of one plot and their difference (measured - simulated),
+// under readable titles.
 #pragma once
 
 #include <QAbstractTableModel>

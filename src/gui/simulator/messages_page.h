@@ -1,4 +1,5 @@
-// The simulator's "messages" tab: the lines of the run, in order.
+// The simulator's "messages" tab: the lines of the run, in order. Lines can be selected (mouse,
+// Shift, Ctrl+A) and copied (Ctrl+C or the context menu) as text, one line each.
 #pragma once
 
 #include <QListWidget>
@@ -13,6 +14,14 @@ class MessagesPage : public QListWidget {
 
   void addLine(const QString& line);
   QStringList lines() const;
+  // The selected lines in list order; all lines when none is selected.
+  QString selectedText() const;
+
+ public slots:
+  void copySelection();
+
+ protected:
+  void keyPressEvent(QKeyEvent* e) override;
 };
 
 }  // namespace trb::gui

@@ -27,6 +27,7 @@
 #include "gui/widgets/error_reporter.h"
 #include "gui/widgets/histogram_bars.h"
 #include "gui/widgets/window_feedback.h"
+#include "gui/widgets/window_placement.h"
 
 namespace trb::gui {
 
@@ -38,7 +39,7 @@ SimulatorWindow::SimulatorWindow(QWidget* parent) : QWidget(parent, Qt::Window) 
   resize(760, 540);
 
   auto* top = new QHBoxLayout;
-  databaseButton = new QPushButton(tr("database"), this);
+  databaseButton = new QPushButton(tr("&database"), this);
   databaseButton->setObjectName(QStringLiteral("databaseButton"));
   pathEdit = new QLineEdit(this);
   pathEdit->setObjectName(QStringLiteral("pathEdit"));
@@ -48,12 +49,12 @@ SimulatorWindow::SimulatorWindow(QWidget* parent) : QWidget(parent, Qt::Window) 
   top->addWidget(pathEdit, 1);
 
   auto* commands = new QHBoxLayout;
-  runButton = new QPushButton(tr("calculate"), this);
+  runButton = new QPushButton(tr("&calculate"), this);
   runButton->setObjectName(QStringLiteral("runButton"));
   runButton->setMinimumWidth(120);
-  recalcBox = new QCheckBox(tr("recalc BAT"), this);
+  recalcBox = new QCheckBox(tr("recalc &BAT"), this);
   recalcBox->setObjectName(QStringLiteral("recalcBox"));
-  rButton = new QPushButton(tr("run r-script"), this);
+  rButton = new QPushButton(tr("&run r-script"), this);
   rButton->setObjectName(QStringLiteral("rButton"));
   rButton->setEnabled(false);  // R analyses are not part of this version yet
   rButton->setToolTip(tr("R analyses are not available in this version"));
@@ -65,6 +66,10 @@ SimulatorWindow::SimulatorWindow(QWidget* parent) : QWidget(parent, Qt::Window) 
   progress = new QProgressBar(this);
   progress->setObjectName(QStringLiteral("progress"));
   progress->setVisible(false);
+  // its room stays when it is hidden: the tabs below do not move when a run begins
+  QSizePolicy keep = progress->sizePolicy();
+  keep.setRetainSizeWhenHidden(true);
+  progress->setSizePolicy(keep);
 
   tabs = new QTabWidget(this);
   tabs->setObjectName(QStringLiteral("tabs"));
@@ -102,9 +107,11 @@ SimulatorWindow::SimulatorWindow(QWidget* parent) : QWidget(parent, Qt::Window) 
   feedback_ = new WindowFeedback(messageList, progress, this);
   connect(feedback_, &WindowFeedback::problemReported, this, &SimulatorWindow::showProblem);
   auto onPair = [this](const trb::engine::Assessment& a) {
-    const std::array<int, 7> bars = a.bars();
+    // every share follows the new pair, not only the share of its class
+    const std::array<int, 7> counts = a.counts();
+    const int n = a.n();
     QMetaObject::invokeMethod(
-        this, [this, bars] { histogram->setBars(bars); }, Qt::QueuedConnection);
+        this, [this, counts, n] { histogram->setCounts(counts, n); }, Qt::QueuedConnection);
   };
   calc_ = std::make_unique<trb::engine::Calculation>(*feedback_, onPair);
 }
@@ -122,6 +129,7 @@ void SimulatorWindow::addMessage(const QString& line) {
 }
 
 void SimulatorWindow::showProblem(const trb::Error& error) {
+  problemShown_ = true;
   ErrorReporter::report(this, error);
 }
 
@@ -131,6 +139,11 @@ bool SimulatorWindow::event(QEvent* e) {
 }
 
 void SimulatorWindow::showEvent(QShowEvent* e) {
+  // centred on the window that opened it, within the screen
+  if (!e->spontaneous()) {
+    QWidget* opener = QApplication::activeWindow();
+    placeWindow(this, opener != this ? opener : nullptr);
+  }
   QWidget::showEvent(e);
   activatedSinceShow_ = false;
   // Where the window system does not activate a shown window, it is activated once here.
@@ -174,12 +187,20 @@ void SimulatorWindow::showModalAndWait() {
 }
 
 void SimulatorWindow::onActivated() {
+  // The first activation after the window was shown prepares a new run; a later one (the user
+  // comes back from another window) keeps the command as it reads and starts nothing.
+  const bool fresh = !activatedSinceShow_;
   activatedSinceShow_ = true;
   // A calculation in progress keeps its settings and connection.
   if (calculating()) return;
+  if (!fresh) {
+    reactivate();
+    return;
+  }
   closeMode_ = false;
-  runButton->setText(tr("calculate"));
+  runButton->setText(tr("&calculate"));
   runButton->setEnabled(true);
+  runButton->setFocus();  // the keyboard starts at the command
   histogram->reset();
 
   switches_ = trb::engine::SimSwitches::parse(arguments);
@@ -196,7 +217,10 @@ void SimulatorWindow::onActivated() {
   openConnection();
 
   recalcBox->setChecked(settings_.recalc_bat);
-  for (const QString& line : settings_.report()) addMessage(line);
+  reported_ = settings_.report();
+  for (const QString& line : reported_) addMessage(line);
+  announced_.clear();
+  announceDatabase();
 
   if (switches_.auto_mode) {
     runButtonClicked();
@@ -211,6 +235,36 @@ void SimulatorWindow::onActivated() {
   }
   if (nowait && !calculating()) QTimer::singleShot(0, qApp, &QCoreApplication::quit);
   if (autoclick) runButtonClicked();
+}
+
+void SimulatorWindow::reactivate() {
+  switches_ = trb::engine::SimSwitches::parse(arguments);
+  {
+    auto store = trb::settings::openStore();
+    settings_ = trb::engine::RunSettings::read(*store, switches_, database);
+  }
+  nowait = false;  // only the activation that prepared the run may end the program
+  database = settings_.database;
+  pathEdit->setText(database);
+  if (!closeMode_) recalcBox->setChecked(settings_.recalc_bat);
+  // the settings report again only when a setting changed meanwhile
+  const QStringList report = settings_.report();
+  if (report != reported_) {
+    reported_ = report;
+    for (const QString& line : report) addMessage(line);
+  }
+  // the main window puts back the system database: the list says so
+  if (database != announced_) {
+    openConnection();
+    refreshSiteList();
+    announceDatabase();
+  }
+}
+
+void SimulatorWindow::announceDatabase() {
+  if (database == announced_) return;
+  announced_ = database;
+  addMessage(tr("database: %1").arg(QDir::toNativeSeparators(database)));
 }
 
 void SimulatorWindow::openConnection() {
@@ -258,6 +312,7 @@ void SimulatorWindow::chooseDatabase() {
   pathEdit->setText(file);
   openConnection();
   refreshSiteList();
+  announceDatabase();
 }
 
 void SimulatorWindow::runButtonClicked() {
@@ -268,7 +323,7 @@ void SimulatorWindow::runButtonClicked() {
   if (calculating()) return;  // one calculation at a time
   closeMode_ = true;
   runButton->setEnabled(false);
-  runButton->setText(tr("close"));
+  runButton->setText(tr("&close"));
   databaseButton->setEnabled(false);
   recalcBox->setEnabled(false);
   messageList->clear();
@@ -285,6 +340,7 @@ void SimulatorWindow::runButtonClicked() {
   calc_->z_cnt = z_cnt;
   running = true;
   finished_ = false;
+  problemShown_ = false;
   // The site list and the pair grid are reread when the run has ended; until then this window
   // holds no statement open on the file the worker writes.
   db_.close();
@@ -307,6 +363,26 @@ void SimulatorWindow::calculationDone() {
   lastFinished_ = finished_;
   assessment = calc_->assessment;
   progress->setVisible(false);
+  const QFileInfo report(QDir::current().filePath(calc_->reportFile));
+  if (report.exists())
+    addMessage(tr("%1 written in %2")
+                   .arg(report.fileName(), QDir::toNativeSeparators(report.absolutePath())));
+  // A run the user stopped says how far it came; the list ends with it.
+  QString extentLine;
+  if (!lastFinished_ && stopAsked_) {
+    try {
+      trb::db::Database db = trb::db::Database::open(calc_->settings.database);
+      const trb::engine::RunExtent e = trb::engine::SimulatorService(db).runExtent(
+          calc_->messages.contains(QStringLiteral("trb running")));
+      extentLine = tr("stopped: %1 of %2 plots calculated; the result tables hold these %1 "
+                      "plots only")
+                       .arg(e.calculated)
+                       .arg(e.selected);
+    } catch (const std::exception&) {
+      extentLine = tr("stopped: the result tables hold the plots calculated before the stop");
+    }
+    addMessage(extentLine);
+  }
   if (isVisible()) {
     try {
       db_ = trb::db::Database::open(calc_->settings.database);
@@ -319,6 +395,14 @@ void SimulatorWindow::calculationDone() {
   runButton->setEnabled(true);
   recalcBox->setEnabled(true);
   running = false;
+  // A batch run that stopped says why on standard error, unless its problem already did.
+  if (batch_ && !lastFinished_ && !problemShown_) {
+    QString reason = calc_->stopReason.isEmpty() ? tr("the calculation was stopped")
+                                                 : calc_->stopReason;
+    if (!extentLine.isEmpty()) reason += QStringLiteral("; ") + extentLine;
+    ErrorReporter::report(this, trb::Error(tr("calculation stopped: %1").arg(reason),
+                                           QStringLiteral("trb")));
+  }
   emit calculationEnded(lastFinished_);
   if (batch_ && isVisible()) close();
   if (nowait) QTimer::singleShot(0, qApp, &QCoreApplication::quit);

@@ -90,6 +90,10 @@ class SimulatorWindow : public QWidget {
 
  private:
   void addMessage(const QString& line);
+  // A later activation while the window stays shown: settings and database are read again.
+  void reactivate();
+  // A line naming the database when it is not the one the list named last.
+  void announceDatabase();
   void openConnection();
   // Rereads the plots of the run; the first becomes the current row when firstRow is set.
   void refreshSiteList(bool firstRow = false);
@@ -106,6 +110,9 @@ class SimulatorWindow : public QWidget {
   bool finished_ = false;  // written by the worker, read after it ended
   std::atomic<bool> stopAsked_{false};
   bool lastFinished_ = false;
+  bool problemShown_ = false;  // the run's problem has reached the user
+  QStringList reported_;       // the settings report the list shows
+  QString announced_;          // the database the message list named last
   bool closeMode_ = false;  // the command reads "close"
   bool activatedSinceShow_ = false;
   bool batch_ = false;  // started with "go": close when the calculation has ended

@@ -2,20 +2,6 @@
 
 namespace trb::gui {
 
-namespace {
-
-QVariant header(const char* const* names, int count, int section, Qt::Orientation orientation,
-                int role) {
-  if (role != Qt::DisplayRole) return QVariant();
-  if (orientation == Qt::Vertical) return section + 1;
-  if (section < 0 || section >= count) return QVariant();
-  return QString::fromLatin1(names[section]);
-}
-
-constexpr const char* kSiteColumns[] = {"FL_ID", "site_description", "Location", "station",
-                                        "profile"};
-
-}  // namespace
 
 void SiteListModel::setRows(const QList<trb::engine::SiteRow>& rows) {
   beginResetModel();
@@ -28,7 +14,7 @@ int SiteListModel::rowCount(const QModelIndex& parent) const {
 }
 
 int SiteListModel::columnCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : int(std::size(kSiteColumns));
+  return parent.isValid() ? 0 : 5;
 }
 
 QVariant SiteListModel::data(const QModelIndex& index, int role) const {
@@ -51,7 +37,22 @@ QVariant SiteListModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant SiteListModel::headerData(int section, Qt::Orientation orientation, int role) const {
-  return header(kSiteColumns, int(std::size(kSiteColumns)), section, orientation, role);
+  if (role != Qt::DisplayRole) return QVariant();
+  if (orientation == Qt::Vertical) return section + 1;
+  switch (section) {
+    case 0:
+      return tr("plot");
+    case 1:
+      return tr("site");
+    case 2:
+      return tr("location");
+    case 3:
+      return tr("climate station");
+    case 4:
+      return tr("soil profile");
+    default:
+      return QVariant();
+  }
 }
 
 }  // namespace trb::gui

@@ -1,5 +1,4 @@
-// The plots of the next run, one row each; the column headers are the database's column names,
-// as the design shows them.
+// The plots of the next run, one row each, under readable titles.
 #pragma once
 
 #include <QAbstractTableModel>
