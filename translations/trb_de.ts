@@ -152,12 +152,12 @@
         <translation>%1 geschrieben in %2</translation>
     </message>
     <message>
-        <source>stopped: %1 of %2 plots calculated; the result tables hold these %1 plots only</source>
-        <translation>abgebrochen: %1 von %2 Flächen berechnet; die Ergebnistabellen enthalten nur diese %1 Flächen</translation>
+        <source>stopped: %1 of %2 plots calculated; the other plots keep their earlier results</source>
+        <translation>abgebrochen: %1 von %2 Flächen berechnet; die übrigen Flächen behalten ihre früheren Ergebnisse</translation>
     </message>
     <message>
-        <source>stopped: the result tables hold the plots calculated before the stop</source>
-        <translation>abgebrochen: die Ergebnistabellen enthalten nur die vor dem Abbruch berechneten Flächen</translation>
+        <source>stopped before the balance: the result tables are as they were</source>
+        <translation>abgebrochen vor der Bilanz: die Ergebnistabellen sind unverändert</translation>
     </message>
     <message>
         <source>the calculation was stopped</source>

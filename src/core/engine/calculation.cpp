@@ -116,6 +116,8 @@ bool Calculation::calculate() {
     ctx.run_id = switches.run_id;
     const BalanceOutcome outcome = run_balance(db, *method, ctx);
     last = outcome.assessment;
+    plotsSelected = outcome.selected;
+    plotsCalculated = outcome.calculated;
     if (outcome.stopped) {
       stopReason = QStringLiteral("the calculation was stopped");
       log(QStringLiteral("calculation stopped: ") + stopReason);

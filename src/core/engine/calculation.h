@@ -38,6 +38,8 @@ class Calculation {
   QString stopReason;            // why the last calculation stopped, empty when it finished
   QString reportFile = QStringLiteral("trb_report.txt");  // written in the current folder
   Assessment last;               // accumulators of the last run
+  int plotsSelected = 0;         // plots of the last run's walk, and those it wrote results for
+  int plotsCalculated = 0;
 
   explicit Calculation(trb::Feedback& feedback, PairObserver onPair = {})
       : feedback_(feedback), onPair_(std::move(onPair)) {}

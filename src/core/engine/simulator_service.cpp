@@ -18,18 +18,6 @@ QList<SiteRow> SimulatorService::selectedSites() {
   return rows;
 }
 
-RunExtent SimulatorService::runExtent(bool balanceBegun) {
-  RunExtent e;
-  e.selected =
-      db_.scalar(QStringLiteral("select count(*) from site_state where status=1")).toInt();
-  if (balanceBegun && db_.hasTable(QStringLiteral("trb_driver")))
-    e.calculated = db_.scalar(QStringLiteral(R"sql(
-select count(*) from (select distinct trb_driver.FL_ID from trb_driver
-inner join site_state on trb_driver.FL_ID = site_state.FL_ID where site_state.status=1))sql"))
-                       .toInt();
-  return e;
-}
-
 QList<AssessmentPair> SimulatorService::assessmentPairs(qlonglong flId) {
   QList<AssessmentPair> pairs;
   QSqlQuery q = db_.query(QStringLiteral(R"sql(

@@ -29,12 +29,6 @@ struct AssessmentPair {
   qlonglong measId = 0;
 };
 
-// How far a run came: the plots of the run whose balance was written, of those selected.
-struct RunExtent {
-  int calculated = 0;
-  int selected = 0;
-};
-
 class SimulatorService {
  public:
   explicit SimulatorService(trb::db::Database& db) : db_(db) {}
@@ -47,8 +41,6 @@ class SimulatorService {
 
   // The plots of the last run with a balance in trb_driver, of the plots selected. With
   // balanceBegun false the balance of this run never started: none of its plots was calculated
-  // (trb_driver may still hold an earlier run).
-  RunExtent runExtent(bool balanceBegun);
 
   // Marks exactly these plots for the next run (one transaction).
   void selectPlots(const QList<qlonglong>& plots);

@@ -370,17 +370,14 @@ void SimulatorWindow::calculationDone() {
   // A run the user stopped says how far it came; the list ends with it.
   QString extentLine;
   if (!lastFinished_ && stopAsked_) {
-    try {
-      trb::db::Database db = trb::db::Database::open(calc_->settings.database);
-      const trb::engine::RunExtent e = trb::engine::SimulatorService(db).runExtent(
-          calc_->messages.contains(QStringLiteral("trb running")));
-      extentLine = tr("stopped: %1 of %2 plots calculated; the result tables hold these %1 "
-                      "plots only")
-                       .arg(e.calculated)
-                       .arg(e.selected);
-    } catch (const std::exception&) {
-      extentLine = tr("stopped: the result tables hold the plots calculated before the stop");
-    }
+    // results are replaced plot by plot: the plots not reached keep those of an earlier run
+    if (calc_->messages.contains(QStringLiteral("trb running")))
+      extentLine = tr("stopped: %1 of %2 plots calculated; the other plots keep their earlier "
+                      "results")
+                       .arg(calc_->plotsCalculated)
+                       .arg(calc_->plotsSelected);
+    else
+      extentLine = tr("stopped before the balance: the result tables are as they were");
     addMessage(extentLine);
   }
   if (isVisible()) {

@@ -28,7 +28,7 @@
 using trb::gui::MainWindow;
 using trb::gui::SettingsDialog;
 
-class TestSolva : public QObject {
+class TestMainWindow : public QObject {
   Q_OBJECT
   trb::test::PrivateUser user_;
   QString demo_;
@@ -474,7 +474,7 @@ class TestSolva : public QObject {
       static_cast<QDialog*>(d)->accept();
     });
     w.main->askAndStoreSetting(item);
-    QCOMPARE(TestSolva::stored(item), stored);
+    QCOMPARE(TestMainWindow::stored(item), stored);
   }
 
   // The "?" beside "PDF-reader" takes the chosen file, the one beside "pdf dir" its folder.
@@ -590,5 +590,5 @@ class TestSolva : public QObject {
   }
 };
 
-QTEST_MAIN(TestSolva)
+QTEST_MAIN(TestMainWindow)
 #include "tst_main_window.moc"

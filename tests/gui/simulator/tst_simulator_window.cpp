@@ -29,7 +29,7 @@
 
 using trb::gui::SimulatorWindow;
 
-class TestTrbM1 : public QObject {
+class TestSimulatorWindow : public QObject {
   Q_OBJECT
   trb::test::PrivateUser user_;
   QString demo_;
@@ -303,8 +303,8 @@ class TestTrbM1 : public QObject {
       QVERIFY2(done < selected, qPrintable(QStringLiteral("%1 of %2 plots").arg(done).arg(selected)));
       // the list ends saying how far the run came
       QCOMPARE(sim.messageLines().last(),
-               QStringLiteral("stopped: %1 of %2 plots calculated; the result tables hold these "
-                              "%1 plots only")
+               QStringLiteral("stopped: %1 of %2 plots calculated; the other plots keep their "
+                              "earlier results")
                    .arg(done)
                    .arg(selected));
     }
@@ -423,5 +423,5 @@ class TestTrbM1 : public QObject {
   }
 };
 
-QTEST_MAIN(TestTrbM1)
+QTEST_MAIN(TestSimulatorWindow)
 #include "tst_simulator_window.moc"
