@@ -249,6 +249,10 @@
 <context>
     <name>trb::gui::BrowserWindow</name>
     <message>
+        <source>Update-Statistics</source>
+        <translation>Statistik aktualisieren</translation>
+    </message>
+    <message>
         <source>End</source>
         <translation>Ende</translation>
     </message>

@@ -1,5 +1,6 @@
 #include "gui/browser/browser_window.h"
 
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -22,6 +23,7 @@
 #include "core/base/error.h"
 #include "core/browser/browser_service.h"
 #include "core/db/database.h"
+#include "core/evaluation/statistics.h"
 #include "core/settings/settings.h"
 #include "gui/browser/files_view.h"
 #include "gui/browser/list_pages.h"
@@ -95,6 +97,8 @@ BrowserWindow::BrowserWindow(trb::db::Database& db, bool power, QWidget* parent)
   connect(tree->menus.databaseSimulation, &QAction::triggered, this,
           &BrowserWindow::showDatabaseSelection);
   connect(selectionPanel, &SelectionPanel::runRequested, this, &BrowserWindow::runSelection);
+  connect(tree->menus.updateStatistics, &QAction::triggered, this,
+          &BrowserWindow::updateStatistics);
 }
 
 BrowserWindow::~BrowserWindow() = default;
@@ -242,9 +246,43 @@ void BrowserWindow::refreshSoils() {
   }
 }
 
+namespace {
+
+// The progress panel's bar as the feedback of work done on this thread: it is redrawn as the
+// work goes on.
+class PanelFeedback : public trb::Feedback {
+ public:
+  explicit PanelFeedback(QProgressBar* bar) : bar_(bar) {}
+  void setProgress(qint64 pos, qint64 count) override {
+    bar_->setVisible(count > 0);
+    if (count > 0) {
+      bar_->setMaximum(int(count));
+      bar_->setValue(int(pos));
+    }
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  }
+
+ private:
+  QProgressBar* bar_;
+};
+
+}  // namespace
+
 void BrowserWindow::rebuildTree(int mode) {
   if (mode == 0) phaseSelect = 0;
   loadedNode_ = nullptr;
+  if (mode == 1 && db_.isOpen()) {
+    // the statistics of every plot with results, stored for the chosen period
+    areas->setCurrentWidget(progressPanel);
+    progressCaption->setText(tr("Update-Statistics"));
+    PanelFeedback feedback(progressBar);
+    try {
+      trb::evaluation::update_statistics(db_, phaseSelect, feedback);
+    } catch (const std::exception& e) {
+      showProblem(e);
+    }
+    progressCaption->clear();
+  }
   QList<trb::browser::ExperimentNode> experiments;
   if (db_.isOpen()) {
     try {
@@ -258,6 +296,12 @@ void BrowserWindow::rebuildTree(int mode) {
   recs = std::max(recs, plots);
   tree->rebuild(trb::browser::rootLabel(databaseFileName()), experiments);
   progressBar->setVisible(false);
+}
+
+void BrowserWindow::updateStatistics() {
+  if (calculating_) return;
+  phaseSelect = phaseDialog->choose();
+  rebuildTree(1);
 }
 
 void BrowserWindow::endClicked() {
@@ -428,6 +472,7 @@ void BrowserWindow::setCalculating(bool on) {
   calculating_ = on;
   selectionPanel->runButton->setEnabled(!on);
   filesView->setEditable(!on);
+  tree->menus.updateStatistics->setEnabled(!on);
 }
 
 }  // namespace trb::gui

@@ -56,8 +56,11 @@ class BrowserWindow : public QWidget {
   void releaseDatabase();
   // After it changed: a visible browser shows the new database as on showing.
   void reload();
-  // Rebuilds the tree (mode 0; the statistics of mode 1 come with the evaluation module).
+  // Rebuilds the tree. Mode 1 first stores the statistics of every plot with results for the
+  // period phaseSelect (trb_stat_corg, trb_stat_nt).
   void rebuildTree(int mode = 0);
+  // "Update-Statistics": asks for the period, then rebuilds with mode 1.
+  void updateStatistics();
   // Loads a node into the pages (the design's item_click); Shift keeps the visible page.
   void loadNode(QTreeWidgetItem* item, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
   // Finds a node below the experiment of location dbName whose label is text (exact) or contains

@@ -228,6 +228,23 @@ class TestBrowserWindow : public QObject {
     QCOMPARE(PlotTree::imageIndex(node(w->tree, kMineral)), TreeImage::PlotWithoutResults);
   }
 
+  void updateStatisticsStoresThePlotsWithResults() {
+    for (int year = 1980; year <= 1984; ++year)
+      db_.execute(QStringLiteral("insert into rs_table (fl_id, m_ix, year_num, year_, meas_value, "
+                                 "sim_value) values (2, 7, ?, ?, ?, ?)"),
+                  {year - 1980, year, 1.0 + 0.01 * (year % 3), 1.0 + 0.01 * (year % 2)});
+    auto w = openBrowser();
+    trb::test::answerModal<trb::gui::PhaseDialog>([](trb::gui::PhaseDialog* d) {
+      d->lateButton->click();
+      d->findChild<QPushButton*>(QStringLiteral("continueButton"))->click();
+    });
+    w->tree->menus.updateStatistics->trigger();
+    QCOMPARE(w->phaseSelect, 2);
+    QCOMPARE(db_.scalar(QStringLiteral("select count(*) from trb_stat_corg where fl_id=2")).toInt(),
+             1);
+    QCOMPARE(PlotTree::imageIndex(node(w->tree, kMineral)), TreeImage::PlotWithResults);
+  }
+
   void pageAfterClick_data() {
     QTest::addColumn<bool>("shift");
     QTest::addColumn<bool>("samePlot");
