@@ -6,7 +6,7 @@
 #include <QWidget>
 
 #include "core/parameters/browser_data.h"
-#include "gui/browser/row_model.h"
+#include "gui/widgets/row_model.h"
 
 class QLabel;
 class QTableView;

@@ -7,7 +7,7 @@
 #include <QWidget>
 
 #include "core/browser/browser_service.h"
-#include "gui/browser/row_model.h"
+#include "gui/widgets/row_model.h"
 
 class QLabel;
 class QStandardItemModel;

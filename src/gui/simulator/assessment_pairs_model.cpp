@@ -4,71 +4,32 @@
 
 namespace trb::gui {
 
+using trb::engine::AssessmentPair;
+
 namespace {
 
-enum Column { kYear, kMeasured, kSimulated, kDifference, kMeasId, kColumns };
-
 // Soil carbon in % to four decimals, in the general format of the user's locale.
-QString carbon(double value) {
+QVariant carbon(double value) {
   return trb::fmt_general(trb::round_to(value, 4));
 }
 
+constexpr Qt::Alignment kRight = Qt::AlignRight | Qt::AlignVCenter;
+
 }  // namespace
 
-void AssessmentPairsModel::setPairs(const QList<trb::engine::AssessmentPair>& pairs) {
-  beginResetModel();
-  pairs_ = pairs;
-  endResetModel();
-}
-
-int AssessmentPairsModel::rowCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : int(pairs_.size());
-}
-
-int AssessmentPairsModel::columnCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : kColumns;
-}
-
-QVariant AssessmentPairsModel::data(const QModelIndex& index, int role) const {
-  if (!index.isValid()) return QVariant();
-  if (role == Qt::TextAlignmentRole)
-    return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
-  if (role != Qt::DisplayRole) return QVariant();
-  const trb::engine::AssessmentPair& p = pairs_.at(index.row());
-  switch (index.column()) {
-    case kYear:
-      return p.year;
-    case kMeasured:
-      return carbon(p.measured);
-    case kSimulated:
-      return carbon(p.simulated);
-    case kDifference:
-      return carbon(p.measured - p.simulated);
-    case kMeasId:
-      return p.measId;
-    default:
-      return QVariant();
-  }
-}
-
-QVariant AssessmentPairsModel::headerData(int section, Qt::Orientation orientation,
-                                          int role) const {
-  if (role != Qt::DisplayRole) return QVariant();
-  if (orientation == Qt::Vertical) return section + 1;
-  switch (section) {
-    case kYear:
-      return tr("year");
-    case kMeasured:
-      return tr("measured C (%)");
-    case kSimulated:
-      return tr("simulated C (%)");
-    case kDifference:
-      return tr("measured - simulated");
-    case kMeasId:
-      return tr("measurement");
-    default:
-      return QVariant();
-  }
-}
+AssessmentPairsModel::AssessmentPairsModel(QObject* parent)
+    : RowModel<AssessmentPair>(
+          {
+              {tr("year"), [](const AssessmentPair& p) { return QVariant(p.year); }, kRight},
+              {tr("measured C (%)"), [](const AssessmentPair& p) { return carbon(p.measured); },
+               kRight},
+              {tr("simulated C (%)"), [](const AssessmentPair& p) { return carbon(p.simulated); },
+               kRight},
+              {tr("measured - simulated"),
+               [](const AssessmentPair& p) { return carbon(p.measured - p.simulated); }, kRight},
+              {tr("measurement"), [](const AssessmentPair& p) { return QVariant(p.measId); },
+               kRight},
+          },
+          parent) {}
 
 }  // namespace trb::gui
