@@ -77,6 +77,45 @@ class TstPrograms : public QObject {
              1);
   }
 
+  // Hostile scripts and impossible outputs end with a message and exit 1, never with a crash.
+  void refusesHostileInput_data() {
+    QTest::addColumn<QByteArray>("script");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("deep parentheses")
+        << "select " + QByteArray(3500, '(') + "1" + QByteArray(3500, ')') + "\n"
+        << "expression too deeply nested";
+    QByteArray nots = "select 1 from field_description where ";
+    for (int i = 0; i < 20000; ++i) nots += "not ";
+    QTest::newRow("NOT 20000 times") << nots + "1\n" << "expression too deeply nested";
+    QTest::newRow("tokenizer") << QByteArray("select fts3_tokenizer('simple')\n")
+                               << "unknown function fts3_tokenizer";
+    QTest::newRow("zeroblob") << QByteArray("select zeroblob(999999999)\n")
+                              << "unknown function zeroblob";
+  }
+  void refusesHostileInput() {
+    QFETCH(QByteArray, script);
+    QFETCH(QString, message);
+    const QString trbdb = QStringLiteral(TRB_TRBDB);
+    const QString db = path(QStringLiteral("hostile.sqlite"));
+    if (!QFileInfo::exists(db)) QCOMPARE(run(trbdb, {QStringLiteral("create"), db}).code, 0);
+    write(path(QStringLiteral("hostile.sql")), script);
+    const Run r = run(trbdb, {QStringLiteral("sql"), db, path(QStringLiteral("hostile.sql"))});
+    QCOMPARE(r.code, 1);
+    QVERIFY2(r.err.contains(message), qPrintable(r.err.left(500)));
+    QVERIFY2(!r.err.contains(QStringLiteral("in the statement:\n\n")), qPrintable(r.err.left(500)));
+  }
+
+  void importToAnImpossibleOutput() {
+    const QString trbdb = QStringLiteral(TRB_TRBDB);
+    QTemporaryDir out;
+    const QString target = out.filePath(QString(300, u'x') + QStringLiteral(".sqlite"));
+    const Run r = run(trbdb, {QStringLiteral("import"), trb::test::sharedFixture(QStringLiteral("ASampleDatabase.accdb")),
+                              target});
+    QCOMPARE(r.code, 1);
+    QVERIFY2(r.err.contains(target) && r.err.contains(QStringLiteral("too long")), qPrintable(r.err));
+    QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+  }
+
   void simulatorBatch() {
     const QString db = path(QStringLiteral("sim.sqlite"));
     QCOMPARE(run(QStringLiteral(TRB_TRBDB), {QStringLiteral("create"), db, QStringLiteral("--demo")})
