@@ -130,10 +130,19 @@ class TstPrograms : public QObject {
     QVERIFY(r.out.contains(QStringLiteral("method : TRB")));
     QVERIFY(!r.out.contains(QStringLiteral("trb running")));
 
+    // a link named like the report is replaced, its target left alone
+    write(path(QStringLiteral("precious.txt")), "keep me");
+    QVERIFY(QFile::link(path(QStringLiteral("precious.txt")), path(QStringLiteral("trb_report.txt"))));
     r = run(trbsim, {QStringLiteral("DB=") + db, QStringLiteral("go")}, dir_.path());
     QCOMPARE(r.code, 0);
     QVERIFY(r.out.contains(QStringLiteral("\njob finished\n")));
     QVERIFY(QFile::exists(path(QStringLiteral("trb_report.txt"))));
+    QVERIFY(!QFileInfo(path(QStringLiteral("trb_report.txt"))).isSymLink());
+    {
+      QFile precious(path(QStringLiteral("precious.txt")));
+      QVERIFY(precious.open(QIODevice::ReadOnly));
+      QCOMPARE(precious.readAll(), QByteArray("keep me"));
+    }
     trb::db::Database check = trb::db::Database::open(db);
     QCOMPARE(check.scalar(QStringLiteral("select count(*) from trb_driver")).toInt(), 2);
 
