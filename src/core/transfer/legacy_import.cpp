@@ -849,6 +849,10 @@ void limitMemory() {
     sendRecord(resultFd, kResult, encode(r));
   } catch (const std::bad_alloc&) {
     code = kResourceExit;
+  } catch (const trb::db::DbError& e) {
+    // the new file cannot be written (a full disk, a name the system refuses)
+    sendRecord(resultFd, kFailure,
+               QStringLiteral("Cannot write %1: %2").arg(start.target, e.message()).toUtf8());
   } catch (const trb::Error& e) {
     sendRecord(resultFd, kFailure, e.message().toUtf8());
   } catch (const std::exception& e) {
