@@ -676,6 +676,8 @@ ImportResult copyTables(const QString& source, const QString& file, const FileSh
     sources.push_back(std::move(s));
   }
 
+  // the list of tables is read: the rows follow (the parent's patience is longer from here on)
+  feedback.setProgress(0, prog.total);
   {
     trb::db::Database db = trb::db::Database::create(file);
     trb::db::Transaction all(db);
