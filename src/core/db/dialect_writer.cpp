@@ -169,14 +169,34 @@ struct Nested {
   bool boolean = false;  // the text is a condition (needs -(...) to be a value)
   char kind = '?';
   bool column = false;
+  // the operator class of the last step when it was written as "(left op right)": a further
+  // step of the same class joins it ("(a + b - c)"), which the engine reads the same way without
+  // a level of parentheses per operand
+  QString run;
 
   void wrap(const QString& head, const QString& after) {
     heads << head;
     tail += after;
+    run.clear();
+  }
+  void infix(const QString& cls, const QString& op, const QString& right) {
+    if (run == cls) {
+      tail.chop(1);
+      tail += u' ' + op + u' ' + right + u')';
+    } else {
+      wrap(QStringLiteral("("), u' ' + op + u' ' + right + u')');
+      run = cls;
+    }
   }
   void asValue() {
     if (boolean) wrap(QStringLiteral("(-("), QStringLiteral("))"));
     boolean = false;
+  }
+  static QString infixClass(const QString& op) {
+    if (op == u"+"_qs || op == u"-"_qs) return QStringLiteral("add");
+    if (op == u"*"_qs) return QStringLiteral("mul");
+    if (op == u"AND"_qs || op == u"OR"_qs) return op;
+    return QString();
   }
   QString text() const {
     QString s;
@@ -367,7 +387,7 @@ QString Writer::binary(const ExprP& e) {
     const ExprP& b = e->args[i];
     const char kb = kind(b);
     if (op == u"AND"_qs || op == u"OR"_qs) {
-      l.wrap(QStringLiteral("("), u' ' + op + u' ' + expr(b, true) + u')');
+      l.infix(op, op, expr(b, true));
     } else if (op == u"XOR"_qs) {
       l.wrap(QStringLiteral("(("), u") <> ("_qs + expr(b, true) + u"))"_qs);
     } else if (op == u"EQV"_qs) {
@@ -386,7 +406,7 @@ QString Writer::binary(const ExprP& e) {
       const QString rb = expr(b);
       if (op == u"+"_qs) {
         if ((l.kind == 'i' || l.kind == 'r') && (kb == 'i' || kb == 'r'))
-          l.wrap(QStringLiteral("("), u" + "_qs + rb + u')');
+          l.infix(Nested::infixClass(op), op, rb);
         else if (l.kind == 't' && kb == 't')
           l.wrap(QStringLiteral("("), u" || "_qs + rb + u')');
         else
@@ -399,6 +419,8 @@ QString Writer::binary(const ExprP& e) {
         l.wrap(QStringLiteral("acc_mod("), u", "_qs + rb + u')');
       } else if (op == u"^"_qs) {
         l.wrap(QStringLiteral("acc_pow("), u", "_qs + rb + u')');
+      } else if (!Nested::infixClass(op).isEmpty()) {
+        l.infix(Nested::infixClass(op), op, rb);
       } else {
         l.wrap(QStringLiteral("("), u' ' + op + u' ' + rb + u')');
       }

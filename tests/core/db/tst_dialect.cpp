@@ -373,6 +373,10 @@ class TstDialect : public QObject {
                  .scalar(u"SELECT count(*) FROM field_description WHERE "_qs + ands.join(u" AND "_qs))
                  .toInt(),
              2);
+    // a run of additions is written without a level of parentheses per term
+    QCOMPARE(f.db().scalar(u"SELECT "_qs + QStringList(500, u"2"_qs).join(u" + "_qs) + u" - 7 * 2 * 1"_qs)
+                 .toInt(),
+             986);
     // mixed operators of one level keep their left-to-right reading
     QCOMPARE(f.db().scalar(QStringLiteral("SELECT 10 - 4 - 3 + 1")).toInt(), 4);
     QCOMPARE(f.db().scalar(QStringLiteral("SELECT 2 ^ 3 ^ 2")).toDouble(), 64.0);
