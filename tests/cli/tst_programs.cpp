@@ -77,6 +77,45 @@ class TstPrograms : public QObject {
              1);
   }
 
+  // Hostile scripts and impossible outputs end with a message and exit 1, never with a crash.
+  void refusesHostileInput_data() {
+    QTest::addColumn<QByteArray>("script");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("deep parentheses")
+        << "select " + QByteArray(3500, '(') + "1" + QByteArray(3500, ')') + "\n"
+        << "expression too deeply nested";
+    QByteArray nots = "select 1 from field_description where ";
+    for (int i = 0; i < 20000; ++i) nots += "not ";
+    QTest::newRow("NOT 20000 times") << nots + "1\n" << "expression too deeply nested";
+    QTest::newRow("tokenizer") << QByteArray("select fts3_tokenizer('simple')\n")
+                               << "unknown function fts3_tokenizer";
+    QTest::newRow("zeroblob") << QByteArray("select zeroblob(999999999)\n")
+                              << "unknown function zeroblob";
+  }
+  void refusesHostileInput() {
+    QFETCH(QByteArray, script);
+    QFETCH(QString, message);
+    const QString trbdb = QStringLiteral(TRB_TRBDB);
+    const QString db = path(QStringLiteral("hostile.sqlite"));
+    if (!QFileInfo::exists(db)) QCOMPARE(run(trbdb, {QStringLiteral("create"), db}).code, 0);
+    write(path(QStringLiteral("hostile.sql")), script);
+    const Run r = run(trbdb, {QStringLiteral("sql"), db, path(QStringLiteral("hostile.sql"))});
+    QCOMPARE(r.code, 1);
+    QVERIFY2(r.err.contains(message), qPrintable(r.err.left(500)));
+    QVERIFY2(!r.err.contains(QStringLiteral("in the statement:\n\n")), qPrintable(r.err.left(500)));
+  }
+
+  void importToAnImpossibleOutput() {
+    const QString trbdb = QStringLiteral(TRB_TRBDB);
+    QTemporaryDir out;
+    const QString target = out.filePath(QString(300, u'x') + QStringLiteral(".sqlite"));
+    const Run r = run(trbdb, {QStringLiteral("import"), trb::test::sharedFixture(QStringLiteral("ASampleDatabase.accdb")),
+                              target});
+    QCOMPARE(r.code, 1);
+    QVERIFY2(r.err.contains(target) && r.err.contains(QStringLiteral("too long")), qPrintable(r.err));
+    QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+  }
+
   void simulatorBatch() {
     const QString db = path(QStringLiteral("sim.sqlite"));
     QCOMPARE(run(QStringLiteral(TRB_TRBDB), {QStringLiteral("create"), db, QStringLiteral("--demo")})
@@ -91,10 +130,19 @@ class TstPrograms : public QObject {
     QVERIFY(r.out.contains(QStringLiteral("method : TRB")));
     QVERIFY(!r.out.contains(QStringLiteral("trb running")));
 
+    // a link named like the report is replaced, its target left alone
+    write(path(QStringLiteral("precious.txt")), "keep me");
+    QVERIFY(QFile::link(path(QStringLiteral("precious.txt")), path(QStringLiteral("trb_report.txt"))));
     r = run(trbsim, {QStringLiteral("DB=") + db, QStringLiteral("go")}, dir_.path());
     QCOMPARE(r.code, 0);
     QVERIFY(r.out.contains(QStringLiteral("\njob finished\n")));
     QVERIFY(QFile::exists(path(QStringLiteral("trb_report.txt"))));
+    QVERIFY(!QFileInfo(path(QStringLiteral("trb_report.txt"))).isSymLink());
+    {
+      QFile precious(path(QStringLiteral("precious.txt")));
+      QVERIFY(precious.open(QIODevice::ReadOnly));
+      QCOMPARE(precious.readAll(), QByteArray("keep me"));
+    }
     trb::db::Database check = trb::db::Database::open(db);
     QCOMPARE(check.scalar(QStringLiteral("select count(*) from trb_driver")).toInt(), 2);
 

@@ -74,6 +74,81 @@ bool looksLikeSqlite(const QString& path) {
   return head.isEmpty() || head == QByteArray("SQLite format 3\0", 16);
 }
 
+// Why an existing path cannot be read as a file; empty when it can.
+QString unreadableReason(const QString& path) {
+  const QFileInfo fi(path);
+  if (fi.isDir()) return QStringLiteral("it is a folder");
+  QFile f(path);
+  if (f.open(QIODevice::ReadOnly)) return QString();
+  if (f.error() == QFileDevice::OpenError && !fi.isReadable())
+    return QStringLiteral("permission denied");
+  return f.errorString();
+}
+
+bool busy(int code) {
+  const int primary = code & 0xff;
+  return primary == SQLITE_BUSY || primary == SQLITE_LOCKED;
+}
+
+// What the connection lets statements do beyond reading and writing the tables of its file.
+struct AuthState {
+  bool ownAttach = false;  // the layer attaches the target of a make-table query into a file
+};
+
+// The pragmas a statement may run: the structure of tables and indexes (as the Qt driver and the
+// browser read it), read-only state, and the two settings the layer makes when it opens a file.
+bool allowedPragma(const char* name, const char* value) {
+  static const QSet<QByteArray> structure = {"table_info",    "table_xinfo",     "index_list",
+                                             "index_info",    "index_xinfo",     "foreign_key_list",
+                                             "integrity_check", "quick_check"};
+  static const QSet<QByteArray> state = {"database_list", "collation_list", "page_count",
+                                         "page_size",     "freelist_count", "user_version",
+                                         "schema_version", "data_version",  "encoding",
+                                         "foreign_keys"};
+  static const QSet<QByteArray> settings = {"cache_size", "temp_store"};
+  if (!name) return false;
+  const QByteArray n = QByteArray(name).toLower();
+  return structure.contains(n) || settings.contains(n) || (state.contains(n) && !value);
+}
+
+int authorize(void* data, int action, const char* a1, const char* a2, const char*, const char*) {
+  const auto* st = static_cast<const AuthState*>(data);
+  switch (action) {
+    case SQLITE_ATTACH:
+      return st->ownAttach ? SQLITE_OK : SQLITE_DENY;
+    case SQLITE_PRAGMA:
+      return allowedPragma(a1, a2) ? SQLITE_OK : SQLITE_DENY;
+    case SQLITE_FUNCTION: {
+      // extension loading, native pointers, huge blobs: nothing a statement here needs
+      static const QSet<QByteArray> denied = {"load_extension", "fts3_tokenizer", "zeroblob"};
+      return a2 && denied.contains(QByteArray(a2).toLower()) ? SQLITE_DENY : SQLITE_OK;
+    }
+    case SQLITE_CREATE_VTABLE:
+    case SQLITE_DROP_VTABLE:
+      return SQLITE_DENY;
+    default:
+      return SQLITE_OK;
+  }
+}
+
+// The second wall behind the translator, on every connection.
+void harden(sqlite3* h, AuthState* state) {
+  sqlite3_db_config(h, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+  sqlite3_db_config(h, SQLITE_DBCONFIG_ENABLE_LOAD_EXTENSION, 0, nullptr);
+  sqlite3_db_config(h, SQLITE_DBCONFIG_ENABLE_FTS3_TOKENIZER, 0, nullptr);
+  sqlite3_set_authorizer(h, authorize, state);
+}
+
+// The message of a failed query: a lock held by another connection said plainly.
+QString failure(const QSqlQuery& q) {
+  bool ok = false;
+  const int code = q.lastError().nativeErrorCode().toInt(&ok);
+  if (ok && busy(code))
+    return QStringLiteral("The database is locked by another program (%1).")
+        .arg(q.lastError().databaseText());
+  return q.lastError().databaseText();
+}
+
 void bindAll(QSqlQuery& q, const QVariantList& binds) {
   for (int i = 0; i < binds.size(); ++i) {
     QVariant v = binds.at(i);
@@ -91,6 +166,7 @@ const QRegularExpression& plainName() {
 }  // namespace
 
 struct Database::Cache {
+  AuthState auth;
   QHash<QString, dialect::Translation> translations;
   QSet<Statement*> statements;  // prepared natively; finalized when the connection closes
 };
@@ -131,10 +207,15 @@ void Database::attach(const QString& path, bool mustExist) {
     throw DbError(QString(), QCoreApplication::translate("trb::db", "The database file %1 does "
                                                                     "not exist.")
                                  .arg(path));
-  if (fi.exists() && !looksLikeSqlite(path))
-    throw DbError(QString(),
-                  QCoreApplication::translate("trb::db", "The file %1 is not a trb database.")
-                      .arg(path));
+  if (fi.exists()) {
+    const QString reason = unreadableReason(path);
+    if (!reason.isEmpty())
+      throw DbError(QString(), QStringLiteral("The file %1 cannot be opened: %2.").arg(path, reason));
+    if (!looksLikeSqlite(path))
+      throw DbError(QString(),
+                    QCoreApplication::translate("trb::db", "The file %1 is not a trb database.")
+                        .arg(path));
+  }
   name_ = QStringLiteral("trb_%1").arg(connectionCounter.fetchAndAddRelaxed(1));
   path_ = fi.absoluteFilePath();
   {
@@ -157,6 +238,7 @@ void Database::attach(const QString& path, bool mustExist) {
   }
   cache_ = new Cache;
   registerAccessFunctions(handle_);
+  harden(handle_, &cache_->auth);
   // A calculation rewrites work tables of several hundred thousand rows inside one transaction:
   // a page cache of 2 MB would spill dirty pages to the file, and large sorts would go to
   // temporary files. The cache grows only as far as the file needs it.
@@ -167,8 +249,14 @@ void Database::attach(const QString& path, bool mustExist) {
   if (sqlite3_exec(handle_, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, &err) !=
       SQLITE_OK) {
     const QString msg = QString::fromUtf8(err ? err : "unknown error");
+    const int code = sqlite3_extended_errcode(handle_);
     sqlite3_free(err);
     close();
+    if (busy(code))
+      throw DbError(QString(), QStringLiteral("The database %1 is locked by another program.").arg(path));
+    if ((code & 0xff) == SQLITE_CANTOPEN || (code & 0xff) == SQLITE_PERM ||
+        (code & 0xff) == SQLITE_AUTH)
+      throw DbError(QString(), QStringLiteral("The file %1 cannot be opened: %2").arg(path, msg));
     throw DbError(QString(), QStringLiteral("The file %1 is not a trb database: %2").arg(path, msg));
   }
 }
@@ -217,9 +305,9 @@ int Database::runTranslated(const QString& original, const QStringList& native,
     QSqlQuery q(qt());
     q.setForwardOnly(true);
     const bool last = i == native.size() - 1;
-    if (!q.prepare(native.at(i))) throw DbError(original, q.lastError().databaseText());
+    if (!q.prepare(native.at(i))) throw DbError(original, failure(q));
     if (last) bindAll(q, binds);
-    if (!q.exec()) throw DbError(original, q.lastError().databaseText());
+    if (!q.exec()) throw DbError(original, failure(q));
     if (last) {
       changes = q.isSelect() ? 0 : q.numRowsAffected();
       if (keep) *keep = std::move(q);
@@ -249,9 +337,12 @@ int Database::execute(const QString& sql, const QVariantList& binds) {
       throw DbError(sql, QStringLiteral("A make-table query into another file cannot run inside "
                                         "a transaction."));
     QSqlQuery a(qt());
+    cache_->auth.ownAttach = true;
     a.prepare(QStringLiteral("ATTACH DATABASE ? AS trb_target"));
     a.addBindValue(t.attachFile);
-    if (!a.exec()) throw DbError(sql, a.lastError().databaseText());
+    const bool attached = a.exec();
+    cache_->auth.ownAttach = false;
+    if (!attached) throw DbError(sql, failure(a));
     int n = 0;
     try {
       begin();
@@ -376,7 +467,7 @@ void Database::begin() {
   QSqlQuery q(qt());
   const QString sql = depth_ == 0 ? QStringLiteral("BEGIN")
                                   : QStringLiteral("SAVEPOINT trb_sp%1").arg(depth_);
-  if (!q.exec(sql)) throw DbError(sql, q.lastError().databaseText());
+  if (!q.exec(sql)) throw DbError(sql, failure(q));
   ++depth_;
 }
 
@@ -386,7 +477,7 @@ void Database::commit() {
   QSqlQuery q(qt());
   const QString sql = depth_ == 0 ? QStringLiteral("COMMIT")
                                   : QStringLiteral("RELEASE SAVEPOINT trb_sp%1").arg(depth_);
-  if (!q.exec(sql)) throw DbError(sql, q.lastError().databaseText());
+  if (!q.exec(sql)) throw DbError(sql, failure(q));
 }
 
 void Database::rollback() {

@@ -19,6 +19,9 @@ struct Expr {
   QString text;          // literal text, operator, function name, parameter
   QStringList parts;     // column: qualifier(s) and name; star: optional qualifier
   QList<std::shared_ptr<Expr>> args;  // operands, arguments, IN list, CASE when/then pairs
+  // A chain of operators of one precedence (a + b - c): the operator before each operand after
+  // the first, left to right; empty for a single operator, which is then in text.
+  QStringList ops;
   std::shared_ptr<Select> sub;        // subquery
   bool neg = false;      // NOT IN, NOT BETWEEN, IS NOT NULL, NOT LIKE
   bool distinct = false; // Count(DISTINCT x)

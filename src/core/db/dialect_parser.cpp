@@ -6,6 +6,14 @@
 
 namespace trb::db::dialect::detail {
 
+Parser::Nest::Nest(Parser& p, int levels) : p_(p), levels_(levels) {
+  p_.depth_ += levels_;
+  if (p_.depth_ > kMaxDepth) {
+    p_.depth_ -= levels_;
+    fail(QStringLiteral("expression too deeply nested"));
+  }
+}
+
 void Parser::expectWord(const char* w) {
   if (!eatWord(w)) fail(QStringLiteral("expected %1 near '%2'").arg(QLatin1String(w), near()));
 }
@@ -43,31 +51,53 @@ bool Parser::reserved(const QString& w) {
 
 ExprP Parser::binaryLoop(ExprP (Parser::*sub)(), std::initializer_list<const char*> ops,
                          bool words) {
-  ExprP l = (this->*sub)();
+  ExprP first = (this->*sub)();
+  ExprP chain;
   for (;;) {
     const char* hit = nullptr;
     for (const char* o : ops)
       if (words ? atWord(o) : atOp(o)) hit = o;
-    if (!hit) return l;
+    if (!hit) return chain ? chain : first;
     ++p_;
     ExprP r = (this->*sub)();
-    auto b = mk(Expr::Binary, QString::fromLatin1(hit).toUpper());
-    b->args = {l, r};
-    l = b;
+    const QString op = QString::fromLatin1(hit).toUpper();
+    if (!chain) {
+      chain = mk(Expr::Binary, op);
+      chain->args = {first};
+    }
+    chain->ops << op;
+    chain->args << r;
   }
 }
 
 ExprP Parser::notExpr() {
-  if (eatWord("not")) {
-    auto u = mk(Expr::Unary, QStringLiteral("NOT"));
-    u->args = {notExpr()};
-    return u;
+  int nots = 0;
+  while (atWord("not")) {
+    ++p_;
+    ++nots;
+    if (depth_ + nots > kMaxDepth) fail(QStringLiteral("expression too deeply nested"));
   }
-  return cmpExpr();
+  if (nots == 0) return cmpExpr();
+  Nest nest(*this, nots);
+  ExprP e = cmpExpr();
+  for (int i = 0; i < nots; ++i) {
+    auto u = mk(Expr::Unary, QStringLiteral("NOT"));
+    u->args = {e};
+    e = u;
+  }
+  return e;
 }
 ExprP Parser::cmpExpr() {
   ExprP l = concatExpr();
-  for (;;) {
+  // every test wraps the one before it: the levels count as nesting
+  const int depthBefore = depth_;
+  struct Restore {
+    int& d;
+    int v;
+    ~Restore() { d = v; }
+  } restore{depth_, depthBefore};
+  for (bool first = true;; first = false) {
+    if (!first && ++depth_ > kMaxDepth) fail(QStringLiteral("expression too deeply nested"));
     if (atOp("=") || atOp("<>") || atOp("<") || atOp(">") || atOp("<=") || atOp(">=")) {
       const QString op = take().text;
       auto b = mk(Expr::Binary, op);
@@ -89,6 +119,7 @@ ExprP Parser::cmpExpr() {
       e->neg = neg;
       e->args = {l};
       expectOp("(");
+      Nest nest(*this);
       if (atWord("select")) {
         e->sub = select();
       } else {
@@ -121,29 +152,39 @@ ExprP Parser::cmpExpr() {
   }
 }
 ExprP Parser::unaryExpr() {
-  if (atOp("-") || atOp("+")) {
-    const QString op = take().text;
-    ExprP operand = unaryExpr();
-    if (op == u"+"_qs) return operand;
+  QList<bool> minus;  // the signs in front, outermost first
+  while (atOp("-") || atOp("+")) {
+    minus << (take().text == u"-"_qs);
+    if (depth_ + minus.size() > kMaxDepth) fail(QStringLiteral("expression too deeply nested"));
+  }
+  if (minus.isEmpty()) return powExpr();
+  Nest nest(*this, int(minus.size()));
+  ExprP operand = powExpr();
+  for (qsizetype i = minus.size() - 1; i >= 0; --i) {
+    if (!minus[i]) continue;
     if (operand->k == Expr::Num) {
       operand->text = operand->text.startsWith(u'-') ? operand->text.mid(1) : u'-' + operand->text;
-      return operand;
+      continue;
     }
     auto u = mk(Expr::Unary, QStringLiteral("-"));
     u->args = {operand};
-    return u;
+    operand = u;
   }
-  return powExpr();
+  return operand;
 }
 ExprP Parser::powExpr() {
-  ExprP l = primary();
+  ExprP first = primary();
+  ExprP chain;
   while (eatOp("^")) {
-    auto b = mk(Expr::Binary, QStringLiteral("^"));
     ExprP r = atOp("-") || atOp("+") ? unaryExpr() : primary();
-    b->args = {l, r};
-    l = b;
+    if (!chain) {
+      chain = mk(Expr::Binary, QStringLiteral("^"));
+      chain->args = {first};
+    }
+    chain->ops << QStringLiteral("^");
+    chain->args << r;
   }
-  return l;
+  return chain ? chain : first;
 }
 
 ExprP Parser::primary() {
@@ -164,6 +205,7 @@ ExprP Parser::primary() {
     case Tk::Op:
       if (t.text == u"("_qs) {
         ++p_;
+        Nest nest(*this);
         if (atWord("select")) {
           auto e = mk(Expr::Sub);
           e->sub = select();
@@ -198,6 +240,7 @@ ExprP Parser::primary() {
       }
       if (isWord(t, "exists")) {
         ++p_;
+        Nest nest(*this);
         expectOp("(");
         auto e = mk(Expr::Exists);
         e->sub = select();
@@ -243,6 +286,7 @@ ExprP Parser::primary() {
 
 ExprP Parser::funcCall(const QString& fname) {
   expectOp("(");
+  Nest nest(*this);
   auto f = mk(Expr::Func, fname);
   if (eatOp(")")) return f;
   if (eatWord("distinct")) f->distinct = true;
@@ -259,6 +303,7 @@ ExprP Parser::funcCall(const QString& fname) {
 
 ExprP Parser::caseExpr() {
   expectWord("case");
+  Nest nest(*this);
   auto e = mk(Expr::Case);
   if (!atWord("when")) {
     e->hasBase = true;
@@ -280,7 +325,15 @@ ExprP Parser::caseExpr() {
 // --- FROM clause
 TableRefP Parser::fromList() {
   TableRefP l = joined();
+  // each further table wraps the ones before it
+  const int depthBefore = depth_;
+  struct Restore {
+    int& d;
+    int v;
+    ~Restore() { d = v; }
+  } restore{depth_, depthBefore};
   while (eatOp(",")) {
+    if (++depth_ > kMaxDepth) fail(QStringLiteral("too many tables in the FROM clause"));
     auto j = std::make_shared<TableRef>();
     j->k = TableRef::Join;
     j->joinType = QStringLiteral(",");
@@ -293,6 +346,12 @@ TableRefP Parser::fromList() {
 
 TableRefP Parser::joined() {
   TableRefP l = tablePrimary();
+  const int depthBefore = depth_;
+  struct Restore {
+    int& d;
+    int v;
+    ~Restore() { d = v; }
+  } restore{depth_, depthBefore};
   for (;;) {
     QString type;
     if (atWord("inner") && atWord("join", 1)) {
@@ -312,6 +371,7 @@ TableRefP Parser::joined() {
     } else {
       return l;
     }
+    if (++depth_ > kMaxDepth) fail(QStringLiteral("too many tables in the FROM clause"));
     auto j = std::make_shared<TableRef>();
     j->k = TableRef::Join;
     j->joinType = type;
@@ -327,6 +387,7 @@ TableRefP Parser::joined() {
 
 TableRefP Parser::tablePrimary() {
   if (eatOp("(")) {
+    Nest nest(*this);
     if (atWord("select")) {
       auto r = std::make_shared<TableRef>();
       r->k = TableRef::SubQ;
@@ -349,6 +410,7 @@ TableRefP Parser::tablePrimary() {
   // owner.table: keep the last part
   while (eatOp(".")) r->name = name();
   if (eatOp("(")) {
+    Nest nest(*this);
     r->args.emplace();
     if (!atOp(")")) {
       do r->args->append(expr());
@@ -371,10 +433,13 @@ QString Parser::optAlias() {
 
 // --- SELECT
 SelectP Parser::select() {
+  Nest nest(*this);
   auto s = simpleSelect();
   SelectP cur = s;
+  int terms = 1;
   while (atWord("union")) {
     ++p_;
+    if (++terms > kMaxUnion) fail(QStringLiteral("too many UNION terms"));
     cur->compound = eatWord("all") ? QStringLiteral("UNION ALL") : QStringLiteral("UNION");
     if (eatOp("(")) {
       cur->next = simpleSelect();

@@ -15,8 +15,15 @@ namespace trb::db::dialect::detail {
 // Recursive descent over the tokens of one statement; what it cannot read throws DialectError.
 // The translator reads the clauses of INSERT, UPDATE, DELETE and the data definitions itself
 // through the same cursor.
+//
+// Chains of operators of one precedence are read in a loop into one node, so a long chain costs
+// no depth. Everything that nests (parentheses, NOT, signs, functions, subqueries, CASE, joins)
+// counts against kMaxDepth: deeper statements are refused before anything recurses far.
 class Parser {
  public:
+  static constexpr int kMaxDepth = 256;
+  static constexpr int kMaxUnion = 500;
+
   explicit Parser(QList<Token> toks) : t_(std::move(toks)) {}
 
   const Token& peek(int k = 0) const {
@@ -82,8 +89,22 @@ class Parser {
   SelectP simpleSelect();
 
  private:
+  // One level of nesting while it is read.
+  class Nest {
+   public:
+    explicit Nest(Parser& p, int levels = 1);
+    ~Nest() { p_.depth_ -= levels_; }
+    Nest(const Nest&) = delete;
+    Nest& operator=(const Nest&) = delete;
+
+   private:
+    Parser& p_;
+    int levels_;
+  };
+
   QList<Token> t_;
   qsizetype p_ = 0;
+  int depth_ = 0;
 };
 
 }  // namespace trb::db::dialect::detail

@@ -1,8 +1,10 @@
 #include "core/db/dialect_writer.h"
 
 #include <QDate>
+#include <algorithm>
 #include <QHash>
 #include <QRegularExpression>
+#include <QSet>
 
 #include "core/db/dialect.h"
 #include "core/db/dialect_error.h"
@@ -120,6 +122,21 @@ const QHash<QString, QString>& functionMap() {
   return m;
 }
 
+// The functions of this database as they may be written: the Access names above, IIf, and the
+// names the translation emits. Anything else (the engine's own functions, extension hooks) is not
+// part of the dialect.
+bool knownFunction(const QString& lowerName) {
+  static const QSet<QString> emitted = [] {
+    QSet<QString> s;
+    for (const QString& v : functionMap()) s.insert(v);
+    for (const char* n : {"acc_div", "acc_intdiv", "acc_mod", "acc_pow", "acc_plus", "acc_concat",
+                          "acc_to_integer", "acc_to_yesno"})
+      s.insert(QString::fromLatin1(n));
+    return s;
+  }();
+  return lowerName == u"iif"_qs || functionMap().contains(lowerName) || emitted.contains(lowerName);
+}
+
 // Type kinds of expressions, for the columns of a make-table query.
 char merge(char a, char b) {
   if (a == '?') return b;
@@ -129,7 +146,78 @@ char merge(char a, char b) {
   return 'r';
 }
 
+// The kind of a non-boolean binary operation on operands of kinds a and b.
+char binaryKind(const QString& op, char a, char b) {
+  if (op == u"&"_qs) return 't';
+  if (op == u"/"_qs || op == u"^"_qs) return 'r';
+  if (op == u"\\"_qs || op == u"MOD"_qs) return 'i';
+  if (op == u"+"_qs && (a == 't' || b == 't')) return 't';
+  return a == 'i' && b == 'i' ? 'i' : 'r';
+}
+
+bool booleanOp(const QString& op) {
+  static const QStringList ops = {"=", "<>", "<", ">", "<=", ">=", "AND", "OR", "XOR", "EQV",
+                                  "IMP"};
+  return ops.contains(op);
+}
+
+// The text of a left-nested operation built from the inside out: every step puts a head in front
+// and a tail behind, so a chain of many operands is written in linear time.
+struct Nested {
+  QStringList heads;  // innermost first
+  QString tail;
+  bool boolean = false;  // the text is a condition (needs -(...) to be a value)
+  char kind = '?';
+  bool column = false;
+  // the operator class of the last step when it was written as "(left op right)": a further
+  // step of the same class joins it ("(a + b - c)"), which the engine reads the same way without
+  // a level of parentheses per operand
+  QString run;
+
+  void wrap(const QString& head, const QString& after) {
+    heads << head;
+    tail += after;
+    run.clear();
+  }
+  void infix(const QString& cls, const QString& op, const QString& right) {
+    if (run == cls) {
+      tail.chop(1);
+      tail += u' ' + op + u' ' + right + u')';
+    } else {
+      wrap(QStringLiteral("("), u' ' + op + u' ' + right + u')');
+      run = cls;
+    }
+  }
+  void asValue() {
+    if (boolean) wrap(QStringLiteral("(-("), QStringLiteral("))"));
+    boolean = false;
+  }
+  static QString infixClass(const QString& op) {
+    if (op == u"+"_qs || op == u"-"_qs) return QStringLiteral("add");
+    if (op == u"*"_qs) return QStringLiteral("mul");
+    if (op == u"AND"_qs || op == u"OR"_qs) return op;
+    return QString();
+  }
+  QString text() const {
+    QString s;
+    for (qsizetype i = heads.size() - 1; i >= 0; --i) s += heads[i];
+    return s + tail;
+  }
+};
+
+// A long chain of AND or OR, written as a balanced tree so that its depth stays small.
+QString balanced(const QStringList& terms, qsizetype lo, qsizetype hi, const QString& op) {
+  if (hi - lo == 1) return terms[lo];
+  const qsizetype mid = lo + (hi - lo) / 2;
+  return u'(' + balanced(terms, lo, mid, op) + u' ' + op + u' ' + balanced(terms, mid, hi, op) +
+         u')';
+}
+
 }  // namespace
+
+const QString& Writer::opAt(const ExprP& e, qsizetype i) {
+  return e->ops.isEmpty() ? e->text : e->ops[i - 1];
+}
 
 QString Writer::expr(const ExprP& e, bool boolCtx) {
   if (isBoolean(e) && !boolCtx) return u"(-("_qs + expr(e, true) + u"))"_qs;
@@ -223,13 +311,10 @@ char Writer::kind(const ExprP& e) {
       return e->text == u"NOT"_qs ? 'i' : kind(e->args[0]);
     case Expr::Binary: {
       if (isBoolean(e)) return 'i';
-      const char a = kind(e->args[0]), b = kind(e->args[1]);
-      const QString& op = e->text;
-      if (op == u"&"_qs) return 't';
-      if (op == u"/"_qs || op == u"^"_qs) return 'r';
-      if (op == u"\\"_qs || op == u"MOD"_qs) return 'i';
-      if (op == u"+"_qs && (a == 't' || b == 't')) return 't';
-      return a == 'i' && b == 'i' ? 'i' : 'r';
+      if (e->text == u"&"_qs) return 't';
+      char k = kind(e->args[0]);
+      for (qsizetype i = 1; i < e->args.size(); ++i) k = binaryKind(opAt(e, i), k, kind(e->args[i]));
+      return k;
     }
     case Expr::Func: {
       const QString f = e->text.toLower();
@@ -270,48 +355,86 @@ char Writer::kind(const ExprP& e) {
 
 
 QString Writer::binary(const ExprP& e) {
-  const QString& op = e->text;
-  const ExprP& a = e->args[0];
-  const ExprP& b = e->args[1];
-  if (op == u"AND"_qs || op == u"OR"_qs)
-    return u'(' + expr(a, true) + u' ' + op + u' ' + expr(b, true) + u')';
-  if (op == u"XOR"_qs)
-    return u"(("_qs + expr(a, true) + u") <> ("_qs + expr(b, true) + u"))"_qs;
-  if (op == u"EQV"_qs)
-    return u"(("_qs + expr(a, true) + u") = ("_qs + expr(b, true) + u"))"_qs;
-  if (op == u"IMP"_qs)
-    return u"((NOT "_qs + expr(a, true) + u") OR "_qs + expr(b, true) + u')';
-  if (op == u"="_qs || op == u"<>"_qs || op == u"<"_qs || op == u">"_qs || op == u"<="_qs || op == u">="_qs) {
-    // text compares without regard to case
-    const QString coll =
-        (textual(a) && a->k != Expr::Col) || (textual(b) && b->k != Expr::Col)
-            ? QStringLiteral(" COLLATE NOCASE")
-            : QString();
-    return u'(' + expr(a) + u' ' + op + u' ' + expr(b) + coll + u')';
-  }
-  if (op == u"&"_qs) {
+  if (e->text == u"&"_qs) {
     QStringList parts;
     flattenConcat(e, parts);
+    // the engine takes a limited number of arguments: long chains go in groups
+    constexpr qsizetype kGroup = 100;
+    while (parts.size() > kGroup) {
+      QStringList grouped;
+      for (qsizetype i = 0; i < parts.size(); i += kGroup)
+        grouped << u"acc_concat("_qs + parts.mid(i, kGroup).join(QStringLiteral(", ")) + u')';
+      parts = grouped;
+    }
     return u"acc_concat("_qs + parts.join(QStringLiteral(", ")) + u')';
   }
-  if (op == u"+"_qs) {
-    const char ka = kind(a), kb = kind(b);
-    if ((ka == 'i' || ka == 'r') && (kb == 'i' || kb == 'r'))
-      return u'(' + expr(a) + u" + "_qs + expr(b) + u')';
-    if (ka == 't' && kb == 't') return u'(' + expr(a) + u" || "_qs + expr(b) + u')';
-    return u"acc_plus("_qs + expr(a) + u", "_qs + expr(b) + u')';
+  const qsizetype n = e->args.size();
+  // AND and OR do not depend on grouping: a long chain of one of them is written balanced
+  constexpr qsizetype kBalanceFrom = 32;
+  if (n >= kBalanceFrom && (e->text == u"AND"_qs || e->text == u"OR"_qs) &&
+      std::all_of(e->ops.begin(), e->ops.end(), [&](const QString& o) { return o == e->text; })) {
+    QStringList terms;
+    for (const ExprP& a : e->args) terms << expr(a, true);
+    return balanced(terms, 0, n, e->text);
   }
-  if (op == u"/"_qs) return u"acc_div("_qs + expr(a) + u", "_qs + expr(b) + u')';
-  if (op == u"\\"_qs) return u"acc_intdiv("_qs + expr(a) + u", "_qs + expr(b) + u')';
-  if (op == u"MOD"_qs) return u"acc_mod("_qs + expr(a) + u", "_qs + expr(b) + u')';
-  if (op == u"^"_qs) return u"acc_pow("_qs + expr(a) + u", "_qs + expr(b) + u')';
-  return u'(' + expr(a) + u' ' + op + u' ' + expr(b) + u')';
+  Nested l;
+  l.tail = expr(e->args[0], true);
+  l.boolean = isBoolean(e->args[0]);
+  l.kind = kind(e->args[0]);
+  l.column = e->args[0]->k == Expr::Col;
+  for (qsizetype i = 1; i < n; ++i) {
+    const QString& op = opAt(e, i);
+    const ExprP& b = e->args[i];
+    const char kb = kind(b);
+    if (op == u"AND"_qs || op == u"OR"_qs) {
+      l.infix(op, op, expr(b, true));
+    } else if (op == u"XOR"_qs) {
+      l.wrap(QStringLiteral("(("), u") <> ("_qs + expr(b, true) + u"))"_qs);
+    } else if (op == u"EQV"_qs) {
+      l.wrap(QStringLiteral("(("), u") = ("_qs + expr(b, true) + u"))"_qs);
+    } else if (op == u"IMP"_qs) {
+      l.wrap(QStringLiteral("((NOT "), u") OR "_qs + expr(b, true) + u')');
+    } else if (booleanOp(op)) {
+      // text compares without regard to case
+      const QString coll = (l.kind == 't' && !l.column) || (kb == 't' && b->k != Expr::Col)
+                               ? QStringLiteral(" COLLATE NOCASE")
+                               : QString();
+      l.asValue();
+      l.wrap(QStringLiteral("("), u' ' + op + u' ' + expr(b) + coll + u')');
+    } else {
+      l.asValue();
+      const QString rb = expr(b);
+      if (op == u"+"_qs) {
+        if ((l.kind == 'i' || l.kind == 'r') && (kb == 'i' || kb == 'r'))
+          l.infix(Nested::infixClass(op), op, rb);
+        else if (l.kind == 't' && kb == 't')
+          l.wrap(QStringLiteral("("), u" || "_qs + rb + u')');
+        else
+          l.wrap(QStringLiteral("acc_plus("), u", "_qs + rb + u')');
+      } else if (op == u"/"_qs) {
+        l.wrap(QStringLiteral("acc_div("), u", "_qs + rb + u')');
+      } else if (op == u"\\"_qs) {
+        l.wrap(QStringLiteral("acc_intdiv("), u", "_qs + rb + u')');
+      } else if (op == u"MOD"_qs) {
+        l.wrap(QStringLiteral("acc_mod("), u", "_qs + rb + u')');
+      } else if (op == u"^"_qs) {
+        l.wrap(QStringLiteral("acc_pow("), u", "_qs + rb + u')');
+      } else if (!Nested::infixClass(op).isEmpty()) {
+        l.infix(Nested::infixClass(op), op, rb);
+      } else {
+        l.wrap(QStringLiteral("("), u' ' + op + u' ' + rb + u')');
+      }
+    }
+    l.boolean = booleanOp(op);
+    l.kind = l.boolean ? 'i' : binaryKind(op, l.kind, kb);
+    l.column = false;
+  }
+  return l.text();
 }
 
 void Writer::flattenConcat(const ExprP& e, QStringList& parts) {
   if (e->k == Expr::Binary && e->text == u"&"_qs) {
-    flattenConcat(e->args[0], parts);
-    flattenConcat(e->args[1], parts);
+    for (const ExprP& a : e->args) flattenConcat(a, parts);
   } else {
     parts << expr(e);
   }
@@ -326,6 +449,7 @@ QString Writer::func(const ExprP& e) {
   }
   if (f == u"dlookup"_qs || f == u"dsum"_qs || f == u"dcount"_qs)
     fail(QStringLiteral("the function %1 is not supported").arg(e->text));
+  if (!knownFunction(f)) fail(QStringLiteral("unknown function %1").arg(e->text));
   const auto it = functionMap().constFind(f);
   const QString native = it == functionMap().constEnd() ? e->text : *it;
   QStringList xs;
@@ -340,6 +464,12 @@ QString Writer::tableRef(const TableRefP& r) {
     case TableRef::Table:
       s = quoteName(r->name);
       if (r->args) {
+        // of the engine's table-valued functions, only the reading of a table's structure
+        static const QStringList readers = {"pragma_table_info", "pragma_table_xinfo",
+                                            "pragma_index_list", "pragma_index_info",
+                                            "pragma_index_xinfo", "pragma_foreign_key_list"};
+        if (!readers.contains(r->name.toLower()))
+          fail(QStringLiteral("unknown function %1").arg(r->name));
         QStringList xs;
         for (const ExprP& a : *r->args) xs << expr(a);
         s = r->name + u'(' + xs.join(u", "_qs) + u')';

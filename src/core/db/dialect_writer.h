@@ -24,6 +24,8 @@ class Writer {
 
   QString binary(const ExprP& e);
   void flattenConcat(const ExprP& e, QStringList& parts);
+  // The operator before operand i (1 ..) of a binary node or chain.
+  static const QString& opAt(const ExprP& e, qsizetype i);
   QString func(const ExprP& e);
   QString tableRef(const TableRefP& r);
 

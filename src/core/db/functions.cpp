@@ -5,6 +5,7 @@
 #include <QDate>
 #include <QDateTime>
 #include <QString>
+#include <algorithm>
 #include <cmath>
 
 #include "core/db/numbers.h"
@@ -69,6 +70,19 @@ bool numberArg(sqlite3_context* ctx, sqlite3_value* v, double* out, const char* 
   return false;
 }
 
+// A number rounded half to even as a whole number of 64 bits; beyond them (or not finite) an
+// overflow, as Access reports it.
+bool wholeArg(sqlite3_context* ctx, double d, sqlite3_int64* out, const char* fn) {
+  const double r = round_half_even(d);
+  if (!std::isfinite(r) || std::fabs(r) >= 9.2e18) {
+    const QByteArray msg = QByteArray("Overflow (") + fn + ")";
+    sqlite3_result_error(ctx, msg.constData(), -1);
+    return false;
+  }
+  *out = static_cast<sqlite3_int64>(r);
+  return true;
+}
+
 void resultNumber(sqlite3_context* ctx, double d) {
   if (std::isfinite(d) && d == std::floor(d) && std::fabs(d) < 9.0e15)
     sqlite3_result_int64(ctx, static_cast<sqlite3_int64>(d));
@@ -99,7 +113,9 @@ void fnCInt(sqlite3_context* ctx, int, sqlite3_value** a) {
   if (sqlite3_value_type(a[0]) == SQLITE_INTEGER) return sqlite3_result_value(ctx, a[0]);
   double d;
   if (!numberArg(ctx, a[0], &d, "CInt")) return;
-  sqlite3_result_int64(ctx, static_cast<sqlite3_int64>(round_half_even(d)));
+  sqlite3_int64 i;
+  if (!wholeArg(ctx, d, &i, "CInt")) return;
+  sqlite3_result_int64(ctx, i);
 }
 
 // The value written into an integer column: numbers rounded half to even, other values as they
@@ -109,8 +125,10 @@ void fnToInteger(sqlite3_context* ctx, int, sqlite3_value** a) {
   if (sqlite3_value_type(a[0]) == SQLITE_FLOAT ||
       (sqlite3_value_type(a[0]) == SQLITE_TEXT && numberOf(a[0], &d))) {
     numberOf(a[0], &d);
-    if (std::isfinite(d))
-      return sqlite3_result_int64(ctx, static_cast<sqlite3_int64>(round_half_even(d)));
+    // a number beyond 64 bits stays as it is: the column keeps it as a real
+    const double r = round_half_even(d);
+    if (std::isfinite(r) && std::fabs(r) < 9.2e18)
+      return sqlite3_result_int64(ctx, static_cast<sqlite3_int64>(r));
   }
   sqlite3_result_value(ctx, a[0]);
 }
@@ -179,7 +197,14 @@ bool countArg(sqlite3_context* ctx, sqlite3_value* v, qsizetype* out, const char
     sqlite3_result_error(ctx, "Invalid procedure call: negative length", -1);
     return false;
   }
-  *out = static_cast<qsizetype>(round_half_even(d));
+  // a length or position is a Long
+  const double r = round_half_even(d);
+  if (!(r <= 2147483647.0)) {
+    const QByteArray msg = QByteArray("Overflow (") + fn + ")";
+    sqlite3_result_error(ctx, msg.constData(), -1);
+    return false;
+  }
+  *out = static_cast<qsizetype>(r);
   return true;
 }
 
@@ -290,7 +315,11 @@ void fnRound(sqlite3_context* ctx, int argc, sqlite3_value** a) {
   double n = 0;
   if (argc > 1 && !numberArg(ctx, a[1], &n, "Round")) return;
   if (sqlite3_value_type(a[0]) == SQLITE_INTEGER) return sqlite3_result_value(ctx, a[0]);
-  sqlite3_result_double(ctx, round_to(d, static_cast<int>(n)));
+  if (!std::isfinite(n))
+    return sqlite3_result_error(ctx, "Invalid procedure call: Round digits", -1);
+  const double r = round_to(d, static_cast<int>(std::clamp(n, -400.0, 400.0)));
+  // a number too large to scale has no digits at that place: it stays as it is
+  sqlite3_result_double(ctx, std::isfinite(r) || !std::isfinite(d) ? r : d);
 }
 
 // "/" is always real division; a zero divisor is an error, as in the original engine.
@@ -307,8 +336,8 @@ void fnIntDiv(sqlite3_context* ctx, int, sqlite3_value** a) {
   if (isNull(a[0]) || isNull(a[1])) return sqlite3_result_null(ctx);
   double x, y;
   if (!numberArg(ctx, a[0], &x, "\\") || !numberArg(ctx, a[1], &y, "\\")) return;
-  const auto xi = static_cast<sqlite3_int64>(round_half_even(x));
-  const auto yi = static_cast<sqlite3_int64>(round_half_even(y));
+  sqlite3_int64 xi, yi;
+  if (!wholeArg(ctx, x, &xi, "\\") || !wholeArg(ctx, y, &yi, "\\")) return;
   if (yi == 0) return sqlite3_result_error(ctx, "Division by zero", -1);
   sqlite3_result_int64(ctx, xi / yi);
 }
@@ -317,8 +346,8 @@ void fnMod(sqlite3_context* ctx, int, sqlite3_value** a) {
   if (isNull(a[0]) || isNull(a[1])) return sqlite3_result_null(ctx);
   double x, y;
   if (!numberArg(ctx, a[0], &x, "Mod") || !numberArg(ctx, a[1], &y, "Mod")) return;
-  const auto xi = static_cast<sqlite3_int64>(round_half_even(x));
-  const auto yi = static_cast<sqlite3_int64>(round_half_even(y));
+  sqlite3_int64 xi, yi;
+  if (!wholeArg(ctx, x, &xi, "Mod") || !wholeArg(ctx, y, &yi, "Mod")) return;
   if (yi == 0) return sqlite3_result_error(ctx, "Division by zero", -1);
   sqlite3_result_int64(ctx, xi % yi);
 }

@@ -3,7 +3,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryFile>
 #include <QTextStream>
+#include <cstdio>
 
 #include "core/db/database.h"
 #include "core/db/numbers.h"
@@ -141,10 +143,19 @@ bool Calculation::calculate() {
     log(QStringLiteral("calculation stopped: ") + e.text());
   }
   // the message list goes to the report file also when the calculation stopped
-  QFile f(QDir::current().filePath(reportFile));
-  if (f.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) {
-    QTextStream ts(&f);
-    for (const QString& line : messages) ts << line << '\n';
+  // written under a temporary name and renamed: a link of the report's name is replaced, never
+  // followed
+  const QString report = QDir::current().filePath(reportFile);
+  QTemporaryFile f(report + QStringLiteral(".XXXXXX"));
+  if (f.open()) {
+    {
+      QTextStream ts(&f);
+      for (const QString& line : messages) ts << line << '\n';
+    }
+    f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+    if (f.flush() && std::rename(QFile::encodeName(f.fileName()).constData(),
+                                 QFile::encodeName(report).constData()) == 0)
+      f.setAutoRemove(false);
   }
   feedback_.setProgress(0, 0);
   feedback_.resetCanceled();

@@ -2,7 +2,15 @@
 
 #include <glib.h>  // before mdbtools.h, which would include it inside extern "C"
 #include <mdbtools.h>
+#include <fcntl.h>
+#include <limits.h>
+#include <malloc.h>
+#include <poll.h>
+#include <signal.h>
 #include <sqlite3.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <QDate>
 #include <QDateTime>
@@ -11,8 +19,13 @@
 #include <QFileInfo>
 #include <QSet>
 #include <QTemporaryFile>
+#include <QDataStream>
+#include <QElapsedTimer>
 #include <charconv>
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <vector>
@@ -605,18 +618,12 @@ ImportResult importLegacy(const QString& source, const QString& target, bool ove
   return importLegacy(source, target, overwrite, silent);
 }
 
-ImportResult importLegacy(const QString& source, const QString& target, bool overwrite,
-                          trb::Feedback& feedback) {
-  ImportResult result;
-  result.source = QFileInfo(source).absoluteFilePath();
-  result.target = QFileInfo(target).absoluteFilePath();
-  if (result.source == result.target)
-    throw ImportError(QStringLiteral("The output %1 is the input itself.").arg(target));
-  const FileShape shape = checkFile(source);
-  result.format = formatName(shape.version);
-  if (QFileInfo::exists(target) && !overwrite)
-    throw ImportError(QStringLiteral("The file %1 exists already.").arg(target));
+namespace {
 
+// Reads the Access file and writes its tables into the SQLite file `file` (empty, existing).
+// Runs in the child process of importLegacy.
+ImportResult copyTables(const QString& source, const QString& file, const FileShape& shape,
+                        ImportResult result, trb::Feedback& feedback) {
   MdbPtr mdb(mdb_open(QFile::encodeName(source).constData(), MDB_NOFLAGS));
   if (!mdb)
     throw ImportError(
@@ -669,18 +676,10 @@ ImportResult importLegacy(const QString& source, const QString& target, bool ove
     sources.push_back(std::move(s));
   }
 
-  // The new file under a temporary name in the target folder.
-  const QFileInfo tfi(result.target);
-  QTemporaryFile tmp(tfi.absolutePath() + QStringLiteral("/.") + tfi.fileName() +
-                     QStringLiteral(".XXXXXX.part"));
-  if (!tmp.open())
-    throw ImportError(QStringLiteral("Cannot write in the folder %1: %2")
-                          .arg(tfi.absolutePath(), tmp.errorString()));
-  tmp.close();
-  QFile::setPermissions(tmp.fileName(),
-                        QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+  // the list of tables is read: the rows follow (the parent's patience is longer from here on)
+  feedback.setProgress(0, prog.total);
   {
-    trb::db::Database db = trb::db::Database::create(tmp.fileName());
+    trb::db::Database db = trb::db::Database::create(file);
     trb::db::Transaction all(db);
     for (auto& s : sources) {
       TableImport ti;
@@ -736,6 +735,273 @@ ImportResult importLegacy(const QString& source, const QString& target, bool ove
     result.gaps = checkSchema(db);
     all.commit();
   }
+  feedback.setProgress(prog.total, prog.total);
+  return result;
+}
+
+// ---- the child process -------------------------------------------------------------------------
+//
+// libmdb trusts the file: on a damaged catalog it can loop for ever, printing a warning per round
+// and allocating as it goes. The tables are therefore read in a child process under a memory
+// limit, with its output captured; the parent forwards the progress and ends the child when it
+// stops making progress, when a stop is asked for, or when it outgrows its output allowance.
+
+constexpr char kProgress = 'P', kResult = 'R', kFailure = 'F';
+constexpr int kResourceExit = 3;   // the child ran out of memory
+constexpr int kCatalogSeconds = 15;  // until the child has read the list of tables
+constexpr int kQuietSeconds = 120;   // longest time without progress while rows are copied
+constexpr qint64 kMaxMessages = qint64(64) << 20;
+constexpr qsizetype kKeptOutput = 2048;
+
+bool writeAll(int fd, const char* data, qsizetype size) {
+  while (size > 0) {
+    const ssize_t n = ::write(fd, data, size_t(size));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    data += n;
+    size -= n;
+  }
+  return true;
+}
+
+void sendRecord(int fd, char kind, const QByteArray& payload) {
+  QByteArray rec;
+  rec.reserve(payload.size() + 5);
+  rec.append(kind);
+  const quint32 n = quint32(payload.size());
+  rec.append(reinterpret_cast<const char*>(&n), 4);
+  rec.append(payload);
+  writeAll(fd, rec.constData(), rec.size());
+}
+
+QByteArray encode(const ImportResult& r) {
+  QByteArray b;
+  QDataStream d(&b, QIODevice::WriteOnly);
+  d << r.format << qint32(r.tables.size());
+  for (const TableImport& t : r.tables) d << t.name << t.rows << t.error;
+  d << r.notes << r.gaps.schemaKnown << r.gaps.missingTables << r.gaps.missingColumns
+    << r.gaps.areaMissing;
+  return b;
+}
+
+void decode(const QByteArray& b, ImportResult& r) {
+  QDataStream d(b);
+  qint32 n = 0;
+  d >> r.format >> n;
+  for (qint32 i = 0; i < n && d.status() == QDataStream::Ok; ++i) {
+    TableImport t;
+    d >> t.name >> t.rows >> t.error;
+    r.tables << t;
+  }
+  d >> r.notes >> r.gaps.schemaKnown >> r.gaps.missingTables >> r.gaps.missingColumns >>
+      r.gaps.areaMissing;
+}
+
+// The child's feedback: progress over the pipe. A stop is the parent's to carry out.
+class PipeFeedback : public trb::Feedback {
+ public:
+  explicit PipeFeedback(int fd) : fd_(fd) {}
+  void setProgress(qint64 pos, qint64 count) override {
+    QByteArray b;
+    QDataStream(&b, QIODevice::WriteOnly) << pos << count;
+    sendRecord(fd_, kProgress, b);
+  }
+
+ private:
+  int fd_;
+};
+
+void limitMemory() {
+#if defined(__SANITIZE_ADDRESS__)
+  constexpr bool sanitized = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+  constexpr bool sanitized = true;
+#else
+  constexpr bool sanitized = false;
+#endif
+#else
+  constexpr bool sanitized = false;
+#endif
+  if (sanitized) return;  // the sanitizer reserves its shadow memory as address space
+  // the address space the process has now (the parent's libraries), and 1 GiB for the work
+  long pages = 0;
+  if (FILE* f = std::fopen("/proc/self/statm", "r")) {
+    if (std::fscanf(f, "%ld", &pages) != 1) pages = 0;
+    std::fclose(f);
+  }
+  const rlim_t limit = rlim_t(pages) * rlim_t(sysconf(_SC_PAGESIZE)) + (rlim_t(1) << 30);
+  const struct rlimit rl = {limit, limit};
+  setrlimit(RLIMIT_AS, &rl);
+}
+
+[[noreturn]] void runChild(int resultFd, int outFd, const QString& source, const QString& file,
+                           const FileShape& shape, const ImportResult& start) {
+  ::dup2(outFd, STDOUT_FILENO);
+  ::dup2(outFd, STDERR_FILENO);
+  ::close(outFd);
+  limitMemory();
+  // libmdb reads memory it never wrote on some damaged files: make fresh allocations zero, as in
+  // a new process, so that a file is read the same way whatever the parent did before
+  mallopt(M_PERTURB, 0xff);
+  int code = 0;
+  try {
+    PipeFeedback fb(resultFd);
+    const ImportResult r = copyTables(source, file, shape, start, fb);
+    sendRecord(resultFd, kResult, encode(r));
+  } catch (const std::bad_alloc&) {
+    code = kResourceExit;
+  } catch (const trb::db::DbError& e) {
+    // the new file cannot be written (a full disk, a name the system refuses)
+    sendRecord(resultFd, kFailure,
+               QStringLiteral("Cannot write %1: %2").arg(start.target, e.message()).toUtf8());
+  } catch (const trb::Error& e) {
+    sendRecord(resultFd, kFailure, e.message().toUtf8());
+  } catch (const std::exception& e) {
+    sendRecord(resultFd, kFailure, QByteArray(e.what()));
+  }
+  ::close(resultFd);
+  ::_exit(code);
+}
+
+QString damaged(const QString& source, const QByteArray& output) {
+  QString msg = QStringLiteral("The file %1 cannot be imported: the file is damaged or not an "
+                               "Access database.")
+                    .arg(source);
+  const QByteArray first = output.left(output.indexOf('\n')).trimmed();
+  if (!first.isEmpty()) msg += QStringLiteral(" (%1)").arg(QString::fromLocal8Bit(first));
+  return msg;
+}
+
+// Runs copyTables in a child process and waits for it; throws ImportError or trb::Canceled.
+ImportResult copyTablesIsolated(const QString& source, const QString& file,
+                                const FileShape& shape, const ImportResult& start,
+                                trb::Feedback& feedback) {
+  int results[2], output[2];
+  if (::pipe2(results, O_CLOEXEC) != 0)
+    throw ImportError(QStringLiteral("Cannot start reading %1: %2").arg(source, qt_error_string(errno)));
+  if (::pipe2(output, O_CLOEXEC) != 0) {
+    ::close(results[0]);
+    ::close(results[1]);
+    throw ImportError(QStringLiteral("Cannot start reading %1: %2").arg(source, qt_error_string(errno)));
+  }
+  std::fflush(nullptr);
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::close(results[0]);
+    ::close(output[0]);
+    runChild(results[1], output[1], source, file, shape, start);
+  }
+  ::close(results[1]);
+  ::close(output[1]);
+  if (pid < 0) {
+    ::close(results[0]);
+    ::close(output[0]);
+    throw ImportError(QStringLiteral("Cannot start reading %1: %2").arg(source, qt_error_string(errno)));
+  }
+
+  QByteArray buffer, kept;
+  qint64 outputSeen = 0;
+  bool gotResult = false, gotProgress = false, stopped = false, runaway = false;
+  QString failure;
+  ImportResult result = start;
+  QElapsedTimer quiet;
+  quiet.start();
+  struct pollfd fds[2] = {{results[0], POLLIN, 0}, {output[0], POLLIN, 0}};
+  char chunk[65536];
+  while (fds[0].fd >= 0 || fds[1].fd >= 0) {
+    const int ready = ::poll(fds, 2, 100);
+    if (ready < 0 && errno != EINTR) break;
+    for (int i = 0; i < 2; ++i) {
+      if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP | POLLERR))) continue;
+      const ssize_t n = ::read(fds[i].fd, chunk, sizeof chunk);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) {
+        ::close(fds[i].fd);
+        fds[i].fd = -1;
+        continue;
+      }
+      if (i == 1) {
+        outputSeen += n;
+        if (kept.size() < kKeptOutput) kept.append(chunk, qMin<qsizetype>(n, kKeptOutput - kept.size()));
+        continue;
+      }
+      buffer.append(chunk, n);
+      while (buffer.size() >= 5) {
+        quint32 len;
+        std::memcpy(&len, buffer.constData() + 1, 4);
+        if (buffer.size() < qsizetype(len) + 5) break;
+        const char kind = buffer.at(0);
+        const QByteArray payload = buffer.mid(5, len);
+        buffer.remove(0, len + 5);
+        if (kind == kProgress) {
+          qint64 pos = 0, count = 0;
+          QDataStream(payload) >> pos >> count;
+          feedback.setProgress(pos, count);
+          gotProgress = true;
+          quiet.restart();
+        } else if (kind == kResult) {
+          decode(payload, result);
+          gotResult = true;
+        } else if (kind == kFailure) {
+          failure = QString::fromUtf8(payload);
+        }
+      }
+    }
+    if (feedback.isCanceled()) stopped = true;
+    // a child that prints on and on, or falls silent, is running away in the library
+    if (outputSeen > kMaxMessages || quiet.elapsed() > 1000 * (gotProgress ? kQuietSeconds : kCatalogSeconds))
+      runaway = true;
+    if (stopped || runaway) {
+      ::kill(pid, SIGKILL);
+      break;
+    }
+  }
+  for (const pollfd& f : fds)
+    if (f.fd >= 0) ::close(f.fd);
+  int status = 0;
+  while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  if (stopped) throw trb::Canceled(QStringLiteral("The import was stopped."));
+  const bool clean = !runaway && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  if (clean && gotResult) return result;
+  if (clean && !failure.isEmpty()) throw ImportError(failure);
+  throw ImportError(damaged(source, kept));
+}
+
+}  // namespace
+
+ImportResult importLegacy(const QString& source, const QString& target, bool overwrite,
+                          trb::Feedback& feedback) {
+  ImportResult result;
+  result.source = QFileInfo(source).absoluteFilePath();
+  result.target = QFileInfo(target).absoluteFilePath();
+  if (result.source == result.target)
+    throw ImportError(QStringLiteral("The output %1 is the input itself.").arg(target));
+  const FileShape shape = checkFile(source);
+  result.format = formatName(shape.version);
+  if (QFileInfo::exists(target) && !overwrite)
+    throw ImportError(QStringLiteral("The file %1 exists already.").arg(target));
+
+  // The new file under a temporary name in the target folder.
+  const QFileInfo tfi(result.target);
+  QTemporaryFile tmp(tfi.absolutePath() + QStringLiteral("/.") + tfi.fileName() +
+                     QStringLiteral(".XXXXXX.part"));
+  // the temporary name is the target's and 14 characters more
+  if (QFile::encodeName(tfi.fileName()).size() + 14 > NAME_MAX)
+    throw ImportError(QStringLiteral("Cannot write %1: the file name is too long.").arg(target));
+  if (!tmp.open() || tmp.fileName().isEmpty())
+    throw ImportError(QStringLiteral("Cannot write in the folder %1: %2")
+                          .arg(tfi.absolutePath(), tmp.errorString()));
+  tmp.close();
+  QFile::setPermissions(tmp.fileName(),
+                        QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+  // a child ended half-way may leave its journal beside the file
+  struct Journal {
+    QString path;
+    ~Journal() { QFile::remove(path); }
+  } journal{tmp.fileName() + QStringLiteral("-journal")};
+  result = copyTablesIsolated(source, tmp.fileName(), shape, result, feedback);
   std::error_code ec;
   std::filesystem::rename(QFile::encodeName(tmp.fileName()).toStdString(),
                           QFile::encodeName(result.target).toStdString(), ec);
@@ -743,7 +1009,6 @@ ImportResult importLegacy(const QString& source, const QString& target, bool ove
     throw ImportError(QStringLiteral("Cannot write %1: %2")
                           .arg(result.target, QString::fromStdString(ec.message())));
   tmp.setAutoRemove(false);
-  feedback.setProgress(prog.total, prog.total);
   return result;
 }
 

@@ -1,5 +1,7 @@
 // The Access dialect against the real engine: every case is checked by what the database then
 // holds or returns, never by the translated text.
+#include <unistd.h>
+
 #include <QSqlRecord>
 #include <QtTest>
 
@@ -281,6 +283,181 @@ class TstDialect : public QObject {
       QVERIFY(e.engineMessage().contains(QStringLiteral("nosuchcolumn")));
     }
     QVERIFY_THROWS_EXCEPTION(DbError, f.db().execute(QStringLiteral("selct 1")));
+  }
+
+  // Numbers far beyond a length, a position or 64 bits: the Access result or an overflow, never
+  // a wrapped number or an infinity.
+  void hugeNumbers_data() {
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QVariant>("expected");  // a string starting with "error:" for a failure
+    QTest::newRow("InStr start") << "select InStr(1e308, \"abc\", \"b\")" << QVariant("error:Overflow");
+    QTest::newRow("Mid start") << "select Mid(\"abc\", 1e308)" << QVariant("error:Overflow");
+    QTest::newRow("Left length") << "select Left(\"abc\", 1e300)" << QVariant("error:Overflow");
+    QTest::newRow("Left a long") << "select Left(\"abc\", 2147483647)" << QVariant("abc");
+    QTest::newRow("Round huge") << "select Round(1e308, 2)" << QVariant(1e308);
+    QTest::newRow("Round many digits") << "select Round(2.5, 1e300)" << QVariant(2.5);
+    QTest::newRow("CInt huge") << "select CInt(1e300)" << QVariant("error:Overflow");
+    QTest::newRow("integer division") << "select 1e300 \\ 7" << QVariant("error:Overflow");
+    QTest::newRow("Mod") << "select 5 Mod 1e300" << QVariant("error:Overflow");
+  }
+  void hugeNumbers() {
+    QFETCH(QString, sql);
+    QFETCH(QVariant, expected);
+    Fixture f;
+    const QString want = expected.toString();
+    try {
+      const QVariant v = f.db().scalar(sql);
+      QVERIFY2(!want.startsWith(u"error:"_qs), qPrintable(v.toString()));
+      if (expected.typeId() == QMetaType::Double)
+        QCOMPARE(v.toDouble(), expected.toDouble());
+      else
+        QCOMPARE(v.toString(), want);
+    } catch (const DbError& e) {
+      QVERIFY2(want.startsWith(u"error:"_qs) && e.engineMessage().contains(want.mid(6)),
+               qPrintable(e.engineMessage()));
+    }
+  }
+
+  // Deep nesting is refused with its message before anything recurses far; long chains of one
+  // operator are read in a loop and come out in a form the engine takes or refuses itself.
+  void deepExpressions_data() {
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QString>("message");  // empty: no translation error
+    auto rep = [](const char* s, int n) { return QString::fromLatin1(s).repeated(n); };
+    const QString deep = QStringLiteral("expression too deeply nested");
+    QTest::newRow("parentheses") << u"SELECT "_qs + rep("(", 3500) + u'1' + rep(")", 3500) << deep;
+    QTest::newRow("NOT") << u"SELECT "_qs + rep("NOT ", 20000) + u'1' << deep;
+    QTest::newRow("signs") << u"SELECT "_qs + rep("- ", 20000) + u'1' << deep;
+    QTest::newRow("functions") << u"SELECT "_qs + rep("Abs(", 3000) + u'1' + rep(")", 3000) << deep;
+    QTest::newRow("subqueries") << u"SELECT "_qs + rep("(SELECT ", 1000) + u'1' + rep(")", 1000)
+                                << deep;
+    QTest::newRow("IS NULL after IS NULL") << u"SELECT 1"_qs + rep(" IS NULL", 5000) << deep;
+    QTest::newRow("unions") << u"SELECT 1"_qs + rep(" UNION SELECT 1", 2000)
+                            << QStringLiteral("too many UNION terms");
+    QTest::newRow("joined tables") << u"SELECT 1 FROM soil"_qs + rep(", soil", 2000)
+                                   << QStringLiteral("too many tables");
+    QStringList terms(20000, QStringLiteral("1"));
+    QTest::newRow("20000 terms") << u"SELECT "_qs + terms.join(u'+') << QString();
+    QTest::newRow("20000 texts") << u"SELECT "_qs + QStringList(20000, u"\"a\""_qs).join(u'&')
+                                 << QString();
+    QTest::newRow("powers") << u"SELECT 1"_qs + rep("^1", 20000) << QString();
+  }
+  void deepExpressions() {
+    QFETCH(QString, sql);
+    QFETCH(QString, message);
+    Fixture f;
+    try {
+      f.db().query(sql);
+      QVERIFY2(message.isEmpty(), "no error");
+    } catch (const DbError& e) {
+      if (message.isEmpty()) {
+        // the engine's own limit on depth, not the translator's
+        QVERIFY2(!e.engineMessage().contains(u"nested"_qs), qPrintable(e.engineMessage()));
+      } else {
+        QVERIFY2(e.engineMessage().contains(message), qPrintable(e.engineMessage()));
+      }
+    }
+  }
+
+  // A long chain of OR or AND is written balanced: the engine takes it and it counts right.
+  void longConditions() {
+    Fixture f;
+    QStringList ors;
+    for (int i = 0; i < 12000; ++i) ors << QStringLiteral("FL_ID = %1").arg(i % 2 ? 3 : 1000 + i);
+    QCOMPARE(f.db()
+                 .scalar(u"SELECT count(*) FROM field_description WHERE "_qs + ors.join(u" OR "_qs))
+                 .toInt(),
+             1);
+    QStringList ands(5000, QStringLiteral("FL_ID > 1"));
+    QCOMPARE(f.db()
+                 .scalar(u"SELECT count(*) FROM field_description WHERE "_qs + ands.join(u" AND "_qs))
+                 .toInt(),
+             2);
+    // a run of additions is written without a level of parentheses per term
+    QCOMPARE(f.db().scalar(u"SELECT "_qs + QStringList(500, u"2"_qs).join(u" + "_qs) + u" - 7 * 2 * 1"_qs)
+                 .toInt(),
+             986);
+    // mixed operators of one level keep their left-to-right reading
+    QCOMPARE(f.db().scalar(QStringLiteral("SELECT 10 - 4 - 3 + 1")).toInt(), 4);
+    QCOMPARE(f.db().scalar(QStringLiteral("SELECT 2 ^ 3 ^ 2")).toDouble(), 64.0);
+    QCOMPARE(f.db().scalar(QStringLiteral("SELECT 1 + 2 & 3 + 4")).toString(), QStringLiteral("37"));
+  }
+
+  // Only the functions of the dialect run; the engine's other functions are unknown here, and the
+  // connection itself refuses what no statement of this program needs.
+  void unknownFunctions_data() {
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("fts3_tokenizer") << "SELECT fts3_tokenizer('simple')"
+                                    << "unknown function fts3_tokenizer";
+    QTest::newRow("zeroblob") << "SELECT zeroblob(999999999)" << "unknown function zeroblob";
+    QTest::newRow("load_extension") << "SELECT load_extension('x')"
+                                    << "unknown function load_extension";
+    QTest::newRow("in a condition") << "SELECT 1 FROM soil WHERE randomblob(5) IS NULL"
+                                    << "unknown function randomblob";
+    QTest::newRow("table-valued") << "SELECT * FROM generate_series(1, 5)"
+                                  << "unknown function generate_series";
+  }
+  void unknownFunctions() {
+    QFETCH(QString, sql);
+    QFETCH(QString, message);
+    Fixture f;
+    try {
+      f.db().query(sql);
+      QFAIL("no error");
+    } catch (const DbError& e) {
+      QVERIFY2(e.engineMessage().contains(message), qPrintable(e.engineMessage()));
+    }
+  }
+  void connectionRefuses_data() {
+    QTest::addColumn<QString>("native");
+    QTest::newRow("tokenizer") << "SELECT fts3_tokenizer('simple')";
+    QTest::newRow("zeroblob") << "SELECT length(zeroblob(999999999))";
+    QTest::newRow("extension") << "SELECT load_extension('/tmp/x.so')";
+    QTest::newRow("attach") << "ATTACH DATABASE ':memory:' AS other";
+    QTest::newRow("writable schema") << "PRAGMA writable_schema = 1";
+    QTest::newRow("journal off") << "PRAGMA journal_mode = OFF";
+    QTest::newRow("virtual table") << "CREATE VIRTUAL TABLE t USING fts4(x)";
+  }
+  void connectionRefuses() {
+    QFETCH(QString, native);
+    Fixture f;
+    QVERIFY_THROWS_EXCEPTION(DbError, f.db().runNative(native));
+    // the layer's own reading of the structure still works
+    QCOMPARE(declType(f.db(), "soil", "clay"), QStringLiteral("REAL"));
+  }
+
+  // A file another connection holds locked is named so, and so is a path that is no file.
+  void lockedAndUnreadable() {
+    Fixture f;
+    const QString path = f.db().path();
+    {
+      Database other = Database::open(path);
+      QSqlQuery(other.qt()).exec(QStringLiteral("BEGIN EXCLUSIVE"));
+      QSqlQuery(other.qt()).exec(QStringLiteral("INSERT INTO soil (soil_ID) VALUES (9)"));
+      try {
+        Database::open(path);
+        QFAIL("opened a locked file");
+      } catch (const DbError& e) {
+        QVERIFY2(e.message().contains(u"locked by another program"_qs), qPrintable(e.message()));
+      }
+    }
+    try {
+      Database::open(f.t.dir->path());
+      QFAIL("opened a folder");
+    } catch (const DbError& e) {
+      QVERIFY2(e.message().contains(u"cannot be opened: it is a folder"_qs), qPrintable(e.message()));
+    }
+    if (::geteuid() != 0) {
+      QFile::setPermissions(path, QFileDevice::WriteOwner);
+      try {
+        Database::open(path);
+        QFAIL("opened an unreadable file");
+      } catch (const DbError& e) {
+        QVERIFY2(e.message().contains(u"permission denied"_qs), qPrintable(e.message()));
+      }
+      QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    }
   }
 
   void transactionRollsBack() {

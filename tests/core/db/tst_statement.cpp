@@ -37,7 +37,9 @@ class TstStatement : public QObject {
     t.db.execute(QStringLiteral("INSERT INTO t (k, v) VALUES (1, ?)"), {value});
     trb::db::Statement st(t.db, QStringLiteral("INSERT INTO t (k, v) VALUES (2, ?)"));
     QCOMPARE(st.exec({value}), 1);
-    QSqlQuery q = t.db.query(QStringLiteral("SELECT typeof(v), quote(v) FROM t ORDER BY k"));
+    // the engine's own view of what is stored (its functions are not part of the dialect)
+    QSqlQuery q(t.db.qt());
+    QVERIFY(q.exec(QStringLiteral("SELECT typeof(v), quote(v) FROM t ORDER BY k")));
     QVERIFY(q.next());
     const QString type = q.value(0).toString(), stored = q.value(1).toString();
     QVERIFY(q.next());

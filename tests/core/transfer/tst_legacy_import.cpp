@@ -326,8 +326,29 @@ class TstLegacyImport : public QObject {
         << dates << qint64(-1)
         << QList<int>{memo + 3, 0, memo + 5, 0xff, memo + 6, 0xff, memo + 7, 0x7f}
         << "DateTest: a value of column LongTextCol lies beyond the end of the file";
+    // Damage libmdb does not notice itself: one flipped byte sends its catalog reader round and
+    // round; the reading in a child process ends it.
+    QTest::newRow("flipped byte in the catalog")
+        << sample << qint64(-1) << QList<int>{0x68F89, 0x08}
+        << "the file is damaged or not an Access database";
+    auto zeroed = [](int from, int to) {
+      QList<int> p;
+      for (int i = from; i < to; ++i) p << i << 0;
+      return p;
+    };
+    QTest::newRow("zeroed page 2") << sample << qint64(-1) << zeroed(2 * 4096, 3 * 4096)
+                                   << "cannot be read; the file is damaged";
+    QTest::newRow("zeroed page 6") << dates << qint64(-1) << zeroed(6 * 4096, 7 * 4096)
+                                   << "incomplete";
+    QTest::newRow("cut at page 5") << dates << qint64(5 * 4096) << QList<int>{} << "damaged";
   }
   void refused() {
+#if defined(__SANITIZE_ADDRESS__)
+    // the library reads memory it never wrote on this file; the import zeroes fresh memory as a new
+    // process has it, which the sanitizer's allocator does not let it do
+    if (QByteArray(QTest::currentDataTag()) == "flipped byte in the catalog")
+      QSKIP("depends on fresh memory being zero, which AddressSanitizer changes");
+#endif
     QFETCH(QString, source);
     QFETCH(qint64, keep);
     QFETCH(QList<int>, patch);
@@ -343,12 +364,15 @@ class TstLegacyImport : public QObject {
     dst.write(bytes);
     dst.close();
     const QString out = dir.filePath(QStringLiteral("in.sqlite"));
+    QElapsedTimer clock;
+    clock.start();
     try {
       trb::transfer::importLegacy(input, out);
       QFAIL("the import did not fail");
     } catch (const ImportError& e) {
       QVERIFY2(e.text().contains(message), qPrintable(e.text()));
     }
+    QVERIFY2(clock.elapsed() < 60000, "the refusal took more than a minute");
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"in.mdb"});
   }
 
@@ -434,6 +458,18 @@ class TstLegacyImport : public QObject {
     QVERIFY(!calls.isEmpty());
     QCOMPARE(calls.last(), qMakePair(qint64(65), qint64(65)));
     for (int i = 1; i < calls.size(); ++i) QVERIFY(calls[i].first >= calls[i - 1].first);
+  }
+
+  // A stop asked for ends the reading process: nothing is written.
+  void stopped() {
+    QTemporaryDir dir;
+    trb::Feedback fb;
+    fb.cancel();
+    QVERIFY_THROWS_EXCEPTION(trb::Canceled,
+                             trb::transfer::importLegacy(fixture("ASampleDatabase.accdb"),
+                                                         dir.filePath(QStringLiteral("out.sqlite")),
+                                                         false, fb));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
   }
 
   // Opening a legacy file: imported once, reused while newer, re-imported with a backup when not.
