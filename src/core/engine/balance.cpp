@@ -59,21 +59,32 @@ YearFluxes year_step(PlotState& st, bool first, double non_bal, long double bat)
   if (bat == 0) return f;
   const long double n = std::floor(bat / kSubStep);
   const long double r = bat - n * kSubStep;
+  // The state and the sums stay in locals (registers) for the year and go back once at its end;
+  // every value is computed as before, operation by operation.
+  long double A = st.A, S = st.S;
+  long double crep = 0, cmin_ops = 0, cmin = 0, nmin = 0;
+  OpsPools& pools = st.pools;
   auto sub = [&](long double h) {
-    long double dnmin = 0, dcrep = 0, cminops = 0;
-    st.pools.turnover(h, kCnHumus, dnmin, dcrep, cminops);
-    f.crep += dcrep;
-    const long double dA = dcrep / h - (kM + kA) * st.A + kS * st.S;
-    const long double dS = kA * st.A - kS * st.S;
-    f.cmin_ops += cminops;
-    f.cmin += kM * st.A * h + cminops;
-    f.nmin += h * kM * st.A / kCnHumus + dnmin;
-    st.A += dA * h;
-    st.S += dS * h;
+    long double dnmin, dcrep, cminops;
+    pools.turnover(h, kCnHumus, dnmin, dcrep, cminops);
+    crep += dcrep;
+    const long double dA = dcrep / h - (kM + kA) * A + kS * S;
+    const long double dS = kA * A - kS * S;
+    cmin_ops += cminops;
+    cmin += kM * A * h + cminops;
+    nmin += h * kM * A / kCnHumus + dnmin;
+    A += dA * h;
+    S += dS * h;
   };
   for (long long i = 0; i < static_cast<long long>(n); ++i) sub(kSubStep);
   if (r > 0) sub(r);
-  st.C_dec = st.A + st.S;
+  st.A = A;
+  st.S = S;
+  st.C_dec = A + S;
+  f.crep = crep;
+  f.cmin_ops = cmin_ops;
+  f.cmin = cmin;
+  f.nmin = nmin;
   return f;
 }
 

@@ -33,23 +33,6 @@ long double OpsPools::nitrogen() const {
   return n;
 }
 
-void OpsPools::turnover(long double bat, long double cnrsom, long double& dnmin,
-                           long double& dcrep, long double& cminops) {
-  // Local sums: the outputs are references the compiler must assume may alias a pool, which
-  // would send every partial sum through memory. The order of the operations is unchanged.
-  long double dn = 0, dc = 0, cm = 0;
-  for (OpsPool& p : pools_) {
-    const long double a = bat * p.k * p.cops;
-    cm += a * (1 - p.eta);
-    p.cops -= a;
-    dc += a * p.eta;
-    dn += a / p.cnr - a * p.eta / cnrsom;
-  }
-  dnmin = dn;
-  dcrep = dc;
-  cminops = cm;
-}
-
 namespace {
 
 // A ratio of 0 would put an infinite nitrogen amount into the balance: stop and name the

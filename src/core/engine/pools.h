@@ -37,8 +37,23 @@ class OpsPools {
   // Decomposes every pool over the interval bat (explicit first-order step); the outputs are
   // reset first: dnmin nitrogen mineralised, dcrep carbon turned into humus of C/N cnrsom,
   // cminops carbon mineralised.
+  // Inline: the yearly step calls it hundreds of times a year with its sums in registers.
   void turnover(long double bat, long double cnrsom, long double& dnmin, long double& dcrep,
-                   long double& cminops);
+                long double& cminops) {
+    // Local sums: the outputs are references the compiler must assume may alias a pool, which
+    // would send every partial sum through memory. The order of the operations is unchanged.
+    long double dn = 0, dc = 0, cm = 0;
+    for (OpsPool& p : pools_) {
+      const long double a = bat * p.k * p.cops;
+      cm += a * (1 - p.eta);
+      p.cops -= a;
+      dc += a * p.eta;
+      dn += a / p.cnr - a * p.eta / cnrsom;
+    }
+    dnmin = dn;
+    dcrep = dc;
+    cminops = cm;
+  }
 
   const std::vector<OpsPool>& pools() const { return pools_; }
 
