@@ -250,7 +250,8 @@ void TrbMethod::year_update(PlotState& st, const BalanceRow& row, ResultWriter& 
                             BalanceContext& ctx) {
   // the organic inputs of the year: amounts, rates and shares as the pools need them
   const QString ops = QStringLiteral("opstab");
-  for (const OpsInput& in : inputs_.rows(st.fl_id, row.year_0)) {
+  const std::vector<OpsInput>& inputs = inputs_.rows(st.fl_id, row.year_0);
+  for (const OpsInput& in : inputs) {
     check_range(ops, QStringLiteral("COPS"), static_cast<double>(in.cops), Range::Amount,
                 row.year_0);
     check_range(ops, QStringLiteral("K"), static_cast<double>(in.k), Range::Amount, row.year_0);
@@ -261,12 +262,13 @@ void TrbMethod::year_update(PlotState& st, const BalanceRow& row, ResultWriter& 
     check_range(ops, QStringLiteral("cnr_alt"), static_cast<double>(in.cnr_alt), Range::Amount,
                 row.year_0);
   }
-  check_range(source_table(QStringLiteral("BAT")), QStringLiteral("BAT"), row.bat, Range::Amount,
+  // the tables source_table names for BAT and fat
+  check_range(QStringLiteral("tmp_bat"), QStringLiteral("BAT"), row.bat, Range::Amount,
               row.year_0);
   if (st.notill)
-    check_range(source_table(QStringLiteral("fat")), QStringLiteral("fat"), row.fat,
-                Range::Finite, row.year_0);
-  const long double D = inputs_.year_input(st.pools, st.fl_id, row.year_0);
+    check_range(QStringLiteral("tmp_soil_prop"), QStringLiteral("fat"), row.fat, Range::Finite,
+                row.year_0);
+  const long double D = add_year_inputs(st.pools, inputs);
   const TrbYear y = trb_year(st, D, row.bat, row.fat);
   if (y.clamped && !st_notill_warned_.contains(st.fl_id)) {
     st_notill_warned_.insert(st.fl_id);
@@ -276,12 +278,13 @@ void TrbMethod::year_update(PlotState& st, const BalanceRow& row, ResultWriter& 
   }
   const YearFluxes& f = y.f;
   auto d = [](long double x) { return QVariant(static_cast<double>(x)); };
+  const QVariant cOps = d(st.pools.carbon());
   NResultRow n;
   n.FL_ID = st.fl_id;
   n.year = st.z_jahr;
   n.n_m_om = d(f.nmin);
   n.n_ops = d(st.pools.nitrogen());
-  n.C_ops = d(st.pools.carbon());
+  n.C_ops = cOps;
   n.c_som = d(st.C_tot);
   n.c_inert = d(st.I);
   n.n_org = d(y.n_org);
@@ -296,7 +299,7 @@ void TrbMethod::year_update(PlotState& st, const BalanceRow& row, ResultWriter& 
   z.C_min_total = d(f.cmin);
   z.c_min_fom = d(f.cmin_ops);
   z.C_rep_flx = d(f.crep);
-  z.C_fom = d(st.pools.carbon());
+  z.C_fom = cOps;
   z.c_som = d(st.C_tot);
   z.c_inert = d(st.I);
   out.zbv(z);
@@ -512,6 +515,7 @@ class BalanceWalk {
     plan_.read(db_);
     nonBalance_ = read_non_balance_shares(db_);
     sitePlots_ = read_site_list_plots(db_);
+    extraColumns_ = method_.extra_columns();
     outcome_.selected = static_cast<int>(plan_.selected.size());
   }
 
@@ -715,7 +719,7 @@ class BalanceWalk {
         break;
       }
       for (size_t k = 0; k < r.extra.size(); ++k) {
-        const QString column = method_.extra_columns().at(static_cast<qsizetype>(k));
+        const QString& column = extraColumns_.at(static_cast<qsizetype>(k));
         check_range(method_.source_table(column), column, r.extra[k], Range::Finite, year);
       }
       st_.year_num += 1;
@@ -783,6 +787,7 @@ class BalanceWalk {
   ComparisonPlan plan_;
   QHash<qlonglong, double> nonBalance_;
   QSet<qlonglong> sitePlots_;
+  QStringList extraColumns_;  // the method's own columns of the input query
   QSet<qlonglong> replaced_;
   WalkStatements* sql_ = nullptr;
   size_t i_ = 0;
