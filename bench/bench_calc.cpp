@@ -91,7 +91,7 @@ long long sub_steps(long double bat) {
 }
 
 // The yearly TRB update of every plot, one pass, in memory.
-KernelResult run_kernel(const KernelInput& in) {
+KernelResult run_kernel(KernelInput& in) {
   KernelResult res;
   const auto& rows = in.rows;
   const size_t count = rows.size();
@@ -218,7 +218,7 @@ int main(int argc, char** argv) {
   }
 
   // The kernel alone: inputs read once (not timed), then the yearly update.
-  const KernelInput in = read_kernel_input(db);
+  KernelInput in = read_kernel_input(db);
   clock.restart();
   cpu0 = cpuNs();
   const KernelResult kernel = run_kernel(in);

@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QSqlRecord>
 #include <cmath>
+#include <deque>
 #include <map>
 #include <tuple>
 
@@ -244,7 +245,9 @@ void TrbMethod::prepare_tables(Database& db, const PreparationSettings& settings
   build_tmp_bat(db, settings.wmz, settings.bat, feedback);
 }
 
-void TrbMethod::read_inputs(Database& db) { inputs_.load(db); }
+void TrbMethod::read_inputs(Database& db) { inputs_.open(db); }
+
+void TrbMethod::close_inputs() { inputs_.close(); }
 
 void TrbMethod::year_update(PlotState& st, const BalanceRow& row, ResultWriter& out,
                             BalanceContext& ctx) {
@@ -321,35 +324,72 @@ QString site_list_query() {
 
 namespace {
 
-std::vector<BalanceRow> read_input(Database& db, const BalanceMethod& method) {
-  std::vector<BalanceRow> rows;
-  trb::db::Reader q(db, method.input_query());
-  const int iFl = q.indexOf(QStringLiteral("FL_ID")), iYear = q.indexOf(QStringLiteral("year_0")),
-            iCorg = q.indexOf(QStringLiteral("corg")), iNorg = q.indexOf(QStringLiteral("norg")),
-            iCif = q.indexOf(QStringLiteral("cif")), iBd = q.indexOf(QStringLiteral("BD")),
-            iSk = q.indexOf(QStringLiteral("skelett")), iBat = q.indexOf(QStringLiteral("BAT")),
-            iFat = q.indexOf(QStringLiteral("fat")),
-            iComment = q.indexOf(QStringLiteral("comment"));
-  std::vector<int> extra;
-  for (const QString& c : method.extra_columns()) extra.push_back(q.indexOf(c));
-  auto num = [&](int i, double missing) { return q.isNull(i) ? missing : q.toDouble(i); };
-  while (q.next()) {
-    BalanceRow r;
-    r.fl_id = q.toLongLong(iFl);
-    r.year_0 = q.toLongLong(iYear);
-    r.corg = num(iCorg, -99);
-    if (iNorg >= 0) r.norg = num(iNorg, -99);
-    r.cif = num(iCif, -99);
-    r.bd = num(iBd, -99);
-    r.skelett = iSk >= 0 ? num(iSk, 0) : 0;
-    if (iBat >= 0) r.bat = num(iBat, 0);
-    if (iFat >= 0) r.fat = num(iFat, -99);
-    if (iComment >= 0) r.comment = q.toString(iComment);
-    for (int i : extra) r.extra.push_back(i >= 0 ? num(i, 0) : 0);
-    rows.push_back(std::move(r));
+// The rows of a method's input query, read as the walk reaches them: the rows before the plot in
+// balance are forgotten, so the memory held does not grow with the number of plots. Rows keep
+// their position in the query (row i is the query's i-th row).
+class InputRows {
+ public:
+  InputRows(Database& db, const BalanceMethod& method) : q_(db, method.input_query()) {
+    iFl_ = q_.indexOf(QStringLiteral("FL_ID"));
+    iYear_ = q_.indexOf(QStringLiteral("year_0"));
+    iCorg_ = q_.indexOf(QStringLiteral("corg"));
+    iNorg_ = q_.indexOf(QStringLiteral("norg"));
+    iCif_ = q_.indexOf(QStringLiteral("cif"));
+    iBd_ = q_.indexOf(QStringLiteral("BD"));
+    iSk_ = q_.indexOf(QStringLiteral("skelett"));
+    iBat_ = q_.indexOf(QStringLiteral("BAT"));
+    iFat_ = q_.indexOf(QStringLiteral("fat"));
+    iComment_ = q_.indexOf(QStringLiteral("comment"));
+    for (const QString& c : method.extra_columns()) extra_.push_back(q_.indexOf(c));
   }
-  return rows;
-}
+
+  // Whether the query has a row i (reading on up to it).
+  bool has(size_t i) {
+    while (i >= base_ + rows_.size() && !end_) read_row();
+    return i < base_ + rows_.size();
+  }
+  // Row i, which has(i) confirmed and forget_before left.
+  const BalanceRow& operator[](size_t i) const { return rows_[i - base_]; }
+  // The position of the first row still held.
+  size_t begin() const { return base_; }
+
+  // The rows before row i that do not belong to plot go.
+  void forget_before(size_t i, qlonglong plot) {
+    while (!rows_.empty() && base_ < i && rows_.front().fl_id != plot) {
+      rows_.pop_front();
+      ++base_;
+    }
+  }
+
+ private:
+  void read_row() {
+    if (!q_.next()) {
+      end_ = true;
+      return;
+    }
+    auto num = [&](int i, double missing) { return q_.isNull(i) ? missing : q_.toDouble(i); };
+    BalanceRow r;
+    r.fl_id = q_.toLongLong(iFl_);
+    r.year_0 = q_.toLongLong(iYear_);
+    r.corg = num(iCorg_, -99);
+    if (iNorg_ >= 0) r.norg = num(iNorg_, -99);
+    r.cif = num(iCif_, -99);
+    r.bd = num(iBd_, -99);
+    r.skelett = iSk_ >= 0 ? num(iSk_, 0) : 0;
+    if (iBat_ >= 0) r.bat = num(iBat_, 0);
+    if (iFat_ >= 0) r.fat = num(iFat_, -99);
+    if (iComment_ >= 0) r.comment = q_.toString(iComment_);
+    for (int i : extra_) r.extra.push_back(i >= 0 ? num(i, 0) : 0);
+    rows_.push_back(std::move(r));
+  }
+
+  trb::db::Reader q_;
+  int iFl_, iYear_, iCorg_, iNorg_, iCif_, iBd_, iSk_, iBat_, iFat_, iComment_;
+  std::vector<int> extra_;
+  std::deque<BalanceRow> rows_;
+  size_t base_ = 0;  // position of rows_.front() in the query
+  bool end_ = false;
+};
 
 struct RsKey {
   qlonglong fl, year, num;
@@ -511,7 +551,7 @@ class BalanceWalk {
 
   // The rows of the method's input query and what the comparison needs.
   void read_tables() {
-    rows_ = read_input(db_, method_);
+    rows_ = std::make_unique<InputRows>(db_, method_);
     plan_.read(db_);
     nonBalance_ = read_non_balance_shares(db_);
     sitePlots_ = read_site_list_plots(db_);
@@ -519,7 +559,8 @@ class BalanceWalk {
     outcome_.selected = static_cast<int>(plan_.selected.size());
   }
 
-  size_t row_count() const { return rows_.size(); }
+  // The walk's progress counts plots.
+  size_t plot_count() const { return plan_.selected.size(); }
 
   // Every plot in turn, each replacing its results whole; false when the walk was aborted (a
   // stop request, a loop-back that cannot be made). A failing statement rolls back the plots of
@@ -529,8 +570,9 @@ class BalanceWalk {
     i_ = 0;
     int inTransaction = 0;
     trb::db::Transaction tx(db_);
-    while (i_ < rows_.size() && !stop_requested()) {
-      const qlonglong plot = rows_[i_].fl_id;
+    while (rows().has(i_) && !stop_requested()) {
+      const qlonglong plot = rows()[i_].fl_id;
+      rows().forget_before(i_, plot);
       outcome_.last_plot = plot;
       walk_plot(plot);
       if (aborted_) break;
@@ -552,7 +594,7 @@ class BalanceWalk {
   }
 
   void skip_plot(qlonglong plot) {
-    while (i_ < rows_.size() && rows_[i_].fl_id == plot) ++i_;
+    while (rows().has(i_) && rows()[i_].fl_id == plot) ++i_;
   }
 
   // One plot: its new results replace the old ones whole, or (stopped part way) not at all.
@@ -633,9 +675,10 @@ class BalanceWalk {
     sql_->deleteDriver.exec({plot});
     nonBal_ = nonBalance_.value(plot, 0.0);
     notill_ = method_.uses_notill() &&
-              rows_[i_].comment.toUpper().contains(QStringLiteral("NOTILL"));
+              rows()[i_].comment.toUpper().contains(QStringLiteral("NOTILL"));
     sql_->resetComparison.exec({plot});
-    ctx_.feedback.setProgress(static_cast<qint64>(i_), static_cast<qint64>(rows_.size()));
+    ctx_.feedback.setProgress(static_cast<qint64>(replaced_.size() - 1),
+                              static_cast<qint64>(plot_count()));
   }
 
   // The start values of a plot: usable numbers, and an inert fraction of at most 1 where the
@@ -657,12 +700,12 @@ class BalanceWalk {
   // The start values from the plot's first row with a carbon content; false (and reported) when
   // they are missing.
   bool start_plot(qlonglong plot) {
-    while (i_ < rows_.size() && rows_[i_].corg < 0) ++i_;
-    bool valid = i_ < rows_.size() && rows_[i_].fl_id == plot;
+    while (rows().has(i_) && rows()[i_].corg < 0) ++i_;
+    bool valid = rows().has(i_) && rows()[i_].fl_id == plot;
     st_ = PlotState();
     st_.fl_id = plot;
     if (valid) {
-      const BalanceRow& r = rows_[i_];
+      const BalanceRow& r = rows()[i_];
       check_start_values(r);
       if (method_.reads_norg()) st_.norg = r.norg;
       st_.corg = r.corg;
@@ -671,7 +714,7 @@ class BalanceWalk {
       st_.sk = r.skelett;
       valid = r.corg > 0 && r.cif > 0 && r.bd > 0;
     }
-    prevYear_ = valid ? rows_[i_].year_0 - 1 : 0;
+    prevYear_ = valid ? rows()[i_].year_0 - 1 : 0;
     if (!sitePlots_.contains(plot))
       ctx_.feedback.info(QStringLiteral("FL_ID not found =>") + QString::number(plot));
     if (!valid) {
@@ -691,9 +734,10 @@ class BalanceWalk {
   // plot has no such year.
   bool loop_back(qlonglong plot) {
     if (ctx_.z_cnt <= 0) return true;
-    size_t k = 0;
-    while (k < rows_.size() && !(rows_[k].year_0 == ctx_.z_anf && rows_[k].fl_id == plot)) ++k;
-    if (k == rows_.size()) {
+    // the rows forgotten belong to other plots
+    size_t k = rows().begin();
+    while (rows().has(k) && !(rows()[k].year_0 == ctx_.z_anf && rows()[k].fl_id == plot)) ++k;
+    if (!rows().has(k)) {
       ctx_.feedback.report(
           trb::Error(QStringLiteral("loopback not possible"), QStringLiteral("cycling error")));
       ctx_.feedback.info(QStringLiteral("loopback not possible"));
@@ -701,14 +745,14 @@ class BalanceWalk {
       return false;
     }
     i_ = k;
-    prevYear_ = rows_[i_].year_0 - 1;
+    prevYear_ = rows()[i_].year_0 - 1;
     return true;
   }
 
   // The plot's years in order; a gap in the management years ends the plot.
   void walk_years(qlonglong plot, int pass) {
-    while (i_ < rows_.size() && rows_[i_].fl_id == plot && !stop_requested()) {
-      const BalanceRow& r = rows_[i_];
+    while (rows().has(i_) && rows()[i_].fl_id == plot && !stop_requested()) {
+      const BalanceRow& r = rows()[i_];
       const qlonglong year = r.year_0;
       st_.z_jahr = pass == 0 ? year : st_.z_jahr + 1;
       if (year - prevYear_ != 1) {
@@ -783,7 +827,9 @@ class BalanceWalk {
   BalanceMethod& method_;
   BalanceContext& ctx_;
   BalanceOutcome& outcome_;
-  std::vector<BalanceRow> rows_;
+  InputRows& rows() { return *rows_; }
+
+  std::unique_ptr<InputRows> rows_;
   ComparisonPlan plan_;
   QHash<qlonglong, double> nonBalance_;
   QSet<qlonglong> sitePlots_;
@@ -815,11 +861,16 @@ int fresh_comparison_row_count(Database& db) {
 BalanceOutcome run_balance(Database& db, BalanceMethod& method, BalanceContext& ctx) {
   BalanceOutcome outcome;
   method.read_inputs(db);
+  // the method's readers end with the walk, however it ends
+  struct CloseInputs {
+    BalanceMethod& method;
+    ~CloseInputs() { method.close_inputs(); }
+  } closeInputs{method};
   BalanceWalk walk(db, method, ctx, outcome);
   walk.read_tables();
 
   if (ctx.histogram) ctx.histogram(outcome.assessment);
-  ctx.feedback.setProgress(0, static_cast<qint64>(walk.row_count()));
+  ctx.feedback.setProgress(0, static_cast<qint64>(walk.plot_count()));
   ctx.feedback.info(QStringLiteral("trb running"));
 
   bool walked = false;

@@ -4,11 +4,14 @@
 #pragma once
 
 #include <QString>
+#include <deque>
+#include <memory>
 #include <vector>
 
 namespace trb::db {
 class Database;
-}
+class Reader;
+}  // namespace trb::db
 
 namespace trb::engine {
 
@@ -90,22 +93,36 @@ std::vector<OpsInput> read_ops_year(trb::db::Database& db, qlonglong fl_id, qlon
 // The yearly input of plot fl_id and year straight from opstab.
 long double ops_year_input(trb::db::Database& db, OpsPools& pools, qlonglong fl_id, qlonglong year);
 
-// All of opstab read once, each plot and year holding its rows in the order the per-year query
-// returns them.
+struct OpsColumns;
+
+// The rows of opstab, each plot and year holding its rows in the order the per-year query returns
+// them: all read at once (load), or read plot by plot as a walk in ascending plot order asks for
+// them (open), holding only the plot asked for last and those read ahead.
 class OpsInputTable {
  public:
+  OpsInputTable();
+  ~OpsInputTable();
+  OpsInputTable(OpsInputTable&&) noexcept;
+  OpsInputTable& operator=(OpsInputTable&&) noexcept;
   void load(trb::db::Database& db);
+  void open(trb::db::Database& db);
+  void close();  // ends the reading of open
   // The rows of a plot and year; empty when there are none.
-  const std::vector<OpsInput>& rows(qlonglong fl_id, qlonglong year) const;
+  const std::vector<OpsInput>& rows(qlonglong fl_id, qlonglong year);
   // The yearly input from the loaded rows.
-  long double year_input(OpsPools& pools, qlonglong fl_id, qlonglong year) const;
+  long double year_input(OpsPools& pools, qlonglong fl_id, qlonglong year);
 
  private:
   struct Group {
     qlonglong fl_id, year;
     std::vector<OpsInput> rows;
   };
-  std::vector<Group> groups_;  // ascending in (fl_id, year)
+  bool read_row();  // one row of the reader into groups_; false at the end
+  void follow(qlonglong fl_id);
+
+  std::deque<Group> groups_;  // ascending in (fl_id, year)
+  std::unique_ptr<trb::db::Reader> reader_;  // while open
+  std::unique_ptr<OpsColumns> columns_;
 };
 
 }  // namespace trb::engine
