@@ -861,11 +861,22 @@ int fresh_comparison_row_count(Database& db) {
 BalanceOutcome run_balance(Database& db, BalanceMethod& method, BalanceContext& ctx) {
   BalanceOutcome outcome;
   method.read_inputs(db);
-  // the method's readers end with the walk, however it ends
+  // The walk's sorted readers hold up to the page cache each in memory, and its writes are small
+  // transactions: a smaller cache for the walk keeps its memory low. The method's readers end
+  // with the walk, however it ends, and the cache returns to its size.
+  db.runNative(QStringLiteral("PRAGMA cache_size = -8192"));
   struct CloseInputs {
+    Database& db;
     BalanceMethod& method;
-    ~CloseInputs() { method.close_inputs(); }
-  } closeInputs{method};
+    ~CloseInputs() {
+      method.close_inputs();
+      try {
+        db.runNative(QStringLiteral("PRAGMA cache_size = -%1").arg(trb::db::kPageCacheKib));
+      } catch (...) {
+        // the cache size only touches speed
+      }
+    }
+  } closeInputs{db, method};
   BalanceWalk walk(db, method, ctx, outcome);
   walk.read_tables();
 
