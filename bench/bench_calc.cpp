@@ -1,7 +1,9 @@
 // trb_bench FILE [--steps]: times a whole TRB calculation on FILE (every selected plot), then the
 // balance kernel alone: the yearly TRB update over the rows of the input query and the organic
 // inputs, both read once into memory, with no database writes. Prints plot-years per second of
-// both and their ratio. --steps also prints the time spent up to every line of the message list.
+// both and their ratio, the kernel's pool sub-steps per second and the calculation's peak
+// resident memory. --steps also prints the time spent up to every line of the message list and
+// the peak resident memory up to it.
 //
 // The kernel repeats the walk of the balance (start values, gap check, yearly update) so that
 // its last simulated content of every plot can be checked against trb_driver.sim_last of the
@@ -15,6 +17,7 @@
 #include <QTextStream>
 #include <cmath>
 #include <ctime>
+#include <sys/resource.h>
 #include <vector>
 
 #include "core/base/error.h"
@@ -74,12 +77,21 @@ KernelInput read_kernel_input(trb::db::Database& db) {
 
 struct KernelResult {
   long long plotYears = 0;
+  long long poolSubSteps = 0;        // pools turned over times sub-steps, over all years
   QHash<qlonglong, double> simLast;  // last simulated content of every plot
   long double checksum = 0;          // keeps the yearly outputs alive
 };
 
+// The sub-steps of a year with biologically active time bat, as year_step makes them.
+long long sub_steps(long double bat) {
+  if (bat == 0) return 0;
+  const long double n = std::floor(bat / kSubStep);
+  const long double r = bat - n * kSubStep;
+  return static_cast<long long>(n) + (r > 0 ? 1 : 0);
+}
+
 // The yearly TRB update of every plot, one pass, in memory.
-KernelResult run_kernel(const KernelInput& in) {
+KernelResult run_kernel(KernelInput& in) {
   KernelResult res;
   const auto& rows = in.rows;
   const size_t count = rows.size();
@@ -117,6 +129,7 @@ KernelResult run_kernel(const KernelInput& in) {
       const long double D = in.ops.year_input(st.pools, P, r.year);
       st.notill = r.notill;
       const TrbYear y = trb_year(st, D, r.bat, r.fat);
+      res.poolSubSteps += static_cast<long long>(st.pools.pools().size()) * sub_steps(y.bat);
       res.checksum += y.f.nmin + st.pools.nitrogen() + st.pools.carbon() + y.n_som +
                       y.c_mic + y.f.cmin + y.f.cmin_ops;
       st.years_done += 1;
@@ -169,7 +182,11 @@ int main(int argc, char** argv) {
     void pushLine(Level, const QString& line) override {
       if (!steps) return;
       const qint64 now = clock.nsecsElapsed();
-      out() << QString::asprintf("%9.3f s %+8.3f s  ", now / 1e9, (now - lastStep) / 1e9) << line
+      rusage usage{};
+      getrusage(RUSAGE_SELF, &usage);
+      out() << QString::asprintf("%9.3f s %+8.3f s %6.0f MB  ", now / 1e9, (now - lastStep) / 1e9,
+                                 usage.ru_maxrss / 1024.0)
+            << line
             << '\n';
       out().flush();
       lastStep = now;
@@ -183,6 +200,9 @@ int main(int argc, char** argv) {
   qint64 cpu0 = cpuNs();
   const bool finished = calc.calculate();
   const qint64 calcNs = clock.nsecsElapsed(), calcCpu = cpuNs() - cpu0;
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  const long calcPeakKb = usage.ru_maxrss;  // the calculation's peak, before the kernel reads
   if (!finished) {
     err << "trb_bench: the calculation stopped: " << calc.stopReason << '\n';
     return 1;
@@ -198,7 +218,7 @@ int main(int argc, char** argv) {
   }
 
   // The kernel alone: inputs read once (not timed), then the yearly update.
-  const KernelInput in = read_kernel_input(db);
+  KernelInput in = read_kernel_input(db);
   clock.restart();
   cpu0 = cpuNs();
   const KernelResult kernel = run_kernel(in);
@@ -215,6 +235,12 @@ int main(int argc, char** argv) {
         << QString::asprintf(
                "kernel:      %lld plot-years in %.3f s = %.0f plot-years/s (processor %.3f s)\n",
                kernel.plotYears, kernelNs / 1e9, kernelRate, kernelCpu / 1e9)
+        << QString::asprintf(
+               "kernel:      %lld pool sub-steps = %.3g pool sub-steps/s (processor %.3g/s)\n",
+               kernel.poolSubSteps, rate(kernel.poolSubSteps, kernelNs),
+               rate(kernel.poolSubSteps, kernelCpu))
+        << QString::asprintf("peak resident memory of the calculation: %.0f MB\n",
+                             calcPeakKb / 1024.0)
         << QString::asprintf("ratio (calculation time / kernel time): %.2f (processor %.2f)\n",
                              calcRate > 0 ? kernelRate / calcRate : 0.0,
                              kernelCpu > 0 ? double(calcCpu) / kernelCpu : 0.0)

@@ -240,10 +240,11 @@ void Database::attach(const QString& path, bool mustExist) {
   registerAccessFunctions(handle_);
   harden(handle_, &cache_->auth);
   // A calculation rewrites work tables of several hundred thousand rows inside one transaction:
-  // a page cache of 2 MB would spill dirty pages to the file, and large sorts would go to
-  // temporary files. The cache grows only as far as the file needs it.
-  sqlite3_exec(handle_, "PRAGMA cache_size = -262144; PRAGMA temp_store = MEMORY", nullptr, nullptr,
-               nullptr);
+  // a page cache of 2 MB would spill dirty pages to the file. The cache grows only as far as the
+  // file needs it; large sorts go to temporary files, so that the memory of a calculation stays
+  // bounded however large the database grows (a sort holds up to the cache size in memory).
+  const QByteArray cache = "PRAGMA cache_size = -" + QByteArray::number(kPageCacheKib);
+  sqlite3_exec(handle_, cache.constData(), nullptr, nullptr, nullptr);
   // A file that merely has the name of a database fails here, before anything is written.
   char* err = nullptr;
   if (sqlite3_exec(handle_, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, &err) !=

@@ -73,6 +73,9 @@ class Reader {
   bool done_ = false;  // past the last row: stays there
 };
 
+// The page cache of a connection, in KiB (see Database::open).
+inline constexpr int kPageCacheKib = 65536;
+
 class Database {
  public:
   Database() = default;

@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QSqlRecord>
 #include <cmath>
+#include <deque>
 #include <map>
 #include <tuple>
 
@@ -59,21 +60,32 @@ YearFluxes year_step(PlotState& st, bool first, double non_bal, long double bat)
   if (bat == 0) return f;
   const long double n = std::floor(bat / kSubStep);
   const long double r = bat - n * kSubStep;
+  // The state and the sums stay in locals (registers) for the year and go back once at its end;
+  // every value is computed as before, operation by operation.
+  long double A = st.A, S = st.S;
+  long double crep = 0, cmin_ops = 0, cmin = 0, nmin = 0;
+  OpsPools& pools = st.pools;
   auto sub = [&](long double h) {
-    long double dnmin = 0, dcrep = 0, cminops = 0;
-    st.pools.turnover(h, kCnHumus, dnmin, dcrep, cminops);
-    f.crep += dcrep;
-    const long double dA = dcrep / h - (kM + kA) * st.A + kS * st.S;
-    const long double dS = kA * st.A - kS * st.S;
-    f.cmin_ops += cminops;
-    f.cmin += kM * st.A * h + cminops;
-    f.nmin += h * kM * st.A / kCnHumus + dnmin;
-    st.A += dA * h;
-    st.S += dS * h;
+    long double dnmin, dcrep, cminops;
+    pools.turnover(h, kCnHumus, dnmin, dcrep, cminops);
+    crep += dcrep;
+    const long double dA = dcrep / h - (kM + kA) * A + kS * S;
+    const long double dS = kA * A - kS * S;
+    cmin_ops += cminops;
+    cmin += kM * A * h + cminops;
+    nmin += h * kM * A / kCnHumus + dnmin;
+    A += dA * h;
+    S += dS * h;
   };
   for (long long i = 0; i < static_cast<long long>(n); ++i) sub(kSubStep);
   if (r > 0) sub(r);
-  st.C_dec = st.A + st.S;
+  st.A = A;
+  st.S = S;
+  st.C_dec = A + S;
+  f.crep = crep;
+  f.cmin_ops = cmin_ops;
+  f.cmin = cmin;
+  f.nmin = nmin;
   return f;
 }
 
@@ -233,13 +245,16 @@ void TrbMethod::prepare_tables(Database& db, const PreparationSettings& settings
   build_tmp_bat(db, settings.wmz, settings.bat, feedback);
 }
 
-void TrbMethod::read_inputs(Database& db) { inputs_.load(db); }
+void TrbMethod::read_inputs(Database& db) { inputs_.open(db); }
+
+void TrbMethod::close_inputs() { inputs_.close(); }
 
 void TrbMethod::year_update(PlotState& st, const BalanceRow& row, ResultWriter& out,
                             BalanceContext& ctx) {
   // the organic inputs of the year: amounts, rates and shares as the pools need them
   const QString ops = QStringLiteral("opstab");
-  for (const OpsInput& in : inputs_.rows(st.fl_id, row.year_0)) {
+  const std::vector<OpsInput>& inputs = inputs_.rows(st.fl_id, row.year_0);
+  for (const OpsInput& in : inputs) {
     check_range(ops, QStringLiteral("COPS"), static_cast<double>(in.cops), Range::Amount,
                 row.year_0);
     check_range(ops, QStringLiteral("K"), static_cast<double>(in.k), Range::Amount, row.year_0);
@@ -250,12 +265,13 @@ void TrbMethod::year_update(PlotState& st, const BalanceRow& row, ResultWriter& 
     check_range(ops, QStringLiteral("cnr_alt"), static_cast<double>(in.cnr_alt), Range::Amount,
                 row.year_0);
   }
-  check_range(source_table(QStringLiteral("BAT")), QStringLiteral("BAT"), row.bat, Range::Amount,
+  // the tables source_table names for BAT and fat
+  check_range(QStringLiteral("tmp_bat"), QStringLiteral("BAT"), row.bat, Range::Amount,
               row.year_0);
   if (st.notill)
-    check_range(source_table(QStringLiteral("fat")), QStringLiteral("fat"), row.fat,
-                Range::Finite, row.year_0);
-  const long double D = inputs_.year_input(st.pools, st.fl_id, row.year_0);
+    check_range(QStringLiteral("tmp_soil_prop"), QStringLiteral("fat"), row.fat, Range::Finite,
+                row.year_0);
+  const long double D = add_year_inputs(st.pools, inputs);
   const TrbYear y = trb_year(st, D, row.bat, row.fat);
   if (y.clamped && !st_notill_warned_.contains(st.fl_id)) {
     st_notill_warned_.insert(st.fl_id);
@@ -265,12 +281,13 @@ void TrbMethod::year_update(PlotState& st, const BalanceRow& row, ResultWriter& 
   }
   const YearFluxes& f = y.f;
   auto d = [](long double x) { return QVariant(static_cast<double>(x)); };
+  const QVariant cOps = d(st.pools.carbon());
   NResultRow n;
   n.FL_ID = st.fl_id;
   n.year = st.z_jahr;
   n.n_m_om = d(f.nmin);
   n.n_ops = d(st.pools.nitrogen());
-  n.C_ops = d(st.pools.carbon());
+  n.C_ops = cOps;
   n.c_som = d(st.C_tot);
   n.c_inert = d(st.I);
   n.n_org = d(y.n_org);
@@ -285,7 +302,7 @@ void TrbMethod::year_update(PlotState& st, const BalanceRow& row, ResultWriter& 
   z.C_min_total = d(f.cmin);
   z.c_min_fom = d(f.cmin_ops);
   z.C_rep_flx = d(f.crep);
-  z.C_fom = d(st.pools.carbon());
+  z.C_fom = cOps;
   z.c_som = d(st.C_tot);
   z.c_inert = d(st.I);
   out.zbv(z);
@@ -307,35 +324,72 @@ QString site_list_query() {
 
 namespace {
 
-std::vector<BalanceRow> read_input(Database& db, const BalanceMethod& method) {
-  std::vector<BalanceRow> rows;
-  trb::db::Reader q(db, method.input_query());
-  const int iFl = q.indexOf(QStringLiteral("FL_ID")), iYear = q.indexOf(QStringLiteral("year_0")),
-            iCorg = q.indexOf(QStringLiteral("corg")), iNorg = q.indexOf(QStringLiteral("norg")),
-            iCif = q.indexOf(QStringLiteral("cif")), iBd = q.indexOf(QStringLiteral("BD")),
-            iSk = q.indexOf(QStringLiteral("skelett")), iBat = q.indexOf(QStringLiteral("BAT")),
-            iFat = q.indexOf(QStringLiteral("fat")),
-            iComment = q.indexOf(QStringLiteral("comment"));
-  std::vector<int> extra;
-  for (const QString& c : method.extra_columns()) extra.push_back(q.indexOf(c));
-  auto num = [&](int i, double missing) { return q.isNull(i) ? missing : q.toDouble(i); };
-  while (q.next()) {
-    BalanceRow r;
-    r.fl_id = q.toLongLong(iFl);
-    r.year_0 = q.toLongLong(iYear);
-    r.corg = num(iCorg, -99);
-    if (iNorg >= 0) r.norg = num(iNorg, -99);
-    r.cif = num(iCif, -99);
-    r.bd = num(iBd, -99);
-    r.skelett = iSk >= 0 ? num(iSk, 0) : 0;
-    if (iBat >= 0) r.bat = num(iBat, 0);
-    if (iFat >= 0) r.fat = num(iFat, -99);
-    if (iComment >= 0) r.comment = q.toString(iComment);
-    for (int i : extra) r.extra.push_back(i >= 0 ? num(i, 0) : 0);
-    rows.push_back(std::move(r));
+// The rows of a method's input query, read as the walk reaches them: the rows before the plot in
+// balance are forgotten, so the memory held does not grow with the number of plots. Rows keep
+// their position in the query (row i is the query's i-th row).
+class InputRows {
+ public:
+  InputRows(Database& db, const BalanceMethod& method) : q_(db, method.input_query()) {
+    iFl_ = q_.indexOf(QStringLiteral("FL_ID"));
+    iYear_ = q_.indexOf(QStringLiteral("year_0"));
+    iCorg_ = q_.indexOf(QStringLiteral("corg"));
+    iNorg_ = q_.indexOf(QStringLiteral("norg"));
+    iCif_ = q_.indexOf(QStringLiteral("cif"));
+    iBd_ = q_.indexOf(QStringLiteral("BD"));
+    iSk_ = q_.indexOf(QStringLiteral("skelett"));
+    iBat_ = q_.indexOf(QStringLiteral("BAT"));
+    iFat_ = q_.indexOf(QStringLiteral("fat"));
+    iComment_ = q_.indexOf(QStringLiteral("comment"));
+    for (const QString& c : method.extra_columns()) extra_.push_back(q_.indexOf(c));
   }
-  return rows;
-}
+
+  // Whether the query has a row i (reading on up to it).
+  bool has(size_t i) {
+    while (i >= base_ + rows_.size() && !end_) read_row();
+    return i < base_ + rows_.size();
+  }
+  // Row i, which has(i) confirmed and forget_before left.
+  const BalanceRow& operator[](size_t i) const { return rows_[i - base_]; }
+  // The position of the first row still held.
+  size_t begin() const { return base_; }
+
+  // The rows before row i that do not belong to plot go.
+  void forget_before(size_t i, qlonglong plot) {
+    while (!rows_.empty() && base_ < i && rows_.front().fl_id != plot) {
+      rows_.pop_front();
+      ++base_;
+    }
+  }
+
+ private:
+  void read_row() {
+    if (!q_.next()) {
+      end_ = true;
+      return;
+    }
+    auto num = [&](int i, double missing) { return q_.isNull(i) ? missing : q_.toDouble(i); };
+    BalanceRow r;
+    r.fl_id = q_.toLongLong(iFl_);
+    r.year_0 = q_.toLongLong(iYear_);
+    r.corg = num(iCorg_, -99);
+    if (iNorg_ >= 0) r.norg = num(iNorg_, -99);
+    r.cif = num(iCif_, -99);
+    r.bd = num(iBd_, -99);
+    r.skelett = iSk_ >= 0 ? num(iSk_, 0) : 0;
+    if (iBat_ >= 0) r.bat = num(iBat_, 0);
+    if (iFat_ >= 0) r.fat = num(iFat_, -99);
+    if (iComment_ >= 0) r.comment = q_.toString(iComment_);
+    for (int i : extra_) r.extra.push_back(i >= 0 ? num(i, 0) : 0);
+    rows_.push_back(std::move(r));
+  }
+
+  trb::db::Reader q_;
+  int iFl_, iYear_, iCorg_, iNorg_, iCif_, iBd_, iSk_, iBat_, iFat_, iComment_;
+  std::vector<int> extra_;
+  std::deque<BalanceRow> rows_;
+  size_t base_ = 0;  // position of rows_.front() in the query
+  bool end_ = false;
+};
 
 struct RsKey {
   qlonglong fl, year, num;
@@ -497,14 +551,16 @@ class BalanceWalk {
 
   // The rows of the method's input query and what the comparison needs.
   void read_tables() {
-    rows_ = read_input(db_, method_);
+    rows_ = std::make_unique<InputRows>(db_, method_);
     plan_.read(db_);
     nonBalance_ = read_non_balance_shares(db_);
     sitePlots_ = read_site_list_plots(db_);
+    extraColumns_ = method_.extra_columns();
     outcome_.selected = static_cast<int>(plan_.selected.size());
   }
 
-  size_t row_count() const { return rows_.size(); }
+  // The walk's progress counts plots.
+  size_t plot_count() const { return plan_.selected.size(); }
 
   // Every plot in turn, each replacing its results whole; false when the walk was aborted (a
   // stop request, a loop-back that cannot be made). A failing statement rolls back the plots of
@@ -514,8 +570,9 @@ class BalanceWalk {
     i_ = 0;
     int inTransaction = 0;
     trb::db::Transaction tx(db_);
-    while (i_ < rows_.size() && !stop_requested()) {
-      const qlonglong plot = rows_[i_].fl_id;
+    while (rows().has(i_) && !stop_requested()) {
+      const qlonglong plot = rows()[i_].fl_id;
+      rows().forget_before(i_, plot);
       outcome_.last_plot = plot;
       walk_plot(plot);
       if (aborted_) break;
@@ -537,7 +594,7 @@ class BalanceWalk {
   }
 
   void skip_plot(qlonglong plot) {
-    while (i_ < rows_.size() && rows_[i_].fl_id == plot) ++i_;
+    while (rows().has(i_) && rows()[i_].fl_id == plot) ++i_;
   }
 
   // One plot: its new results replace the old ones whole, or (stopped part way) not at all.
@@ -618,9 +675,10 @@ class BalanceWalk {
     sql_->deleteDriver.exec({plot});
     nonBal_ = nonBalance_.value(plot, 0.0);
     notill_ = method_.uses_notill() &&
-              rows_[i_].comment.toUpper().contains(QStringLiteral("NOTILL"));
+              rows()[i_].comment.toUpper().contains(QStringLiteral("NOTILL"));
     sql_->resetComparison.exec({plot});
-    ctx_.feedback.setProgress(static_cast<qint64>(i_), static_cast<qint64>(rows_.size()));
+    ctx_.feedback.setProgress(static_cast<qint64>(replaced_.size() - 1),
+                              static_cast<qint64>(plot_count()));
   }
 
   // The start values of a plot: usable numbers, and an inert fraction of at most 1 where the
@@ -642,12 +700,12 @@ class BalanceWalk {
   // The start values from the plot's first row with a carbon content; false (and reported) when
   // they are missing.
   bool start_plot(qlonglong plot) {
-    while (i_ < rows_.size() && rows_[i_].corg < 0) ++i_;
-    bool valid = i_ < rows_.size() && rows_[i_].fl_id == plot;
+    while (rows().has(i_) && rows()[i_].corg < 0) ++i_;
+    bool valid = rows().has(i_) && rows()[i_].fl_id == plot;
     st_ = PlotState();
     st_.fl_id = plot;
     if (valid) {
-      const BalanceRow& r = rows_[i_];
+      const BalanceRow& r = rows()[i_];
       check_start_values(r);
       if (method_.reads_norg()) st_.norg = r.norg;
       st_.corg = r.corg;
@@ -656,7 +714,7 @@ class BalanceWalk {
       st_.sk = r.skelett;
       valid = r.corg > 0 && r.cif > 0 && r.bd > 0;
     }
-    prevYear_ = valid ? rows_[i_].year_0 - 1 : 0;
+    prevYear_ = valid ? rows()[i_].year_0 - 1 : 0;
     if (!sitePlots_.contains(plot))
       ctx_.feedback.info(QStringLiteral("FL_ID not found =>") + QString::number(plot));
     if (!valid) {
@@ -676,9 +734,10 @@ class BalanceWalk {
   // plot has no such year.
   bool loop_back(qlonglong plot) {
     if (ctx_.z_cnt <= 0) return true;
-    size_t k = 0;
-    while (k < rows_.size() && !(rows_[k].year_0 == ctx_.z_anf && rows_[k].fl_id == plot)) ++k;
-    if (k == rows_.size()) {
+    // the rows forgotten belong to other plots
+    size_t k = rows().begin();
+    while (rows().has(k) && !(rows()[k].year_0 == ctx_.z_anf && rows()[k].fl_id == plot)) ++k;
+    if (!rows().has(k)) {
       ctx_.feedback.report(
           trb::Error(QStringLiteral("loopback not possible"), QStringLiteral("cycling error")));
       ctx_.feedback.info(QStringLiteral("loopback not possible"));
@@ -686,14 +745,14 @@ class BalanceWalk {
       return false;
     }
     i_ = k;
-    prevYear_ = rows_[i_].year_0 - 1;
+    prevYear_ = rows()[i_].year_0 - 1;
     return true;
   }
 
   // The plot's years in order; a gap in the management years ends the plot.
   void walk_years(qlonglong plot, int pass) {
-    while (i_ < rows_.size() && rows_[i_].fl_id == plot && !stop_requested()) {
-      const BalanceRow& r = rows_[i_];
+    while (rows().has(i_) && rows()[i_].fl_id == plot && !stop_requested()) {
+      const BalanceRow& r = rows()[i_];
       const qlonglong year = r.year_0;
       st_.z_jahr = pass == 0 ? year : st_.z_jahr + 1;
       if (year - prevYear_ != 1) {
@@ -704,7 +763,7 @@ class BalanceWalk {
         break;
       }
       for (size_t k = 0; k < r.extra.size(); ++k) {
-        const QString column = method_.extra_columns().at(static_cast<qsizetype>(k));
+        const QString& column = extraColumns_.at(static_cast<qsizetype>(k));
         check_range(method_.source_table(column), column, r.extra[k], Range::Finite, year);
       }
       st_.year_num += 1;
@@ -768,10 +827,13 @@ class BalanceWalk {
   BalanceMethod& method_;
   BalanceContext& ctx_;
   BalanceOutcome& outcome_;
-  std::vector<BalanceRow> rows_;
+  InputRows& rows() { return *rows_; }
+
+  std::unique_ptr<InputRows> rows_;
   ComparisonPlan plan_;
   QHash<qlonglong, double> nonBalance_;
   QSet<qlonglong> sitePlots_;
+  QStringList extraColumns_;  // the method's own columns of the input query
   QSet<qlonglong> replaced_;
   WalkStatements* sql_ = nullptr;
   size_t i_ = 0;
@@ -799,11 +861,27 @@ int fresh_comparison_row_count(Database& db) {
 BalanceOutcome run_balance(Database& db, BalanceMethod& method, BalanceContext& ctx) {
   BalanceOutcome outcome;
   method.read_inputs(db);
+  // The walk's sorted readers hold up to the page cache each in memory, and its writes are small
+  // transactions: a smaller cache for the walk keeps its memory low. The method's readers end
+  // with the walk, however it ends, and the cache returns to its size.
+  db.runNative(QStringLiteral("PRAGMA cache_size = -8192"));
+  struct CloseInputs {
+    Database& db;
+    BalanceMethod& method;
+    ~CloseInputs() {
+      method.close_inputs();
+      try {
+        db.runNative(QStringLiteral("PRAGMA cache_size = -%1").arg(trb::db::kPageCacheKib));
+      } catch (...) {
+        // the cache size only touches speed
+      }
+    }
+  } closeInputs{db, method};
   BalanceWalk walk(db, method, ctx, outcome);
   walk.read_tables();
 
   if (ctx.histogram) ctx.histogram(outcome.assessment);
-  ctx.feedback.setProgress(0, static_cast<qint64>(walk.row_count()));
+  ctx.feedback.setProgress(0, static_cast<qint64>(walk.plot_count()));
   ctx.feedback.info(QStringLiteral("trb running"));
 
   bool walked = false;

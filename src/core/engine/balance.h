@@ -164,8 +164,10 @@ class BalanceMethod {
   virtual QStringList extra_columns() const { return {}; }
   virtual bool reads_norg() const { return false; }
   virtual bool uses_notill() const { return false; }
-  // Once before the walk, after the tables are built (for example to read all inputs in bulk).
+  // Once before the walk, after the tables are built (for example to open a reader of inputs
+  // that follows the walk), and once after it, however it ends.
   virtual void read_inputs(trb::db::Database&) {}
+  virtual void close_inputs() {}
   // When a plot's start values are valid, before its first year.
   virtual void start_plot(PlotState&) {}
   // The yearly update of a plot; sets st.C_tot and appends the year's result rows.
@@ -200,6 +202,7 @@ class TrbMethod : public BalanceMethod {
   bool splits_by_cif() const override { return true; }
   QString source_table(const QString& column) const override;
   void read_inputs(trb::db::Database& db) override;
+  void close_inputs() override;
   void year_update(PlotState& st, const BalanceRow& row, ResultWriter& out,
                    BalanceContext& ctx) override;
   double driver_c_start(const PlotState& st) const override {

@@ -33,43 +33,6 @@ long double OpsPools::nitrogen() const {
   return n;
 }
 
-void OpsPools::turnover(long double bat, long double cnrsom, long double& dnmin,
-                           long double& dcrep, long double& cminops) {
-  // Local sums: the outputs are references the compiler must assume may alias a pool, which
-  // would send every partial sum through memory. The order of the operations is unchanged.
-  long double dn = 0, dc = 0, cm = 0;
-  for (OpsPool& p : pools_) {
-    const long double a = bat * p.k * p.cops;
-    cm += a * (1 - p.eta);
-    p.cops -= a;
-    dc += a * p.eta;
-    dn += a / p.cnr - a * p.eta / cnrsom;
-  }
-  dnmin = dn;
-  dcrep = dc;
-  cminops = cm;
-}
-
-namespace {
-
-// A ratio of 0 would put an infinite nitrogen amount into the balance: stop and name the
-// substance so that its parameter row can be corrected.
-void check_ratios(const OpsInput& r) {
-  QString column;
-  if (r.cnr == 0)
-    column = QStringLiteral("CNR");
-  else if (r.cnr_alt == 0 && r.item_ix < kNoNitrogenDiffItem)
-    column = QStringLiteral("CNR_alt");
-  if (column.isEmpty()) return;
-  throw CalcStop(
-      QCoreApplication::translate("trb::engine",
-                                  "The organic substance %1 \"%2\" has %3 = 0 in slvopspa; the "
-                                  "calculation cannot go on.")
-          .arg(r.item_ix)
-          .arg(r.name, column),
-      QCoreApplication::translate("trb::engine", "parameter error"));
-}
-
 // Positions of the opstab columns in a query, looked up once per query rather than per row.
 struct OpsColumns {
   int fl_id, year, name, cops, ctype, k, eta, cnr, cnr_alt, item_ix;
@@ -94,6 +57,26 @@ struct OpsColumns {
     item_ix = at("item_ix");
   }
 };
+
+namespace {
+
+// A ratio of 0 would put an infinite nitrogen amount into the balance: stop and name the
+// substance so that its parameter row can be corrected.
+void check_ratios(const OpsInput& r) {
+  QString column;
+  if (r.cnr == 0)
+    column = QStringLiteral("CNR");
+  else if (r.cnr_alt == 0 && r.item_ix < kNoNitrogenDiffItem)
+    column = QStringLiteral("CNR_alt");
+  if (column.isEmpty()) return;
+  throw CalcStop(
+      QCoreApplication::translate("trb::engine",
+                                  "The organic substance %1 \"%2\" has %3 = 0 in slvopspa; the "
+                                  "calculation cannot go on.")
+          .arg(r.item_ix)
+          .arg(r.name, column),
+      QCoreApplication::translate("trb::engine", "parameter error"));
+}
 
 OpsInput input_from(const trb::db::Reader& q, const OpsColumns& c) {
   OpsInput r;
@@ -152,21 +135,55 @@ long double ops_year_input(trb::db::Database& db, OpsPools& pools, qlonglong fl_
   return add_year_inputs(pools, read_ops_year(db, fl_id, year));
 }
 
+OpsInputTable::OpsInputTable() = default;
+OpsInputTable::~OpsInputTable() = default;
+OpsInputTable::OpsInputTable(OpsInputTable&&) noexcept = default;
+OpsInputTable& OpsInputTable::operator=(OpsInputTable&&) noexcept = default;
+
+namespace {
+// opstab has no index: the per-year query scans it in storage order, which rowid keeps here.
+const QString kOpsInOrder = QStringLiteral("select * from opstab order by fl_id, year_, rowid");
+}  // namespace
+
 void OpsInputTable::load(trb::db::Database& db) {
+  open(db);
+  while (read_row()) {
+  }
+  close();
+}
+
+void OpsInputTable::open(trb::db::Database& db) {
   groups_.clear();
-  // opstab has no index: the per-year query scans it in storage order, which rowid keeps here.
-  trb::db::Reader q(db, QStringLiteral("select * from opstab order by fl_id, year_, rowid"));
-  const OpsColumns columns(q);
-  while (q.next()) {
-    OpsInput r = input_from(q, columns);
-    if (groups_.empty() || groups_.back().fl_id != r.fl_id || groups_.back().year != r.year)
-      groups_.push_back({r.fl_id, r.year, {}});
-    groups_.back().rows.push_back(std::move(r));
+  reader_ = std::make_unique<trb::db::Reader>(db, kOpsInOrder);
+  columns_ = std::make_unique<OpsColumns>(*reader_);
+}
+
+void OpsInputTable::close() {
+  reader_.reset();
+  columns_.reset();
+}
+
+bool OpsInputTable::read_row() {
+  if (!reader_ || !reader_->next()) return false;
+  OpsInput r = input_from(*reader_, *columns_);
+  if (groups_.empty() || groups_.back().fl_id != r.fl_id || groups_.back().year != r.year)
+    groups_.push_back({r.fl_id, r.year, {}});
+  groups_.back().rows.push_back(std::move(r));
+  return true;
+}
+
+// While reading: the plots before fl_id go, and the rows are read until a later plot begins (or
+// the table ends), so that every row of fl_id is held.
+void OpsInputTable::follow(qlonglong fl_id) {
+  if (!reader_) return;
+  while (!groups_.empty() && groups_.front().fl_id < fl_id) groups_.pop_front();
+  while ((groups_.empty() || groups_.back().fl_id <= fl_id) && read_row()) {
   }
 }
 
-const std::vector<OpsInput>& OpsInputTable::rows(qlonglong fl_id, qlonglong year) const {
+const std::vector<OpsInput>& OpsInputTable::rows(qlonglong fl_id, qlonglong year) {
   static const std::vector<OpsInput> none;
+  follow(fl_id);
   auto it = std::lower_bound(groups_.begin(), groups_.end(), std::pair{fl_id, year},
                              [](const Group& g, const std::pair<qlonglong, qlonglong>& key) {
                                return std::pair{g.fl_id, g.year} < key;
@@ -175,7 +192,7 @@ const std::vector<OpsInput>& OpsInputTable::rows(qlonglong fl_id, qlonglong year
   return it->rows;
 }
 
-long double OpsInputTable::year_input(OpsPools& pools, qlonglong fl_id, qlonglong year) const {
+long double OpsInputTable::year_input(OpsPools& pools, qlonglong fl_id, qlonglong year) {
   return add_year_inputs(pools, rows(fl_id, year));
 }
 

@@ -4,11 +4,14 @@
 #pragma once
 
 #include <QString>
+#include <deque>
+#include <memory>
 #include <vector>
 
 namespace trb::db {
 class Database;
-}
+class Reader;
+}  // namespace trb::db
 
 namespace trb::engine {
 
@@ -37,8 +40,23 @@ class OpsPools {
   // Decomposes every pool over the interval bat (explicit first-order step); the outputs are
   // reset first: dnmin nitrogen mineralised, dcrep carbon turned into humus of C/N cnrsom,
   // cminops carbon mineralised.
+  // Inline: the yearly step calls it hundreds of times a year with its sums in registers.
   void turnover(long double bat, long double cnrsom, long double& dnmin, long double& dcrep,
-                   long double& cminops);
+                long double& cminops) {
+    // Local sums: the outputs are references the compiler must assume may alias a pool, which
+    // would send every partial sum through memory. The order of the operations is unchanged.
+    long double dn = 0, dc = 0, cm = 0;
+    for (OpsPool& p : pools_) {
+      const long double a = bat * p.k * p.cops;
+      cm += a * (1 - p.eta);
+      p.cops -= a;
+      dc += a * p.eta;
+      dn += a / p.cnr - a * p.eta / cnrsom;
+    }
+    dnmin = dn;
+    dcrep = dc;
+    cminops = cm;
+  }
 
   const std::vector<OpsPool>& pools() const { return pools_; }
 
@@ -75,22 +93,36 @@ std::vector<OpsInput> read_ops_year(trb::db::Database& db, qlonglong fl_id, qlon
 // The yearly input of plot fl_id and year straight from opstab.
 long double ops_year_input(trb::db::Database& db, OpsPools& pools, qlonglong fl_id, qlonglong year);
 
-// All of opstab read once, each plot and year holding its rows in the order the per-year query
-// returns them.
+struct OpsColumns;
+
+// The rows of opstab, each plot and year holding its rows in the order the per-year query returns
+// them: all read at once (load), or read plot by plot as a walk in ascending plot order asks for
+// them (open), holding only the plot asked for last and those read ahead.
 class OpsInputTable {
  public:
+  OpsInputTable();
+  ~OpsInputTable();
+  OpsInputTable(OpsInputTable&&) noexcept;
+  OpsInputTable& operator=(OpsInputTable&&) noexcept;
   void load(trb::db::Database& db);
+  void open(trb::db::Database& db);
+  void close();  // ends the reading of open
   // The rows of a plot and year; empty when there are none.
-  const std::vector<OpsInput>& rows(qlonglong fl_id, qlonglong year) const;
+  const std::vector<OpsInput>& rows(qlonglong fl_id, qlonglong year);
   // The yearly input from the loaded rows.
-  long double year_input(OpsPools& pools, qlonglong fl_id, qlonglong year) const;
+  long double year_input(OpsPools& pools, qlonglong fl_id, qlonglong year);
 
  private:
   struct Group {
     qlonglong fl_id, year;
     std::vector<OpsInput> rows;
   };
-  std::vector<Group> groups_;  // ascending in (fl_id, year)
+  bool read_row();  // one row of the reader into groups_; false at the end
+  void follow(qlonglong fl_id);
+
+  std::deque<Group> groups_;  // ascending in (fl_id, year)
+  std::unique_ptr<trb::db::Reader> reader_;  // while open
+  std::unique_ptr<OpsColumns> columns_;
 };
 
 }  // namespace trb::engine
