@@ -79,8 +79,7 @@ int main(int argc, char** argv) {
           << " ms (goal < 1000 ms)\n";
     out() << "plot click: " << loadMs.size() << " plots, " << rows / qlonglong(loadMs.size())
           << " list rows each; median " << QString::number(loadMs[loadMs.size() / 2], 'f', 1)
-          << " ms, slowest " << QString::number(loadMs.back(), 'f', 1)
-          << " ms (goal < 100 ms)\n";
+          << " ms, slowest " << QString::number(loadMs.back(), 'f', 1) << " ms (goal < 100 ms)\n";
   } catch (const std::exception& e) {
     QTextStream(stderr) << e.what() << "\n";
     return 1;

@@ -8,6 +8,8 @@
 // The kernel repeats the walk of the balance (start values, gap check, yearly update) so that
 // its last simulated content of every plot can be checked against trb_driver.sim_last of the
 // calculation: the two must agree to the last bit, or the kernel measured something else.
+#include <sys/resource.h>
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -17,7 +19,6 @@
 #include <QTextStream>
 #include <cmath>
 #include <ctime>
-#include <sys/resource.h>
 #include <vector>
 
 #include "core/base/error.h"
@@ -130,8 +131,8 @@ KernelResult run_kernel(KernelInput& in) {
       st.notill = r.notill;
       const TrbYear y = trb_year(st, D, r.bat, r.fat);
       res.poolSubSteps += static_cast<long long>(st.pools.pools().size()) * sub_steps(y.bat);
-      res.checksum += y.f.nmin + st.pools.nitrogen() + st.pools.carbon() + y.n_som +
-                      y.c_mic + y.f.cmin + y.f.cmin_ops;
+      res.checksum += y.f.nmin + st.pools.nitrogen() + st.pools.carbon() + y.n_som + y.c_mic +
+                      y.f.cmin + y.f.cmin_ops;
       st.years_done += 1;
       st.sim_last = static_cast<double>(simulated_content(st));
       ++res.plotYears;
@@ -186,8 +187,7 @@ int main(int argc, char** argv) {
       getrusage(RUSAGE_SELF, &usage);
       out() << QString::asprintf("%9.3f s %+8.3f s %6.0f MB  ", now / 1e9, (now - lastStep) / 1e9,
                                  usage.ru_maxrss / 1024.0)
-            << line
-            << '\n';
+            << line << '\n';
       out().flush();
       lastStep = now;
     }

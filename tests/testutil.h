@@ -48,24 +48,24 @@ inline QString sharedFixture(const QString& name) {
 
 // Passes when actual lies within tolerance of expected; a failure names the expression and prints
 // both values in full and the tolerance.
-#define TRB_COMPARE_NEAR(actual, expected, tolerance)                                         \
-  do {                                                                                         \
-    const double trbActual_ = static_cast<double>(actual);                                    \
-    const double trbExpected_ = static_cast<double>(expected);                                \
-    const double trbTolerance_ = static_cast<double>(tolerance);                              \
-    QVERIFY2(std::fabs(trbActual_ - trbExpected_) <= trbTolerance_,                           \
-             qPrintable(QStringLiteral("%1 is %2, expected %3 within %4")                     \
-                            .arg(QStringLiteral(#actual))                                      \
-                            .arg(trbActual_, 0, 'g', 17)                                       \
-                            .arg(trbExpected_, 0, 'g', 17)                                     \
-                            .arg(trbTolerance_, 0, 'g', 3)));                                  \
+#define TRB_COMPARE_NEAR(actual, expected, tolerance)                     \
+  do {                                                                    \
+    const double trbActual_ = static_cast<double>(actual);                \
+    const double trbExpected_ = static_cast<double>(expected);            \
+    const double trbTolerance_ = static_cast<double>(tolerance);          \
+    QVERIFY2(std::fabs(trbActual_ - trbExpected_) <= trbTolerance_,       \
+             qPrintable(QStringLiteral("%1 is %2, expected %3 within %4") \
+                            .arg(QStringLiteral(#actual))                 \
+                            .arg(trbActual_, 0, 'g', 17)                  \
+                            .arg(trbExpected_, 0, 'g', 17)                \
+                            .arg(trbTolerance_, 0, 'g', 3)));             \
   } while (0)
 
 // Fails the current test with a message when a shared fixture is missing, instead of letting the
 // test stop on an exception thrown by it; for init() or the top of a test function.
-#define TRB_REQUIRE_SHARED_FIXTURE(name)                                                   \
-  do {                                                                                      \
-    const QString trbFixture_ = trb::test::sharedFixture(QStringLiteral(name));            \
-    if (!QFileInfo::exists(trbFixture_))                                                    \
+#define TRB_REQUIRE_SHARED_FIXTURE(name)                                                      \
+  do {                                                                                        \
+    const QString trbFixture_ = trb::test::sharedFixture(QStringLiteral(name));               \
+    if (!QFileInfo::exists(trbFixture_))                                                      \
       QFAIL(qPrintable(QStringLiteral("the shared fixture %1 is missing").arg(trbFixture_))); \
   } while (0)

@@ -39,10 +39,11 @@ int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
   QStringList args = app.arguments().mid(1);
   if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
-    out() << "usage: trbsim [DB=path] [go] [M=TRB|LUFA|KOLBE|NULL] [SC=RBS|KA4] [I=-1|0|1]\n"
-             "              [BAT0|BAT1] [new_bat] [ERR_P[run id]] [PPQn=file.sql] [POQn=file.sql]\n"
-             "              [--select ID,ID,...|--select-all]\n"
-             "Without \"go\" it shows the settings and the selected plots and calculates nothing.\n";
+    out()
+        << "usage: trbsim [DB=path] [go] [M=TRB|LUFA|KOLBE|NULL] [SC=RBS|KA4] [I=-1|0|1]\n"
+           "              [BAT0|BAT1] [new_bat] [ERR_P[run id]] [PPQn=file.sql] [POQn=file.sql]\n"
+           "              [--select ID,ID,...|--select-all]\n"
+           "Without \"go\" it shows the settings and the selected plots and calculates nothing.\n";
     out().flush();
     return 0;
   }

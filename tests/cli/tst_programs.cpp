@@ -53,12 +53,10 @@ class TstPrograms : public QObject {
     r = run(trbdb, {QStringLiteral("sql"), db, path(QStringLiteral("ok.sql"))});
     QCOMPARE(r.code, 0);
     QCOMPARE(r.out.split(u'\n').mid(0, 4),
-             (QStringList{"k", " 1_Kleinhausen", "10 rows affected",
-                          "10 rows affected"}));
+             (QStringList{"k", " 1_Kleinhausen", "10 rows affected", "10 rows affected"}));
 
     // a broken batch: its text and the engine's message, a failing exit, nothing changed
-    write(path(QStringLiteral("bad.sql")),
-          "delete * from t\ngo\nupdate t set nosuch = 1\ngo\n");
+    write(path(QStringLiteral("bad.sql")), "delete * from t\ngo\nupdate t set nosuch = 1\ngo\n");
     r = run(trbdb, {QStringLiteral("sql"), db, path(QStringLiteral("bad.sql"))});
     QCOMPARE(r.code, 1);
     QVERIFY(r.err.contains(QStringLiteral("update t set nosuch = 1")));
@@ -73,7 +71,8 @@ class TstPrograms : public QObject {
     QCOMPARE(r.code, 1);
     QVERIFY(r.err.contains(QStringLiteral("text.sqlite")));
     QCOMPARE(run(trbdb, {QStringLiteral("sql"), path(QStringLiteral("none.sqlite")),
-                         path(QStringLiteral("ok.sql"))}).code,
+                         path(QStringLiteral("ok.sql"))})
+                 .code,
              1);
   }
 
@@ -86,7 +85,8 @@ class TstPrograms : public QObject {
         << "expression too deeply nested";
     QByteArray nots = "select 1 from field_description where ";
     for (int i = 0; i < 20000; ++i) nots += "not ";
-    QTest::newRow("NOT 20000 times") << nots + "1\n" << "expression too deeply nested";
+    QTest::newRow("NOT 20000 times") << nots + "1\n"
+                                     << "expression too deeply nested";
     QTest::newRow("tokenizer") << QByteArray("select fts3_tokenizer('simple')\n")
                                << "unknown function fts3_tokenizer";
     QTest::newRow("zeroblob") << QByteArray("select zeroblob(999999999)\n")
@@ -109,30 +109,34 @@ class TstPrograms : public QObject {
     const QString trbdb = QStringLiteral(TRB_TRBDB);
     QTemporaryDir out;
     const QString target = out.filePath(QString(300, u'x') + QStringLiteral(".sqlite"));
-    const Run r = run(trbdb, {QStringLiteral("import"), trb::test::sharedFixture(QStringLiteral("ASampleDatabase.accdb")),
-                              target});
+    const Run r =
+        run(trbdb, {QStringLiteral("import"),
+                    trb::test::sharedFixture(QStringLiteral("ASampleDatabase.accdb")), target});
     QCOMPARE(r.code, 1);
-    QVERIFY2(r.err.contains(target) && r.err.contains(QStringLiteral("too long")), qPrintable(r.err));
+    QVERIFY2(r.err.contains(target) && r.err.contains(QStringLiteral("too long")),
+             qPrintable(r.err));
     QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
   }
 
   void simulatorBatch() {
     const QString db = path(QStringLiteral("sim.sqlite"));
-    QCOMPARE(run(QStringLiteral(TRB_TRBDB), {QStringLiteral("create"), db, QStringLiteral("--demo")})
-                 .code,
-             0);
+    QCOMPARE(
+        run(QStringLiteral(TRB_TRBDB), {QStringLiteral("create"), db, QStringLiteral("--demo")})
+            .code,
+        0);
     const QString trbsim = QStringLiteral(TRB_TRBSIM);
     // without "go": the settings and the selected plots, no calculation
-    Run r = run(trbsim, {QStringLiteral("DB=") + db, QStringLiteral("--select"),
-                         QStringLiteral("1,3")},
-                dir_.path());
+    Run r =
+        run(trbsim, {QStringLiteral("DB=") + db, QStringLiteral("--select"), QStringLiteral("1,3")},
+            dir_.path());
     QCOMPARE(r.code, 0);
     QVERIFY(r.out.contains(QStringLiteral("method : TRB")));
     QVERIFY(!r.out.contains(QStringLiteral("trb running")));
 
     // a link named like the report is replaced, its target left alone
     write(path(QStringLiteral("precious.txt")), "keep me");
-    QVERIFY(QFile::link(path(QStringLiteral("precious.txt")), path(QStringLiteral("trb_report.txt"))));
+    QVERIFY(
+        QFile::link(path(QStringLiteral("precious.txt")), path(QStringLiteral("trb_report.txt"))));
     r = run(trbsim, {QStringLiteral("DB=") + db, QStringLiteral("go")}, dir_.path());
     QCOMPARE(r.code, 0);
     QVERIFY(r.out.contains(QStringLiteral("\njob finished\n")));

@@ -42,8 +42,7 @@ void setOdbcDatabase(const QString& databasePath, const QString& dsn) {
 #ifdef Q_OS_WIN
   QSettings key(QStringLiteral("HKEY_CURRENT_USER\\Software\\ODBC\\ODBC.INI\\") + dsn,
                 QSettings::NativeFormat);
-  if (key.childKeys().isEmpty())
-    fail(QStringLiteral("the data source %1 does not exist").arg(dsn));
+  if (key.childKeys().isEmpty()) fail(QStringLiteral("the data source %1 does not exist").arg(dsn));
   key.setValue(QStringLiteral("DBQ"), databasePath);
   key.sync();
   if (key.status() != QSettings::NoError)

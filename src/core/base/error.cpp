@@ -17,7 +17,9 @@ Error::Error(const QString& message, const QString& caption, const QString& stat
       caption_(caption),
       statement_(statement) {}
 
-QString Error::text() const { return joined(message_, statement_); }
+QString Error::text() const {
+  return joined(message_, statement_);
+}
 
 Canceled::Canceled(const QString& message, const QString& caption) : Error(message, caption) {}
 

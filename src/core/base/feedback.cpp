@@ -6,7 +6,9 @@
 
 namespace trb {
 
-void Feedback::report(const Error& error) { pushLine(Level::Error, error.text()); }
+void Feedback::report(const Error& error) {
+  pushLine(Level::Error, error.text());
+}
 
 void Feedback::throwIfCanceled(const QString& message) const {
   if (isCanceled()) throw Canceled(message);

@@ -6,8 +6,8 @@
 #include <cmath>
 #include <limits>
 
-#include "core/db/database.h"
 #include "core/browser/files_view.h"
+#include "core/db/database.h"
 #include "core/engine/run_selection.h"
 
 using trb::db::Database;
@@ -18,7 +18,9 @@ namespace trb::browser {
 namespace {
 
 // Locations and codes compare without regard to case, as the database compares them.
-QString foldKey(const QString& text) { return text.toCaseFolded(); }
+QString foldKey(const QString& text) {
+  return text.toCaseFolded();
+}
 
 double valueOrNan(const Reader& r, int i) {
   return r.isNull(i) ? std::numeric_limits<double>::quiet_NaN() : r.toDouble(i);
@@ -32,15 +34,15 @@ QList<ExperimentNode> readTree(Database& db) {
   // Plots with their result counts, grouped by location.
   QHash<QString, QList<PlotNode>> plotsByLocation;
   {
-    Reader r(db, QStringLiteral(
-                     "SELECT field_description.site_description, field_description.Location "
-                     ",field_description.versuch_code, field_description.FL_ID, "
-                     "Count(rs_table.M_IX) AS nres "
-                     "FROM field_description LEFT JOIN rs_table ON field_description.FL_ID = "
-                     "rs_table.FL_ID "
-                     "GROUP BY field_description.site_description, "
-                     "field_description.Location,field_description.versuch_code, "
-                     "field_description.FL_ID"));
+    Reader r(db, QStringLiteral(R"sql(
+SELECT field_description.site_description, field_description.Location
+,field_description.versuch_code, field_description.FL_ID,
+Count(rs_table.M_IX) AS nres
+FROM field_description LEFT JOIN rs_table ON field_description.FL_ID =
+rs_table.FL_ID
+GROUP BY field_description.site_description,
+field_description.Location,field_description.versuch_code,
+field_description.FL_ID)sql"));
     while (r.next()) {
       PlotNode p;
       p.siteDescription = r.toString(0);
@@ -60,8 +62,8 @@ QList<ExperimentNode> readTree(Database& db) {
   }
 
   QList<ExperimentNode> experiments;
-  Reader r(db,
-           QStringLiteral("SELECT distinct  Location as site , versuch_code FROM field_description"));
+  Reader r(db, QStringLiteral(
+                   "SELECT distinct  Location as site , versuch_code FROM field_description"));
   while (r.next()) {
     ExperimentNode e;
     e.location = r.toString(0);
@@ -125,13 +127,13 @@ QList<YearlyResult> readYearlyResults(Database& db, qlonglong flId) {
   QList<YearlyResult> rows;
   if (!db.hasTable(QStringLiteral("trb_nresult"))) return rows;
   try {
-    Reader r(db,
-             QStringLiteral("select [year],int(100*n_m_om)/100 as n_m_om, int(100*n_ops)/100 as "
-                            "n_ops, int(100*C_ops)/100 as C_ops,int(100*c_som)/100 as c_som, "
-                            "int(n_org*100)/100 as n_org, int(100*n_som)/100 as n_som,"
-                            "int(100*c_som/IIf(n_org=0,Null,n_org))/100 as cnr, int(100*c_rep)/100 as crep, "
-                            "int(100*bat)/100 as bat from trb_nresult where  fl_id=? order by "
-                            "[year]"),
+    Reader r(db, QStringLiteral(R"sql(
+select [year],int(100*n_m_om)/100 as n_m_om, int(100*n_ops)/100 as
+n_ops, int(100*C_ops)/100 as C_ops,int(100*c_som)/100 as c_som,
+int(n_org*100)/100 as n_org, int(100*n_som)/100 as n_som,
+int(100*c_som/IIf(n_org=0,Null,n_org))/100 as cnr, int(100*c_rep)/100 as crep,
+int(100*bat)/100 as bat from trb_nresult where  fl_id=? order by
+[year])sql"),
              {flId});
     while (r.next()) {
       YearlyResult y;
@@ -187,8 +189,9 @@ QStringList experimentSelection(Database& db, const QString& location) {
 
 QStringList databaseSelection(Database& db) {
   QStringList entries;
-  Reader r(db, QStringLiteral(
-                   "select fl_id, location, site_description from field_description order by fl_id"));
+  Reader r(db,
+           QStringLiteral(
+               "select fl_id, location, site_description from field_description order by fl_id"));
   while (r.next())
     entries.append(QStringLiteral(" ") + r.toString(0) + QStringLiteral(": ") + r.toString(1) +
                    QStringLiteral(" - ") + r.toString(2));
@@ -207,7 +210,9 @@ void selectEntriesForRun(Database& db, const QStringList& checkedEntries) {
   trb::engine::selectPlotsForRun(db, plots);
 }
 
-void selectPlotForRun(Database& db, qlonglong flId) { trb::engine::selectPlotsForRun(db, {flId}); }
+void selectPlotForRun(Database& db, qlonglong flId) {
+  trb::engine::selectPlotsForRun(db, {flId});
+}
 
 // --- Indexes ----------------------------------------------------------------------------------
 
@@ -242,7 +247,8 @@ void ensureBrowserIndexes(Database& db) {
     const QString column = QString::fromLatin1(t[1]);
     if (!db.hasTable(table) || !db.hasColumn(table, column)) continue;
     if (hasLeadingIndex(db, table, column)) continue;
-    db.runNative(QStringLiteral("CREATE INDEX IF NOT EXISTS %1_plot ON %1 (%2)").arg(table, column));
+    db.runNative(
+        QStringLiteral("CREATE INDEX IF NOT EXISTS %1_plot ON %1 (%2)").arg(table, column));
   }
 }
 

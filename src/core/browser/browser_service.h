@@ -24,7 +24,7 @@ struct PlotNode {
   qlonglong flId = 0;
   QString siteDescription;  // the node's label
   QString location;
-  QString vcode;  // the plot's own versuch_code
+  QString vcode;       // the plot's own versuch_code
   int resultRows = 0;  // rows in rs_table: > 0 gives the "with results" icon (10), else 11
 };
 
@@ -64,7 +64,7 @@ struct SiteDescription {
   QString herkunft;
   QString comment;
   QString location;
-  QString vcode;  // versuch_code
+  QString vcode;              // versuch_code
   qlonglong climateId = -99;  // -99 when not given
   qlonglong soilId = -99;
 };
@@ -87,7 +87,7 @@ struct YearlyResult {
 struct PlotView {
   bool found = false;  // false when no field_description row has the key
   SiteDescription site;
-  QList<trb::parameters::ManagementRow> management;    // ordered by year, MACODE
+  QList<trb::parameters::ManagementRow> management;     // ordered by year, MACODE
   QList<trb::parameters::MeasurementRow> measurements;  // ordered by year_number
   // The year of the first measurement row with year_number 0 (list order), -99 without one.
   int firstYear = -99;

@@ -1,8 +1,9 @@
 #include "core/browser/files_view.h"
 
+#include <sqlite3.h>
+
 #include <QCoreApplication>
 #include <QSqlError>
-#include <sqlite3.h>
 
 #include "core/base/error.h"
 #include "core/db/database.h"
@@ -13,9 +14,13 @@ namespace trb::browser {
 
 namespace {
 
-QString tr(const char* text) { return QCoreApplication::translate("FilesView", text); }
+QString tr(const char* text) {
+  return QCoreApplication::translate("FilesView", text);
+}
 
-QString filterCaption() { return tr("filter condition"); }
+QString filterCaption() {
+  return tr("filter condition");
+}
 
 // Whether "SELECT 1 FROM table WHERE (expression)" prepares as one statement with nothing after
 // it; the engine's message otherwise.
@@ -45,8 +50,8 @@ QString applyFilterCondition(const QString& currentFilter, const QString& condit
 QString translateFilterCondition(Database& db, const QString& table, const QString& condition) {
   if (condition.trimmed().isEmpty())
     throw trb::Error(tr("The filter condition is empty."), filterCaption(), condition);
-  const QString probe = QStringLiteral("select * from [%1] where (").arg(table) + condition +
-                        QStringLiteral(")");
+  const QString probe =
+      QStringLiteral("select * from [%1] where (").arg(table) + condition + QStringLiteral(")");
   QStringList native;
   try {
     native = db.translate(probe);
@@ -55,12 +60,11 @@ QString translateFilterCondition(Database& db, const QString& table, const QStri
                      filterCaption(), condition);
   }
   // One SELECT whose WHERE clause is the condition; anything else was not one expression.
-  const int where = native.size() == 1 ? native.first().indexOf(QStringLiteral(" WHERE "),
-                                                                 0, Qt::CaseInsensitive)
-                                       : -1;
+  const int where = native.size() == 1
+                        ? native.first().indexOf(QStringLiteral(" WHERE "), 0, Qt::CaseInsensitive)
+                        : -1;
   if (where < 0 || !native.first().startsWith(QStringLiteral("SELECT"), Qt::CaseInsensitive))
-    throw trb::Error(tr("The filter condition is not one expression."), filterCaption(),
-                     condition);
+    throw trb::Error(tr("The filter condition is not one expression."), filterCaption(), condition);
   const QString expression = native.first().mid(where + 7).trimmed();
   const QString problem = checkOneExpression(db, table, expression);
   if (!problem.isEmpty())

@@ -98,13 +98,12 @@ struct AuthState {
 // The pragmas a statement may run: the structure of tables and indexes (as the Qt driver and the
 // browser read it), read-only state, and the two settings the layer makes when it opens a file.
 bool allowedPragma(const char* name, const char* value) {
-  static const QSet<QByteArray> structure = {"table_info",    "table_xinfo",     "index_list",
-                                             "index_info",    "index_xinfo",     "foreign_key_list",
+  static const QSet<QByteArray> structure = {"table_info",      "table_xinfo", "index_list",
+                                             "index_info",      "index_xinfo", "foreign_key_list",
                                              "integrity_check", "quick_check"};
-  static const QSet<QByteArray> state = {"database_list", "collation_list", "page_count",
-                                         "page_size",     "freelist_count", "user_version",
-                                         "schema_version", "data_version",  "encoding",
-                                         "foreign_keys"};
+  static const QSet<QByteArray> state = {
+      "database_list", "collation_list", "page_count",   "page_size", "freelist_count",
+      "user_version",  "schema_version", "data_version", "encoding",  "foreign_keys"};
   static const QSet<QByteArray> settings = {"cache_size", "temp_store"};
   if (!name) return false;
   const QByteArray n = QByteArray(name).toLower();
@@ -171,9 +170,13 @@ struct Database::Cache {
   QSet<Statement*> statements;  // prepared natively; finalized when the connection closes
 };
 
-Database::~Database() { close(); }
+Database::~Database() {
+  close();
+}
 
-Database::Database(Database&& other) noexcept { *this = std::move(other); }
+Database::Database(Database&& other) noexcept {
+  *this = std::move(other);
+}
 
 Database& Database::operator=(Database&& other) noexcept {
   if (this != &other) {
@@ -204,17 +207,19 @@ Database Database::create(const QString& path) {
 void Database::attach(const QString& path, bool mustExist) {
   const QFileInfo fi(path);
   if (mustExist && !fi.exists())
-    throw DbError(QString(), QCoreApplication::translate("trb::db", "The database file %1 does "
-                                                                    "not exist.")
+    throw DbError(QString(), QCoreApplication::translate("trb::db",
+                                                         "The database file %1 does "
+                                                         "not exist.")
                                  .arg(path));
   if (fi.exists()) {
     const QString reason = unreadableReason(path);
     if (!reason.isEmpty())
-      throw DbError(QString(), QStringLiteral("The file %1 cannot be opened: %2.").arg(path, reason));
-    if (!looksLikeSqlite(path))
       throw DbError(QString(),
-                    QCoreApplication::translate("trb::db", "The file %1 is not a trb database.")
-                        .arg(path));
+                    QStringLiteral("The file %1 cannot be opened: %2.").arg(path, reason));
+    if (!looksLikeSqlite(path))
+      throw DbError(
+          QString(),
+          QCoreApplication::translate("trb::db", "The file %1 is not a trb database.").arg(path));
   }
   name_ = QStringLiteral("trb_%1").arg(connectionCounter.fetchAndAddRelaxed(1));
   path_ = fi.absoluteFilePath();
@@ -254,15 +259,19 @@ void Database::attach(const QString& path, bool mustExist) {
     sqlite3_free(err);
     close();
     if (busy(code))
-      throw DbError(QString(), QStringLiteral("The database %1 is locked by another program.").arg(path));
+      throw DbError(QString(),
+                    QStringLiteral("The database %1 is locked by another program.").arg(path));
     if ((code & 0xff) == SQLITE_CANTOPEN || (code & 0xff) == SQLITE_PERM ||
         (code & 0xff) == SQLITE_AUTH)
       throw DbError(QString(), QStringLiteral("The file %1 cannot be opened: %2").arg(path, msg));
-    throw DbError(QString(), QStringLiteral("The file %1 is not a trb database: %2").arg(path, msg));
+    throw DbError(QString(),
+                  QStringLiteral("The file %1 is not a trb database: %2").arg(path, msg));
   }
 }
 
-QSqlDatabase Database::qt() const { return QSqlDatabase::database(name_, false); }
+QSqlDatabase Database::qt() const {
+  return QSqlDatabase::database(name_, false);
+}
 
 void Database::close() {
   if (name_.isEmpty()) return;
@@ -368,8 +377,7 @@ int Database::execute(const QString& sql, const QVariantList& binds) {
 QSqlQuery Database::query(const QString& sql, const QVariantList& binds) {
   if (!isOpen()) throw DbError(sql, QStringLiteral("The database is not open."));
   const QStringList native = translate(sql);
-  if (native.size() != 1)
-    throw DbError(sql, QStringLiteral("Only a single query can be opened."));
+  if (native.size() != 1) throw DbError(sql, QStringLiteral("Only a single query can be opened."));
   QSqlQuery q(qt());
   runTranslated(sql, native, binds, &q);
   return q;
@@ -451,23 +459,24 @@ QStringList Database::userTables() const {
   while (sqlite3_step(st) == SQLITE_ROW)
     out << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
   sqlite3_finalize(st);
-  std::sort(out.begin(), out.end(),
-            [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
+  std::sort(out.begin(), out.end(), [](const QString& a, const QString& b) {
+    return a.compare(b, Qt::CaseInsensitive) < 0;
+  });
   return out;
 }
 
 int Database::getKey(const QString& table, const QString& keyField) {
   if (!plainName().match(table).hasMatch() || !plainName().match(keyField).hasMatch())
     throw DbError(table + u'.' + keyField, QStringLiteral("not a table or column name"));
-  const QVariant v =
-      scalar(QStringLiteral(" select max(") + keyField + QStringLiteral(")+1 as newkey from ") + table);
+  const QVariant v = scalar(QStringLiteral(" select max(") + keyField +
+                            QStringLiteral(")+1 as newkey from ") + table);
   return v.isNull() ? 0 : v.toInt();
 }
 
 void Database::begin() {
   QSqlQuery q(qt());
-  const QString sql = depth_ == 0 ? QStringLiteral("BEGIN")
-                                  : QStringLiteral("SAVEPOINT trb_sp%1").arg(depth_);
+  const QString sql =
+      depth_ == 0 ? QStringLiteral("BEGIN") : QStringLiteral("SAVEPOINT trb_sp%1").arg(depth_);
   if (!q.exec(sql)) throw DbError(sql, failure(q));
   ++depth_;
 }
@@ -526,7 +535,9 @@ Statement::Statement(Database& db, const QString& sql) : sql_(sql) {
   db.cache_->statements.insert(this);
 }
 
-Statement::~Statement() { release(); }
+Statement::~Statement() {
+  release();
+}
 
 void Statement::release() {
   if (db_ && db_->cache_) db_->cache_->statements.remove(this);
@@ -541,12 +552,18 @@ namespace {
 bool isNullValue(const QVariant& v) {
   if (v.isNull()) return true;
   switch (v.typeId()) {
-    case QMetaType::QString: return static_cast<const QString*>(v.constData())->isNull();
-    case QMetaType::QByteArray: return static_cast<const QByteArray*>(v.constData())->isNull();
-    case QMetaType::QDateTime: return !static_cast<const QDateTime*>(v.constData())->isValid();
-    case QMetaType::QDate: return static_cast<const QDate*>(v.constData())->isNull();
-    case QMetaType::QTime: return !static_cast<const QTime*>(v.constData())->isValid();
-    default: return false;
+    case QMetaType::QString:
+      return static_cast<const QString*>(v.constData())->isNull();
+    case QMetaType::QByteArray:
+      return static_cast<const QByteArray*>(v.constData())->isNull();
+    case QMetaType::QDateTime:
+      return !static_cast<const QDateTime*>(v.constData())->isValid();
+    case QMetaType::QDate:
+      return static_cast<const QDate*>(v.constData())->isNull();
+    case QMetaType::QTime:
+      return !static_cast<const QTime*>(v.constData())->isValid();
+    default:
+      return false;
   }
 }
 
@@ -559,19 +576,27 @@ int bindText(sqlite3_stmt* st, int i, const QString& s) {
 int bindValue(sqlite3_stmt* st, int i, const QVariant& v) {
   if (isNullValue(v)) return sqlite3_bind_null(st, i);
   switch (v.typeId()) {
-    case QMetaType::Bool: return sqlite3_bind_int(st, i, v.toBool() ? -1 : 0);  // yes is -1
-    case QMetaType::Int: return sqlite3_bind_int(st, i, v.toInt());
-    case QMetaType::Double: return sqlite3_bind_double(st, i, v.toDouble());
+    case QMetaType::Bool:
+      return sqlite3_bind_int(st, i, v.toBool() ? -1 : 0);  // yes is -1
+    case QMetaType::Int:
+      return sqlite3_bind_int(st, i, v.toInt());
+    case QMetaType::Double:
+      return sqlite3_bind_double(st, i, v.toDouble());
     case QMetaType::UInt:
-    case QMetaType::LongLong: return sqlite3_bind_int64(st, i, v.toLongLong());
+    case QMetaType::LongLong:
+      return sqlite3_bind_int64(st, i, v.toLongLong());
     case QMetaType::QByteArray: {
       const QByteArray* b = static_cast<const QByteArray*>(v.constData());
       return sqlite3_bind_blob(st, i, b->constData(), int(b->size()), SQLITE_TRANSIENT);
     }
-    case QMetaType::QDateTime: return bindText(st, i, v.toDateTime().toString(Qt::ISODateWithMs));
-    case QMetaType::QTime: return bindText(st, i, v.toTime().toString(u"hh:mm:ss.zzz"));
-    case QMetaType::QString: return bindText(st, i, *static_cast<const QString*>(v.constData()));
-    default: return bindText(st, i, v.toString());
+    case QMetaType::QDateTime:
+      return bindText(st, i, v.toDateTime().toString(Qt::ISODateWithMs));
+    case QMetaType::QTime:
+      return bindText(st, i, v.toTime().toString(u"hh:mm:ss.zzz"));
+    case QMetaType::QString:
+      return bindText(st, i, *static_cast<const QString*>(v.constData()));
+    default:
+      return bindText(st, i, v.toString());
   }
 }
 
@@ -613,7 +638,9 @@ int Reader::type(int i) const {
   return sqlite3_column_type(st_.st_, i);
 }
 
-bool Reader::isNull(int i) const { return type(i) == SQLITE_NULL; }
+bool Reader::isNull(int i) const {
+  return type(i) == SQLITE_NULL;
+}
 
 // The values as the Qt SQLite driver fetches them: integers as qlonglong, reals as double, empty
 // as a null QString, blobs as QByteArray, everything else as text.
@@ -621,39 +648,51 @@ QVariant Reader::value(int i) const {
   switch (type(i)) {
     case SQLITE_NULL:
       return i < 0 ? QVariant() : QVariant(QMetaType::fromType<QString>());
-    case SQLITE_INTEGER: return QVariant(qlonglong(sqlite3_column_int64(st_.st_, i)));
-    case SQLITE_FLOAT: return QVariant(sqlite3_column_double(st_.st_, i));
+    case SQLITE_INTEGER:
+      return QVariant(qlonglong(sqlite3_column_int64(st_.st_, i)));
+    case SQLITE_FLOAT:
+      return QVariant(sqlite3_column_double(st_.st_, i));
     case SQLITE_BLOB:
       return QByteArray(static_cast<const char*>(sqlite3_column_blob(st_.st_, i)),
                         sqlite3_column_bytes(st_.st_, i));
-    default: return toString(i);
+    default:
+      return toString(i);
   }
 }
 
 double Reader::toDouble(int i) const {
   switch (type(i)) {
-    case SQLITE_NULL: return 0;
-    case SQLITE_INTEGER: return double(qlonglong(sqlite3_column_int64(st_.st_, i)));
-    case SQLITE_FLOAT: return sqlite3_column_double(st_.st_, i);
-    default: return value(i).toDouble();
+    case SQLITE_NULL:
+      return 0;
+    case SQLITE_INTEGER:
+      return double(qlonglong(sqlite3_column_int64(st_.st_, i)));
+    case SQLITE_FLOAT:
+      return sqlite3_column_double(st_.st_, i);
+    default:
+      return value(i).toDouble();
   }
 }
 
 qlonglong Reader::toLongLong(int i) const {
   switch (type(i)) {
-    case SQLITE_NULL: return 0;
-    case SQLITE_INTEGER: return sqlite3_column_int64(st_.st_, i);
-    default: return value(i).toLongLong();
+    case SQLITE_NULL:
+      return 0;
+    case SQLITE_INTEGER:
+      return sqlite3_column_int64(st_.st_, i);
+    default:
+      return value(i).toLongLong();
   }
 }
 
 QString Reader::toString(int i) const {
   switch (type(i)) {
-    case SQLITE_NULL: return QString();
+    case SQLITE_NULL:
+      return QString();
     case SQLITE_TEXT:
       return QString(reinterpret_cast<const QChar*>(sqlite3_column_text16(st_.st_, i)),
                      sqlite3_column_bytes16(st_.st_, i) / int(sizeof(QChar)));
-    default: return value(i).toString();
+    default:
+      return value(i).toString();
   }
 }
 

@@ -137,7 +137,8 @@ class Translator {
         defs << quoteName(name) + (k == '?' ? QString() : u' ' + typeForKind(k));
       }
       const QString select = w_.select(s, wraps, names);
-      t.statements << u"CREATE TABLE "_qs + targetSql + u" ("_qs + defs.join(QStringLiteral(", ")) + u')';
+      t.statements << u"CREATE TABLE "_qs + targetSql + u" ("_qs + defs.join(QStringLiteral(", ")) +
+                          u')';
       t.statements << u"INSERT INTO "_qs + targetSql + u' ' + select;
     } else {
       // SELECT * INTO: the columns come as they are from their tables
@@ -145,7 +146,8 @@ class Translator {
         const char k = typeKind(c.declType);
         defs << quoteName(c.name) + (k == '?' ? QString() : u' ' + typeForKind(k));
       }
-      t.statements << u"CREATE TABLE "_qs + targetSql + u" ("_qs + defs.join(QStringLiteral(", ")) + u')';
+      t.statements << u"CREATE TABLE "_qs + targetSql + u" ("_qs + defs.join(QStringLiteral(", ")) +
+                          u')';
       t.statements << u"INSERT INTO "_qs + targetSql + u' ' + plain;
     }
     return t;
@@ -155,7 +157,8 @@ class Translator {
     p_.expectWord("insert");
     p_.expectWord("into");
     const QString table = p_.name();
-    if (p_.atWord("in")) fail(QStringLiteral("inserting into another database file is not supported"));
+    if (p_.atWord("in"))
+      fail(QStringLiteral("inserting into another database file is not supported"));
     QStringList cols;
     if (p_.eatOp("(")) {
       do {
@@ -199,7 +202,8 @@ class Translator {
       end();
       return head + u" VALUES "_qs + rows.join(QStringLiteral(", "));
     }
-    if (!p_.atWord("select")) fail(QStringLiteral("expected VALUES or SELECT near '%1'").arg(p_.near()));
+    if (!p_.atWord("select"))
+      fail(QStringLiteral("expected VALUES or SELECT near '%1'").arg(p_.near()));
     SelectP s = p_.select();
     end();
     bool simple = !s->next;
@@ -227,7 +231,8 @@ class Translator {
       const QString w = i < wraps.size() ? wraps[i] : QString();
       outCols << (w.isEmpty() ? quoteName(rc[i].name) : w + u'(' + quoteName(rc[i].name) + u')');
     }
-    return head + u" SELECT "_qs + outCols.join(QStringLiteral(", ")) + u" FROM ("_qs + inner + u')';
+    return head + u" SELECT "_qs + outCols.join(QStringLiteral(", ")) + u" FROM ("_qs + inner +
+           u')';
   }
 
   // All tables of a join tree with their ON conditions; false when a join is not an inner one.
@@ -236,7 +241,8 @@ class Translator {
       tables << r;
       return true;
     }
-    if (r->joinType != u"INNER"_qs && r->joinType != u","_qs && r->joinType != u"CROSS"_qs) return false;
+    if (r->joinType != u"INNER"_qs && r->joinType != u","_qs && r->joinType != u"CROSS"_qs)
+      return false;
     if (!flatten(r->left, tables, conds) || !flatten(r->right, tables, conds)) return false;
     if (r->on) conds << r->on;
     return true;
@@ -313,7 +319,8 @@ class Translator {
     QString head = u"UPDATE "_qs + quoteName(target->name);
     if (!target->alias.isEmpty()) head += u" AS "_qs + quoteName(target->alias);
     head += u" SET "_qs + assigns.join(QStringLiteral(", "));
-    if (tables.size() == 1) return head + (where ? u" WHERE "_qs + w_.expr(where, true) : QString());
+    if (tables.size() == 1)
+      return head + (where ? u" WHERE "_qs + w_.expr(where, true) : QString());
 
     QList<TableRefP> flat;
     QList<ExprP> conds;
@@ -341,7 +348,8 @@ class Translator {
     const QString fromSql = w_.tableRef(from);
     target->alias = saveAlias;
     const QString self = saveAlias.isEmpty() ? quoteName(target->name) : quoteName(saveAlias);
-    QString out = head + u" FROM "_qs + fromSql + u" WHERE "_qs + self + u".rowid = ["_qs + inner + u"].rowid"_qs;
+    QString out = head + u" FROM "_qs + fromSql + u" WHERE "_qs + self + u".rowid = ["_qs + inner +
+                  u"].rowid"_qs;
     if (where) out += u" AND "_qs + w_.expr(where, true);
     return out;
   }
@@ -355,8 +363,7 @@ class Translator {
         ExprP e = p_.expr();
         if (e->k == Expr::Star && !e->parts.isEmpty() && targetName.isEmpty())
           targetName = e->parts.last();
-        else if (e->k == Expr::Col && e->parts.size() == 1 && targetName.isEmpty() &&
-                 !p_.atOp(","))
+        else if (e->k == Expr::Col && e->parts.size() == 1 && targetName.isEmpty() && !p_.atOp(","))
           targetName = e->parts.first();  // DELETE t FROM ...
       } while (p_.eatOp(","));
     }
@@ -387,7 +394,8 @@ class Translator {
       if (where) out += u" WHERE "_qs + w_.expr(where, true);
       return out;
     }
-    const QString self = target->alias.isEmpty() ? quoteName(target->name) : quoteName(target->alias);
+    const QString self =
+        target->alias.isEmpty() ? quoteName(target->name) : quoteName(target->alias);
     QString sub = u"SELECT "_qs + self + u".rowid FROM "_qs + w_.tableRef(from);
     if (where) sub += u" WHERE "_qs + w_.expr(where, true);
     return u"DELETE FROM "_qs + quoteName(target->name) + u" WHERE rowid IN ("_qs + sub + u')';

@@ -36,8 +36,7 @@ class Schema {
 class DialectError : public trb::Error {
  public:
   explicit DialectError(const QString& message) : trb::Error(message) {}
-  explicit DialectError(const std::string& message)
-      : trb::Error(QString::fromStdString(message)) {}
+  explicit DialectError(const std::string& message) : trb::Error(QString::fromStdString(message)) {}
 };
 
 // The native statements that carry out one Access statement, in order.

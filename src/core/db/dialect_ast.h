@@ -13,20 +13,36 @@ struct Select;
 
 struct Expr {
   enum K {
-    Num, Str, DateLit, Null, Bool, Col, Star, Param, Unary, Binary, Func, In, Between, IsNull,
-    Like, Sub, Exists, Case
+    Num,
+    Str,
+    DateLit,
+    Null,
+    Bool,
+    Col,
+    Star,
+    Param,
+    Unary,
+    Binary,
+    Func,
+    In,
+    Between,
+    IsNull,
+    Like,
+    Sub,
+    Exists,
+    Case
   } k;
-  QString text;          // literal text, operator, function name, parameter
-  QStringList parts;     // column: qualifier(s) and name; star: optional qualifier
+  QString text;                       // literal text, operator, function name, parameter
+  QStringList parts;                  // column: qualifier(s) and name; star: optional qualifier
   QList<std::shared_ptr<Expr>> args;  // operands, arguments, IN list, CASE when/then pairs
   // A chain of operators of one precedence (a + b - c): the operator before each operand after
   // the first, left to right; empty for a single operator, which is then in text.
   QStringList ops;
-  std::shared_ptr<Select> sub;        // subquery
-  bool neg = false;      // NOT IN, NOT BETWEEN, IS NOT NULL, NOT LIKE
-  bool distinct = false; // Count(DISTINCT x)
-  bool hasElse = false;  // CASE ... ELSE
-  bool hasBase = false;  // CASE x WHEN ...
+  std::shared_ptr<Select> sub;  // subquery
+  bool neg = false;             // NOT IN, NOT BETWEEN, IS NOT NULL, NOT LIKE
+  bool distinct = false;        // Count(DISTINCT x)
+  bool hasElse = false;         // CASE ... ELSE
+  bool hasBase = false;         // CASE x WHEN ...
 };
 using ExprP = std::shared_ptr<Expr>;
 
@@ -39,7 +55,7 @@ struct TableRef;
 using TableRefP = std::shared_ptr<TableRef>;
 struct TableRef {
   enum K { Table, SubQ, Join } k = Table;
-  QString name;   // table name
+  QString name;  // table name
   QString alias;
   std::optional<QList<std::shared_ptr<Expr>>> args;  // a table-valued function's arguments
   std::shared_ptr<Select> sub;

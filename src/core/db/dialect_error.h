@@ -7,6 +7,8 @@
 
 namespace trb::db::dialect::detail {
 
-[[noreturn]] inline void fail(const QString& msg) { throw DialectError(msg.toStdString()); }
+[[noreturn]] inline void fail(const QString& msg) {
+  throw DialectError(msg.toStdString());
+}
 
 }  // namespace trb::db::dialect::detail

@@ -10,7 +10,7 @@ enum class Tk { Word, Name, String, Number, Date, Param, Op, End };
 
 struct Token {
   Tk kind = Tk::End;
-  QString text;   // words and operators as written; names without brackets; strings unquoted
+  QString text;         // words and operators as written; names without brackets; strings unquoted
   bool quoted = false;  // a bracketed or back-quoted name
 };
 

@@ -40,12 +40,11 @@ bool Parser::atName(int k) const {
 
 bool Parser::reserved(const QString& w) {
   static const QStringList words = {
-      "select", "from",  "where",  "group",  "order", "having", "into",    "inner",
-      "left",   "right", "join",   "on",     "and",   "or",     "not",     "union",
-      "as",     "set",   "values", "by",     "in",    "is",     "like",    "between",
-      "outer",  "full",  "cross",  "distinct", "distinctrow", "top", "case", "when",
-      "then",   "else",  "end",    "null",   "xor",   "mod",    "asc",     "desc",
-      "exists", "eqv",   "imp",    "all"};
+      "select",   "from",        "where", "group", "order",  "having",  "into",  "inner", "left",
+      "right",    "join",        "on",    "and",   "or",     "not",     "union", "as",    "set",
+      "values",   "by",          "in",    "is",    "like",   "between", "outer", "full",  "cross",
+      "distinct", "distinctrow", "top",   "case",  "when",   "then",    "else",  "end",   "null",
+      "xor",      "mod",         "asc",   "desc",  "exists", "eqv",     "imp",   "all"};
   return words.contains(w.toLower());
 }
 

@@ -26,9 +26,7 @@ class Parser {
 
   explicit Parser(QList<Token> toks) : t_(std::move(toks)) {}
 
-  const Token& peek(int k = 0) const {
-    return t_[std::min<qsizetype>(p_ + k, t_.size() - 1)];
-  }
+  const Token& peek(int k = 0) const { return t_[std::min<qsizetype>(p_ + k, t_.size() - 1)]; }
   Token take() { return t_[std::min<qsizetype>(p_++, t_.size() - 1)]; }
   bool atWord(const char* w, int k = 0) const { return isWord(peek(k), w); }
   bool atOp(const char* o, int k = 0) const {

@@ -1,10 +1,10 @@
 #include "core/db/dialect_writer.h"
 
 #include <QDate>
-#include <algorithm>
 #include <QHash>
 #include <QRegularExpression>
 #include <QSet>
+#include <algorithm>
 
 #include "core/db/dialect.h"
 #include "core/db/dialect_error.h"
@@ -24,8 +24,8 @@ QString quoteString(const QString& s) {
 
 QString isoDate(const QString& lit) {
   // #m/d/yyyy#, #m/d/yy#, #yyyy-mm-dd#, each optionally with a time of day.
-  static const QRegularExpression us(
-      QStringLiteral("^(\\d{1,2})/(\\d{1,2})/(\\d{2,4})(?:\\s+(\\d{1,2}):(\\d{2})(?::(\\d{2}))?)?$"));
+  static const QRegularExpression us(QStringLiteral(
+      "^(\\d{1,2})/(\\d{1,2})/(\\d{2,4})(?:\\s+(\\d{1,2}):(\\d{2})(?::(\\d{2}))?)?$"));
   static const QRegularExpression iso(
       QStringLiteral("^(\\d{4})-(\\d{1,2})-(\\d{1,2})(?:[ T](\\d{1,2}):(\\d{2})(?::(\\d{2}))?)?$"));
   int y, m, d;
@@ -92,8 +92,8 @@ bool isBoolean(const ExprP& e) {
     case Expr::Unary:
       return e->text == u"NOT"_qs;
     case Expr::Binary: {
-      static const QStringList ops = {"=", "<>", "<", ">", "<=", ">=", "AND", "OR", "XOR",
-                                      "EQV", "IMP"};
+      static const QStringList ops = {
+          "=", "<>", "<", ">", "<=", ">=", "AND", "OR", "XOR", "EQV", "IMP"};
       return ops.contains(e->text);
     }
     default:
@@ -103,22 +103,22 @@ bool isBoolean(const ExprP& e) {
 
 const QHash<QString, QString>& functionMap() {
   static const QHash<QString, QString> m = {
-      {"int", "acc_int"},       {"fix", "acc_fix"},     {"cint", "acc_cint"},
-      {"clng", "acc_clng"},     {"cdbl", "acc_cdbl"},   {"csng", "acc_csng"},
-      {"cstr", "acc_cstr"},     {"str", "acc_str"},     {"str$", "acc_str"},
-      {"trim", "acc_trim"},     {"trim$", "acc_trim"},  {"ltrim", "acc_ltrim"},
-      {"rtrim", "acc_rtrim"},   {"left", "acc_left"},   {"left$", "acc_left"},
+      {"int", "acc_int"},       {"fix", "acc_fix"},      {"cint", "acc_cint"},
+      {"clng", "acc_clng"},     {"cdbl", "acc_cdbl"},    {"csng", "acc_csng"},
+      {"cstr", "acc_cstr"},     {"str", "acc_str"},      {"str$", "acc_str"},
+      {"trim", "acc_trim"},     {"trim$", "acc_trim"},   {"ltrim", "acc_ltrim"},
+      {"rtrim", "acc_rtrim"},   {"left", "acc_left"},    {"left$", "acc_left"},
       {"right", "acc_right"},   {"right$", "acc_right"}, {"mid", "acc_mid"},
-      {"mid$", "acc_mid"},      {"len", "acc_len"},     {"ucase", "acc_ucase"},
-      {"lcase", "acc_lcase"},   {"instr", "acc_instr"}, {"nz", "acc_nz"},
-      {"isnull", "acc_isnull"}, {"val", "acc_val"},     {"sgn", "acc_sgn"},
-      {"sqr", "acc_sqr"},       {"log", "acc_log"},     {"exp", "acc_exp"},
-      {"round", "acc_round"},   {"date", "acc_date"},   {"now", "acc_now"},
-      {"format", "acc_format"}, {"year", "acc_year"},     {"month", "acc_month"}, {"day", "acc_day"},
-      {"first", "acc_first"},   {"last", "acc_last"},   {"stdev", "acc_stdev"},
-      {"var", "acc_var"},       {"abs", "abs"},         {"sum", "sum"},
-      {"avg", "avg"},           {"count", "count"},     {"min", "min"},
-      {"max", "max"}};
+      {"mid$", "acc_mid"},      {"len", "acc_len"},      {"ucase", "acc_ucase"},
+      {"lcase", "acc_lcase"},   {"instr", "acc_instr"},  {"nz", "acc_nz"},
+      {"isnull", "acc_isnull"}, {"val", "acc_val"},      {"sgn", "acc_sgn"},
+      {"sqr", "acc_sqr"},       {"log", "acc_log"},      {"exp", "acc_exp"},
+      {"round", "acc_round"},   {"date", "acc_date"},    {"now", "acc_now"},
+      {"format", "acc_format"}, {"year", "acc_year"},    {"month", "acc_month"},
+      {"day", "acc_day"},       {"first", "acc_first"},  {"last", "acc_last"},
+      {"stdev", "acc_stdev"},   {"var", "acc_var"},      {"abs", "abs"},
+      {"sum", "sum"},           {"avg", "avg"},          {"count", "count"},
+      {"min", "min"},           {"max", "max"}};
   return m;
 }
 
@@ -156,8 +156,8 @@ char binaryKind(const QString& op, char a, char b) {
 }
 
 bool booleanOp(const QString& op) {
-  static const QStringList ops = {"=", "<>", "<", ">", "<=", ">=", "AND", "OR", "XOR", "EQV",
-                                  "IMP"};
+  static const QStringList ops = {
+      "=", "<>", "<", ">", "<=", ">=", "AND", "OR", "XOR", "EQV", "IMP"};
   return ops.contains(op);
 }
 
@@ -313,21 +313,24 @@ char Writer::kind(const ExprP& e) {
       if (isBoolean(e)) return 'i';
       if (e->text == u"&"_qs) return 't';
       char k = kind(e->args[0]);
-      for (qsizetype i = 1; i < e->args.size(); ++i) k = binaryKind(opAt(e, i), k, kind(e->args[i]));
+      for (qsizetype i = 1; i < e->args.size(); ++i)
+        k = binaryKind(opAt(e, i), k, kind(e->args[i]));
       return k;
     }
     case Expr::Func: {
       const QString f = e->text.toLower();
       const char a = e->args.isEmpty() ? '?' : kind(e->args[0]);
-      if (f == u"count"_qs || f == u"cint"_qs || f == u"clng"_qs || f == u"len"_qs || f == u"instr"_qs ||
-          f == u"sgn"_qs || f == u"year"_qs || f == u"month"_qs || f == u"day"_qs || f == u"isnull"_qs)
+      if (f == u"count"_qs || f == u"cint"_qs || f == u"clng"_qs || f == u"len"_qs ||
+          f == u"instr"_qs || f == u"sgn"_qs || f == u"year"_qs || f == u"month"_qs ||
+          f == u"day"_qs || f == u"isnull"_qs)
         return 'i';
       if (f == u"str"_qs || f == u"str$"_qs || f == u"cstr"_qs || f.contains(u"trim"_qs) ||
           f.startsWith(u"left"_qs) || f.startsWith(u"right"_qs) || f.startsWith(u"mid"_qs) ||
           f == u"ucase"_qs || f == u"lcase"_qs || f == u"format"_qs)
         return 't';
       if (f == u"min"_qs || f == u"max"_qs || f == u"first"_qs || f == u"last"_qs) return a;
-      if (f == u"int"_qs || f == u"fix"_qs || f == u"abs"_qs || f == u"round"_qs) return a == 'i' ? 'i' : 'r';
+      if (f == u"int"_qs || f == u"fix"_qs || f == u"abs"_qs || f == u"round"_qs)
+        return a == 'i' ? 'i' : 'r';
       if (f == u"nz"_qs) return merge(a, e->args.size() > 1 ? kind(e->args[1]) : 'i');
       if (f == u"iif"_qs && e->args.size() == 3) return merge(kind(e->args[1]), kind(e->args[2]));
       if (f == u"date"_qs || f == u"now"_qs) return 'd';
@@ -352,7 +355,6 @@ char Writer::kind(const ExprP& e) {
   }
   return 'r';
 }
-
 
 QString Writer::binary(const ExprP& e) {
   if (e->text == u"&"_qs) {
@@ -444,8 +446,8 @@ QString Writer::func(const ExprP& e) {
   const QString f = e->text.toLower();
   if (f == u"iif"_qs) {
     if (e->args.size() != 3) fail(QStringLiteral("IIf needs three arguments"));
-    return u"(CASE WHEN "_qs + expr(e->args[0], true) + u" THEN "_qs + expr(e->args[1]) + u" ELSE "_qs +
-           expr(e->args[2]) + u" END)"_qs;
+    return u"(CASE WHEN "_qs + expr(e->args[0], true) + u" THEN "_qs + expr(e->args[1]) +
+           u" ELSE "_qs + expr(e->args[2]) + u" END)"_qs;
   }
   if (f == u"dlookup"_qs || f == u"dsum"_qs || f == u"dcount"_qs)
     fail(QStringLiteral("the function %1 is not supported").arg(e->text));
@@ -465,8 +467,8 @@ QString Writer::tableRef(const TableRefP& r) {
       s = quoteName(r->name);
       if (r->args) {
         // of the engine's table-valued functions, only the reading of a table's structure
-        static const QStringList readers = {"pragma_table_info", "pragma_table_xinfo",
-                                            "pragma_index_list", "pragma_index_info",
+        static const QStringList readers = {"pragma_table_info",  "pragma_table_xinfo",
+                                            "pragma_index_list",  "pragma_index_info",
                                             "pragma_index_xinfo", "pragma_foreign_key_list"};
         if (!readers.contains(r->name.toLower()))
           fail(QStringLiteral("unknown function %1").arg(r->name));
@@ -486,8 +488,8 @@ QString Writer::tableRef(const TableRefP& r) {
       else if (r->joinType == u"CROSS"_qs)
         s = tableRef(r->left) + u" CROSS JOIN "_qs + tableRef(r->right);
       else
-        s = tableRef(r->left) + u' ' + r->joinType + u" JOIN "_qs + tableRef(r->right) + u" ON "_qs +
-            expr(r->on, true);
+        s = tableRef(r->left) + u' ' + r->joinType + u" JOIN "_qs + tableRef(r->right) +
+            u" ON "_qs + expr(r->on, true);
       return r->parens ? u'(' + s + u')' : s;
   }
   return s;
@@ -524,7 +526,8 @@ QString Writer::select(const Select& s, const QStringList& wraps, const QStringL
   if (s.next) out += u' ' + s.compound + u' ' + select(*s.next);
   if (!s.orderBy.isEmpty()) {
     QStringList os;
-    for (const OrderItem& o : s.orderBy) os << expr(o.e) + (o.dir.isEmpty() ? QString() : u' ' + o.dir);
+    for (const OrderItem& o : s.orderBy)
+      os << expr(o.e) + (o.dir.isEmpty() ? QString() : u' ' + o.dir);
     out += u" ORDER BY "_qs + os.join(QStringLiteral(", "));
   }
   if (s.top) out += u" LIMIT "_qs + *s.top;
@@ -533,17 +536,18 @@ QString Writer::select(const Select& s, const QStringList& wraps, const QStringL
 
 QString nativeType(const QString& accessType) {
   const QString t = accessType.toLower();
-  static const QStringList texts = {"text", "char", "varchar", "string", "memo", "longtext",
-                                    "longchar", "note", "ntext", "nchar", "nvarchar"};
-  static const QStringList ints = {"integer", "int", "long", "short", "smallint", "byte",
-                                   "tinyint", "integer1", "integer2", "integer4", "bigint"};
-  static const QStringList reals = {"float", "double", "real", "single", "number", "numeric",
-                                    "decimal", "currency", "money", "float4", "float8", "ieeesingle",
-                                    "ieeedouble"};
+  static const QStringList texts = {"text",     "char", "varchar", "string", "memo",    "longtext",
+                                    "longchar", "note", "ntext",   "nchar",  "nvarchar"};
+  static const QStringList ints = {"integer",  "int",      "long",    "short",
+                                   "smallint", "byte",     "tinyint", "integer1",
+                                   "integer2", "integer4", "bigint"};
+  static const QStringList reals = {"float",   "double",     "real",      "single", "number",
+                                    "numeric", "decimal",    "currency",  "money",  "float4",
+                                    "float8",  "ieeesingle", "ieeedouble"};
   static const QStringList bools = {"bit", "yesno", "logical", "logical1", "boolean"};
   static const QStringList dates = {"date", "time", "datetime", "timestamp"};
-  static const QStringList blobs = {"binary", "varbinary", "longbinary", "oleobject", "image",
-                                    "general", "blob"};
+  static const QStringList blobs = {"binary", "varbinary", "longbinary", "oleobject",
+                                    "image",  "general",   "blob"};
   if (texts.contains(t)) return QStringLiteral("TEXT COLLATE NOCASE");
   if (ints.contains(t)) return QString::fromLatin1(kInteger);
   if (reals.contains(t)) return QString::fromLatin1(kReal);

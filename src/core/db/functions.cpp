@@ -14,7 +14,9 @@ namespace trb::db {
 
 namespace {
 
-bool isNull(sqlite3_value* v) { return sqlite3_value_type(v) == SQLITE_NULL; }
+bool isNull(sqlite3_value* v) {
+  return sqlite3_value_type(v) == SQLITE_NULL;
+}
 
 QString textOf(sqlite3_value* v);
 
@@ -255,9 +257,8 @@ void fnInStr(sqlite3_context* ctx, int argc, sqlite3_value** a) {
     base = 1;
   }
   if (isNull(a[base]) || isNull(a[base + 1])) return sqlite3_result_null(ctx);
-  const qsizetype at =
-      textOf(a[base]).indexOf(textOf(a[base + 1]), std::max<qsizetype>(start - 1, 0),
-                              Qt::CaseInsensitive);
+  const qsizetype at = textOf(a[base]).indexOf(
+      textOf(a[base + 1]), std::max<qsizetype>(start - 1, 0), Qt::CaseInsensitive);
   sqlite3_result_int64(ctx, at + 1);
 }
 
@@ -275,7 +276,8 @@ void fnVal(sqlite3_context* ctx, int, sqlite3_value** a) {
   if (isNull(a[0])) return sqlite3_result_null(ctx);
   const QString s = textOf(a[0]).trimmed();
   qsizetype n = 0;
-  while (n < s.size() && (s[n].isDigit() || s[n] == u'.' || (n == 0 && (s[n] == u'-' || s[n] == u'+'))))
+  while (n < s.size() &&
+         (s[n].isDigit() || s[n] == u'.' || (n == 0 && (s[n] == u'-' || s[n] == u'+'))))
     ++n;
   double d = 0;
   for (; n > 0; --n) {
@@ -303,9 +305,15 @@ void fnMath(sqlite3_context* ctx, int, sqlite3_value** a) {
   sqlite3_result_double(ctx, r);
 }
 
-double sqr(double x) { return std::sqrt(x); }
-double ln(double x) { return std::log(x); }
-double ex(double x) { return std::exp(x); }
+double sqr(double x) {
+  return std::sqrt(x);
+}
+double ln(double x) {
+  return std::log(x);
+}
+double ex(double x) {
+  return std::exp(x);
+}
 
 // Round(x[, n]): ties to even, as the original.
 void fnRound(sqlite3_context* ctx, int argc, sqlite3_value** a) {
@@ -461,8 +469,7 @@ void momentsStep(sqlite3_context* ctx, int, sqlite3_value** a) {
 void varFinal(sqlite3_context* ctx) {
   auto* s = static_cast<Moments*>(sqlite3_aggregate_context(ctx, 0));
   if (!s || s->n < 2) return sqlite3_result_null(ctx);
-  sqlite3_result_double(ctx,
-                        static_cast<double>((s->sumsq - s->sum * s->sum / s->n) / (s->n - 1)));
+  sqlite3_result_double(ctx, static_cast<double>((s->sumsq - s->sum * s->sum / s->n) / (s->n - 1)));
 }
 
 void stdevFinal(sqlite3_context* ctx) {
@@ -488,8 +495,10 @@ QString formatNumber(double d, QString pattern) {
   const QString fracPart = point < 0 ? QString() : pattern.mid(point + 1);
   int minFrac = 0, maxFrac = 0;
   for (QChar c : fracPart) {
-    if (c == u'0') ++minFrac, ++maxFrac;
-    else if (c == u'#') ++maxFrac;
+    if (c == u'0')
+      ++minFrac, ++maxFrac;
+    else if (c == u'#')
+      ++maxFrac;
   }
   const bool grouping = intPart.contains(u',');
   int minInt = 0;
@@ -575,32 +584,53 @@ struct Scalar {
 
 void registerAccessFunctions(sqlite3* h) {
   static const Scalar scalars[] = {
-      {"acc_int", 1, fnInt},          {"acc_fix", 1, fnFix},
-      {"acc_cint", 1, fnCInt},        {"acc_clng", 1, fnCInt},
-      {"acc_cdbl", 1, fnCDbl},        {"acc_csng", 1, fnCDbl},
-      {"acc_cstr", 1, fnCStr},        {"acc_str", 1, fnStr},
-      {"acc_trim", 1, fnTrim},        {"acc_ltrim", 1, fnLTrim},
-      {"acc_rtrim", 1, fnRTrim},      {"acc_left", 2, fnLeft},
-      {"acc_right", 2, fnRight},      {"acc_mid", 2, fnMid},
-      {"acc_mid", 3, fnMid},          {"acc_len", 1, fnLen},
-      {"acc_ucase", 1, fnUCase},      {"acc_lcase", 1, fnLCase},
-      {"acc_instr", 2, fnInStr},      {"acc_instr", 3, fnInStr},
-      {"acc_nz", 1, fnNz},            {"acc_nz", 2, fnNz},
-      {"acc_isnull", 1, fnIsNull},    {"acc_val", 1, fnVal},
-      {"acc_sgn", 1, fnSgn},          {"acc_sqr", 1, fnMath<sqr>},
-      {"acc_log", 1, fnMath<ln>},     {"acc_exp", 1, fnMath<ex>},
-      {"acc_round", 1, fnRound},      {"acc_round", 2, fnRound},
-      {"acc_div", 2, fnDiv},          {"acc_intdiv", 2, fnIntDiv},
-      {"acc_mod", 2, fnMod},          {"acc_pow", 2, fnPow},
-      {"acc_plus", 2, fnPlus},        {"acc_concat", -1, fnConcat},
-      {"acc_to_integer", 1, fnToInteger}, {"acc_to_yesno", 1, fnToYesNo},
-      {"acc_year", 1, fnYear},        {"acc_month", 1, fnMonth},
-      {"acc_day", 1, fnDay},          {"acc_format", 1, fnFormat},
+      {"acc_int", 1, fnInt},
+      {"acc_fix", 1, fnFix},
+      {"acc_cint", 1, fnCInt},
+      {"acc_clng", 1, fnCInt},
+      {"acc_cdbl", 1, fnCDbl},
+      {"acc_csng", 1, fnCDbl},
+      {"acc_cstr", 1, fnCStr},
+      {"acc_str", 1, fnStr},
+      {"acc_trim", 1, fnTrim},
+      {"acc_ltrim", 1, fnLTrim},
+      {"acc_rtrim", 1, fnRTrim},
+      {"acc_left", 2, fnLeft},
+      {"acc_right", 2, fnRight},
+      {"acc_mid", 2, fnMid},
+      {"acc_mid", 3, fnMid},
+      {"acc_len", 1, fnLen},
+      {"acc_ucase", 1, fnUCase},
+      {"acc_lcase", 1, fnLCase},
+      {"acc_instr", 2, fnInStr},
+      {"acc_instr", 3, fnInStr},
+      {"acc_nz", 1, fnNz},
+      {"acc_nz", 2, fnNz},
+      {"acc_isnull", 1, fnIsNull},
+      {"acc_val", 1, fnVal},
+      {"acc_sgn", 1, fnSgn},
+      {"acc_sqr", 1, fnMath<sqr>},
+      {"acc_log", 1, fnMath<ln>},
+      {"acc_exp", 1, fnMath<ex>},
+      {"acc_round", 1, fnRound},
+      {"acc_round", 2, fnRound},
+      {"acc_div", 2, fnDiv},
+      {"acc_intdiv", 2, fnIntDiv},
+      {"acc_mod", 2, fnMod},
+      {"acc_pow", 2, fnPow},
+      {"acc_plus", 2, fnPlus},
+      {"acc_concat", -1, fnConcat},
+      {"acc_to_integer", 1, fnToInteger},
+      {"acc_to_yesno", 1, fnToYesNo},
+      {"acc_year", 1, fnYear},
+      {"acc_month", 1, fnMonth},
+      {"acc_day", 1, fnDay},
+      {"acc_format", 1, fnFormat},
       {"acc_format", 2, fnFormat},
   };
   for (const Scalar& s : scalars) {
-    sqlite3_create_function_v2(h, s.name, s.args, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
-                               s.fn, nullptr, nullptr, nullptr);
+    sqlite3_create_function_v2(h, s.name, s.args, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, s.fn,
+                               nullptr, nullptr, nullptr);
   }
   sqlite3_create_function_v2(h, "acc_date", 0, SQLITE_UTF8, nullptr, fnDate, nullptr, nullptr,
                              nullptr);
@@ -610,8 +640,8 @@ void registerAccessFunctions(sqlite3* h) {
                              firstLastFinal, nullptr);
   sqlite3_create_function_v2(h, "acc_last", 1, SQLITE_UTF8, nullptr, nullptr, lastStep,
                              firstLastFinal, nullptr);
-  sqlite3_create_function_v2(h, "acc_var", 1, SQLITE_UTF8, nullptr, nullptr, momentsStep,
-                             varFinal, nullptr);
+  sqlite3_create_function_v2(h, "acc_var", 1, SQLITE_UTF8, nullptr, nullptr, momentsStep, varFinal,
+                             nullptr);
   sqlite3_create_function_v2(h, "acc_stdev", 1, SQLITE_UTF8, nullptr, nullptr, momentsStep,
                              stdevFinal, nullptr);
 }

@@ -77,6 +77,8 @@ QString fmt_general(double x, const QLocale& locale) {
   return fmt_general(static_cast<long double>(x), locale);
 }
 
-QString sql_float(double x) { return general_with_point(x); }
+QString sql_float(double x) {
+  return general_with_point(x);
+}
 
 }  // namespace trb

@@ -13,7 +13,9 @@ int error_class(double d) {
   return 7;
 }
 
-void Assessment::reset() { *this = Assessment(); }
+void Assessment::reset() {
+  *this = Assessment();
+}
 
 int Assessment::add(double measured, double simulated) {
   lastMeas_ = measured;
@@ -33,11 +35,10 @@ QStringList Assessment::summary() const {
   if (n_ <= 0) return out;
   for (int c = 1; c <= 7; ++c) {
     const double share = round_to(100.0 * counts_[c - 1] / n_, 1);
-    const QString bound = c < 7 ? u'<' + fmt_general(kClassBounds[c - 1])
-                                : u'>' + fmt_general(kClassBounds[5]);
+    const QString bound =
+        c < 7 ? u'<' + fmt_general(kClassBounds[c - 1]) : u'>' + fmt_general(kClassBounds[5]);
     out << QStringLiteral(" CL") + QString::number(c) + bound + QStringLiteral("=>") +
-               QString::number(counts_[c - 1]) + QStringLiteral(" / ") + fmt_general(share) +
-               u'%';
+               QString::number(counts_[c - 1]) + QStringLiteral(" / ") + fmt_general(share) + u'%';
   }
   const double me = sum_ / n_;
   out << QStringLiteral(" N=") + QString::number(n_);
@@ -73,10 +74,11 @@ Assessment::Protocol Assessment::protocol() const {
 void Assessment::store_protocol(trb::db::Database& db, qlonglong lastPlot, int runId,
                                 const QDate& date) const {
   const Protocol p = protocol();
-  db.execute(QStringLiteral("INSERT INTO trb_protokoll (fl_id, run_id, mean_error, RMSD, S, smw, "
-                            "N_, bias, datum_) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-             {lastPlot, runId, p.mean_error, p.rmsd, p.s, p.smw, p.n, p.bias,
-              date.toString(Qt::ISODate)});
+  db.execute(
+      QStringLiteral(R"sql(
+INSERT INTO trb_protokoll (fl_id, run_id, mean_error, RMSD, S, smw,
+N_, bias, datum_) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?))sql"),
+      {lastPlot, runId, p.mean_error, p.rmsd, p.s, p.smw, p.n, p.bias, date.toString(Qt::ISODate)});
 }
 
 }  // namespace trb::engine

@@ -17,8 +17,8 @@ namespace trb::engine {
 // is not exceeded.
 inline constexpr std::array<double, 7> kClassBounds = {-0.5, -0.25, -0.05, 0.05, 0.25, 0.5, 1e300};
 inline const QStringList kClassLabels = {
-    QStringLiteral("<-0.5"),     QStringLiteral("-0.5..-0.25"), QStringLiteral("-0.25..-0.05"),
-    QStringLiteral("-0.05..0.05"), QStringLiteral("0.05..0.25"), QStringLiteral("0.25...0.5"),
+    QStringLiteral("<-0.5"),       QStringLiteral("-0.5..-0.25"), QStringLiteral("-0.25..-0.05"),
+    QStringLiteral("-0.05..0.05"), QStringLiteral("0.05..0.25"),  QStringLiteral("0.25...0.5"),
     QStringLiteral(">+0.5")};
 
 // Class 1..7 of an error.

@@ -168,17 +168,27 @@ void check_finite(const QString& table, const QVariant& year,
 // database whose result tables carry other names for them is written as before).
 void ResultWriter::nresult(const NResultRow& r) {
   check_finite(QStringLiteral("trb_nresult"), r.year,
-               {{"n_m_om", &r.n_m_om}, {"n_ops", &r.n_ops}, {"C_ops", &r.C_ops},
-                {"c_som", &r.c_som}, {"c_inert", &r.c_inert}, {"n_org", &r.n_org},
-                {"n_som", &r.n_som}, {"c_mic", &r.c_mic}, {"c_rep", &r.c_rep}, {"bat", &r.bat}});
-  nresult_->exec({r.FL_ID, r.year, r.n_m_om, r.n_ops, r.C_ops, r.c_som, r.c_inert, r.n_org,
-                  r.n_som, r.c_mic, r.c_rep, r.bat});
+               {{"n_m_om", &r.n_m_om},
+                {"n_ops", &r.n_ops},
+                {"C_ops", &r.C_ops},
+                {"c_som", &r.c_som},
+                {"c_inert", &r.c_inert},
+                {"n_org", &r.n_org},
+                {"n_som", &r.n_som},
+                {"c_mic", &r.c_mic},
+                {"c_rep", &r.c_rep},
+                {"bat", &r.bat}});
+  nresult_->exec({r.FL_ID, r.year, r.n_m_om, r.n_ops, r.C_ops, r.c_som, r.c_inert, r.n_org, r.n_som,
+                  r.c_mic, r.c_rep, r.bat});
 }
 
 void ResultWriter::zbv(const ZbvRow& r) {
   check_finite(QStringLiteral("trb_zbv"), r.year_,
-               {{"C_min_total", &r.C_min_total}, {"c_min_fom", &r.c_min_fom},
-                {"C_rep_flx", &r.C_rep_flx}, {"C_fom", &r.C_fom}, {"c_som", &r.c_som},
+               {{"C_min_total", &r.C_min_total},
+                {"c_min_fom", &r.c_min_fom},
+                {"C_rep_flx", &r.C_rep_flx},
+                {"C_fom", &r.C_fom},
+                {"c_som", &r.c_som},
                 {"c_inert", &r.c_inert}});
   if (zbv_)
     zbv_ins_->exec(
@@ -187,9 +197,12 @@ void ResultWriter::zbv(const ZbvRow& r) {
 
 void ResultWriter::driver(const DriverRow& r) {
   check_finite(QStringLiteral("trb_driver"), QVariant(),
-               {{"c_input_mean", &r.c_input_mean}, {"c_start", &r.c_start},
-                {"c_inert_pct", &r.c_inert_pct}, {"bat_mean", &r.bat_mean},
-                {"meas_last", &r.meas_last}, {"sim_last", &r.sim_last}});
+               {{"c_input_mean", &r.c_input_mean},
+                {"c_start", &r.c_start},
+                {"c_inert_pct", &r.c_inert_pct},
+                {"bat_mean", &r.bat_mean},
+                {"meas_last", &r.meas_last},
+                {"sim_last", &r.sim_last}});
   driver_->exec({r.fl_id, r.c_input_mean, r.c_start, r.c_inert_pct, r.bat_mean, r.meas_last,
                  r.sim_last, r.year_num});
 }
@@ -211,18 +224,20 @@ std::unique_ptr<BalanceMethod> make_balance_method(const QString& key) {
 // The TRB method
 
 QString TrbMethod::input_query() const {
-  return QStringLiteral(
-      " SELECT field_description.FL_ID, tmp_soil_prop.cif, Crep_year.corg,crep_year.norg, tmp_bat.BAT, "
-      "        tmp_soil_prop.BD, Crep_year.year_0, Crep_year.Crep, tmp_soil_prop.skelett "
-      "  ,field_description.comment, tmp_soil_prop.fat "
-      "  FROM (Crep_year INNER JOIN ((site_state INNER JOIN field_description ON  "
-      "  site_state.FL_ID = field_description.FL_ID) INNER JOIN tmp_soil_prop ON "
-      "  (field_description.FL_ID = tmp_soil_prop.FL_ID) AND (field_description.soil_ID = tmp_soil_prop.soil_ID)) ON  "
-      "  Crep_year.FL_ID = field_description.FL_ID) INNER JOIN tmp_bat ON (field_description.FL_ID = tmp_bat.FL_ID) AND (Crep_year.year_0 = tmp_bat.year_0) "
-      "  WHERE (((site_state.status)=1)) ORDER BY field_description.FL_ID, Crep_year.year_0  ");
+  return QStringLiteral(R"sql(
+ SELECT field_description.FL_ID, tmp_soil_prop.cif, Crep_year.corg,crep_year.norg, tmp_bat.BAT,
+        tmp_soil_prop.BD, Crep_year.year_0, Crep_year.Crep, tmp_soil_prop.skelett
+  ,field_description.comment, tmp_soil_prop.fat
+  FROM (Crep_year INNER JOIN ((site_state INNER JOIN field_description ON 
+  site_state.FL_ID = field_description.FL_ID) INNER JOIN tmp_soil_prop ON
+  (field_description.FL_ID = tmp_soil_prop.FL_ID) AND (field_description.soil_ID = tmp_soil_prop.soil_ID)) ON 
+  Crep_year.FL_ID = field_description.FL_ID) INNER JOIN tmp_bat ON (field_description.FL_ID = tmp_bat.FL_ID) AND (Crep_year.year_0 = tmp_bat.year_0)
+  WHERE (((site_state.status)=1)) ORDER BY field_description.FL_ID, Crep_year.year_0  )sql");
 }
 
-QStringList TrbMethod::extra_columns() const { return {}; }
+QStringList TrbMethod::extra_columns() const {
+  return {};
+}
 
 QString TrbMethod::source_table(const QString& column) const {
   const QString c = column.toLower();
@@ -245,9 +260,13 @@ void TrbMethod::prepare_tables(Database& db, const PreparationSettings& settings
   build_tmp_bat(db, settings.wmz, settings.bat, feedback);
 }
 
-void TrbMethod::read_inputs(Database& db) { inputs_.open(db); }
+void TrbMethod::read_inputs(Database& db) {
+  inputs_.open(db);
+}
 
-void TrbMethod::close_inputs() { inputs_.close(); }
+void TrbMethod::close_inputs() {
+  inputs_.close();
+}
 
 void TrbMethod::year_update(PlotState& st, const BalanceRow& row, ResultWriter& out,
                             BalanceContext& ctx) {
@@ -260,14 +279,12 @@ void TrbMethod::year_update(PlotState& st, const BalanceRow& row, ResultWriter& 
     check_range(ops, QStringLiteral("K"), static_cast<double>(in.k), Range::Amount, row.year_0);
     check_range(ops, QStringLiteral("ETA"), static_cast<double>(in.eta), Range::Fraction,
                 row.year_0);
-    check_range(ops, QStringLiteral("CNR"), static_cast<double>(in.cnr), Range::Amount,
-                row.year_0);
+    check_range(ops, QStringLiteral("CNR"), static_cast<double>(in.cnr), Range::Amount, row.year_0);
     check_range(ops, QStringLiteral("cnr_alt"), static_cast<double>(in.cnr_alt), Range::Amount,
                 row.year_0);
   }
   // the tables source_table names for BAT and fat
-  check_range(QStringLiteral("tmp_bat"), QStringLiteral("BAT"), row.bat, Range::Amount,
-              row.year_0);
+  check_range(QStringLiteral("tmp_bat"), QStringLiteral("BAT"), row.bat, Range::Amount, row.year_0);
   if (st.notill)
     check_range(QStringLiteral("tmp_soil_prop"), QStringLiteral("fat"), row.fat, Range::Finite,
                 row.year_0);
@@ -426,17 +443,17 @@ struct ComparisonPlan {
   qlonglong nextSimulatedOnly = 1;
 
   void read(Database& db) {
-    const qlonglong kept =
-        db.scalar(QStringLiteral("SELECT Max(rs_table.rowid) FROM rs_table WHERE NOT EXISTS "
-                                 "(SELECT site_state.FL_ID FROM site_state WHERE "
-                                 "site_state.FL_ID = rs_table.FL_ID AND site_state.status=1)"))
-            .toLongLong();
+    const qlonglong kept = db.scalar(QStringLiteral(R"sql(
+SELECT Max(rs_table.rowid) FROM rs_table WHERE NOT EXISTS
+(SELECT site_state.FL_ID FROM site_state WHERE
+site_state.FL_ID = rs_table.FL_ID AND site_state.status=1))sql"))
+                               .toLongLong();
     qlonglong rowid = kept;
-    trb::db::Reader q(
-        db, QStringLiteral("SELECT measurements.meas_id, measurements.FL_ID, measurements.M_IX, "
-                           "measurements.day, measurements.month, measurements.year, "
-                           "measurements.year_number, measurements.meas_value") +
-                kFreshComparisonFrom);
+    trb::db::Reader q(db, QStringLiteral(R"sql(
+SELECT measurements.meas_id, measurements.FL_ID, measurements.M_IX,
+measurements.day, measurements.month, measurements.year,
+measurements.year_number, measurements.meas_value)sql") +
+                              kFreshComparisonFrom);
     while (q.next()) {
       FreshRow r{++rowid, {}};
       for (int i = 0; i < 8; ++i) r.values << q.value(i);
@@ -444,10 +461,10 @@ struct ComparisonPlan {
       // a sample that is not a finite number is kept empty, and its plot is not calculated
       if (!q.isNull(7) && !std::isfinite(q.toDouble(7))) {
         if (!unusable.contains(plot))
-          unusable.insert(plot, UnusableValue{QStringLiteral("measurements"),
-                                              QStringLiteral("meas_value"), q.toDouble(7),
-                                              QStringLiteral("is not a finite number"),
-                                              q.toLongLong(5)});
+          unusable.insert(
+              plot, UnusableValue{QStringLiteral("measurements"), QStringLiteral("meas_value"),
+                                  q.toDouble(7), QStringLiteral("is not a finite number"),
+                                  q.toLongLong(5)});
         r.values[7] = QVariant();
       }
       rows[{plot, q.toLongLong(5), q.toLongLong(6)}].push_back(
@@ -455,8 +472,8 @@ struct ComparisonPlan {
       fresh[plot].push_back(std::move(r));
     }
     nextSimulatedOnly = rowid + 1;
-    QSqlQuery s = db.query(
-        QStringLiteral("select FL_ID from site_state where status=1 order by FL_ID"));
+    QSqlQuery s =
+        db.query(QStringLiteral("select FL_ID from site_state where status=1 order by FL_ID"));
     while (s.next()) selected << s.value(0).toLongLong();
   }
 };
@@ -493,18 +510,20 @@ struct WalkStatements {
         deleteNresult(db, QStringLiteral("delete * from trb_nresult where fl_id=?")),
         deleteComparison(db, QStringLiteral("delete * from rs_table where FL_ID=?")),
         moveComparison(db, QStringLiteral("update rs_table set rowid=? where rowid=?")),
-        addComparison(db, QStringLiteral("INSERT INTO rs_table (rowid, meas_id, FL_ID, M_IX, "
-                                         "DAY_, MONTH_, YEAR_, YEAR_NUM, MEAS_VALUE) "
-                                         "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)")),
+        addComparison(db, QStringLiteral(R"sql(
+INSERT INTO rs_table (rowid, meas_id, FL_ID, M_IX,
+DAY_, MONTH_, YEAR_, YEAR_NUM, MEAS_VALUE)
+VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?))sql")),
         resetComparison(db, QStringLiteral("update rs_table set sim_value=-99 where fl_id=?")),
         setSimulated(db, QStringLiteral("update rs_table set SIM_value=? where rowid=?")),
-        addSimulatedOnly(db, QStringLiteral(
-                                 "INSERT INTO rs_table (rowid, FL_ID, YEAR_, YEAR_NUM, M_IX, "
-                                 "SIM_value) VALUES (?, ?, ?, ?, -7, ?)")),
+        addSimulatedOnly(db, QStringLiteral(R"sql(
+INSERT INTO rs_table (rowid, FL_ID, YEAR_, YEAR_NUM, M_IX,
+SIM_value) VALUES (?, ?, ?, ?, -7, ?))sql")),
         deleteDriver(db, QStringLiteral("delete * from trb_driver where fl_id=?")),
         moveDriver(db, QStringLiteral("update trb_driver set rowid=? where rowid=?")),
-        lastDriver(db, QStringLiteral("update trb_driver set rowid=? where rowid=(select "
-                                      "Max(rowid) from trb_driver)")),
+        lastDriver(db, QStringLiteral(R"sql(
+update trb_driver set rowid=? where rowid=(select
+Max(rowid) from trb_driver))sql")),
         spareComparisonRowid(free_rowid_below(db, QStringLiteral("rs_table"))),
         spareDriverRowid(free_rowid_below(db, QStringLiteral("trb_driver"))) {
     if (out.has_zbv())
@@ -674,8 +693,8 @@ class BalanceWalk {
     if (sql_->deleteZbv) sql_->deleteZbv->exec({plot});
     sql_->deleteDriver.exec({plot});
     nonBal_ = nonBalance_.value(plot, 0.0);
-    notill_ = method_.uses_notill() &&
-              rows()[i_].comment.toUpper().contains(QStringLiteral("NOTILL"));
+    notill_ =
+        method_.uses_notill() && rows()[i_].comment.toUpper().contains(QStringLiteral("NOTILL"));
     sql_->resetComparison.exec({plot});
     ctx_.feedback.setProgress(static_cast<qint64>(replaced_.size() - 1),
                               static_cast<qint64>(plot_count()));
@@ -686,14 +705,14 @@ class BalanceWalk {
   void check_start_values(const BalanceRow& r) {
     auto table = [&](const char* c) { return method_.source_table(QString::fromLatin1(c)); };
     check_range(table("corg"), QStringLiteral("corg"), r.corg, Range::Finite);
-    if (method_.reads_norg()) check_range(table("norg"), QStringLiteral("norg"), r.norg,
-                                          Range::Finite);
+    if (method_.reads_norg())
+      check_range(table("norg"), QStringLiteral("norg"), r.norg, Range::Finite);
     check_range(table("BD"), QStringLiteral("BD"), r.bd,
                 r.bd == kMissing ? Range::Finite : Range::Amount);
     check_range(table("skelett"), QStringLiteral("skelett"), r.skelett, Range::Share);
     if (method_.splits_by_cif() && r.cif > 1)
-      throw UnusableValue{table("cif"), QStringLiteral("cif"), r.cif,
-                          QStringLiteral("is above 1"), -1};
+      throw UnusableValue{table("cif"), QStringLiteral("cif"), r.cif, QStringLiteral("is above 1"),
+                          -1};
     check_range(table("cif"), QStringLiteral("cif"), r.cif, Range::Finite);
   }
 
@@ -819,8 +838,7 @@ class BalanceWalk {
   void finish_replacement() {
     for (qlonglong plot : plan_.selected)
       if (!replaced_.contains(plot)) replace_comparison_rows(plot);
-    db_.execute(QStringLiteral("delete * from trb_driver where rowid<1 or rowid>?"),
-                {driverRows_});
+    db_.execute(QStringLiteral("delete * from trb_driver where rowid<1 or rowid>?"), {driverRows_});
   }
 
   Database& db_;

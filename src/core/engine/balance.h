@@ -27,9 +27,9 @@ class Statement;
 namespace trb::engine {
 
 // TRB turnover constants, per unit of biologically active time.
-inline constexpr long double kM = 0.00556L;  // mineralisation of the active pool
-inline constexpr long double kA = 0.0009L;   // active to stable pool
-inline constexpr long double kS = 0.00032L;  // stable to active pool
+inline constexpr long double kM = 0.00556L;                  // mineralisation of the active pool
+inline constexpr long double kA = 0.0009L;                   // active to stable pool
+inline constexpr long double kS = 0.00032L;                  // stable to active pool
 inline constexpr long double kActiveShare = kS / (kS + kA);  // 16/61 at equilibrium
 inline constexpr long double kCnHumus = 8.5L;
 inline constexpr long double kSubStep = 0.1L;

@@ -63,8 +63,12 @@ void Calculation::runQueryFiles(trb::db::Database& db, bool pre) {
   }
 }
 
-void Calculation::run_preprocessing(trb::db::Database& db) { runQueryFiles(db, true); }
-void Calculation::run_postprocessing(trb::db::Database& db) { runQueryFiles(db, false); }
+void Calculation::run_preprocessing(trb::db::Database& db) {
+  runQueryFiles(db, true);
+}
+void Calculation::run_postprocessing(trb::db::Database& db) {
+  runQueryFiles(db, false);
+}
 
 // The comparison rows of the selected plots start afresh from their measured soil carbon; the
 // walk replaces them plot by plot with its results, so nothing is removed here.

@@ -34,11 +34,11 @@ class Calculation {
   int z_cnt = 0;
   bool running = false;
   bool assessment = false;
-  QStringList messages;          // the message list of the last calculation
-  QString stopReason;            // why the last calculation stopped, empty when it finished
+  QStringList messages;  // the message list of the last calculation
+  QString stopReason;    // why the last calculation stopped, empty when it finished
   QString reportFile = QStringLiteral("trb_report.txt");  // written in the current folder
-  Assessment last;               // accumulators of the last run
-  int plotsSelected = 0;         // plots of the last run's walk, and those it wrote results for
+  Assessment last;                                        // accumulators of the last run
+  int plotsSelected = 0;  // plots of the last run's walk, and those it wrote results for
   int plotsCalculated = 0;
 
   explicit Calculation(trb::Feedback& feedback, PairObserver onPair = {})

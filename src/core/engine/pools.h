@@ -34,7 +34,7 @@ class OpsPools {
   // new pool is appended.
   void addInput(long double cnr, long double k, long double eta, long double cops);
 
-  long double carbon() const;  // carbon of all pools, kg C/ha
+  long double carbon() const;    // carbon of all pools, kg C/ha
   long double nitrogen() const;  // nitrogen of all pools, kg N/ha
 
   // Decomposes every pool over the interval bat (explicit first-order step); the outputs are
@@ -120,7 +120,7 @@ class OpsInputTable {
   bool read_row();  // one row of the reader into groups_; false at the end
   void follow(qlonglong fl_id);
 
-  std::deque<Group> groups_;  // ascending in (fl_id, year)
+  std::deque<Group> groups_;                 // ascending in (fl_id, year)
   std::unique_ptr<trb::db::Reader> reader_;  // while open
   std::unique_ptr<OpsColumns> columns_;
 };

@@ -18,7 +18,8 @@ void selectAllPlotsForRun(trb::db::Database& db) {
 
 QList<qlonglong> plotsSelectedForRun(trb::db::Database& db) {
   QList<qlonglong> plots;
-  QSqlQuery q = db.query(QStringLiteral("select FL_ID from site_state where status=1 order by FL_ID"));
+  QSqlQuery q =
+      db.query(QStringLiteral("select FL_ID from site_state where status=1 order by FL_ID"));
   while (q.next()) plots << q.value(0).toLongLong();
   return plots;
 }

@@ -45,17 +45,17 @@ PoreSizes build_soil_table(trb::db::Database& db, const SoilOptions& options,
                               ? QStringLiteral(" soilproperties.skelett/100 as skelett, ")
                               : QStringLiteral(" 0 as skelett, ");
   const QString sql =
-      QStringLiteral(
-          "SELECT  site_state.FL_ID, measurements.year, measurements.meas_value AS corg, "
-          "soilproperties.soil_ID, "
-          "soilproperties.profile, soilproperties.BA_RBS_CODE, soilproperties.BA_RBS, "
-          "soilproperties.BA_KA4, "
-          "soilproperties.BA_LfL, soilproperties.clay, soilproperties.silt, "
-          "soilproperties.silt_org, soilproperties.sand, "
-          "soilproperties.sand_org, soilproperties.FAT, soilproperties.FAT_org, "
-          "soilproperties.PWP, soilproperties.PWP_org, "
-          "soilproperties.PV, soilproperties.PV_org, soilproperties.FC, soilproperties.FC_org, "
-          "soilproperties.PD, soilproperties.PD_org, soilproperties.BD, soilproperties.BD_org, ") +
+      QStringLiteral(R"sql(
+SELECT  site_state.FL_ID, measurements.year, measurements.meas_value AS corg,
+soilproperties.soil_ID,
+soilproperties.profile, soilproperties.BA_RBS_CODE, soilproperties.BA_RBS,
+soilproperties.BA_KA4,
+soilproperties.BA_LfL, soilproperties.clay, soilproperties.silt,
+soilproperties.silt_org, soilproperties.sand,
+soilproperties.sand_org, soilproperties.FAT, soilproperties.FAT_org,
+soilproperties.PWP, soilproperties.PWP_org,
+soilproperties.PV, soilproperties.PV_org, soilproperties.FC, soilproperties.FC_org,
+soilproperties.PD, soilproperties.PD_org, soilproperties.BD, soilproperties.BD_org, )sql") +
       skelett +
       QStringLiteral(
           "soilproperties.cif, soilproperties.cif_org, 0 as soil_cat INTO tmp_soil_prop  "
@@ -72,17 +72,17 @@ PoreSizes build_soil_table(trb::db::Database& db, const SoilOptions& options,
   db.execute(QStringLiteral(
       "update tmp_soil_prop set corg=-99 where Abs(corg) > 1.7976931348623157E+308"));
   // a plot whose soil is not in soilproperties has no row: it cannot be calculated
-  QSqlQuery lost = db.query(QStringLiteral(
-      "SELECT field_description.FL_ID, field_description.soil_ID FROM (site_state INNER JOIN "
-      "field_description ON site_state.FL_ID = field_description.FL_ID) LEFT JOIN "
-      "soilproperties ON field_description.soil_ID = soilproperties.soil_ID "
-      "WHERE site_state.status=1 AND soilproperties.soil_ID Is Null "
-      "ORDER BY field_description.FL_ID"));
+  QSqlQuery lost = db.query(QStringLiteral(R"sql(
+SELECT field_description.FL_ID, field_description.soil_ID FROM (site_state INNER JOIN
+field_description ON site_state.FL_ID = field_description.FL_ID) LEFT JOIN
+soilproperties ON field_description.soil_ID = soilproperties.soil_ID
+WHERE site_state.status=1 AND soilproperties.soil_ID Is Null
+ORDER BY field_description.FL_ID)sql"));
   while (lost.next())
     feedback.info(QStringLiteral("missing data for FL_ID%1: soil_ID %2 names no soil profile")
-                      .arg(lost.value(0).toString(),
-                           lost.value(1).isNull() ? QStringLiteral("(empty)")
-                                                  : lost.value(1).toString()));
+                      .arg(lost.value(0).toString(), lost.value(1).isNull()
+                                                         ? QStringLiteral("(empty)")
+                                                         : lost.value(1).toString()));
   feedback.info(QStringLiteral("checking soil properties"));
   complete_soil_table(db, options, pores, feedback);
   return pores;
@@ -92,9 +92,9 @@ void complete_soil_table(trb::db::Database& db, const SoilOptions& options, cons
                          trb::Feedback& feedback) {
   std::vector<std::pair<qint64, QSqlRecord>> rows;
   {
-    QSqlQuery q =
-        db.query(QStringLiteral("select tmp_soil_prop.rowid as trb_rowid, tmp_soil_prop.* from "
-                                "tmp_soil_prop"));
+    QSqlQuery q = db.query(QStringLiteral(R"sql(
+select tmp_soil_prop.rowid as trb_rowid, tmp_soil_prop.* from
+tmp_soil_prop)sql"));
     while (q.next()) rows.emplace_back(q.value(0).toLongLong(), q.record());
   }
   SoilTable table(db);

@@ -85,8 +85,9 @@ void prepare_ndeposit(trb::db::Database& db, trb::Feedback& feedback) {
              QStringLiteral(" ON (reg_ndeposit.climate_id = tmp_ndeposit.climate_id) ") +
              QStringLiteral(" SET tmp_ndeposit.N_dep_y =  reg_ndeposit.N_dep_y  where "
                             "reg_ndeposit.year=0"));
-  db.execute(QStringLiteral("UPDATE tmp_ndeposit INNER JOIN reg_ndeposit  ON (reg_ndeposit.year "
-                            "= tmp_ndeposit.year) ") +
+  db.execute(QStringLiteral(R"sql(
+UPDATE tmp_ndeposit INNER JOIN reg_ndeposit  ON (reg_ndeposit.year
+= tmp_ndeposit.year) )sql") +
              QStringLiteral(" AND (reg_ndeposit.climate_id = tmp_ndeposit.climate_id) ") +
              QStringLiteral(" SET tmp_ndeposit.N_dep_y =  reg_ndeposit.N_dep_y "));
 
@@ -110,9 +111,9 @@ namespace {
 struct BalanceRun {
   trb::db::Database& db;
   bool all = true;
-  QString onePlot;  // the plot restriction after a WHERE clause ...
+  QString onePlot;        // the plot restriction after a WHERE clause ...
   QVariantList plotBind;  // ... and its value
-  QString where;  // the plot restriction as a WHERE clause
+  QString where;          // the plot restriction as a WHERE clause
   // the filters: typed bounds for all plots, the whole range for one plot
   QString years, having;
   QVariantList yearBinds, rangeBinds;
@@ -122,78 +123,84 @@ struct BalanceRun {
 };
 
 // The deposition per station and year (tmp_ndeposit).
-void deposition(BalanceRun& r) { prepare_ndeposit(r.db, r.feedback); }
+void deposition(BalanceRun& r) {
+  prepare_ndeposit(r.db, r.feedback);
+}
 
 // The balance table: one row per plot and simulated year (trb_n_bilanz).
 void balance_table(BalanceRun& r) {
   r.db.dropTable(QStringLiteral("trb_n_bilanz"));
-  r.exec(QStringLiteral(
-           "SELECT FL_ID, year, N_m_om, 0 as N_Org_inp, 0 as N_kop_inp,  0 as N_EWR, 0 as "
-           "N_SAAT,  "
-           " 0 AS n_dng, 0 AS n_entz, 0 AS n_bindung, 0 as n_deposition, 0 as asym_nbind, "
-           "str(FL_ID)+\"_\"+str( year) as idx  INTO trb_n_bilanz  "
-           " FROM trb_nresult  ") +
-           r.where,
-       r.plotBind);
+  r.exec(QStringLiteral(R"sql(
+SELECT FL_ID, year, N_m_om, 0 as N_Org_inp, 0 as N_kop_inp,  0 as N_EWR, 0 as
+N_SAAT, 
+ 0 AS n_dng, 0 AS n_entz, 0 AS n_bindung, 0 as n_deposition, 0 as asym_nbind,
+str(FL_ID)+"_"+str( year) as idx  INTO trb_n_bilanz 
+ FROM trb_nresult  )sql") +
+             r.where,
+         r.plotBind);
 }
 
 // Mineral fertiliser N per plot and year (nbil_n_dng), into the balance.
 void mineral_fertiliser(BalanceRun& r) {
   r.db.dropTable(QStringLiteral("nbil_n_dng"));
-  r.exec(QStringLiteral("SELECT cultivation.FL_ID, cultivation.year, Sum(cultivation.Quantity) AS "
-                      "N_dng ,  "
-                      "Str(cultivation.FL_ID)+\"_\"+Str(cultivation.year) AS idx INTO nbil_n_dng "
-                      "FROM cultivation  "
-                      "WHERE (((cultivation.Macode) = 4))   ") +
-           r.onePlot + QStringLiteral("  GROUP BY cultivation.FL_ID, cultivation.year "),
-       r.plotBind);
-  r.exec(
-      QStringLiteral("UPDATE trb_n_bilanz INNER JOIN nbil_n_dng ON trb_n_bilanz.idx = "
-                     "nbil_n_dng.idx  "
-                     "SET trb_n_bilanz.n_dng = [nbil_n_dng].[n_dng]  "));
+  r.exec(QStringLiteral(R"sql(
+SELECT cultivation.FL_ID, cultivation.year, Sum(cultivation.Quantity) AS
+N_dng , 
+Str(cultivation.FL_ID)+"_"+Str(cultivation.year) AS idx INTO nbil_n_dng
+FROM cultivation 
+WHERE (((cultivation.Macode) = 4))   )sql") +
+             r.onePlot + QStringLiteral("  GROUP BY cultivation.FL_ID, cultivation.year "),
+         r.plotBind);
+  r.exec(QStringLiteral(R"sql(
+UPDATE trb_n_bilanz INNER JOIN nbil_n_dng ON trb_n_bilanz.idx =
+nbil_n_dng.idx 
+SET trb_n_bilanz.n_dng = [nbil_n_dng].[n_dng]  )sql"));
 }
 
 // N taken off with the harvest (nbil_n_entzug).
 void crop_uptake(BalanceRun& r) {
   r.db.dropTable(QStringLiteral("nbil_n_entzug"));
-  r.exec(QStringLiteral("SELECT cultivation.FL_ID, cultivation.year,  "
-                      "Sum([cultivation].[Quantity]*[slvpflan].[N_GEHALT]) AS n_entz,  "
-                      "Str(cultivation.FL_ID)+\"_\"+Str(cultivation.year) AS idx INTO "
-                      "nbil_n_entzug  "
-                      "FROM cultivation INNER JOIN slvpflan ON cultivation.Item_IX = "
-                      "slvpflan.ITEM_IX  "
-                      "WHERE (((cultivation.Macode) In (2,9)))  ") +
-           r.onePlot + QStringLiteral("GROUP BY cultivation.FL_ID, cultivation.year  "),
-       r.plotBind);
+  r.exec(QStringLiteral(R"sql(
+SELECT cultivation.FL_ID, cultivation.year, 
+Sum([cultivation].[Quantity]*[slvpflan].[N_GEHALT]) AS n_entz, 
+Str(cultivation.FL_ID)+"_"+Str(cultivation.year) AS idx INTO
+nbil_n_entzug 
+FROM cultivation INNER JOIN slvpflan ON cultivation.Item_IX =
+slvpflan.ITEM_IX 
+WHERE (((cultivation.Macode) In (2,9)))  )sql") +
+             r.onePlot + QStringLiteral("GROUP BY cultivation.FL_ID, cultivation.year  "),
+         r.plotBind);
 }
 
 // N of the seed, spread over its years of use (nbil_n_saat).
 void seed(BalanceRun& r) {
   r.db.dropTable(QStringLiteral("nbil_n_saat"));
-  r.exec(QStringLiteral("SELECT cultivation.FL_ID, cultivation.year,  "
-                      "sum( n_saat_imp.menge*n_saat_imp.n_gehalt/(100*n_saat_imp.nutzungsjahre)) "
-                      "as N_SAAT, "
-                      "Str(cultivation.FL_ID)+\"_\"+Str(cultivation.year) AS idx INTO "
-                      "nbil_n_saat  "
-                      "FROM cultivation INNER JOIN n_saat_imp ON cultivation.Item_IX = "
-                      "n_saat_imp.ITEM_IX  "
-                      "WHERE (((cultivation.Macode) In (2,9)))  ") +
-           r.onePlot + QStringLiteral("GROUP BY cultivation.FL_ID, cultivation.year  "),
-       r.plotBind);
+  r.exec(QStringLiteral(R"sql(
+SELECT cultivation.FL_ID, cultivation.year, 
+sum( n_saat_imp.menge*n_saat_imp.n_gehalt/(100*n_saat_imp.nutzungsjahre))
+as N_SAAT,
+Str(cultivation.FL_ID)+"_"+Str(cultivation.year) AS idx INTO
+nbil_n_saat 
+FROM cultivation INNER JOIN n_saat_imp ON cultivation.Item_IX =
+n_saat_imp.ITEM_IX 
+WHERE (((cultivation.Macode) In (2,9)))  )sql") +
+             r.onePlot + QStringLiteral("GROUP BY cultivation.FL_ID, cultivation.year  "),
+         r.plotBind);
 }
 
 // N of harvest and root residues (nbil_ewr).
 void residues(BalanceRun& r) {
   r.db.dropTable(QStringLiteral("nbil_ewr"));
-  r.exec(QStringLiteral(" SELECT cultivation.FL_ID, cultivation.year, slvpflan.ITEM_IX , "
-                      "Str(cultivation.FL_ID)+\"_\"+Str(cultivation.year) AS idx , "
-                      "  ([cultivation].[Sim_Quantity]*[SLVPFLAN].[FEWR]+[SLVPFLAN].[CEWR]) AS "
-                      "N_ewr INTO nbil_ewr "
-                      "  FROM cultivation INNER JOIN slvpflan  "
-                      "   ON cultivation.Item_IX = slvpflan.ITEM_IX  "
-                      "  WHERE  (((cultivation.Macode)=2 Or (cultivation.Macode)=9))") +
-           r.onePlot,
-       r.plotBind);
+  r.exec(QStringLiteral(R"sql(
+ SELECT cultivation.FL_ID, cultivation.year, slvpflan.ITEM_IX ,
+Str(cultivation.FL_ID)+"_"+Str(cultivation.year) AS idx ,
+  ([cultivation].[Sim_Quantity]*[SLVPFLAN].[FEWR]+[SLVPFLAN].[CEWR]) AS
+N_ewr INTO nbil_ewr
+  FROM cultivation INNER JOIN slvpflan 
+   ON cultivation.Item_IX = slvpflan.ITEM_IX 
+  WHERE  (((cultivation.Macode)=2 Or (cultivation.Macode)=9)))sql") +
+             r.onePlot,
+         r.plotBind);
 }
 
 // N of organic amendments (nbil_orgd), into the balance.
@@ -201,85 +208,88 @@ void organic_amendments(BalanceRun& r) {
   // nbil_orgd and nbil_kopp keep one row per record; the updates take the sum of a plot-year, so
   // that a second application in the same year is not lost
   r.db.dropTable(QStringLiteral("nbil_orgd"));
-  r.exec(QStringLiteral(" SELECT cultivation.FL_ID, cultivation.year  , "
-                      "slvopspa.item_ix,Str(cultivation.FL_ID)+\"_\"+Str(cultivation.year) AS idx "
-                      ",  "
-                      " cultivation.Quantity*100*slvopspa.ts_gehalt*slvopspa.c_geh_ts/"
-                      "slvopspa.cnr_alt AS N_orgd into nbil_orgd "
-                      " FROM (cultivation INNER JOIN slvopspa ON cultivation.Item_IX = "
-                      "slvopspa.item_ix) "
-                      "   WHERE (((cultivation.Macode)=3)) ") +
-           r.onePlot,
-       r.plotBind);
-  r.exec(
-      QStringLiteral("UPDATE trb_n_bilanz INNER JOIN (SELECT idx, Sum(n_orgd) AS n_orgd FROM "
-                     "nbil_orgd GROUP BY idx) AS nbil_orgd ON trb_n_bilanz.idx = nbil_orgd.idx  "
-                     "SET trb_n_bilanz.n_org_inp = [nbil_orgd].[n_orgd]  "));
+  r.exec(QStringLiteral(R"sql(
+ SELECT cultivation.FL_ID, cultivation.year  ,
+slvopspa.item_ix,Str(cultivation.FL_ID)+"_"+Str(cultivation.year) AS idx
+, 
+ cultivation.Quantity*100*slvopspa.ts_gehalt*slvopspa.c_geh_ts/
+slvopspa.cnr_alt AS N_orgd into nbil_orgd
+ FROM (cultivation INNER JOIN slvopspa ON cultivation.Item_IX =
+slvopspa.item_ix)
+   WHERE (((cultivation.Macode)=3)) )sql") +
+             r.onePlot,
+         r.plotBind);
+  r.exec(QStringLiteral(R"sql(
+UPDATE trb_n_bilanz INNER JOIN (SELECT idx, Sum(n_orgd) AS n_orgd FROM
+nbil_orgd GROUP BY idx) AS nbil_orgd ON trb_n_bilanz.idx = nbil_orgd.idx 
+SET trb_n_bilanz.n_org_inp = [nbil_orgd].[n_orgd]  )sql"));
 }
 
 // N of by-products left on the field (nbil_kopp), into the balance.
 void by_products(BalanceRun& r) {
   r.db.dropTable(QStringLiteral("nbil_kopp"));
-  r.exec(QStringLiteral(" SELECT cultivation.FL_ID, cultivation.year , cultivation.Macode, "
-                      "Str(cultivation.FL_ID)+\"_\"+Str(cultivation.year) AS idx, "
-                      " slvpflan.ITEM_IX, "
-                      "cultivation.Quantity*SLVPFLAN.HI*SLVOPSPA.TS_GEHALT*SLVOPSPA.C_GEH_TS*100/"
-                      "slvopspa.cnr_alt AS N_kopp "
-                      "into nbil_kopp FROM (cultivation INNER JOIN (slvpflan INNER JOIN slvopspa "
-                      "ON slvpflan.kop_ix = slvopspa.item_ix) "
-                      " ON cultivation.Item_IX = slvpflan.ITEM_IX )    "
-                      "   WHERE  cultivation.Macode=9 and slvopspa.cnr_alt>0") +
-           r.onePlot,
-       r.plotBind);
-  r.exec(
-      QStringLiteral("UPDATE trb_n_bilanz INNER JOIN (SELECT idx, Sum(n_kopp) AS n_kopp FROM "
-                     "nbil_kopp GROUP BY idx) AS nbil_kopp ON trb_n_bilanz.idx = nbil_kopp.idx  "
-                     "SET trb_n_bilanz.n_org_inp =trb_n_bilanz.n_org_inp+ nbil_kopp.n_kopp, "
-                     " trb_n_bilanz.n_kop_inp = [nbil_kopp].[n_kopp] "));
+  r.exec(QStringLiteral(R"sql(
+ SELECT cultivation.FL_ID, cultivation.year , cultivation.Macode,
+Str(cultivation.FL_ID)+"_"+Str(cultivation.year) AS idx,
+ slvpflan.ITEM_IX,
+cultivation.Quantity*SLVPFLAN.HI*SLVOPSPA.TS_GEHALT*SLVOPSPA.C_GEH_TS*100/
+slvopspa.cnr_alt AS N_kopp
+into nbil_kopp FROM (cultivation INNER JOIN (slvpflan INNER JOIN slvopspa
+ON slvpflan.kop_ix = slvopspa.item_ix)
+ ON cultivation.Item_IX = slvpflan.ITEM_IX )   
+   WHERE  cultivation.Macode=9 and slvopspa.cnr_alt>0)sql") +
+             r.onePlot,
+         r.plotBind);
+  r.exec(QStringLiteral(R"sql(
+UPDATE trb_n_bilanz INNER JOIN (SELECT idx, Sum(n_kopp) AS n_kopp FROM
+nbil_kopp GROUP BY idx) AS nbil_kopp ON trb_n_bilanz.idx = nbil_kopp.idx 
+SET trb_n_bilanz.n_org_inp =trb_n_bilanz.n_org_inp+ nbil_kopp.n_kopp,
+ trb_n_bilanz.n_kop_inp = [nbil_kopp].[n_kopp] )sql"));
 }
 
 // Seed N into the balance, rounded.
 void seed_into_balance(BalanceRun& r) {
-  r.exec(
-      QStringLiteral("UPDATE trb_n_bilanz INNER JOIN nbil_n_saat ON trb_n_bilanz.idx = "
-                     "nbil_n_saat.idx  "
-                     "SET trb_n_bilanz.n_saat = int(nbil_n_saat.n_saat+0.5) "));
+  r.exec(QStringLiteral(R"sql(
+UPDATE trb_n_bilanz INNER JOIN nbil_n_saat ON trb_n_bilanz.idx =
+nbil_n_saat.idx 
+SET trb_n_bilanz.n_saat = int(nbil_n_saat.n_saat+0.5) )sql"));
 }
 
 // Harvest N into the balance.
 void uptake_into_balance(BalanceRun& r) {
-  r.exec(
-      QStringLiteral("UPDATE trb_n_bilanz INNER JOIN nbil_n_entzug ON trb_n_bilanz.idx = "
-                     "nbil_n_entzug.idx  "
-                     "SET trb_n_bilanz.n_entz = nbil_n_entzug.n_entz "));
+  r.exec(QStringLiteral(R"sql(
+UPDATE trb_n_bilanz INNER JOIN nbil_n_entzug ON trb_n_bilanz.idx =
+nbil_n_entzug.idx 
+SET trb_n_bilanz.n_entz = nbil_n_entzug.n_entz )sql"));
 }
 
 // Residue N into the balance.
 void residues_into_balance(BalanceRun& r) {
-  r.exec(
-      QStringLiteral("UPDATE trb_n_bilanz INNER JOIN (SELECT idx, Sum(n_ewr) AS n_ewr FROM "
-                     "nbil_ewr GROUP BY idx) AS nbil_ewr ON trb_n_bilanz.idx = nbil_ewr.idx  "
-                     "SET trb_n_bilanz.n_ewr = nbil_ewr.n_ewr  "));
+  r.exec(QStringLiteral(R"sql(
+UPDATE trb_n_bilanz INNER JOIN (SELECT idx, Sum(n_ewr) AS n_ewr FROM
+nbil_ewr GROUP BY idx) AS nbil_ewr ON trb_n_bilanz.idx = nbil_ewr.idx 
+SET trb_n_bilanz.n_ewr = nbil_ewr.n_ewr  )sql"));
 }
 
 // Symbiotic fixation of legumes (nbil_nleg), into the balance.
 void legume_fixation(BalanceRun& r) {
   r.db.dropTable(QStringLiteral("nbil_nleg"));
-  r.exec(QStringLiteral("SELECT cultivation.FL_ID, cultivation.year,  "
-                      "Sum([cultivation].[Quantity]*[leg_parm].[faktor]+[leg_parm].[konstante])AS "
-                      "N_bindung ,  "
-                      "Str(cultivation.FL_ID)+\"_\"+Str(cultivation.year) AS idx INTO nbil_nleg  "
-                      "FROM (cultivation INNER JOIN leg_parm ON cultivation.Item_IX = "
-                      "leg_parm.item_ix)  "
-                      "INNER JOIN slvpflan ON leg_parm.item_ix = slvpflan.ITEM_IX WHERE "
-                      "(((cultivation.Macode) In (2,9)))  ") +
-           r.onePlot + QStringLiteral(" GROUP BY cultivation.FL_ID, cultivation.year  "),
-       r.plotBind);
+  r.exec(QStringLiteral(R"sql(
+SELECT cultivation.FL_ID, cultivation.year, 
+Sum([cultivation].[Quantity]*[leg_parm].[faktor]+[leg_parm].[konstante])AS
+N_bindung , 
+Str(cultivation.FL_ID)+"_"+Str(cultivation.year) AS idx INTO nbil_nleg 
+FROM (cultivation INNER JOIN leg_parm ON cultivation.Item_IX =
+leg_parm.item_ix) 
+INNER JOIN slvpflan ON leg_parm.item_ix = slvpflan.ITEM_IX WHERE
+(((cultivation.Macode) In (2,9)))  )sql") +
+             r.onePlot + QStringLiteral(" GROUP BY cultivation.FL_ID, cultivation.year  "),
+         r.plotBind);
   r.exec(QStringLiteral("UPDATE nbil_nleg set n_bindung=0 where nbil_nleg.n_bindung<0  "));
-  r.exec(
-      QStringLiteral("UPDATE trb_n_bilanz INNER JOIN nbil_nleg ON trb_n_bilanz.idx = "
-                     "nbil_nleg.idx  "
-                     "SET trb_n_bilanz.n_bindung = [nbil_nleg].[n_bindung]  "));
+  r.exec(QStringLiteral(R"sql(
+UPDATE trb_n_bilanz INNER JOIN nbil_nleg ON trb_n_bilanz.idx =
+nbil_nleg.idx 
+SET trb_n_bilanz.n_bindung = [nbil_nleg].[n_bindung]  )sql"));
 }
 
 // Asymbiotic fixation: 5 with mineral fertiliser, 10 without.
@@ -290,62 +300,65 @@ void asymbiotic_fixation(BalanceRun& r) {
 
 // The deposition of the plot's station into the balance.
 void deposition_into_balance(BalanceRun& r) {
-  r.exec(QStringLiteral("UPDATE tmp_ndeposit INNER JOIN (trb_n_bilanz INNER JOIN field_description "
-                      "ON  ") +
-       QStringLiteral(" trb_n_bilanz.FL_ID = field_description.FL_ID) ON (tmp_ndeposit.climate_id "
-                      "= field_description.climate_ID)  ") +
-       QStringLiteral(" AND (tmp_ndeposit.year = trb_n_bilanz.year) SET trb_n_bilanz.n_deposition "
-                      "=tmp_ndeposit.n_dep_y where n_dep_y>0  "));
+  r.exec(
+      QStringLiteral(R"sql(
+UPDATE tmp_ndeposit INNER JOIN (trb_n_bilanz INNER JOIN field_description
+ON  )sql") +
+      QStringLiteral(" trb_n_bilanz.FL_ID = field_description.FL_ID) ON (tmp_ndeposit.climate_id "
+                     "= field_description.climate_ID)  ") +
+      QStringLiteral(" AND (tmp_ndeposit.year = trb_n_bilanz.year) SET trb_n_bilanz.n_deposition "
+                     "=tmp_ndeposit.n_dep_y where n_dep_y>0  "));
 }
 
 // The summary per plot (trb_nsaldo), filtered.
 void plot_summary(BalanceRun& r) {
   r.db.dropTable(QStringLiteral("trb_nsaldo"));
-  r.exec(QStringLiteral(
-           "SELECT FL_ID, avg(n_dng) as n_mindg_inp, avg(n_org_inp) as n_orgdg_inp, avg(n_ewr) as "
-           "n_ewr_upt, avg(n_entz) as n_HUKP_upt, "
-           "avg(N_m_om) as n_mos_inp,avg(n_bindung) as n_leg_inp,avg(asym_nbind) as n_asym_inp, "
-           " avg(n_deposition) as n_depos_inp, avg(n_saat) as n_saat_inp,  "
-           "avg(n_bindung+asym_nbind+n_deposition+n_saat) as N_gratis ,"
-           "avg(N_m_om   +n_dng+n_bindung+n_deposition+asym_nbind+n_saat) - avg(n_entz+n_ewr) AS "
-           "n_saldo_soil , "
-           "avg(n_org_inp+n_dng+n_bindung+n_deposition+asym_nbind+n_saat) - avg(n_entz)       AS "
-           "n_saldo_plot "
-           "  INTO trb_nsaldo FROM trb_n_bilanz  ") +
-           r.years + r.onePlot + QStringLiteral(" GROUP BY trb_n_bilanz.FL_ID ") + r.having,
-       r.yearBinds + r.plotBind + r.rangeBinds);
+  r.exec(QStringLiteral(R"sql(
+SELECT FL_ID, avg(n_dng) as n_mindg_inp, avg(n_org_inp) as n_orgdg_inp, avg(n_ewr) as
+n_ewr_upt, avg(n_entz) as n_HUKP_upt,
+avg(N_m_om) as n_mos_inp,avg(n_bindung) as n_leg_inp,avg(asym_nbind) as n_asym_inp,
+ avg(n_deposition) as n_depos_inp, avg(n_saat) as n_saat_inp, 
+avg(n_bindung+asym_nbind+n_deposition+n_saat) as N_gratis ,
+avg(N_m_om   +n_dng+n_bindung+n_deposition+asym_nbind+n_saat) - avg(n_entz+n_ewr) AS
+n_saldo_soil ,
+avg(n_org_inp+n_dng+n_bindung+n_deposition+asym_nbind+n_saat) - avg(n_entz)       AS
+n_saldo_plot
+  INTO trb_nsaldo FROM trb_n_bilanz  )sql") +
+             r.years + r.onePlot + QStringLiteral(" GROUP BY trb_n_bilanz.FL_ID ") + r.having,
+         r.yearBinds + r.plotBind + r.rangeBinds);
 }
 
 // The mineral N summary (nmin_saldo): per year for one plot, per plot for all.
 void mineral_n_summary(BalanceRun& r) {
   r.db.dropTable(QStringLiteral("nmin_saldo"));
   if (!r.all) {
-    r.exec(QStringLiteral(
-             " SELECT FL_ID, int(10* sum(n_ewr + n_entz))/10 as n_pflanze_out,int(10* "
-             "sum(n_dng))/10 as n_mindg_inp, "
-             " trb_n_bilanz.year, "
-             " int(10*sum(N_m_om))/10 as n_mos_inp, int(10*sum(n_bindung))/10 as n_leg_inp, "
-             "int(10*sum(asym_nbind))/10 as n_asym_inp, "
-             " int(10*sum(n_deposition))/10 as n_depos_inp, int(10* sum(n_saat))/10 as "
-             "n_saat_inp, "
-             " int(10*(sum(N_m_om  +n_dng+n_bindung+n_deposition+asym_nbind+n_saat) - "
-             "sum(n_entz+n_ewr)))/10 AS saldo_nmin_soil, count(fl_id) as anz  "
-             " INTO nmin_saldo FROM trb_n_bilanz  ") +
-             r.years + r.onePlot + QStringLiteral(" group by trb_n_bilanz.year,trb_n_bilanz.FL_ID  "),
-         r.yearBinds + r.plotBind);
+    r.exec(QStringLiteral(R"sql(
+ SELECT FL_ID, int(10* sum(n_ewr + n_entz))/10 as n_pflanze_out,int(10*
+sum(n_dng))/10 as n_mindg_inp,
+ trb_n_bilanz.year,
+ int(10*sum(N_m_om))/10 as n_mos_inp, int(10*sum(n_bindung))/10 as n_leg_inp,
+int(10*sum(asym_nbind))/10 as n_asym_inp,
+ int(10*sum(n_deposition))/10 as n_depos_inp, int(10* sum(n_saat))/10 as
+n_saat_inp,
+ int(10*(sum(N_m_om  +n_dng+n_bindung+n_deposition+asym_nbind+n_saat) -
+sum(n_entz+n_ewr)))/10 AS saldo_nmin_soil, count(fl_id) as anz 
+ INTO nmin_saldo FROM trb_n_bilanz  )sql") +
+               r.years + r.onePlot +
+               QStringLiteral(" group by trb_n_bilanz.year,trb_n_bilanz.FL_ID  "),
+           r.yearBinds + r.plotBind);
   } else {
-    r.exec(QStringLiteral(
-             " SELECT FL_ID, int(10* avg(n_ewr + n_entz))/10 as n_pflanze_out,int(10* "
-             "avg(n_dng))/10 as n_mindg_inp, "
-             " int(10*avg(N_m_om))/10 as n_mos_inp, int(10*avg(n_bindung))/10 as n_leg_inp, "
-             "int(10*avg(asym_nbind))/10 as n_asym_inp, "
-             " int(10*avg(n_deposition))/10 as n_depos_inp, int(10* avg(n_saat))/10 as "
-             "n_saat_inp, "
-             " int(10*(avg(N_m_om  +n_dng+n_bindung+n_deposition+asym_nbind+n_saat) - "
-             "avg(n_entz+n_ewr)))/10 AS saldo_nmin_soil, count(fl_id) as anz  "
-             " INTO nmin_saldo FROM trb_n_bilanz  ") +
-             r.years + QStringLiteral(" GROUP BY trb_n_bilanz.FL_ID ") + r.having,
-         r.yearBinds + r.rangeBinds);
+    r.exec(QStringLiteral(R"sql(
+ SELECT FL_ID, int(10* avg(n_ewr + n_entz))/10 as n_pflanze_out,int(10*
+avg(n_dng))/10 as n_mindg_inp,
+ int(10*avg(N_m_om))/10 as n_mos_inp, int(10*avg(n_bindung))/10 as n_leg_inp,
+int(10*avg(asym_nbind))/10 as n_asym_inp,
+ int(10*avg(n_deposition))/10 as n_depos_inp, int(10* avg(n_saat))/10 as
+n_saat_inp,
+ int(10*(avg(N_m_om  +n_dng+n_bindung+n_deposition+asym_nbind+n_saat) -
+avg(n_entz+n_ewr)))/10 AS saldo_nmin_soil, count(fl_id) as anz 
+ INTO nmin_saldo FROM trb_n_bilanz  )sql") +
+               r.years + QStringLiteral(" GROUP BY trb_n_bilanz.FL_ID ") + r.having,
+           r.yearBinds + r.rangeBinds);
   }
 }
 
@@ -353,17 +366,17 @@ void mineral_n_summary(BalanceRun& r) {
 void total_n_summary(BalanceRun& r) {
   if (r.all) {
     r.db.dropTable(QStringLiteral("NT_saldo"));
-    r.exec(QStringLiteral(
-             " SELECT FL_ID,int(10*avg(n_entz-n_kop_inp))/10 as n_abfuhr, int(10*avg(n_dng))/10 "
-             "as n_mindg_inp, int(10*avg(n_org_inp))/10 as n_orgdg_inp,  "
-             " int(10*avg(n_bindung))/10 as n_leg_inp, int(10*avg(asym_nbind))/10 as n_asym_inp, "
-             " int(10*avg(n_deposition))/10 as n_depos_inp,int(10* avg(n_saat))/10 as "
-             "n_saat_inp,  "
-             " int(10*(avg(n_org_inp+n_dng+n_bindung+n_deposition+asym_nbind+n_saat) - "
-             "avg(n_entz)))/10       AS n_saldo_plot "
-             " INTO NT_saldo FROM trb_n_bilanz  ") +
-             r.years + QStringLiteral(" GROUP BY trb_n_bilanz.FL_ID ") + r.having,
-         r.yearBinds + r.rangeBinds);
+    r.exec(QStringLiteral(R"sql(
+ SELECT FL_ID,int(10*avg(n_entz-n_kop_inp))/10 as n_abfuhr, int(10*avg(n_dng))/10
+as n_mindg_inp, int(10*avg(n_org_inp))/10 as n_orgdg_inp, 
+ int(10*avg(n_bindung))/10 as n_leg_inp, int(10*avg(asym_nbind))/10 as n_asym_inp,
+ int(10*avg(n_deposition))/10 as n_depos_inp,int(10* avg(n_saat))/10 as
+n_saat_inp, 
+ int(10*(avg(n_org_inp+n_dng+n_bindung+n_deposition+asym_nbind+n_saat) -
+avg(n_entz)))/10       AS n_saldo_plot
+ INTO NT_saldo FROM trb_n_bilanz  )sql") +
+               r.years + QStringLiteral(" GROUP BY trb_n_bilanz.FL_ID ") + r.having,
+           r.yearBinds + r.rangeBinds);
   }
 }
 

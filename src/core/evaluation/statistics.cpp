@@ -312,9 +312,9 @@ QString measurementPairs(const QString& key, bool nitrogen) {
                                         " cdbl(measurements.year_number) as year_num,"
                                         "measurements.year_number, measurements.meas_value, "
                                         "trb_nresult.c_mic  as SIM_value");
-  return QStringLiteral(
-             " SELECT measurements.M_IX, cdbl(measurements.FL_ID) as fl_id, "
-             "cdbl(measurements.year) as year_, 2*5*measurements.month/10 as month_, ") +
+  return QStringLiteral(R"sql(
+ SELECT measurements.M_IX, cdbl(measurements.FL_ID) as fl_id,
+cdbl(measurements.year) as year_, 2*5*measurements.month/10 as month_, )sql") +
          second +
          QStringLiteral(
              " FROM measurements INNER JOIN trb_nresult ON (measurements.year = "
@@ -411,25 +411,25 @@ int update_statistics(trb::db::Database& db, int phase) {
 int update_statistics(trb::db::Database& db, int phase, trb::Feedback& feedback) {
   trb::db::Transaction tx(db);
   db.dropTable(QStringLiteral("trb_stat_corg"));
-  db.execute(QStringLiteral(
-      "SELECT field_description.FL_ID, 0.00001 AS med, 0.00001 AS rms, 0 AS n, 0.0000001 AS smw,"
-      " 0.000001 AS s, 0.001 AS rele,0.00001 AS r_krit, 0.00001 AS r_sim, 0.00001 AS r_dif, "
-      "0.00001 AS ef, 0.001 AS rmsprz, 0.001 AS medprz, "
-      " 0.000001 as SB, 0.000001 as NU,0.000001 as LC INTO trb_stat_corg FROM field_description"));
+  db.execute(QStringLiteral(R"sql(
+SELECT field_description.FL_ID, 0.00001 AS med, 0.00001 AS rms, 0 AS n, 0.0000001 AS smw,
+ 0.000001 AS s, 0.001 AS rele,0.00001 AS r_krit, 0.00001 AS r_sim, 0.00001 AS r_dif,
+0.00001 AS ef, 0.001 AS rmsprz, 0.001 AS medprz,
+ 0.000001 as SB, 0.000001 as NU,0.000001 as LC INTO trb_stat_corg FROM field_description)sql"));
   db.dropTable(QStringLiteral("trb_stat_nt"));
-  db.execute(QStringLiteral(
-      "SELECT field_description.FL_ID, 0.00001 AS med, 0.00001 AS rms, 0 AS n, 0.0000001 AS smw,"
-      " 0.000001 AS s, 0.001 AS rele, 0.00001 AS r_krit, 0.00001 AS r_sim, 0.00001 AS r_dif, "
-      "0.00001 AS ef, 0.001 AS rmsprz, 0.001 AS medprz "
-      "  INTO trb_stat_nt FROM field_description"));
+  db.execute(QStringLiteral(R"sql(
+SELECT field_description.FL_ID, 0.00001 AS med, 0.00001 AS rms, 0 AS n, 0.0000001 AS smw,
+ 0.000001 AS s, 0.001 AS rele, 0.00001 AS r_krit, 0.00001 AS r_sim, 0.00001 AS r_dif,
+0.00001 AS ef, 0.001 AS rmsprz, 0.001 AS medprz
+  INTO trb_stat_nt FROM field_description)sql"));
 
   // the plots of the tree with their count of result rows
-  QSqlQuery q = db.query(QStringLiteral(
-      "SELECT field_description.site_description, field_description.Location "
-      ",field_description.versuch_code, field_description.FL_ID, Count(rs_table.M_IX) AS nres"
-      " FROM field_description LEFT JOIN rs_table ON field_description.FL_ID = rs_table.FL_ID"
-      " GROUP BY field_description.site_description, "
-      "field_description.Location,field_description.versuch_code, field_description.FL_ID"));
+  QSqlQuery q = db.query(QStringLiteral(R"sql(
+SELECT field_description.site_description, field_description.Location
+,field_description.versuch_code, field_description.FL_ID, Count(rs_table.M_IX) AS nres
+ FROM field_description LEFT JOIN rs_table ON field_description.FL_ID = rs_table.FL_ID
+ GROUP BY field_description.site_description,
+field_description.Location,field_description.versuch_code, field_description.FL_ID)sql"));
   QStringList plots;
   while (q.next())
     if (q.value(QStringLiteral("nres")).toInt() > 0)

@@ -65,8 +65,9 @@ int reset_site_state(trb::db::Database& db) {
     while (q.next()) plots.append(q.value(0).toInt());
   }
   trb::db::Transaction tx(db);
-  trb::db::Statement insert(db, QStringLiteral("insert into site_state ([%1], [%2], [%3]) "
-                                               "values (?, 0, 0)")
+  trb::db::Statement insert(db, QStringLiteral(R"sql(
+insert into site_state ([%1], [%2], [%3])
+values (?, 0, 0))sql")
                                     .arg(cols.at(0), cols.at(1), cols.at(2)));
   int appended = 0;
   for (int fl : plots) {
@@ -86,13 +87,13 @@ namespace {
 // The objects of the management list: crops, organic amendments that are offered (od), mineral
 // fertilizers and "-" for none.
 QString itemsSql(const QString& orderBy) {
-  return QStringLiteral(
-             "select name, trim(left(name,25)) as item, item_ix, 1 as objekt from slvpflan "
-             "union select name, trim(left(name,25)) as item, item_ix, 3 as objekt from slvopspa "
-             "where od=true "
-             "union select name, trim(left(name,25)) as item, item_ix, 4 as objekt from slvmindg "
-             "union select \"-\" as name, \"-\" as item, -99 as item_ix, 7 as objekt "
-             "order by ") +
+  return QStringLiteral(R"sql(
+select name, trim(left(name,25)) as item, item_ix, 1 as objekt from slvpflan
+union select name, trim(left(name,25)) as item, item_ix, 3 as objekt from slvopspa
+where od=true
+union select name, trim(left(name,25)) as item, item_ix, 4 as objekt from slvmindg
+union select "-" as name, "-" as item, -99 as item_ix, 7 as objekt
+order by )sql") +
          orderBy;
 }
 
@@ -122,11 +123,11 @@ QList<ManagementRow> readManagementList(Database& db, qlonglong flId) {
   const QList<ItemRow> items = readItemsByKey(db);
 
   QList<ManagementRow> rows;
-  Reader r(db, QStringLiteral(
-                   "select \"*\" as s_bez, cultivation_id, fl_id as SNR, fl_id_alt as FLA, 0 as "
-                   "UTLG, day as tag, month as mon, year as datum, MACODE,item_ix as WERT1, "
-                   "sim_quantity as WERT2,quantity as ORIGWERT,  \"N\" as rein"
-                   " from cultivation where fl_id=?  order by year,MACODE"),
+  Reader r(db, QStringLiteral(R"sql(
+select "*" as s_bez, cultivation_id, fl_id as SNR, fl_id_alt as FLA, 0 as
+UTLG, day as tag, month as mon, year as datum, MACODE,item_ix as WERT1,
+sim_quantity as WERT2,quantity as ORIGWERT,  "N" as rein
+ from cultivation where fl_id=?  order by year,MACODE)sql"),
            {flId});
   while (r.next()) {
     ManagementRow m;
@@ -160,10 +161,10 @@ QList<MeasurementRow> readMeasurementList(Database& db, qlonglong flId) {
 
   QList<MeasurementRow> rows;
   // meas_id after year_number: rows of one year number keep the order they were entered in.
-  Reader r(db, QStringLiteral(
-                   "select \"*\" as s_bez,0 as utlg, meas_id,fl_id as snr,[day] as tag, [month] "
-                   "as mon, year as datum, year_number, m_ix, meas_value as m_wert from "
-                   "measurements where fl_id=? order by year_number, meas_id"),
+  Reader r(db, QStringLiteral(R"sql(
+select "*" as s_bez,0 as utlg, meas_id,fl_id as snr,[day] as tag, [month]
+as mon, year as datum, year_number, m_ix, meas_value as m_wert from
+measurements where fl_id=? order by year_number, meas_id)sql"),
            {flId});
   while (r.next()) {
     MeasurementRow m;
@@ -205,8 +206,9 @@ QList<ItemRow> readItemsByKey(Database& db) {
 
 QList<PropertyRow> readProperties(Database& db) {
   QList<PropertyRow> rows;
-  Reader r(db, QStringLiteral(
-                   "select distinct M_IX, BEZEICHNUNG, EINHEIT,KLASSE from SLN_MWML order by m_ix"));
+  Reader r(db,
+           QStringLiteral(
+               "select distinct M_IX, BEZEICHNUNG, EINHEIT,KLASSE from SLN_MWML order by m_ix"));
   while (r.next())
     rows.append({int(r.toLongLong(0)), r.toString(1), r.toString(2), int(r.toLongLong(3))});
   return rows;

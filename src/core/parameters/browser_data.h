@@ -30,17 +30,17 @@ struct ManagementRow {
   qlonglong snr = 0;  // FL_ID
   qlonglong fla = 0;  // FL_ID_alt
   int utlg = 0;
-  int tag = 0;  // day
-  int mon = 0;  // month
+  int tag = 0;    // day
+  int mon = 0;    // month
   int datum = 0;  // year
   int macode = 0;
   qlonglong wert1 = 0;  // Item_IX
-  double wert2 = 0;  // Sim_Quantity
+  double wert2 = 0;     // Sim_Quantity
   double origwert = 0;  // Quantity
-  QString rein;  // "N"
-  QString aktion;  // SLVAKTION.ACTION of the code; empty without an action row
-  QString unit;  // SLVAKTION.UNIT_INTENSITY of the code; empty without an action row
-  QString subjekt;  // the object's name (at most 25 characters, trimmed), "?" when not found
+  QString rein;         // "N"
+  QString aktion;       // SLVAKTION.ACTION of the code; empty without an action row
+  QString unit;         // SLVAKTION.UNIT_INTENSITY of the code; empty without an action row
+  QString subjekt;      // the object's name (at most 25 characters, trimmed), "?" when not found
 };
 
 // One row of the measurement list of a plot.
@@ -51,7 +51,7 @@ struct MeasurementRow {
   qlonglong snr = 0;  // FL_ID
   int tag = 0;
   int mon = 0;
-  int datum = 0;  // year
+  int datum = 0;       // year
   int yearNumber = 0;  // 0 initial value, n the n-th year, -99 a set-aside initial value
   int mIx = 0;
   double mWert = 0;

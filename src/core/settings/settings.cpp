@@ -90,8 +90,9 @@ void writeFirstStartDefaults(QSettings& store, const QString& database, const QS
     return a->firstStartOrder < b->firstStartOrder;
   });
   for (const Setting* s : order) {
-    const QString value =
-        s->key == keys::database ? database : s->key == keys::ppath ? ppath : s->firstStart;
+    const QString value = s->key == keys::database ? database
+                          : s->key == keys::ppath  ? ppath
+                                                   : s->firstStart;
     if (s->storedAsInteger)
       writeInt(store, s->key, value.toInt());
     else

@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <QLocale>
 
-
 namespace trb::settings {
 
 namespace {
@@ -127,11 +126,11 @@ void checkValue(const Setting& s, const QString& text) {
         throw InvalidSetting(s.key, tr("\"%1\": \"%2\" is not a number.").arg(field, text),
                              caption);
       if (v < s.minimum || v > s.maximum)
-        throw InvalidSetting(s.key,
-                             tr("\"%1\": %2 is outside the allowed range %3 to %4.")
-                                 .arg(field, text.trimmed(), QString::number(s.minimum),
-                                      QString::number(s.maximum)),
-                             caption);
+        throw InvalidSetting(
+            s.key,
+            tr("\"%1\": %2 is outside the allowed range %3 to %4.")
+                .arg(field, text.trimmed(), QString::number(s.minimum), QString::number(s.maximum)),
+            caption);
       break;
     }
     case Editor::Choice:

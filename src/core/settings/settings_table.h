@@ -55,10 +55,10 @@ struct Choice {
 
 struct Setting {
   QLatin1String key;
-  bool storedAsInteger = false;  // an integer value in the store; all others are text
-  bool stored = true;            // false: a run value that only a switch sets
-  QString firstStart;            // first-start default as stored text
-  int firstStartOrder = 0;       // position in the first-start writing; 0: not written then
+  bool storedAsInteger = false;   // an integer value in the store; all others are text
+  bool stored = true;             // false: a run value that only a switch sets
+  QString firstStart;             // first-start default as stored text
+  int firstStartOrder = 0;        // position in the first-start writing; 0: not written then
   const char* caption = nullptr;  // label in the settings dialog; nullptr: not in the dialog
   Editor editor = Editor::Text;
   QList<Choice> choices;  // Choice
@@ -91,8 +91,8 @@ class InvalidSetting : public trb::Error {
 };
 
 // Checks a value as the dialog would save it: an integer where the store keeps an integer, a
-// number in its range, one of the choices. Throws InvalidSetting whose message names the field by its
-// caption and says why.
+// number in its range, one of the choices. Throws InvalidSetting whose message names the field by
+// its caption and says why.
 void checkValue(const Setting& s, const QString& text);
 
 }  // namespace trb::settings

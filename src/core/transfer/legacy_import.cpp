@@ -1,10 +1,10 @@
 #include "core/transfer/legacy_import.h"
 
-#include <glib.h>  // before mdbtools.h, which would include it inside extern "C"
-#include <mdbtools.h>
 #include <fcntl.h>
+#include <glib.h>  // before mdbtools.h, which would include it inside extern "C"
 #include <limits.h>
 #include <malloc.h>
+#include <mdbtools.h>
 #include <poll.h>
 #include <signal.h>
 #include <sqlite3.h>
@@ -12,17 +12,17 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <QDataStream>
 #include <QDate>
 #include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
 #include <QTemporaryFile>
-#include <QDataStream>
-#include <QElapsedTimer>
-#include <charconv>
 #include <cerrno>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -747,7 +747,7 @@ ImportResult copyTables(const QString& source, const QString& file, const FileSh
 // stops making progress, when a stop is asked for, or when it outgrows its output allowance.
 
 constexpr char kProgress = 'P', kResult = 'R', kFailure = 'F';
-constexpr int kResourceExit = 3;   // the child ran out of memory
+constexpr int kResourceExit = 3;     // the child ran out of memory
 constexpr int kCatalogSeconds = 15;  // until the child has read the list of tables
 constexpr int kQuietSeconds = 120;   // longest time without progress while rows are copied
 constexpr qint64 kMaxMessages = qint64(64) << 20;
@@ -865,8 +865,9 @@ void limitMemory() {
 }
 
 QString damaged(const QString& source, const QByteArray& output) {
-  QString msg = QStringLiteral("The file %1 cannot be imported: the file is damaged or not an "
-                               "Access database.")
+  QString msg = QStringLiteral(
+                    "The file %1 cannot be imported: the file is damaged or not an "
+                    "Access database.")
                     .arg(source);
   const QByteArray first = output.left(output.indexOf('\n')).trimmed();
   if (!first.isEmpty()) msg += QStringLiteral(" (%1)").arg(QString::fromLocal8Bit(first));
@@ -874,16 +875,17 @@ QString damaged(const QString& source, const QByteArray& output) {
 }
 
 // Runs copyTables in a child process and waits for it; throws ImportError or trb::Canceled.
-ImportResult copyTablesIsolated(const QString& source, const QString& file,
-                                const FileShape& shape, const ImportResult& start,
-                                trb::Feedback& feedback) {
+ImportResult copyTablesIsolated(const QString& source, const QString& file, const FileShape& shape,
+                                const ImportResult& start, trb::Feedback& feedback) {
   int results[2], output[2];
   if (::pipe2(results, O_CLOEXEC) != 0)
-    throw ImportError(QStringLiteral("Cannot start reading %1: %2").arg(source, qt_error_string(errno)));
+    throw ImportError(
+        QStringLiteral("Cannot start reading %1: %2").arg(source, qt_error_string(errno)));
   if (::pipe2(output, O_CLOEXEC) != 0) {
     ::close(results[0]);
     ::close(results[1]);
-    throw ImportError(QStringLiteral("Cannot start reading %1: %2").arg(source, qt_error_string(errno)));
+    throw ImportError(
+        QStringLiteral("Cannot start reading %1: %2").arg(source, qt_error_string(errno)));
   }
   std::fflush(nullptr);
   const pid_t pid = ::fork();
@@ -897,7 +899,8 @@ ImportResult copyTablesIsolated(const QString& source, const QString& file,
   if (pid < 0) {
     ::close(results[0]);
     ::close(output[0]);
-    throw ImportError(QStringLiteral("Cannot start reading %1: %2").arg(source, qt_error_string(errno)));
+    throw ImportError(
+        QStringLiteral("Cannot start reading %1: %2").arg(source, qt_error_string(errno)));
   }
 
   QByteArray buffer, kept;
@@ -923,7 +926,8 @@ ImportResult copyTablesIsolated(const QString& source, const QString& file,
       }
       if (i == 1) {
         outputSeen += n;
-        if (kept.size() < kKeptOutput) kept.append(chunk, qMin<qsizetype>(n, kKeptOutput - kept.size()));
+        if (kept.size() < kKeptOutput)
+          kept.append(chunk, qMin<qsizetype>(n, kKeptOutput - kept.size()));
         continue;
       }
       buffer.append(chunk, n);
@@ -950,7 +954,8 @@ ImportResult copyTablesIsolated(const QString& source, const QString& file,
     }
     if (feedback.isCanceled()) stopped = true;
     // a child that prints on and on, or falls silent, is running away in the library
-    if (outputSeen > kMaxMessages || quiet.elapsed() > 1000 * (gotProgress ? kQuietSeconds : kCatalogSeconds))
+    if (outputSeen > kMaxMessages ||
+        quiet.elapsed() > 1000 * (gotProgress ? kQuietSeconds : kCatalogSeconds))
       runaway = true;
     if (stopped || runaway) {
       ::kill(pid, SIGKILL);

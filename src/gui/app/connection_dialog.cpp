@@ -10,8 +10,7 @@
 
 namespace trb::gui {
 
-ConnectionDialog::ConnectionDialog(const QString& connection, const QString& error,
-                                     QWidget* parent)
+ConnectionDialog::ConnectionDialog(const QString& connection, const QString& error, QWidget* parent)
     : QDialog(parent) {
   setObjectName(QStringLiteral("connectionEditor"));
   setWindowTitle(tr("database connection"));

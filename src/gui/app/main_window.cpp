@@ -12,11 +12,11 @@
 #include <QTimer>
 
 #include "core/app/odbc_source.h"
-#include "core/parameters/browser_data.h"
-#include "core/settings/settings.h"
 #include "core/app/open_database.h"
 #include "core/base/error.h"
 #include "core/base/feedback.h"
+#include "core/parameters/browser_data.h"
+#include "core/settings/settings.h"
 #include "gui/app/connection_dialog.h"
 #include "gui/app/language.h"
 #include "gui/app/settings_dialog.h"
@@ -106,8 +106,7 @@ void MainWindow::askForMissingDatabase() {
   box.setObjectName(QStringLiteral("missingDatabaseBox"));
   QPushButton* choose = box.addButton(tr("&Choose another file..."), QMessageBox::AcceptRole);
   choose->setObjectName(QStringLiteral("chooseButton"));
-  QPushButton* without =
-      box.addButton(tr("Continue &without a database"), QMessageBox::RejectRole);
+  QPushButton* without = box.addButton(tr("Continue &without a database"), QMessageBox::RejectRole);
   without->setObjectName(QStringLiteral("withoutButton"));
   box.setDefaultButton(choose);
   box.exec();
@@ -364,8 +363,7 @@ void MainWindow::changeDatabase() {
   }
   try {
     // a file without the plot table is no trb database yet: nothing to upgrade
-    if (sharedDb.hasTable(QStringLiteral("field_description")))
-      trb::app::upgrade_area(sharedDb);
+    if (sharedDb.hasTable(QStringLiteral("field_description"))) trb::app::upgrade_area(sharedDb);
   } catch (const std::exception& e) {
     ErrorReporter::report(this, e, windowTitle());
   }

@@ -89,8 +89,7 @@ QWidget* SettingsDialog::makeEditor(const Setting& s) {
     case Editor::Number: {
       auto* edit = new QLineEdit(this);
       edit->setMaximumWidth(100);
-      edit->setToolTip(
-          tr("%1 to %2").arg(QString::number(s.minimum), QString::number(s.maximum)));
+      edit->setToolTip(tr("%1 to %2").arg(QString::number(s.minimum), QString::number(s.maximum)));
       editor = edit;
       break;
     }

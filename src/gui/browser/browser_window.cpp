@@ -320,7 +320,8 @@ void BrowserWindow::onRightPressed(QTreeWidgetItem* item) {
     case PlotTree::Kind::Plots:
       slvDb = trb::browser::locationOf(PlotTree::experimentLabelOf(item));
       break;
-    default: break;
+    default:
+      break;
   }
 }
 
@@ -344,8 +345,10 @@ void BrowserWindow::loadNode(QTreeWidgetItem* item, Qt::KeyboardModifiers modifi
       filesView->open(db_, slvDb);
       areas->setCurrentWidget(filesView);
       return;
-    case PlotTree::Kind::Plot: break;
-    default: return;
+    case PlotTree::Kind::Plot:
+      break;
+    default:
+      return;
   }
   const bool newPlot = item != loadedNode_;
   if (newPlot) {
@@ -425,9 +428,9 @@ void BrowserWindow::runSelection() {
   bool ok = false;
   const int firstYear = selectionPanel->fromEdit->text().trimmed().toInt(&ok);
   if (!ok) {
-    QMessageBox::warning(this, windowTitle(),
-                         tr("'%1' is not a valid integer value.")
-                             .arg(selectionPanel->fromEdit->text()));
+    QMessageBox::warning(
+        this, windowTitle(),
+        tr("'%1' is not a valid integer value.").arg(selectionPanel->fromEdit->text()));
     return;
   }
   try {

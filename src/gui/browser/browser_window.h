@@ -82,12 +82,12 @@ class BrowserWindow : public QWidget {
   bool calculationRunning() const { return calculating_; }
 
   // State between events (the design's names in brackets).
-  QString slvDb;            // location the experiment commands act on (slv_db)
-  qlonglong snr = -99;      // key of the loaded plot (snr)
-  PlotRecord loadedPlot;    // record of the loaded plot (a_slv_item)
-  int phaseSelect = 0;      // statistics period (phase_select)
-  int recs = 0;             // largest number of plots seen in a rebuild (recs)
-  QString recordMode;       // record-entry mode (r_mode)
+  QString slvDb;          // location the experiment commands act on (slv_db)
+  qlonglong snr = -99;    // key of the loaded plot (snr)
+  PlotRecord loadedPlot;  // record of the loaded plot (a_slv_item)
+  int phaseSelect = 0;    // statistics period (phase_select)
+  int recs = 0;           // largest number of plots seen in a rebuild (recs)
+  QString recordMode;     // record-entry mode (r_mode)
 
   // Controls
   PlotTree* tree = nullptr;

@@ -114,10 +114,10 @@ void FilesView::close() {
 
 void FilesView::setEditable(bool editable) {
   editable_ = editable;
-  const auto triggers = editable ? QAbstractItemView::DoubleClicked |
-                                       QAbstractItemView::EditKeyPressed |
-                                       QAbstractItemView::AnyKeyPressed
-                                 : QAbstractItemView::NoEditTriggers;
+  const auto triggers = editable
+                            ? QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                                  QAbstractItemView::AnyKeyPressed
+                            : QAbstractItemView::NoEditTriggers;
   for (QTableView* g : {plotGrid, managementGrid, observationGrid}) g->setEditTriggers(triggers);
 }
 

@@ -46,8 +46,7 @@ ManagementPage::ManagementPage(QWidget* parent) : QWidget(parent) {
           {tr("DATE"), [](const Row& r) { return r.datum; }, kNumber},
           {tr("ACTION"), [](const Row& r) { return r.aktion; }},
           {tr("SUBJECT"), [](const Row& r) { return r.subjekt; }},
-          {tr("INTENSITY"), [](const Row& r) { return trb::fmt_general(r.origwert); },
-           kNumber},
+          {tr("INTENSITY"), [](const Row& r) { return trb::fmt_general(r.origwert); }, kNumber},
           {tr("UNIT"), [](const Row& r) { return r.unit; }},
           {QStringLiteral("FLA"), [](const Row& r) { return r.fla; }, kNumber},
       },
@@ -61,7 +60,9 @@ ManagementPage::ManagementPage(QWidget* parent) : QWidget(parent) {
   l->addWidget(grid, 1);
 }
 
-void ManagementPage::setHeading(const QString& text) { heading->setText(text); }
+void ManagementPage::setHeading(const QString& text) {
+  heading->setText(text);
+}
 
 void ManagementPage::showRows(const QList<trb::parameters::ManagementRow>& rows) {
   model->setRows(rows);
@@ -87,7 +88,9 @@ ObservationPage::ObservationPage(QWidget* parent) : QWidget(parent) {
   l->addWidget(grid, 1);
 }
 
-void ObservationPage::setHeading(const QString& text) { heading->setText(text); }
+void ObservationPage::setHeading(const QString& text) {
+  heading->setText(text);
+}
 
 void ObservationPage::showRows(const QList<trb::parameters::MeasurementRow>& rows) {
   model->setRows(rows);

@@ -38,10 +38,9 @@ PlotTree::PlotTree(bool power, QWidget* parent) : QTreeWidget(parent), power_(po
     const int image = imageIndex(item);
     if (item->childCount() > 0 && image % 2 == 0) setImage(item, image + 1);
   });
-  connect(this, &QTreeWidget::itemCollapsed, this,
-          [this](QTreeWidgetItem* item) {
-            if (item->childCount() > 0) setImage(item, imageIndex(item) - 1);
-          });
+  connect(this, &QTreeWidget::itemCollapsed, this, [this](QTreeWidgetItem* item) {
+    if (item->childCount() > 0) setImage(item, imageIndex(item) - 1);
+  });
   buildMenus();
 }
 
@@ -61,9 +60,8 @@ void PlotTree::buildMenus() {
   m.experiment->setObjectName(QStringLiteral("experimentMenu"));
   m.deleteExperiment =
       add(m.experiment, QStringLiteral("deleteExperiment"), tr("delete experiment"), false, false);
-  m.createGis =
-      add(m.experiment, QStringLiteral("createGis"), QStringLiteral("create GIS support"), false,
-          true);
+  m.createGis = add(m.experiment, QStringLiteral("createGis"), QStringLiteral("create GIS support"),
+                    false, true);
   m.experimentSimulation = add(m.experiment, QStringLiteral("experimentSimulation"),
                                tr("experiment simulation"), true, false);
   m.experimentReport =
@@ -86,22 +84,26 @@ void PlotTree::buildMenus() {
       add(m.root, QStringLiteral("createExperiment"), tr("create a new experiment"), false, false);
   m.databaseSimulation =
       add(m.root, QStringLiteral("databaseSimulation"), tr("database simulation"), true, false);
-  m.siteReport = add(m.root, QStringLiteral("siteReport"), tr("site condition report"), false,
-                     false);
+  m.siteReport =
+      add(m.root, QStringLiteral("siteReport"), tr("site condition report"), false, false);
   m.updateStatistics =
       add(m.root, QStringLiteral("updateStatistics"), tr("Update-Statistics"), true, true);
   m.nBalance = add(m.root, QStringLiteral("nBalance"), tr("N-balance"), false, true);
   m.rInterface = add(m.root, QStringLiteral("rInterface"), tr("\"R\" interface"), false, true);
-  m.scriptStatistics = add(m.root, QStringLiteral("scriptStatistics"),
-                           tr("script based statistics"), false, true);
+  m.scriptStatistics =
+      add(m.root, QStringLiteral("scriptStatistics"), tr("script based statistics"), false, true);
 }
 
 QMenu* PlotTree::menuFor(Kind kind) const {
   switch (kind) {
-    case Kind::Experiment: return menus.experiment;
-    case Kind::Plots: return menus.plots;
-    case Kind::Root: return menus.root;
-    default: return nullptr;
+    case Kind::Experiment:
+      return menus.experiment;
+    case Kind::Plots:
+      return menus.plots;
+    case Kind::Root:
+      return menus.root;
+    default:
+      return nullptr;
   }
 }
 
@@ -109,13 +111,17 @@ PlotTree::Kind PlotTree::kindOf(const QTreeWidgetItem* item) {
   return static_cast<Kind>(item->data(0, KindRole).toInt());
 }
 
-int PlotTree::imageIndex(const QTreeWidgetItem* item) { return item->data(0, ImageRole).toInt(); }
+int PlotTree::imageIndex(const QTreeWidgetItem* item) {
+  return item->data(0, ImageRole).toInt();
+}
 
 int PlotTree::selectedImageIndex(const QTreeWidgetItem* item) {
   return item->data(0, SelectedImageRole).toInt();
 }
 
-bool PlotTree::isMarked(const QTreeWidgetItem* item) { return item->data(0, MarkRole).toBool(); }
+bool PlotTree::isMarked(const QTreeWidgetItem* item) {
+  return item->data(0, MarkRole).toBool();
+}
 
 PlotRecord PlotTree::record(const QTreeWidgetItem* item) {
   return item->data(0, RecordRole).value<PlotRecord>();
@@ -161,8 +167,8 @@ void PlotTree::rebuild(const QString& rootLabel,
   active_ = nullptr;
   pressedPlot_ = nullptr;
   clear();
-  QTreeWidgetItem* root = addNode(nullptr, Kind::Root, rootLabel, TreeImage::Root,
-                                  TreeImage::RootOpen);
+  QTreeWidgetItem* root =
+      addNode(nullptr, Kind::Root, rootLabel, TreeImage::Root, TreeImage::RootOpen);
   const QString filesLabel = tr("files");
   const QString plotsLabel = tr("plots");
   int done = 0;
@@ -176,10 +182,10 @@ void PlotTree::rebuild(const QString& rootLabel,
     QTreeWidgetItem* plots =
         addNode(exp, Kind::Plots, plotsLabel, TreeImage::Plots, TreeImage::PlotsOpen);
     for (const trb::browser::PlotNode& p : e.plots) {
-      QTreeWidgetItem* node = addNode(
-          plots, Kind::Plot, p.siteDescription,
-          p.resultRows > 0 ? TreeImage::PlotWithResults : TreeImage::PlotWithoutResults,
-          TreeImage::PlotSelected);
+      QTreeWidgetItem* node =
+          addNode(plots, Kind::Plot, p.siteDescription,
+                  p.resultRows > 0 ? TreeImage::PlotWithResults : TreeImage::PlotWithoutResults,
+                  TreeImage::PlotSelected);
       PlotRecord r;
       r.snr = p.flId;
       r.vcode = p.vcode;
@@ -193,10 +199,13 @@ void PlotTree::rebuild(const QString& rootLabel,
 
 QString PlotTree::experimentLabelOf(const QTreeWidgetItem* item) {
   switch (kindOf(item)) {
-    case Kind::Experiment: return item->text(0);
+    case Kind::Experiment:
+      return item->text(0);
     case Kind::Files:
-    case Kind::Plots: return item->parent() ? item->parent()->text(0) : QString();
-    default: return QString();
+    case Kind::Plots:
+      return item->parent() ? item->parent()->text(0) : QString();
+    default:
+      return QString();
   }
 }
 

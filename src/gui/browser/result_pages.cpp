@@ -44,15 +44,15 @@ ResultPage::ResultPage(const QString& name, const QString& titleText, const QStr
 
 ResultPage* makeCarbonPage(QWidget* parent) {
   return new ResultPage(QStringLiteral("carbonPage"), ResultPage::tr("Corg [%]"),
-                        {ResultPage::tr("N"), ResultPage::tr("YEAR_"),
-                         ResultPage::tr("MEAS_VALUE"), ResultPage::tr("SIM_VALUE")},
+                        {ResultPage::tr("N"), ResultPage::tr("YEAR_"), ResultPage::tr("MEAS_VALUE"),
+                         ResultPage::tr("SIM_VALUE")},
                         parent);
 }
 
 ResultPage* makeNitrogenPage(QWidget* parent) {
   return new ResultPage(QStringLiteral("nitrogenPage"), ResultPage::tr("Norg [%]"),
-                        {ResultPage::tr("N"), ResultPage::tr("YEAR_"),
-                         ResultPage::tr("MEAS_VALUE"), ResultPage::tr("SIM_VALUE")},
+                        {ResultPage::tr("N"), ResultPage::tr("YEAR_"), ResultPage::tr("MEAS_VALUE"),
+                         ResultPage::tr("SIM_VALUE")},
                         parent);
 }
 
@@ -60,8 +60,8 @@ ResultPage* makeMicrobialPage(QWidget* parent) {
   return new ResultPage(QStringLiteral("microbialPage"),
                         ResultPage::tr("dynamics of microbial Biomass") + QStringLiteral(" (") +
                             ResultPage::tr("Cmic [ppm]") + QStringLiteral(")"),
-                        {ResultPage::tr("N"), ResultPage::tr("YEAR_"),
-                         ResultPage::tr("MEAS_VALUE"), ResultPage::tr("SIM_VALUE")},
+                        {ResultPage::tr("N"), ResultPage::tr("YEAR_"), ResultPage::tr("MEAS_VALUE"),
+                         ResultPage::tr("SIM_VALUE")},
                         parent);
 }
 

@@ -42,9 +42,8 @@ class MiscResultsPage : public QWidget {
 
 // The pages in their order; the index is the page's place in the browser's tab bar.
 namespace Page {
-inline constexpr int BasicInfo = 0, Management = 1, Observation = 2, CDynamics = 3,
-                     NDynamics = 4, MicrobialBiomass = 5, MiscResults = 6, Turnover = 7,
-                     NBalance = 8;
+inline constexpr int BasicInfo = 0, Management = 1, Observation = 2, CDynamics = 3, NDynamics = 4,
+                     MicrobialBiomass = 5, MiscResults = 6, Turnover = 7, NBalance = 8;
 }  // namespace Page
 
 // Page builders with their titles; the captions are translated in the ResultPage context.

@@ -29,8 +29,8 @@ class SelectionPanel : public QWidget {
   QPushButton* allButton = nullptr;
   QPushButton* noneButton = nullptr;
   QPushButton* invertButton = nullptr;
-  QSpinBox* repeatBox = nullptr;  // "repeat"
-  QLineEdit* fromEdit = nullptr;  // "from"
+  QSpinBox* repeatBox = nullptr;     // "repeat"
+  QLineEdit* fromEdit = nullptr;     // "from"
   QPushButton* runButton = nullptr;  // "model run for selection"
 
  signals:

@@ -98,20 +98,47 @@ QPixmap draw(int index) {
   QPainter p(&pm);
   p.setRenderHint(QPainter::Antialiasing);
   switch (index) {
-    case TreeImage::Plots: drawFolder(p, QColor(0xe8, 0xc0, 0x4a), false); break;
-    case TreeImage::PlotsOpen: drawFolder(p, QColor(0xf0, 0xcf, 0x5f), true); break;
-    case TreeImage::Experiment: drawExperiment(p, false, false); break;
-    case TreeImage::ExperimentOpen: drawExperiment(p, true, false); break;
-    case TreeImage::PlotSelected: drawPlot(p, QColor(0x9b, 0xcf, 0x5c), false, true); break;
-    case TreeImage::Root: drawDatabase(p, false); break;
-    case TreeImage::RootOpen: drawDatabase(p, true); break;
-    case TreeImage::Files: drawTable(p, false); break;
-    case TreeImage::FilesOpen: drawTable(p, true); break;
-    case TreeImage::PlotWithResults: drawPlot(p, QColor(0x6f, 0xa8, 0x3a), true, false); break;
-    case TreeImage::PlotWithoutResults: drawPlot(p, QColor(0xb8, 0x9b, 0x6c), false, false); break;
-    case TreeImage::ExperimentWithReferencesOpen: drawExperiment(p, true, true); break;
-    case TreeImage::ExperimentWithReferences: drawExperiment(p, false, true); break;
-    default: return QPixmap();
+    case TreeImage::Plots:
+      drawFolder(p, QColor(0xe8, 0xc0, 0x4a), false);
+      break;
+    case TreeImage::PlotsOpen:
+      drawFolder(p, QColor(0xf0, 0xcf, 0x5f), true);
+      break;
+    case TreeImage::Experiment:
+      drawExperiment(p, false, false);
+      break;
+    case TreeImage::ExperimentOpen:
+      drawExperiment(p, true, false);
+      break;
+    case TreeImage::PlotSelected:
+      drawPlot(p, QColor(0x9b, 0xcf, 0x5c), false, true);
+      break;
+    case TreeImage::Root:
+      drawDatabase(p, false);
+      break;
+    case TreeImage::RootOpen:
+      drawDatabase(p, true);
+      break;
+    case TreeImage::Files:
+      drawTable(p, false);
+      break;
+    case TreeImage::FilesOpen:
+      drawTable(p, true);
+      break;
+    case TreeImage::PlotWithResults:
+      drawPlot(p, QColor(0x6f, 0xa8, 0x3a), true, false);
+      break;
+    case TreeImage::PlotWithoutResults:
+      drawPlot(p, QColor(0xb8, 0x9b, 0x6c), false, false);
+      break;
+    case TreeImage::ExperimentWithReferencesOpen:
+      drawExperiment(p, true, true);
+      break;
+    case TreeImage::ExperimentWithReferences:
+      drawExperiment(p, false, true);
+      break;
+    default:
+      return QPixmap();
   }
   return pm;
 }

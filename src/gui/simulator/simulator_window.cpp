@@ -394,11 +394,11 @@ void SimulatorWindow::calculationDone() {
   running = false;
   // A batch run that stopped says why on standard error, unless its problem already did.
   if (batch_ && !lastFinished_ && !problemShown_) {
-    QString reason = calc_->stopReason.isEmpty() ? tr("the calculation was stopped")
-                                                 : calc_->stopReason;
+    QString reason =
+        calc_->stopReason.isEmpty() ? tr("the calculation was stopped") : calc_->stopReason;
     if (!extentLine.isEmpty()) reason += QStringLiteral("; ") + extentLine;
-    ErrorReporter::report(this, trb::Error(tr("calculation stopped: %1").arg(reason),
-                                           QStringLiteral("trb")));
+    ErrorReporter::report(
+        this, trb::Error(tr("calculation stopped: %1").arg(reason), QStringLiteral("trb")));
   }
   emit calculationEnded(lastFinished_);
   if (batch_ && isVisible()) close();

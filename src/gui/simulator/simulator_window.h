@@ -66,7 +66,7 @@ class SimulatorWindow : public QWidget {
   QPushButton* rButton = nullptr;
   QProgressBar* progress = nullptr;
   QTabWidget* tabs = nullptr;
-  QListWidget* messageList = nullptr;    // tab "messages"
+  QListWidget* messageList = nullptr;  // tab "messages"
   HistogramBars* histogram = nullptr;
   QTableView* siteGrid = nullptr;        // tab "database"
   QTableView* assessSiteGrid = nullptr;  // tab "assessment", left
@@ -113,7 +113,7 @@ class SimulatorWindow : public QWidget {
   bool problemShown_ = false;  // the run's problem has reached the user
   QStringList reported_;       // the settings report the list shows
   QString announced_;          // the database the message list named last
-  bool closeMode_ = false;  // the command reads "close"
+  bool closeMode_ = false;     // the command reads "close"
   bool activatedSinceShow_ = false;
   bool batch_ = false;  // started with "go": close when the calculation has ended
   MessagesPage* messagesPage_ = nullptr;

@@ -32,8 +32,8 @@ void ErrorReporter::report(QWidget* parent, const trb::Error& error,
     std::fflush(stderr);
     return;
   }
-  auto* box = new QMessageBox(QMessageBox::Warning, caption, error.message(), QMessageBox::Ok,
-                              parent);
+  auto* box =
+      new QMessageBox(QMessageBox::Warning, caption, error.message(), QMessageBox::Ok, parent);
   box->setObjectName(QStringLiteral("errorBox"));
   if (!error.statement().isEmpty()) box->setDetailedText(error.statement());
   box->setAttribute(Qt::WA_DeleteOnClose);

@@ -19,7 +19,7 @@ class HistogramBars : public QWidget {
   // The pairs of each class and their number.
   void setCounts(const std::array<int, 7>& counts, int n);
   void reset();
-  int bar(int index) const;       // 0..6, the share rounded to whole percent
+  int bar(int index) const;        // 0..6, the share rounded to whole percent
   QString share(int index) const;  // the share as written above the bar, "12.5%"
   QString heading() const;
   QProgressBar* barWidget(int index) const { return bars_[index]; }

@@ -13,7 +13,9 @@ using namespace trb::browser;
 
 namespace {
 
-int count(trb::db::Database& db, const QString& sql) { return db.scalar(sql).toInt(); }
+int count(trb::db::Database& db, const QString& sql) {
+  return db.scalar(sql).toInt();
+}
 
 const ExperimentNode* findExperiment(const QList<ExperimentNode>& tree, const QString& code) {
   for (const ExperimentNode& e : tree)
@@ -55,9 +57,14 @@ class TstBrowserService : public QObject {
     QTest::addColumn<QString>("code");
     QTest::newRow("experiment") << experimentLabel(QStringLiteral("Kleinhausen"),
                                                    QStringLiteral("V 1"))
-                                << "Kleinhausen" << "V 1";
-    QTest::newRow("without <") << " plots " << "plots" << "?";
-    QTest::newRow("empty code") << "Halle   <>" << "Halle" << "";
+                                << "Kleinhausen"
+                                << "V 1";
+    QTest::newRow("without <") << " plots "
+                               << "plots"
+                               << "?";
+    QTest::newRow("empty code") << "Halle   <>"
+                                << "Halle"
+                                << "";
   }
   void locationAndCode() {
     QFETCH(QString, label);
@@ -70,8 +77,9 @@ class TstBrowserService : public QObject {
   void treeGroupsPlotsByLocation() {
     trb::test::TempDb t(QStringLiteral("demo"));
     // A second code at Kleinhausen: both of its experiment nodes list every plot there.
-    t.db.execute(QStringLiteral("insert into field_description (FL_ID, versuch_code, Location, "
-                                "site_description) values (100, '1b', 'Kleinhausen', 'extra')"));
+    t.db.execute(
+        QStringLiteral("insert into field_description (FL_ID, versuch_code, Location, "
+                       "site_description) values (100, '1b', 'Kleinhausen', 'extra')"));
     const QList<ExperimentNode> tree = readTree(t.db);
     QCOMPARE(tree.size(), 3);
     const ExperimentNode* one = findExperiment(tree, QStringLiteral("1"));
@@ -92,8 +100,9 @@ class TstBrowserService : public QObject {
   void resultRowsFollowRsTable() {
     trb::test::TempDb t(QStringLiteral("demo"));
     t.db.execute(QStringLiteral("delete from rs_table"));
-    t.db.execute(QStringLiteral("insert into rs_table (FL_ID, M_IX, YEAR_) values "
-                                "(2, 7, 1980), (2, -7, 1981)"));
+    t.db.execute(
+        QStringLiteral("insert into rs_table (FL_ID, M_IX, YEAR_) values "
+                       "(2, 7, 1980), (2, -7, 1981)"));
     auto resultRows = [&] {
       QHash<qlonglong, int> out;
       for (const ExperimentNode& e : readTree(t.db))
@@ -112,10 +121,11 @@ class TstBrowserService : public QObject {
     t.db.execute(QStringLiteral("insert into slvpflan (ITEM_IX, NAME) values (900, ?)"),
                  {longName});
     t.db.execute(QStringLiteral("insert into slvmindg (item_ix, NAME) values (900, 'KAS')"));
-    t.db.execute(QStringLiteral("insert into cultivation (FL_ID, day, month, year, Macode, "
-                                "Item_IX, Quantity, Sim_Quantity) values "
-                                "(50, 1, 8, 2001, 2, 900, 50, 0), (50, 1, 8, 2002, 2, 777, 50, 0), "
-                                "(50, 1, 4, 2003, 4, 900, 80, 0), (50, 1, 4, 2004, 6, 900, 8, 0)"));
+    t.db.execute(
+        QStringLiteral("insert into cultivation (FL_ID, day, month, year, Macode, "
+                       "Item_IX, Quantity, Sim_Quantity) values "
+                       "(50, 1, 8, 2001, 2, 900, 50, 0), (50, 1, 8, 2002, 2, 777, 50, 0), "
+                       "(50, 1, 4, 2003, 4, 900, 80, 0), (50, 1, 4, 2004, 6, 900, 8, 0)"));
     const PlotView v = loadPlot(t.db, 50);
     QVERIFY(!v.found);
     QCOMPARE(v.management.size(), 4);
@@ -137,10 +147,12 @@ class TstBrowserService : public QObject {
     trb::test::TempDb t(QStringLiteral("demo"));
     QCOMPARE(loadPlot(t.db, 1).firstYear, 1980);
     // A set-aside initial value sorts first; the current one still gives the year.
-    t.db.execute(QStringLiteral("update measurements set year_number=-99 where FL_ID=1 and "
-                                "year_number=0"));
-    t.db.execute(QStringLiteral("insert into measurements (FL_ID, M_IX, day, month, year, "
-                                "year_number, meas_value) values (1, 7, 1, 4, 1984, 0, 1.7)"));
+    t.db.execute(
+        QStringLiteral("update measurements set year_number=-99 where FL_ID=1 and "
+                       "year_number=0"));
+    t.db.execute(
+        QStringLiteral("insert into measurements (FL_ID, M_IX, day, month, year, "
+                       "year_number, meas_value) values (1, 7, 1, 4, 1984, 0, 1.7)"));
     const PlotView v = loadPlot(t.db, 1);
     QCOMPARE(v.measurements.first().yearNumber, -99);
     QCOMPARE(v.firstYear, 1984);
@@ -164,9 +176,10 @@ class TstBrowserService : public QObject {
 
     // Yearly results are cut to two decimals; a zero n_org gives no ratio instead of a failure.
     t.db.execute(QStringLiteral("delete from trb_nresult"));
-    t.db.execute(QStringLiteral("insert into trb_nresult (FL_ID, year, n_m_om, c_som, n_org, bat) "
-                                "values (1, 1981, 12.349, -0.001, 0, 30), "
-                                "(1, 1980, 1, 50, 4, 30)"));
+    t.db.execute(
+        QStringLiteral("insert into trb_nresult (FL_ID, year, n_m_om, c_som, n_org, bat) "
+                       "values (1, 1981, 12.349, -0.001, 0, 30), "
+                       "(1, 1980, 1, 50, 4, 30)"));
     v = loadPlot(t.db, 1);
     QCOMPARE(v.yearlyResults.size(), 2);
     QCOMPARE(v.yearlyResults.at(0).year, 1980);
@@ -221,7 +234,8 @@ class TstBrowserService : public QObject {
     const QStringList all = databaseSelection(t.db);
     QCOMPARE(all.first(), QStringLiteral(" 1: Kleinhausen - Kontrolle (ohne Düngung)"));
     QCOMPARE(keyOfSelectionEntry(all.first()), 1);
-    QCOMPARE(keyOfSelectionEntry(experiment.first()), experiment.first().section(u':', 0, 0).toLongLong());
+    QCOMPARE(keyOfSelectionEntry(experiment.first()),
+             experiment.first().section(u':', 0, 0).toLongLong());
 
     // Nothing checked: every flag 0, the run computes nothing.
     QVERIFY(count(t.db, QStringLiteral("select count(*) from site_state where status=1")) > 0);
@@ -243,7 +257,8 @@ class TstBrowserService : public QObject {
     trb::test::TempDb t(QStringLiteral("demo"));
     FilesTableModel model(t.db, QStringLiteral("measurements"));
     model.restrictToPlot(1);
-    const int plotRows = count(t.db, QStringLiteral("select count(*) from measurements where fl_id=1"));
+    const int plotRows =
+        count(t.db, QStringLiteral("select count(*) from measurements where fl_id=1"));
     QCOMPARE(model.rowCount(), plotRows);
     model.applyCondition(QStringLiteral("m_ix=7"));
     QCOMPARE(model.rowCount(), count(t.db, QStringLiteral("select count(*) from measurements "

@@ -82,8 +82,8 @@ class TstDialect : public QObject {
     QTest::newRow("text compare ignores case") << "select (\"ABC\" = \"abc\")" << QVariant(-1);
     QTest::newRow("date literal") << "select #3/1/1995#" << QVariant("1995-03-01");
     QTest::newRow("Format number") << "select Format(1234.5678, \"#,##0.00\") & \"|\" & "
-                                       "Format(2.5, \"0\") & \"|\" & Format(0.256, \"0.0%\")"
-                                    << QVariant("1,234.57|3|25.6%");
+                                      "Format(2.5, \"0\") & \"|\" & Format(0.256, \"0.0%\")"
+                                   << QVariant("1,234.57|3|25.6%");
     QTest::newRow("Format date") << "select Format(#3/1/1995#, \"dd.mm.yyyy\")"
                                  << QVariant("01.03.1995");
     QTest::newRow("Like with star") << "select (\"Bad L\" Like \"bad*\")" << QVariant(-1);
@@ -167,8 +167,9 @@ class TstDialect : public QObject {
     QCOMPARE(db.scalar(QStringLiteral("select nied from eff where fl_id=1")).toLongLong(), stored);
     db.execute(QStringLiteral("insert into eff values (7, %1)").arg(value, 0, 'f', 1));
     db.execute(QStringLiteral("insert into eff (FL_ID, nied) values (8, ?)"), {value});
-    db.execute(QStringLiteral("insert into eff select 9, precipitation from climate_data "
-                              "where year = 1995"));
+    db.execute(
+        QStringLiteral("insert into eff select 9, precipitation from climate_data "
+                       "where year = 1995"));
     for (int id : {7, 8, 9}) {
       const QVariant v = db.scalar(QStringLiteral("select nied from eff where fl_id=?"), {id});
       QCOMPARE(v.typeId(), QMetaType::LongLong);
@@ -189,12 +190,14 @@ class TstDialect : public QObject {
 
   void textComparesWithoutCase() {
     Fixture f;
-    QCOMPARE(f.db().scalar(QStringLiteral(
-                 "select count(*) from field_description where location='BAD LAUCHSTAEDT'"))
+    QCOMPARE(f.db()
+                 .scalar(QStringLiteral(
+                     "select count(*) from field_description where location='BAD LAUCHSTAEDT'"))
                  .toInt(),
              2);
-    QCOMPARE(f.db().scalar(QStringLiteral(
-                 "select count(*) from field_description where comment Like \"*notill*\""))
+    QCOMPARE(f.db()
+                 .scalar(QStringLiteral(
+                     "select count(*) from field_description where comment Like \"*notill*\""))
                  .toInt(),
              1);
   }
@@ -240,8 +243,8 @@ class TstDialect : public QObject {
 
   void topAndDistinctrow() {
     Fixture f;
-    QSqlQuery q = f.db().query(QStringLiteral(
-        "SELECT DISTINCTROW TOP 2 FL_ID FROM measurements ORDER BY FL_ID DESC"));
+    QSqlQuery q = f.db().query(
+        QStringLiteral("SELECT DISTINCTROW TOP 2 FL_ID FROM measurements ORDER BY FL_ID DESC"));
     QList<int> ids;
     while (q.next()) ids << q.value(0).toInt();
     QCOMPARE(ids, (QList<int>{3, 2}));
@@ -290,7 +293,8 @@ class TstDialect : public QObject {
   void hugeNumbers_data() {
     QTest::addColumn<QString>("sql");
     QTest::addColumn<QVariant>("expected");  // a string starting with "error:" for a failure
-    QTest::newRow("InStr start") << "select InStr(1e308, \"abc\", \"b\")" << QVariant("error:Overflow");
+    QTest::newRow("InStr start") << "select InStr(1e308, \"abc\", \"b\")"
+                                 << QVariant("error:Overflow");
     QTest::newRow("Mid start") << "select Mid(\"abc\", 1e308)" << QVariant("error:Overflow");
     QTest::newRow("Left length") << "select Left(\"abc\", 1e300)" << QVariant("error:Overflow");
     QTest::newRow("Left a long") << "select Left(\"abc\", 2147483647)" << QVariant("abc");
@@ -334,8 +338,8 @@ class TstDialect : public QObject {
     QTest::newRow("IS NULL after IS NULL") << u"SELECT 1"_qs + rep(" IS NULL", 5000) << deep;
     QTest::newRow("unions") << u"SELECT 1"_qs + rep(" UNION SELECT 1", 2000)
                             << QStringLiteral("too many UNION terms");
-    QTest::newRow("joined tables") << u"SELECT 1 FROM soil"_qs + rep(", soil", 2000)
-                                   << QStringLiteral("too many tables");
+    QTest::newRow("joined tables")
+        << u"SELECT 1 FROM soil"_qs + rep(", soil", 2000) << QStringLiteral("too many tables");
     QStringList terms(20000, QStringLiteral("1"));
     QTest::newRow("20000 terms") << u"SELECT "_qs + terms.join(u'+') << QString();
     QTest::newRow("20000 texts") << u"SELECT "_qs + QStringList(20000, u"\"a\""_qs).join(u'&')
@@ -369,18 +373,22 @@ class TstDialect : public QObject {
                  .toInt(),
              1);
     QStringList ands(5000, QStringLiteral("FL_ID > 1"));
-    QCOMPARE(f.db()
-                 .scalar(u"SELECT count(*) FROM field_description WHERE "_qs + ands.join(u" AND "_qs))
-                 .toInt(),
-             2);
+    QCOMPARE(
+        f.db()
+            .scalar(u"SELECT count(*) FROM field_description WHERE "_qs + ands.join(u" AND "_qs))
+            .toInt(),
+        2);
     // a run of additions is written without a level of parentheses per term
-    QCOMPARE(f.db().scalar(u"SELECT "_qs + QStringList(500, u"2"_qs).join(u" + "_qs) + u" - 7 * 2 * 1"_qs)
-                 .toInt(),
-             986);
+    QCOMPARE(
+        f.db()
+            .scalar(u"SELECT "_qs + QStringList(500, u"2"_qs).join(u" + "_qs) + u" - 7 * 2 * 1"_qs)
+            .toInt(),
+        986);
     // mixed operators of one level keep their left-to-right reading
     QCOMPARE(f.db().scalar(QStringLiteral("SELECT 10 - 4 - 3 + 1")).toInt(), 4);
     QCOMPARE(f.db().scalar(QStringLiteral("SELECT 2 ^ 3 ^ 2")).toDouble(), 64.0);
-    QCOMPARE(f.db().scalar(QStringLiteral("SELECT 1 + 2 & 3 + 4")).toString(), QStringLiteral("37"));
+    QCOMPARE(f.db().scalar(QStringLiteral("SELECT 1 + 2 & 3 + 4")).toString(),
+             QStringLiteral("37"));
   }
 
   // Only the functions of the dialect run; the engine's other functions are unknown here, and the
@@ -390,7 +398,8 @@ class TstDialect : public QObject {
     QTest::addColumn<QString>("message");
     QTest::newRow("fts3_tokenizer") << "SELECT fts3_tokenizer('simple')"
                                     << "unknown function fts3_tokenizer";
-    QTest::newRow("zeroblob") << "SELECT zeroblob(999999999)" << "unknown function zeroblob";
+    QTest::newRow("zeroblob") << "SELECT zeroblob(999999999)"
+                              << "unknown function zeroblob";
     QTest::newRow("load_extension") << "SELECT load_extension('x')"
                                     << "unknown function load_extension";
     QTest::newRow("in a condition") << "SELECT 1 FROM soil WHERE randomblob(5) IS NULL"
@@ -446,7 +455,8 @@ class TstDialect : public QObject {
       Database::open(f.t.dir->path());
       QFAIL("opened a folder");
     } catch (const DbError& e) {
-      QVERIFY2(e.message().contains(u"cannot be opened: it is a folder"_qs), qPrintable(e.message()));
+      QVERIFY2(e.message().contains(u"cannot be opened: it is a folder"_qs),
+               qPrintable(e.message()));
     }
     if (::geteuid() != 0) {
       QFile::setPermissions(path, QFileDevice::WriteOwner);

@@ -28,14 +28,22 @@ class TstNumbers : public QObject {
     QTest::addColumn<double>("x");
     QTest::addColumn<QString>("point");
     QTest::addColumn<QString>("comma");
-    QTest::newRow("integer") << 42.0 << "42" << "42";
-    QTest::newRow("fraction") << 3.25 << "3.25" << "3,25";
-    QTest::newRow("15 digits") << 1.0 / 3.0 << "0.333333333333333" << "0,333333333333333";
-    QTest::newRow("negative") << -0.5 << "-0.5" << "-0,5";
-    QTest::newRow("small") << 0.00001 << "0.00001" << "0,00001";
-    QTest::newRow("tiny") << 0.000001 << "1E-6" << "1E-6";
-    QTest::newRow("large") << 1.5e20 << "1.5E20" << "1,5E20";
-    QTest::newRow("zero") << 0.0 << "0" << "0";
+    QTest::newRow("integer") << 42.0 << "42"
+                             << "42";
+    QTest::newRow("fraction") << 3.25 << "3.25"
+                              << "3,25";
+    QTest::newRow("15 digits") << 1.0 / 3.0 << "0.333333333333333"
+                               << "0,333333333333333";
+    QTest::newRow("negative") << -0.5 << "-0.5"
+                              << "-0,5";
+    QTest::newRow("small") << 0.00001 << "0.00001"
+                           << "0,00001";
+    QTest::newRow("tiny") << 0.000001 << "1E-6"
+                          << "1E-6";
+    QTest::newRow("large") << 1.5e20 << "1.5E20"
+                           << "1,5E20";
+    QTest::newRow("zero") << 0.0 << "0"
+                          << "0";
   }
   void general() {
     QFETCH(double, x);

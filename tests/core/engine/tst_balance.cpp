@@ -13,7 +13,9 @@ using trb::test::TempDb;
 
 namespace {
 
-qint64 r64(long double x) { return qRound64(static_cast<double>(x)); }
+qint64 r64(long double x) {
+  return qRound64(static_cast<double>(x));
+}
 
 // Start values of the worked example: Corg 1.2 %, cif 0.3, BD 1.5, no stones.
 PlotState workedStart() {
@@ -158,16 +160,17 @@ class TstBalance : public QObject {
     QCOMPARE(qRound64(q.value(QStringLiteral("n_org")).toDouble() * 10), 52203LL);
     QCOMPARE(qRound64(q.value(QStringLiteral("n_som")).toDouble() * 1e5), 11601LL);
     QCOMPARE(qRound64(q.value(QStringLiteral("c_mic")).toDouble() * 10), 6054LL);
-    QCOMPARE(w.t.db.scalar(QStringLiteral("select SIM_value from rs_table where M_IX=-7"))
-                 .toDouble(),
-             1.1661);
+    QCOMPARE(
+        w.t.db.scalar(QStringLiteral("select SIM_value from rs_table where M_IX=-7")).toDouble(),
+        1.1661);
     QSqlQuery d = w.t.db.query(QStringLiteral("select * from trb_driver"));
     QVERIFY(d.next());
     QCOMPARE(d.value(QStringLiteral("c_start")).toDouble(), 37800.0);
     QCOMPARE(d.value(QStringLiteral("meas_last")).toDouble(), -99.0);
     QCOMPARE(d.value(QStringLiteral("year_num")).toInt(), 1);
     // the fixture has no climate station, so the plot is not in the site list
-    QCOMPARE(lines, (QStringList{QStringLiteral("trb running"), QStringLiteral("FL_ID not found =>1")}));
+    QCOMPARE(lines,
+             (QStringList{QStringLiteral("trb running"), QStringLiteral("FL_ID not found =>1")}));
   }
 
   void walkCases() {

@@ -225,9 +225,8 @@ class TestBat : public QObject {
     t.db.runNative(
         QStringLiteral("INSERT INTO tmp_soil_prop VALUES (11, 10, 12, 60, 42, 12, 30, 1);"));
     trb::Feedback silent;
-    QVERIFY_THROWS_EXCEPTION(
-        trb::db::DbError,
-        trb::engine::build_tmp_bat(t.db, WmzTable(), BatOptions(), silent));
+    QVERIFY_THROWS_EXCEPTION(trb::db::DbError,
+                             trb::engine::build_tmp_bat(t.db, WmzTable(), BatOptions(), silent));
   }
 };
 

@@ -55,8 +55,9 @@ int nonFiniteValues(trb::db::Database& db) {
   int n = 0;
   for (const char* table : {"rs_table", "trb_nresult", "trb_zbv", "trb_driver", "tmp_soil_prop"})
     for (const QString& c : db.columns(QString::fromLatin1(table)))
-      n += db.scalar(QStringLiteral("select count(*) from %1 where Abs([%2]) > 1.7976931348623157E+308")
-                         .arg(QString::fromLatin1(table), c))
+      n += db.scalar(
+                 QStringLiteral("select count(*) from %1 where Abs([%2]) > 1.7976931348623157E+308")
+                     .arg(QString::fromLatin1(table), c))
                .toInt();
   return n;
 }
@@ -189,11 +190,12 @@ class TstCalculation : public QObject {
     // every sample gets its simulated value, but the start values (YEAR_NUM 0: the walk counts
     // its years from 1)
     QCOMPARE(t.db.scalar(QStringLiteral("select count(*) from rs_table where sim_value<0 and "
-                                        "year_num<>0")).toInt(),
-             0);
-    QCOMPARE(t.db.scalar(QStringLiteral("select count(*) from trb_protokoll where run_id=7"))
+                                        "year_num<>0"))
                  .toInt(),
-             1);
+             0);
+    QCOMPARE(
+        t.db.scalar(QStringLiteral("select count(*) from trb_protokoll where run_id=7")).toInt(),
+        1);
     QFile report(QStringLiteral("trb_report.txt"));
     QVERIFY(report.open(QIODevice::ReadOnly));
     QCOMPARE(QString::fromUtf8(report.readAll()).trimmed().split(u'\n'), lines);
@@ -208,8 +210,8 @@ class TstCalculation : public QObject {
     pre.close();
     trb::test::RecordingFeedback fb;
     const QStringList& lines = fb.lines;
-    auto cp = demoCalculation(
-        t, fb, {QStringLiteral("PPQ1=pre.sql"), QStringLiteral("PPQ2=missing.sql")});
+    auto cp = demoCalculation(t, fb,
+                              {QStringLiteral("PPQ1=pre.sql"), QStringLiteral("PPQ2=missing.sql")});
     Calculation& c = *cp;
     QVERIFY(c.calculate());
     QVERIFY(lines.contains(QStringLiteral("preprocessing :pre.sql=>10")));
@@ -281,7 +283,7 @@ class TstCalculation : public QObject {
   // it is missing data with a line naming the table, the column and the value; the other plots
   // are calculated, and no table holds a number that is not finite.
   void absurdInputs_data() {
-    QTest::addColumn<QString>("change");  // native SQL
+    QTest::addColumn<QString>("change");   // native SQL
     QTest::addColumn<QString>("message");  // "" : plot 10 is calculated
     QTest::newRow("stones 100 %") << "update soilproperties set skelett=100 where soil_ID=9"
                                   << "FL_ID 10: tmp_soil_prop.skelett = 1 is not a fraction from 0 "
@@ -298,17 +300,18 @@ class TstCalculation : public QObject {
         << "update soilproperties set cif=1.0078, cif_org=1 where soil_ID=9"
         << "FL_ID 10: tmp_soil_prop.cif = 1.0078 is above 1";
     QTest::newRow("inert fraction 1 is valid")
-        << "update soilproperties set cif=1, cif_org=1 where soil_ID=9" << "";
+        << "update soilproperties set cif=1, cif_org=1 where soil_ID=9"
+        << "";
   }
   void absurdInputs() {
     QFETCH(QString, change);
     QFETCH(QString, message);
     TempDb t(QStringLiteral("demo"));
-    t.db.runNative(QStringLiteral(
-        "update site_state set status=1;"
-        "create temporary table s9 as select * from soilproperties where soil_ID=3;"
-        "update s9 set soil_ID=9; insert into soilproperties select * from s9;"
-        "update field_description set soil_ID=9 where FL_ID=10;"));
+    t.db.runNative(
+        QStringLiteral("update site_state set status=1;"
+                       "create temporary table s9 as select * from soilproperties where soil_ID=3;"
+                       "update s9 set soil_ID=9; insert into soilproperties select * from s9;"
+                       "update field_description set soil_ID=9 where FL_ID=10;"));
     t.db.runNative(change);
     trb::test::RecordingFeedback fb;
     QVERIFY2(demoCalculation(t, fb)->calculate(), qPrintable(fb.lines.join(u'\n')));
@@ -321,9 +324,9 @@ class TstCalculation : public QObject {
                qPrintable(fb.lines.join(u'\n')));
       QVERIFY(fb.lines.contains(QStringLiteral("missing data for FL_ID10")));
       QCOMPARE(drivers, 9);
-      QCOMPARE(t.db.scalar(QStringLiteral("select count(*) from trb_nresult where fl_id=10"))
-                   .toInt(),
-               0);
+      QCOMPARE(
+          t.db.scalar(QStringLiteral("select count(*) from trb_nresult where fl_id=10")).toInt(),
+          0);
     }
     QCOMPARE(nonFiniteValues(t.db), 0);
   }
@@ -331,8 +334,9 @@ class TstCalculation : public QObject {
   // A plot whose soil_ID names no soil profile is named; the others are calculated.
   void plotWithoutSoilProfile() {
     TempDb t(QStringLiteral("demo"));
-    t.db.runNative(QStringLiteral("update site_state set status=1; update field_description set "
-                                  "soil_ID=77 where FL_ID=4"));
+    t.db.runNative(
+        QStringLiteral("update site_state set status=1; update field_description set "
+                       "soil_ID=77 where FL_ID=4"));
     trb::test::RecordingFeedback fb;
     QVERIFY(demoCalculation(t, fb)->calculate());
     QVERIFY(fb.lines.contains(
@@ -343,8 +347,9 @@ class TstCalculation : public QObject {
   // When no selected plot can be calculated the run fails, saying so.
   void noPlotCalculated() {
     TempDb t(QStringLiteral("demo"));
-    t.db.runNative(QStringLiteral("update site_state set status=1; update soilproperties set "
-                                  "skelett=100"));
+    t.db.runNative(
+        QStringLiteral("update site_state set status=1; update soilproperties set "
+                       "skelett=100"));
     trb::test::RecordingFeedback fb;
     auto c = demoCalculation(t, fb);
     QVERIFY(!c->calculate());

@@ -86,8 +86,7 @@ class TstBrowserData : public QObject {
 
   void everyDemoPlotHasOneSelectionRow() {
     trb::test::TempDb t(QStringLiteral("demo"));
-    t.db.execute(
-        QStringLiteral("delete * from site_state where FL_ID > 5"));
+    t.db.execute(QStringLiteral("delete * from site_state where FL_ID > 5"));
     const int kept = t.db.scalar(QStringLiteral("select count(*) from site_state")).toInt();
     const int appended = trb::parameters::reset_site_state(t.db);
     QSet<int> overview;

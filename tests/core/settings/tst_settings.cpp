@@ -165,17 +165,39 @@ class TstSettings : public QObject {
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("value");
     QTest::addColumn<QString>("refusal");  // part of the message; empty: accepted
-    QTest::newRow("pF WP in range") << "pf_wp" << "42" << "";
-    QTest::newRow("pF FK with a fraction") << "pf_fk" << "18.5" << "";
-    QTest::newRow("pF WP above its range") << "pf_wp" << "71" << "\"pF WP\": 71 is outside";
-    QTest::newRow("pF FK below its range") << "pf_fk" << "-1" << "\"pF FK\": -1 is outside";
-    QTest::newRow("pF WP no number") << "pf_wp" << "4,2" << "is not a number";
-    QTest::newRow("method") << "methode" << "KOLBE" << "";
-    QTest::newRow("method cut to four letters") << "methode" << "KOLB" << "\"method\": \"KOLB\"";
-    QTest::newRow("soil scheme") << "soil_scheme" << "ka4" << "none of RBS, KA4";
-    QTest::newRow("ptf mode") << "ptfmode" << "5" << "\"ptf mode\"";
-    QTest::newRow("BAT recalc") << "recalc_bat" << "1x" << "\"BAT recalc\": \"1x\" is not a whole";
-    QTest::newRow("free text") << "r_call" << "" << "";
+    QTest::newRow("pF WP in range") << "pf_wp"
+                                    << "42"
+                                    << "";
+    QTest::newRow("pF FK with a fraction") << "pf_fk"
+                                           << "18.5"
+                                           << "";
+    QTest::newRow("pF WP above its range") << "pf_wp"
+                                           << "71"
+                                           << "\"pF WP\": 71 is outside";
+    QTest::newRow("pF FK below its range") << "pf_fk"
+                                           << "-1"
+                                           << "\"pF FK\": -1 is outside";
+    QTest::newRow("pF WP no number") << "pf_wp"
+                                     << "4,2"
+                                     << "is not a number";
+    QTest::newRow("method") << "methode"
+                            << "KOLBE"
+                            << "";
+    QTest::newRow("method cut to four letters") << "methode"
+                                                << "KOLB"
+                                                << "\"method\": \"KOLB\"";
+    QTest::newRow("soil scheme") << "soil_scheme"
+                                 << "ka4"
+                                 << "none of RBS, KA4";
+    QTest::newRow("ptf mode") << "ptfmode"
+                              << "5"
+                              << "\"ptf mode\"";
+    QTest::newRow("BAT recalc") << "recalc_bat"
+                                << "1x"
+                                << "\"BAT recalc\": \"1x\" is not a whole";
+    QTest::newRow("free text") << "r_call"
+                               << ""
+                               << "";
   }
   void checkValue() {
     QFETCH(QString, key);

@@ -338,8 +338,8 @@ class TstLegacyImport : public QObject {
     };
     QTest::newRow("zeroed page 2") << sample << qint64(-1) << zeroed(2 * 4096, 3 * 4096)
                                    << "cannot be read; the file is damaged";
-    QTest::newRow("zeroed page 6") << dates << qint64(-1) << zeroed(6 * 4096, 7 * 4096)
-                                   << "incomplete";
+    QTest::newRow("zeroed page 6")
+        << dates << qint64(-1) << zeroed(6 * 4096, 7 * 4096) << "incomplete";
     QTest::newRow("cut at page 5") << dates << qint64(5 * 4096) << QList<int>{} << "damaged";
   }
   void refused() {
@@ -465,10 +465,10 @@ class TstLegacyImport : public QObject {
     QTemporaryDir dir;
     trb::Feedback fb;
     fb.cancel();
-    QVERIFY_THROWS_EXCEPTION(trb::Canceled,
-                             trb::transfer::importLegacy(fixture("ASampleDatabase.accdb"),
-                                                         dir.filePath(QStringLiteral("out.sqlite")),
-                                                         false, fb));
+    QVERIFY_THROWS_EXCEPTION(
+        trb::Canceled,
+        trb::transfer::importLegacy(fixture("ASampleDatabase.accdb"),
+                                    dir.filePath(QStringLiteral("out.sqlite")), false, fb));
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
   }
 

@@ -21,8 +21,8 @@
 #include "gui/app/main_window.h"
 #include "gui/app/settings_dialog.h"
 #include "gui/browser/browser_window.h"
-#include "gui/simulator/simulator_window.h"
 #include "gui/guitest.h"
+#include "gui/simulator/simulator_window.h"
 #include "testutil.h"
 
 using trb::gui::MainWindow;
@@ -132,12 +132,11 @@ class TestMainWindow : public QObject {
     }
     QCOMPARE(m.databaseLabel->text(),
              (selectCaption == u"&Daten Verarbeiten" ? QStringLiteral("Systemdatenbank=")
-                                                    : QStringLiteral("system database=")) +
+                                                     : QStringLiteral("system database=")) +
                  QStringLiteral("demo.sqlite"));
-    QCOMPARE(
-        m.sharedDb.scalar(QStringLiteral("select count(*) from slvpflan where name<>") + names)
-            .toInt(),
-        0);
+    QCOMPARE(m.sharedDb.scalar(QStringLiteral("select count(*) from slvpflan where name<>") + names)
+                 .toInt(),
+             0);
     QCOMPARE(m.yearPanel->text(), QStringLiteral("2011"));
     QSignalSpy updateCheck(&m, &MainWindow::updateCheckRequested);
     QTest::mouseDClick(m.versionPanel, Qt::LeftButton);
@@ -160,8 +159,9 @@ class TestMainWindow : public QObject {
     QTRY_VERIFY(w.browser->isVisible());
     QCOMPARE(w.browser->windowTitle(), QStringLiteral("demo.sqlite"));
     QCOMPARE(w.browser->tree->topLevelItem(0)->childCount(),
-             m.sharedDb.scalar(QStringLiteral("select count(*) from (select distinct location, "
-                                              "versuch_code from field_description)"))
+             m.sharedDb
+                 .scalar(QStringLiteral("select count(*) from (select distinct location, "
+                                        "versuch_code from field_description)"))
                  .toInt());
     QCOMPARE(w.browser->power(), power);
     m.endButton->click();
@@ -414,8 +414,8 @@ class TestMainWindow : public QObject {
       QVERIFY(!w.main->sharedDb.userTables().isEmpty());
     } else {
       QCOMPARE(opened, other);
-      QVERIFY(w.main->sharedDb.hasColumn(QStringLiteral("field_description"),
-                                           QStringLiteral("area")));
+      QVERIFY(
+          w.main->sharedDb.hasColumn(QStringLiteral("field_description"), QStringLiteral("area")));
       QCOMPARE(w.main->sharedDb.scalar(QStringLiteral("select min(area) from field_description"))
                    .toInt(),
                -99);

@@ -106,9 +106,8 @@ class TestBrowserWindow : public QObject {
     QCOMPARE(root->text(0), QStringLiteral("demo.sqlite"));
     QCOMPARE(PlotTree::imageIndex(root), TreeImage::RootOpen);
     QCOMPARE(root->childCount(), 2);
-    for (const auto& [label, plots] :
-         {std::pair{QStringLiteral("Kleinhausen   <1>"), 5},
-          std::pair{QStringLiteral("Heidmoor   <2>"), 5}}) {
+    for (const auto& [label, plots] : {std::pair{QStringLiteral("Kleinhausen   <1>"), 5},
+                                       std::pair{QStringLiteral("Heidmoor   <2>"), 5}}) {
       QTreeWidgetItem* exp = node(t, label);
       QVERIFY2(exp, qPrintable(label));
       // power mode: "files" and "plots"; the demo's experiments have references
@@ -143,8 +142,8 @@ class TestBrowserWindow : public QObject {
     QTest::addColumn<QString>("label");
     const QString f35 = QStringLiteral("abcdefghijklmnopqrstuvwxyz_.sqlite");  // 34 + 1
     QTest::newRow("35 characters") << f35 + u'x' << f35 + u'x';
-    QTest::newRow("36 characters") << f35 + QStringLiteral("xy")
-                                   << QStringLiteral("abcdefghijklmnop...uvwxyz_.sqlitexy");
+    QTest::newRow("36 characters")
+        << f35 + QStringLiteral("xy") << QStringLiteral("abcdefghijklmnop...uvwxyz_.sqlitexy");
   }
   void rootLabel() {
     QFETCH(QString, file);
@@ -217,9 +216,9 @@ class TestBrowserWindow : public QObject {
   }
 
   void resultIconsFollowRebuild() {
-    db_.execute(QStringLiteral(
-        "insert into rs_table (fl_id, m_ix, year_num, year_, meas_value, sim_value) "
-        "values (2, 7, 0, 1980, 1.1, 1.0)"));
+    db_.execute(
+        QStringLiteral("insert into rs_table (fl_id, m_ix, year_num, year_, meas_value, sim_value) "
+                       "values (2, 7, 0, 1980, 1.1, 1.0)"));
     auto w = openBrowser();
     QCOMPARE(PlotTree::imageIndex(node(w->tree, kMineral)), TreeImage::PlotWithResults);
     QCOMPARE(PlotTree::imageIndex(node(w->tree, kControl)), TreeImage::PlotWithoutResults);
@@ -270,7 +269,8 @@ class TestBrowserWindow : public QObject {
     QTest::addColumn<QString>("change");
     QTest::addColumn<QString>("firstYear");
     QTest::newRow("initial value") << QString() << "1980";
-    QTest::newRow("none") << "delete from measurements where fl_id=1 and year_number=0" << "-99";
+    QTest::newRow("none") << "delete from measurements where fl_id=1 and year_number=0"
+                          << "-99";
     QTest::newRow("set-aside initial value first")
         << "insert into measurements (meas_id, fl_id, m_ix, meas_value, year, month, day, "
            "year_number) values (9999, 1, 7, 0.9, 1975, 1, 1, -99)"
@@ -489,8 +489,7 @@ class TestBrowserWindow : public QObject {
       return out;
     };
     const auto& menus = w->tree->menus;
-    QCOMPARE(visibleTexts(menus.experiment),
-             (QStringList{"Betrieb löschen", "Betrieb rechnen"}));
+    QCOMPARE(visibleTexts(menus.experiment), (QStringList{"Betrieb löschen", "Betrieb rechnen"}));
     QCOMPARE(visibleTexts(menus.root),
              (QStringList{"neuer Betrieb", "Datenbank rechnen", "Bericht: Standorte"}));
     QCOMPARE(visibleTexts(menus.plots),

@@ -1,13 +1,15 @@
 // The simulator window: a calculation of the demo database driven through the window, its live
 // message list and histogram, the assessment grids, and the command's calculate/close cycle.
+#include <unistd.h>
+
 #include <QCheckBox>
 #include <QClipboard>
 #include <QDialogButtonBox>
-#include <QMessageBox>
-#include <QHeaderView>
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
@@ -16,14 +18,13 @@
 #include <QTableView>
 #include <QtTest>
 #include <cstdio>
-#include <unistd.h>
 
 #include "core/db/database.h"
 #include "core/db/numbers.h"
 #include "core/settings/settings.h"
 #include "gui/app/language.h"
-#include "gui/simulator/simulator_window.h"
 #include "gui/guitest.h"
+#include "gui/simulator/simulator_window.h"
 #include "gui/widgets/error_reporter.h"
 #include "gui/widgets/histogram_bars.h"
 
@@ -204,8 +205,7 @@ class TestSimulatorWindow : public QObject {
                             .toInt();
       QCOMPARE(sim.pairsGrid->model()->rowCount(), pairs);
       for (int r = 0; r < pairs; ++r) {
-        const double meas =
-            columnOf(sim.pairsGrid, r, QStringLiteral("measured C (%)")).toDouble();
+        const double meas = columnOf(sim.pairsGrid, r, QStringLiteral("measured C (%)")).toDouble();
         const double simulated =
             columnOf(sim.pairsGrid, r, QStringLiteral("simulated C (%)")).toDouble();
         QVERIFY(simulated > 0);
@@ -279,7 +279,8 @@ class TestSimulatorWindow : public QObject {
     int selected = 0;
     {
       trb::db::Database db = trb::db::Database::open(big);
-      selected = db.scalar(QStringLiteral("select count(*) from site_state where status=1")).toInt();
+      selected =
+          db.scalar(QStringLiteral("select count(*) from site_state where status=1")).toInt();
     }
     QCOMPARE(selected, 1500);
 
@@ -300,7 +301,8 @@ class TestSimulatorWindow : public QObject {
       const int done =
           db.scalar(QStringLiteral("select count(*) from (select distinct FL_ID from trb_driver)"))
               .toInt();
-      QVERIFY2(done < selected, qPrintable(QStringLiteral("%1 of %2 plots").arg(done).arg(selected)));
+      QVERIFY2(done < selected,
+               qPrintable(QStringLiteral("%1 of %2 plots").arg(done).arg(selected)));
       // the list ends saying how far the run came
       QCOMPARE(sim.messageLines().last(),
                QStringLiteral("stopped: %1 of %2 plots calculated; the other plots keep their "
@@ -414,7 +416,8 @@ class TestSimulatorWindow : public QObject {
     QVERIFY(ended.wait(30000));
     QCOMPARE(ended.first().first().toBool(), false);
     QVERIFY(!sim.running);
-    QVERIFY2(sim.messageLines().at(sim.messageLines().size() - 2)
+    QVERIFY2(sim.messageLines()
+                 .at(sim.messageLines().size() - 2)
                  .startsWith(QStringLiteral("calculation stopped")),
              qPrintable(sim.messageLines().join(u"\n")));
     // dismiss the error box
