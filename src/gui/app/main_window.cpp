@@ -23,6 +23,7 @@
 #include "gui/browser/browser_window.h"
 #include "gui/simulator/simulator_window.h"
 #include "gui/widgets/error_reporter.h"
+#include "gui/widgets/window_placement.h"
 
 namespace trb::gui {
 
@@ -338,6 +339,7 @@ bool MainWindow::openConnection() {
 
 bool MainWindow::recoverConnection(const QString& error) {
   ConnectionDialog editor(connectionString, error, this);
+  placeWindow(&editor, this);
   if (editor.exec() != QDialog::Accepted) return false;
   connectionString = editor.connectionText();
   const trb::app::ConnectionItems items = trb::app::parseConnectionString(connectionString);

@@ -32,6 +32,7 @@
 #include "gui/browser/selection_panel.h"
 #include "gui/browser/site_page.h"
 #include "gui/simulator/simulator_window.h"
+#include "gui/widgets/window_placement.h"
 
 namespace trb::gui {
 
@@ -153,26 +154,13 @@ void BrowserWindow::showProblem(const std::exception& e) {
 }
 
 void BrowserWindow::placeOnScreen() {
-  QScreen* screen = mainWindow_ ? mainWindow_->screen() : this->screen();
-  if (!screen) return;
-  const QRect avail = screen->availableGeometry();
-  // the frame needs room too; the window never grows past the screen
-  const QSize frame = frameGeometry().size() - size();
-  const QSize most(avail.width() - frame.width(), avail.height() - frame.height());
-  setMaximumSize(most.expandedTo(QSize(200, 200)));
-  resize(size().boundedTo(maximumSize()));
+  placeWindow(this, mainWindow_);
   // the tree takes about a quarter of a window made smaller by the screen, the pages the rest
   if (!placed_ && splitter_) {
     placed_ = true;
     const int tree = std::clamp(width() / 4, 180, 250);
     splitter_->setSizes({tree, std::max(100, width() - tree)});
   }
-  const QPoint centre = mainWindow_ ? mainWindow_->frameGeometry().center() : avail.center();
-  QRect r(QPoint(0, 0), frameGeometry().size());
-  r.moveCenter(centre);
-  r.moveLeft(std::clamp(r.left(), avail.left(), std::max(avail.left(), avail.right() - r.width())));
-  r.moveTop(std::clamp(r.top(), avail.top(), std::max(avail.top(), avail.bottom() - r.height())));
-  move(r.topLeft());
 }
 
 bool BrowserWindow::event(QEvent* e) {

@@ -6,6 +6,8 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "gui/widgets/window_placement.h"
+
 namespace trb::gui {
 
 PhaseDialog::PhaseDialog(QWidget* parent) : QDialog(parent) {
@@ -36,6 +38,7 @@ int PhaseDialog::phase() const {
 
 int PhaseDialog::choose() {
   allButton->setChecked(true);
+  placeWindow(this, parentWidget());
   exec();
   return phase();
 }
