@@ -89,12 +89,7 @@ ExprP Parser::notExpr() {
 ExprP Parser::cmpExpr() {
   ExprP l = concatExpr();
   // every test wraps the one before it: the levels count as nesting
-  const int depthBefore = depth_;
-  struct Restore {
-    int& d;
-    int v;
-    ~Restore() { d = v; }
-  } restore{depth_, depthBefore};
+  const DepthRestore restore(depth_);
   for (bool first = true;; first = false) {
     if (!first && ++depth_ > kMaxDepth) fail(QStringLiteral("expression too deeply nested"));
     if (atOp("=") || atOp("<>") || atOp("<") || atOp(">") || atOp("<=") || atOp(">=")) {
@@ -325,12 +320,7 @@ ExprP Parser::caseExpr() {
 TableRefP Parser::fromList() {
   TableRefP l = joined();
   // each further table wraps the ones before it
-  const int depthBefore = depth_;
-  struct Restore {
-    int& d;
-    int v;
-    ~Restore() { d = v; }
-  } restore{depth_, depthBefore};
+  const DepthRestore restore(depth_);
   while (eatOp(",")) {
     if (++depth_ > kMaxDepth) fail(QStringLiteral("too many tables in the FROM clause"));
     auto j = std::make_shared<TableRef>();
@@ -345,12 +335,7 @@ TableRefP Parser::fromList() {
 
 TableRefP Parser::joined() {
   TableRefP l = tablePrimary();
-  const int depthBefore = depth_;
-  struct Restore {
-    int& d;
-    int v;
-    ~Restore() { d = v; }
-  } restore{depth_, depthBefore};
+  const DepthRestore restore(depth_);
   for (;;) {
     QString type;
     if (atWord("inner") && atWord("join", 1)) {

@@ -87,6 +87,19 @@ class Parser {
   SelectP simpleSelect();
 
  private:
+  // Puts the nesting depth back to what it was when a loop that deepens it ends.
+  class DepthRestore {
+   public:
+    explicit DepthRestore(int& depth) : depth_(depth), before_(depth) {}
+    ~DepthRestore() { depth_ = before_; }
+    DepthRestore(const DepthRestore&) = delete;
+    DepthRestore& operator=(const DepthRestore&) = delete;
+
+   private:
+    int& depth_;
+    int before_;
+  };
+
   // One level of nesting while it is read.
   class Nest {
    public:
