@@ -5,7 +5,7 @@ pkgs=(build-essential cmake ninja-build pkg-config git
       qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite qt6-charts-dev qt6-svg-dev
       qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools libgl-dev libqt6opengl6-dev libvulkan-dev libxkbcommon-dev
       libsqlite3-dev sqlite3 mdbtools-dev mdbtools libxlsxwriter-dev ccache
-      qt6-translations-l10n clang-format-14)
+      qt6-translations-l10n clang-format-14 unzip poppler-utils)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -736,4 +736,15 @@
         <translation>Bodenprofil</translation>
     </message>
 </context>
+<context>
+    <name>trb::gui::SheetExport</name>
+    <message>
+        <source>export to XLS</source>
+        <translation>nach XLS exportieren</translation>
+    </message>
+    <message>
+        <source>Excel workbook (*.xlsx)</source>
+        <translation>Excel-Arbeitsmappe (*.xlsx)</translation>
+    </message>
+</context>
 </TS>

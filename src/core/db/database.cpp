@@ -633,6 +633,15 @@ int Reader::indexOf(const QString& column) const {
   return -1;
 }
 
+int Reader::columnCount() const {
+  return st_.st_ ? sqlite3_column_count(st_.st_) : 0;
+}
+
+QString Reader::columnName(int i) const {
+  if (!st_.st_ || i < 0 || i >= sqlite3_column_count(st_.st_)) return QString();
+  return QString::fromUtf8(sqlite3_column_name(st_.st_, i));
+}
+
 int Reader::type(int i) const {
   if (!st_.st_ || i < 0 || i >= sqlite3_data_count(st_.st_)) return SQLITE_NULL;
   return sqlite3_column_type(st_.st_, i);

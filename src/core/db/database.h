@@ -61,6 +61,8 @@ class Reader {
   bool next();
   // Position of a result column, without regard to case; -1 when there is none.
   int indexOf(const QString& column) const;
+  int columnCount() const;
+  QString columnName(int i) const;
   bool isNull(int i) const;
   QVariant value(int i) const;
   double toDouble(int i) const;
