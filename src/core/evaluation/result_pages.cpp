@@ -129,8 +129,8 @@ ResultPageData turnoverFrame(int choice) {
   const QString field = kTurnoverChoiceFields.value(choice);
   p.chart.title = result_choices(ResultKind::Turnover).value(choice);
   p.chart.xTitle = tr("Year");
-  p.chart.yTitle = field == u"soilcarbon" ? tr("C-storage(top soil) [t/ha]")
-                                          : tr("annual C-flux [kg/ha]");
+  p.chart.yTitle =
+      field == u"soilcarbon" ? tr("C-storage(top soil) [t/ha]") : tr("annual C-flux [kg/ha]");
   return p;
 }
 
@@ -151,13 +151,18 @@ SELECT year_, Int(10*(Sum(C_rep_flx)))/10 AS crepflx,   Int(10*(Sum(C_min_total)
 
 // --- N-balance -----------------------------------------------------------------------------------
 
-const QStringList kNBalanceFields = {
-    QStringLiteral("year"),        QStringLiteral("n_pflanze_out"),   QStringLiteral("n_mindg_inp"),
-    QStringLiteral("n_mos_inp"),   QStringLiteral("n_depos_inp"),     QStringLiteral("n_div_inp"),
-    QStringLiteral("saldo_nmin_soil"), QStringLiteral("NAME")};
+const QStringList kNBalanceFields = {QStringLiteral("year"),
+                                     QStringLiteral("n_pflanze_out"),
+                                     QStringLiteral("n_mindg_inp"),
+                                     QStringLiteral("n_mos_inp"),
+                                     QStringLiteral("n_depos_inp"),
+                                     QStringLiteral("n_div_inp"),
+                                     QStringLiteral("saldo_nmin_soil"),
+                                     QStringLiteral("NAME")};
 const QStringList kNBalanceChoiceFields = {
-    QStringLiteral("saldo_nmin_soil"), QStringLiteral("n_mos_inp"),   QStringLiteral("n_mindg_inp"),
-    QStringLiteral("n_depos_inp"),     QStringLiteral("n_div_inp"), QStringLiteral("n_pflanze_out")};
+    QStringLiteral("saldo_nmin_soil"), QStringLiteral("n_mos_inp"),
+    QStringLiteral("n_mindg_inp"),     QStringLiteral("n_depos_inp"),
+    QStringLiteral("n_div_inp"),       QStringLiteral("n_pflanze_out")};
 
 ResultPageData nBalanceFrame(int choice) {
   ResultPageData p;
@@ -197,11 +202,11 @@ ResultPageData nBalancePage(trb::db::Database& db, qlonglong key, int choice) {
 
 // --- misc.results --------------------------------------------------------------------------------
 
-const QStringList kMiscFields = {
-    QStringLiteral("year"),  QStringLiteral("n_m_om"), QStringLiteral("n_ops"),
-    QStringLiteral("C_ops"), QStringLiteral("c_som"),  QStringLiteral("n_org"),
-    QStringLiteral("n_som"), QStringLiteral("cnr"),    QStringLiteral("crep"),
-    QStringLiteral("bat")};
+const QStringList kMiscFields = {QStringLiteral("year"),  QStringLiteral("n_m_om"),
+                                 QStringLiteral("n_ops"), QStringLiteral("C_ops"),
+                                 QStringLiteral("c_som"), QStringLiteral("n_org"),
+                                 QStringLiteral("n_som"), QStringLiteral("cnr"),
+                                 QStringLiteral("crep"),  QStringLiteral("bat")};
 const QStringList kMiscChoiceFields = {
     QStringLiteral("n_m_om"), QStringLiteral("n_ops"), QStringLiteral("C_ops"),
     QStringLiteral("c_som"),  QStringLiteral("cnr"),   QStringLiteral("n_org"),
@@ -262,9 +267,12 @@ QStringList result_choices(ResultKind kind) {
       return {tr("SOM - reproduction"), tr("SOM - decomposition"), tr("total C loss "),
               tr("total C in soil"), tr("SOM saldo")};
     case ResultKind::NBalance:
-      return {tr("saldo", "N-balance choice"),      tr("SOM- mineralisation"),
-              tr("fertilizer", "N-balance choice"), tr("deposition", "N-balance choice"),
-              tr("other sources"),                  tr("crop uptake")};
+      return {tr("saldo", "N-balance choice"),
+              tr("SOM- mineralisation"),
+              tr("fertilizer", "N-balance choice"),
+              tr("deposition", "N-balance choice"),
+              tr("other sources"),
+              tr("crop uptake")};
     case ResultKind::MiscResults:
       return {QStringLiteral("N-mineralisation kg/ha/a"),
               QStringLiteral("N in OPS kg/ha"),
@@ -329,7 +337,8 @@ ComparisonPages read_comparison_pages(trb::db::Database& db, qlonglong plotKey) 
   const QStringList fields = {QStringLiteral("year_num"), QStringLiteral("year_"),
                               QStringLiteral("meas_value"), QStringLiteral("sim_value")};
   pages.carbon.rows = readRows(
-      db, QStringLiteral(" select * from rs_table where abs(m_ix)=7 and  fl_id=? order by year_num"),
+      db,
+      QStringLiteral(" select * from rs_table where abs(m_ix)=7 and  fl_id=? order by year_num"),
       fields, {plotKey});
   const QStringList measured = {QStringLiteral("year_number"), QStringLiteral("year_"),
                                 QStringLiteral("meas_value"), QStringLiteral("sim_value")};

@@ -6,10 +6,13 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QShowEvent>
+#include <QSplitter>
 #include <QStandardItemModel>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "core/base/error.h"
 #include "core/db/numbers.h"
@@ -114,15 +117,24 @@ ResultPage::ResultPage(trb::db::Database& db, ResultKind kind, bool showStatisti
   // the comparison pages show the statistics; the others the mean, minimum and maximum
   statistics->setVisible(showStatistics && (isComparison(kind) || kind == ResultKind::MiscResults));
 
-  auto* right = new QVBoxLayout;
-  right->addWidget(chart, 3);
-  right->addWidget(statistics, 2);
-  auto* body = new QHBoxLayout;
-  body->addWidget(grid, 2);
-  body->addLayout(right, 3);
+  // the user shares the room between grid, chart and list
+  auto* right = new QSplitter(Qt::Vertical, this);
+  right->setObjectName(QStringLiteral("chartSplitter"));
+  right->addWidget(chart);
+  right->addWidget(statistics);
+  right->setStretchFactor(0, 3);
+  right->setStretchFactor(1, 2);
+  right->setChildrenCollapsible(false);
+  auto* body = new QSplitter(Qt::Horizontal, this);
+  body->setObjectName(QStringLiteral("gridSplitter"));
+  body->addWidget(grid);
+  body->addWidget(right);
+  body->setStretchFactor(0, 2);
+  body->setStretchFactor(1, 3);
+  body->setChildrenCollapsible(false);
   auto* l = new QVBoxLayout(this);
   l->addLayout(top);
-  l->addLayout(body, 1);
+  l->addWidget(body, 1);
   clear();
 }
 
@@ -183,6 +195,10 @@ void ResultPage::showData(const ResultPageData& data) {
     }
   }
   grid->resizeColumnsToContents();
+  // room for every column of the grid, within reason
+  int width = 2 * grid->frameWidth() + grid->verticalScrollBar()->sizeHint().width();
+  for (int c = 0; c < model->columnCount(); ++c) width += grid->columnWidth(c);
+  grid->setMinimumWidth(std::min(width, 300));
   statistics->clear();
   statistics->addItems(data.statistics);
   chart->setData(data.chart);

@@ -5,6 +5,7 @@
 #include <QGraphicsScene>
 #include <QLegendMarker>
 #include <QLineSeries>
+#include <QLocale>
 #include <QPainter>
 #include <QScatterSeries>
 #include <QSvgGenerator>
@@ -72,6 +73,10 @@ std::pair<int, int> yearRange(const ChartData& d) {
 QChart* buildChart(const ChartData& d) {
   auto* chart = new QChart;
   chart->setTitle(d.title);
+  // numbers in the user's format, years without a group separator
+  QLocale locale;
+  locale.setNumberOptions(QLocale::OmitGroupSeparator);
+  chart->setLocale(locale);
   chart->setLocalizeNumbers(true);
   chart->setAnimationOptions(QChart::NoAnimation);
   chart->setBackgroundRoundness(0);
@@ -98,7 +103,7 @@ QChart* buildChart(const ChartData& d) {
   auto* y = new QValueAxis(chart);
   x->setTitleText(d.xTitle);
   y->setTitleText(d.yTitle);
-  x->setLabelFormat(QStringLiteral("%d"));
+  x->setLabelFormat(QStringLiteral("%.0f"));  // "%d" shows nothing with localized numbers
   const auto [x0, x1] = yearRange(d);
   x->setRange(x0, x1);
   x->setTickType(QValueAxis::TicksDynamic);
@@ -132,7 +137,7 @@ QChart* buildChart(const ChartData& d) {
 ResultChart::ResultChart(QWidget* parent) : QChartView(parent) {
   setObjectName(QStringLiteral("resultChart"));
   setRenderHint(QPainter::Antialiasing);
-  setMinimumSize(240, 180);
+  setMinimumSize(200, 160);
   setData({});
 }
 

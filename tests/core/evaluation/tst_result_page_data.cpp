@@ -138,7 +138,7 @@ class TestResultPages : public QObject {
   // Every flux is the yearly sum cut down to one decimal: 123.46 gives 123.4, -0.06 gives -0.1.
   void turnoverValuesAreCut_data() {
     QTest::addColumn<int>("column");
-    QTest::addColumn<double>("first");  // year 2000
+    QTest::addColumn<double>("first");   // year 2000
     QTest::addColumn<double>("second");  // year 2001
     QTest::newRow("SOM gain") << 1 << 123.4 << 0.0;
     QTest::newRow("SOM loss") << 2 << 0.0 << 0.0;
@@ -171,8 +171,9 @@ class TestResultPages : public QObject {
   // The chooser picks the plotted column and the value axis' title.
   void turnoverChoices() {
     trb::test::TempDb t;
-    t.db.execute(QStringLiteral("insert into trb_zbv (fl_id, year_, C_min_total, c_min_fom, "
-                                "C_rep_flx, C_fom, c_som) values (1, 2000, 50, 10, 80, 20000, 0)"));
+    t.db.execute(
+        QStringLiteral("insert into trb_zbv (fl_id, year_, C_min_total, c_min_fom, "
+                       "C_rep_flx, C_fom, c_som) values (1, 2000, 50, 10, 80, 20000, 0)"));
     const QList<double> expected = {80, 40, 50, 20, 40};  // gain, loss, CO2, storage, saldo
     for (int choice = 0; choice < expected.size(); ++choice) {
       const ResultPageData p =
@@ -193,8 +194,9 @@ class TestResultPages : public QObject {
     t.db.execute(insert, {2000, 0.25, 10.0});
     t.db.execute(insert, {2001, 0.5, 20.0});
     t.db.execute(insert, {2002, 0.75, 30.5});
-    t.db.execute(QStringLiteral("insert into measurements (FL_ID, M_IX, day, month, year, "
-                                "year_number, meas_value) values (1, 0, 1, 3, 2001, 1, 0.2)"));
+    t.db.execute(
+        QStringLiteral("insert into measurements (FL_ID, M_IX, day, month, year, "
+                       "year_number, meas_value) values (1, 0, 1, 3, 2001, 1, 0.2)"));
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
 
     const ResultPageData bat =
@@ -225,14 +227,16 @@ class TestResultPages : public QObject {
     QFETCH(QString, shown);
     QFETCH(double, stored);
     trb::test::TempDb t(QStringLiteral("demo"));
-    t.db.runNative(QStringLiteral("create table tmp_bat (FL_ID integer, year_0 integer, BAT real);"
-                                  "insert into tmp_bat values (2, 1990, 99);"));
+    t.db.runNative(
+        QStringLiteral("create table tmp_bat (FL_ID integer, year_0 integer, BAT real);"
+                       "insert into tmp_bat values (2, 1990, 99);"));
     for (int i = 0; i < bats.size(); ++i)
       t.db.execute(QStringLiteral("insert into tmp_bat values (1, ?, ?)"), {1990 + i, bats[i]});
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     QCOMPARE(trb::evaluation::store_mean_bat(t.db, 1), shown);
-    const QVariant v = t.db.scalar(QStringLiteral("select mw_bat from field_description where "
-                                                  "fl_id=1"));
+    const QVariant v =
+        t.db.scalar(QStringLiteral("select mw_bat from field_description where "
+                                   "fl_id=1"));
     QCOMPARE(v.typeId(), QMetaType::Double);
     QCOMPARE(v.toDouble(), stored);
   }

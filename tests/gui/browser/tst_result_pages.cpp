@@ -85,9 +85,14 @@ class TestResultPagesWindow : public QObject {
     press(w->tree, kControl);
     w->sitePage->repeatBox->setValue(repeat);
     QMetaObject::Connection closer;
+    bool closedByUser = false;
     if (w->power())
-      closer = connect(&sim, &trb::gui::SimulatorWindow::calculationEnded, &sim,
-                       [&sim] { QTimer::singleShot(20, &sim, &QWidget::close); });
+      closer = connect(&sim, &trb::gui::SimulatorWindow::calculationEnded, &sim, [&] {
+        QTimer::singleShot(200, &sim, [&] {
+          closedByUser = true;
+          sim.close();
+        });
+      });
     bool autoclick = false, disabled = false;
     QTimer watch;
     connect(&watch, &QTimer::timeout, [&] {
@@ -99,6 +104,8 @@ class TestResultPagesWindow : public QObject {
     QTest::mouseClick(w->sitePage->runButton, Qt::LeftButton);
     watch.stop();
     disconnect(closer);
+    // in power mode the browser waits until the user has read the messages and closed the window
+    QCOMPARE(closedByUser, w->power());
     if (sawWait) *sawWait = autoclick && disabled;
   }
 
@@ -147,9 +154,9 @@ class TestResultPagesWindow : public QObject {
     const double bat = trb::round_to(
         db_.scalar(QStringLiteral("select avg(BAT) from tmp_bat where fl_id=1")).toDouble(), 1);
     QCOMPARE(w->sitePage->batEdit->text(), trb::fmt_general(bat));
-    QCOMPARE(db_.scalar(QStringLiteral("select mw_bat from field_description where fl_id=1"))
-                 .toDouble(),
-             bat);
+    QCOMPARE(
+        db_.scalar(QStringLiteral("select mw_bat from field_description where fl_id=1")).toDouble(),
+        bat);
 
     // C-dynamics: every carbon row in the grid; N, mean error and RMSE of the admitted pairs
     // computed here from rs_table
@@ -220,7 +227,7 @@ class TestResultPagesWindow : public QObject {
       for (const QPointF& p : pointsOf(nb->chart->series()[0])) v << p.y();
       return v;
     };
-    QCOMPARE(curve(), column(6));  // saldo
+    QCOMPARE(curve(), column(6));     // saldo
     nb->chooser->setCurrentIndex(5);  // crop uptake
     QCOMPARE(curve(), column(1));
     nb->chooser->setCurrentIndex(1);  // mineralisation
@@ -263,9 +270,8 @@ class TestResultPagesWindow : public QObject {
         static_cast<QDialog*>(d)->accept();
       });
       page->xlsButton->click();
-      QCOMPARE(QFileInfo(proposed).fileName(),
-               QStringLiteral("Kleinhausen_") + kControl + u'_' + page->fileTag() +
-                   QStringLiteral(".xlsx"));
+      QCOMPARE(QFileInfo(proposed).fileName(), QStringLiteral("Kleinhausen_") + kControl + u'_' +
+                                                   page->fileTag() + QStringLiteral(".xlsx"));
       const trb::test::XlsxSheet sheet = trb::test::readXlsx(target);
       QVERIFY(sheet.ok);
       const trb::evaluation::ResultPageData& data = page->data();
@@ -273,14 +279,46 @@ class TestResultPagesWindow : public QObject {
       QCOMPARE(sheet.at(QStringLiteral("A1")).text, data.columns.value(0));
       QCOMPARE(sheet.at(QStringLiteral("B1")).text, data.columns.value(1));
       QVERIFY(sheet.at(QStringLiteral("A2")).numeric && sheet.at(QStringLiteral("B2")).numeric);
-      TRB_COMPARE_NEAR(sheet.at(QStringLiteral("B2")).text.toDouble(),
-                       data.rows[0][1].toDouble(), 1e-12);
+      TRB_COMPARE_NEAR(sheet.at(QStringLiteral("B2")).text.toDouble(), data.rows[0][1].toDouble(),
+                       1e-12);
       if (page == w->nBalancePage) {  // the crop's name stays text
         QVERIFY(!sheet.at(QStringLiteral("H2")).numeric);
         QCOMPARE(sheet.at(QStringLiteral("H2")).text, data.rows[0][7].toString());
       }
       if (auto* box = w->findChild<QMessageBox*>(QStringLiteral("sheetSavedBox"))) box->close();
     }
+  }
+
+  // The chart as the result report takes it: an SVG file and a picture of any size, drawn
+  // without the widget being shown.
+  void chartRendersForReports() {
+    trb::evaluation::ChartData data;
+    data.title = QStringLiteral("dynamics of microbial Biomass");
+    data.yTitle = QStringLiteral("Cmic [ppm]");
+    data.simulated = {{1990, 300}, {1995, 320}, {2000, 310}};
+    data.observed = {{{1990, 290}, {2000, 330}}};
+    data.yMin = 290;
+    data.yMax = 330;
+    data.xMin = 1990;
+    data.xMax = 2000;
+    trb::gui::ResultChart chart;
+    chart.setData(data);
+    QCOMPARE(chart.series().size(), 2);
+
+    const QString svg = user_.path(QStringLiteral("plot1.svg"));
+    QVERIFY(chart.saveSvg(svg, QSize(600, 400)));
+    QFile f(svg);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QByteArray text = f.readAll();
+    QVERIFY(text.contains("<svg") && text.contains("Cmic [ppm]"));
+    QVERIFY(!chart.saveSvg(user_.path(QStringLiteral("missing/plot1.svg")), QSize(600, 400)));
+
+    const QImage image = chart.toImage(QSize(320, 240));
+    QCOMPARE(image.size(), QSize(320, 240));
+    int red = 0;
+    for (int y = 0; y < image.height(); ++y)
+      for (int x = 0; x < image.width(); ++x) red += image.pixel(x, y) == qRgb(255, 0, 0);
+    QVERIFY2(red > 20, "the observations are drawn as red squares");
   }
 
   // German captions of the result pages and their choosers.
@@ -293,8 +331,7 @@ class TestResultPagesWindow : public QObject {
     QCOMPARE(turnover.chooser->itemText(3), QStringLiteral("C-Vorrat (total) "));
     QCOMPARE(turnover.model->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Jahr"));
     QCOMPARE(turnover.title->text(), QStringLiteral("Humusbilanz"));
-    QCOMPARE(carbon.model->headerData(3, Qt::Horizontal).toString(),
-             QStringLiteral("modelliert"));
+    QCOMPARE(carbon.model->headerData(3, Qt::Horizontal).toString(), QStringLiteral("modelliert"));
     QCOMPARE(carbon.reportButton->text(), QStringLiteral("Ausgabe"));
   }
 };
