@@ -129,8 +129,8 @@ ResultPage::ResultPage(trb::db::Database& db, ResultKind kind, bool showStatisti
   body->setObjectName(QStringLiteral("gridSplitter"));
   body->addWidget(grid);
   body->addWidget(right);
-  body->setStretchFactor(0, 2);
-  body->setStretchFactor(1, 3);
+  body->setStretchFactor(0, 1);
+  body->setStretchFactor(1, 2);
   body->setChildrenCollapsible(false);
   auto* l = new QVBoxLayout(this);
   l->addLayout(top);

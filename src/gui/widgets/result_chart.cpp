@@ -19,10 +19,10 @@ namespace {
 
 using trb::evaluation::ChartData;
 
-// A step of 1, 2 or 5 times a power of ten that cuts span into at most about eight parts.
-double niceStep(double span) {
+// A step of 1, 2 or 5 times a power of ten that cuts span into at most about `parts` parts.
+double niceStep(double span, int parts) {
   if (!(span > 0)) return 1;
-  const double raw = span / 8;
+  const double raw = span / parts;
   const double p = std::pow(10.0, std::floor(std::log10(raw)));
   for (double m : {1.0, 2.0, 5.0, 10.0})
     if (m * p >= raw) return m * p;
@@ -108,12 +108,12 @@ QChart* buildChart(const ChartData& d) {
   x->setRange(x0, x1);
   x->setTickType(QValueAxis::TicksDynamic);
   x->setTickAnchor(x0);
-  x->setTickInterval(std::max(1.0, niceStep(x1 - x0)));
+  x->setTickInterval(std::max(1.0, niceStep(x1 - x0, 5)));  // room for the years
   const auto [y0, y1] = valueRange(d);
   y->setRange(y0, y1);
   y->setLabelFormat(QStringLiteral("%.6g"));
   y->setTickType(QValueAxis::TicksDynamic);
-  const double step = niceStep(y1 - y0);
+  const double step = niceStep(y1 - y0, 8);
   y->setTickAnchor(std::ceil(y0 / step) * step);
   y->setTickInterval(step);
   chart->addAxis(x, Qt::AlignBottom);

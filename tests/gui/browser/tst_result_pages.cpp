@@ -124,12 +124,14 @@ class TestResultPagesWindow : public QObject {
   void cleanup() {
     db_.close();
     QLocale::setDefault(QLocale::c());
+    trb::gui::setCaptionLanguage(QStringLiteral("E"));
   }
 
   void singlePlotRun_data() {
     QTest::addColumn<bool>("power");
     QTest::addColumn<int>("repeat");
     QTest::addColumn<QString>("locale");
+    // German captions as well
     QTest::newRow("power mode, no repetition, decimal comma") << true << 0 << "de_DE";
     QTest::newRow("power mode, repeated") << true << 2 << "C";
     QTest::newRow("plain, no repetition") << false << 0 << "C";
@@ -139,6 +141,7 @@ class TestResultPagesWindow : public QObject {
     QFETCH(int, repeat);
     QFETCH(QString, locale);
     QLocale::setDefault(QLocale(locale));
+    if (locale == u"de_DE") trb::gui::setCaptionLanguage(QStringLiteral("D"));
     trb::gui::SimulatorWindow sim;
     auto w = openBrowser(power);
     w->setSimulator(&sim);
