@@ -90,8 +90,8 @@ int main(int argc, char** argv) {
     std::sort(afterMs.begin(), afterMs.end());
     out << "model run (plot) " << plot << " \"" << label << "\": median " << runMs[2]
         << " ms, best " << runMs[0] << " ms (goal < 1000 ms)\n";
-    out << "  of which after the calculation (BAT, reload, pages, N balance): median "
-        << afterMs[2] << " ms\n";
+    out << "  of which after the calculation (BAT, reload, pages, N balance): median " << afterMs[2]
+        << " ms\n";
     out << "  C-dynamics rows: " << w.carbonPage->data().rows.size()
         << ", N-balance rows: " << w.nBalancePage->data().rows.size() << "\n";
   } catch (const std::exception& e) {

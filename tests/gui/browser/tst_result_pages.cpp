@@ -318,6 +318,8 @@ class TestResultPagesWindow : public QObject {
 
     const QImage image = chart.toImage(QSize(320, 240));
     QCOMPARE(image.size(), QSize(320, 240));
+    if (const QString shots = qEnvironmentVariable("TRB_SHOTS"); !shots.isEmpty())
+      image.save(QDir(shots).filePath(QStringLiteral("result_chart_picture.png")));
     int red = 0;
     for (int y = 0; y < image.height(); ++y)
       for (int x = 0; x < image.width(); ++x) red += image.pixel(x, y) == qRgb(255, 0, 0);
