@@ -7,6 +7,7 @@
 #include <QLineSeries>
 #include <QLocale>
 #include <QPainter>
+#include <QResizeEvent>
 #include <QScatterSeries>
 #include <QSvgGenerator>
 #include <QValueAxis>
@@ -70,6 +71,23 @@ std::pair<int, int> yearRange(const ChartData& d) {
   return {lo, hi};
 }
 
+// Ticks as dense as the chart's size lets their labels stand apart (crowded labels are elided).
+void fitTicks(QValueAxis* x, QValueAxis* y, const QSizeF& size) {
+  const int columns = std::clamp(int(size.width() / 90), 2, 8);
+  x->setTickInterval(std::max(1.0, niceStep(x->max() - x->min(), columns)));
+  const int rows = std::clamp(int(size.height() / 50), 2, 8);
+  const double step = niceStep(y->max() - y->min(), rows);
+  y->setTickAnchor(std::ceil(y->min() / step) * step);
+  y->setTickInterval(step);
+}
+
+void fitTicks(QChart* chart, const QSizeF& size) {
+  const QList<QAbstractAxis*> x = chart->axes(Qt::Horizontal);
+  const QList<QAbstractAxis*> y = chart->axes(Qt::Vertical);
+  if (x.isEmpty() || y.isEmpty()) return;
+  fitTicks(static_cast<QValueAxis*>(x.first()), static_cast<QValueAxis*>(y.first()), size);
+}
+
 QChart* buildChart(const ChartData& d) {
   auto* chart = new QChart;
   chart->setTitle(d.title);
@@ -108,14 +126,11 @@ QChart* buildChart(const ChartData& d) {
   x->setRange(x0, x1);
   x->setTickType(QValueAxis::TicksDynamic);
   x->setTickAnchor(x0);
-  x->setTickInterval(std::max(1.0, niceStep(x1 - x0, 5)));  // room for the years
   const auto [y0, y1] = valueRange(d);
   y->setRange(y0, y1);
   y->setLabelFormat(QStringLiteral("%.6g"));
   y->setTickType(QValueAxis::TicksDynamic);
-  const double step = niceStep(y1 - y0, 8);
-  y->setTickAnchor(std::ceil(y0 / step) * step);
-  y->setTickInterval(step);
+  fitTicks(x, y, QSizeF(640, 480));
   chart->addAxis(x, Qt::AlignBottom);
   chart->addAxis(y, Qt::AlignLeft);
   for (QAbstractSeries* s : chart->series()) {
@@ -145,7 +160,18 @@ void ResultChart::setData(const ChartData& data) {
   data_ = data;
   QChart* old = chart();
   setChart(buildChart(data_));
+  fitTicks(chart(), size());
   delete old;
+}
+
+void ResultChart::resizeEvent(QResizeEvent* e) {
+  QChartView::resizeEvent(e);
+  fitTicks(chart(), e->size());
+}
+
+void ResultChart::showEvent(QShowEvent* e) {
+  QChartView::showEvent(e);
+  fitTicks(chart(), size());  // data set while hidden was fitted to another size
 }
 
 QList<QAbstractSeries*> ResultChart::series() const {
@@ -155,6 +181,7 @@ QList<QAbstractSeries*> ResultChart::series() const {
 void ResultChart::renderCopy(QPainter& painter, const QSize& size) const {
   QGraphicsScene scene;
   QChart* copy = buildChart(data_);
+  fitTicks(copy, QSizeF(size));
   scene.addItem(copy);  // the scene owns it
   copy->setGeometry(QRectF(QPointF(0, 0), QSizeF(size)));
   copy->layout()->activate();

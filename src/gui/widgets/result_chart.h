@@ -31,6 +31,10 @@ class ResultChart : public QChartView {
   // The series as drawn: series 0 the line, 1 to 11 the observations.
   QList<QAbstractSeries*> series() const;
 
+ protected:
+  void resizeEvent(QResizeEvent* e) override;
+  void showEvent(QShowEvent* e) override;
+
  private:
   // Draws the chart of data at size on painter, without touching this view.
   void renderCopy(QPainter& painter, const QSize& size) const;
