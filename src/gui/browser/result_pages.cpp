@@ -122,8 +122,9 @@ ResultPage::ResultPage(trb::db::Database& db, ResultKind kind, bool showStatisti
   right->setObjectName(QStringLiteral("chartSplitter"));
   right->addWidget(chart);
   right->addWidget(statistics);
-  right->setStretchFactor(0, 3);
-  right->setStretchFactor(1, 2);
+  // the comparison's list has some twenty lines, the yearly outputs' three
+  right->setStretchFactor(0, kind == ResultKind::MiscResults ? 6 : 3);
+  right->setStretchFactor(1, kind == ResultKind::MiscResults ? 1 : 2);
   right->setChildrenCollapsible(false);
   auto* body = new QSplitter(Qt::Horizontal, this);
   body->setObjectName(QStringLiteral("gridSplitter"));

@@ -85,7 +85,13 @@ void fitTicks(QChart* chart, const QSizeF& size) {
   const QList<QAbstractAxis*> x = chart->axes(Qt::Horizontal);
   const QList<QAbstractAxis*> y = chart->axes(Qt::Vertical);
   if (x.isEmpty() || y.isEmpty()) return;
-  fitTicks(static_cast<QValueAxis*>(x.first()), static_cast<QValueAxis*>(y.first()), size);
+  auto* xAxis = static_cast<QValueAxis*>(x.first());
+  auto* yAxis = static_cast<QValueAxis*>(y.first());
+  const double xStep = xAxis->tickInterval(), yStep = yAxis->tickInterval();
+  fitTicks(xAxis, yAxis, size);
+  // the labels were laid out for the old ticks
+  if (xAxis->tickInterval() != xStep || yAxis->tickInterval() != yStep)
+    chart->layout()->invalidate();
 }
 
 QChart* buildChart(const ChartData& d) {

@@ -209,6 +209,24 @@ class TestResultPagesWindow : public QObject {
     QCOMPARE(w->pages->isTabVisible(Page::NBalance), repeat == 0);
     QCOMPARE(w->pages->currentIndex(), repeat == 0 ? Page::Turnover : Page::CDynamics);
     trb::test::screenshot(w.get(), QStringLiteral("results_after_run_") + QTest::currentDataTag());
+
+    if (power) {
+      // misc.results: soil nitrogen with the measured values as points; showing the page again
+      // starts at the first entry
+      ResultPage* misc = w->miscPage;
+      w->pages->setCurrentIndex(Page::MiscResults);
+      misc->chooser->setCurrentIndex(6);  // N_som
+      QCOMPARE(misc->statistics->count(), 3);
+      QVERIFY(misc->statistics->item(0)->text().startsWith(QStringLiteral("Mean=")));
+      QCOMPARE(pointsOf(misc->chart->series()[0]).size(), misc->model->rowCount());
+      QVERIFY(!pointsOf(misc->chart->series()[1]).isEmpty());
+      trb::test::screenshot(w.get(), QStringLiteral("results_misc_") + QTest::currentDataTag());
+      w->pages->setCurrentIndex(Page::CDynamics);
+      w->pages->setCurrentIndex(Page::MiscResults);
+      QCOMPARE(misc->chooser->currentIndex(), 0);
+      QCOMPARE(misc->chart->series().size(), 1);
+      w->pages->setCurrentIndex(repeat == 0 ? Page::Turnover : Page::CDynamics);
+    }
     if (repeat != 0) return;
     QCOMPARE(w->turnoverPage->model->rowCount(),
              db_.scalar(QStringLiteral("select count(distinct year_) from trb_zbv where fl_id=1"))
