@@ -45,7 +45,8 @@ void deleteRowsOfPlot(Database& db, const QStringList& tables, qlonglong flId) {
 bool locationTaken(Database& db, const QString& location, const QString& exceptCode) {
   auto rows = [&db, &location](const QString& table, const QString& codeColumn,
                                const QString& code) {
-    QString sql = QStringLiteral("select count(*) from ") + table + QStringLiteral(" where location=?");
+    QString sql =
+        QStringLiteral("select count(*) from ") + table + QStringLiteral(" where location=?");
     QVariantList binds{location};
     if (!code.isEmpty()) {
       sql += QStringLiteral(" and ") + codeColumn + QStringLiteral("=?");
@@ -56,18 +57,19 @@ bool locationTaken(Database& db, const QString& location, const QString& exceptC
   int others = rows(QStringLiteral("field_description"), QString(), QString()) +
                rows(QStringLiteral("experiments"), QString(), QString());
   if (!exceptCode.isEmpty())
-    others -= rows(QStringLiteral("field_description"), QStringLiteral("versuch_code"), exceptCode) +
-              rows(QStringLiteral("experiments"), QStringLiteral("vcode"), exceptCode);
+    others -=
+        rows(QStringLiteral("field_description"), QStringLiteral("versuch_code"), exceptCode) +
+        rows(QStringLiteral("experiments"), QStringLiteral("vcode"), exceptCode);
   return others > 0;
 }
 
 }  // namespace
 
 QStringList plotKeyedTables() {
-  return {QStringLiteral("cultivation"), QStringLiteral("measurements"),
-          QStringLiteral("site_state"),  QStringLiteral("rs_table"),
-          QStringLiteral("trb_nresult"), QStringLiteral("trb_zbv"),
-          QStringLiteral("trb_driver"),  QStringLiteral("trb_protokoll"),
+  return {QStringLiteral("cultivation"),   QStringLiteral("measurements"),
+          QStringLiteral("site_state"),    QStringLiteral("rs_table"),
+          QStringLiteral("trb_nresult"),   QStringLiteral("trb_zbv"),
+          QStringLiteral("trb_driver"),    QStringLiteral("trb_protokoll"),
           QStringLiteral("trb_stat_corg"), QStringLiteral("trb_stat_nt"),
           QStringLiteral("hubi_c_bilanz"), QStringLiteral("key2ref2fl")};
 }
@@ -154,8 +156,7 @@ void change_experiment_code(Database& db, int oldCode, int newCode, const QStrin
   const QString location = newLocation.trimmed();
   const QString oldText = QString::number(oldCode);
   const QString newText = QString::number(newCode);
-  if (newCode <= 0)
-    throw trb::Error(tr("The new ID must be a positive whole number."), caption);
+  if (newCode <= 0) throw trb::Error(tr("The new ID must be a positive whole number."), caption);
   if (newCode != oldCode) {
     const int taken = db.scalar(QStringLiteral(R"sql(
 select count(*) from experiments

@@ -23,8 +23,8 @@ QStringList plotKeyedTables();
 // --- Experiments --------------------------------------------------------------------------------
 
 struct NewExperiment {
-  int code = 0;          // exp_id, also written as the text vcode
-  qlonglong flId = 0;    // key of its first plot
+  int code = 0;        // exp_id, also written as the text vcode
+  qlonglong flId = 0;  // key of its first plot
 };
 
 // The key the next new experiment gets (the "internal code" the dialog shows).

@@ -39,9 +39,9 @@ double number(const QString& text, const QString& field, const QLocale& locale) 
 }  // namespace
 
 QStringList simple_soil_types() {
-  return {QStringLiteral("?"), QStringLiteral("S"),  QStringLiteral("Sl"),
+  return {QStringLiteral("?"),  QStringLiteral("S"),  QStringLiteral("Sl"),
           QStringLiteral("lS"), QStringLiteral("SL"), QStringLiteral("sL"),
-          QStringLiteral("L"), QStringLiteral("LT"), QStringLiteral("T")};
+          QStringLiteral("L"),  QStringLiteral("LT"), QStringLiteral("T")};
 }
 
 SimpleSoil read_simple_soil(Database& db, qlonglong soilId, const QLocale& locale) {
@@ -121,7 +121,8 @@ where soil_id=?)sql"),
 bool delete_soil(Database& db, qlonglong soilId) {
   if (soilId == -99) return false;
   trb::db::Transaction tx(db);
-  const int rows = db.execute(QStringLiteral("delete from soilproperties where soil_id=?"), {soilId});
+  const int rows =
+      db.execute(QStringLiteral("delete from soilproperties where soil_id=?"), {soilId});
   db.execute(QStringLiteral("update field_description set soil_id=-99 where soil_id=?"), {soilId});
   tx.commit();
   return rows > 0;

@@ -36,7 +36,8 @@ void save_site_description(trb::db::Database& db, const SiteEdit& edit, const QL
   QString comment = edit.state.trimmed();
   if (comment.isEmpty()) comment = QStringLiteral("?");
 
-  const int rows = db.execute(QStringLiteral(R"sql(
+  const int rows = db.execute(
+      QStringLiteral(R"sql(
 update  field_description   set
  site_description=?
 , herkunft=?
@@ -46,8 +47,7 @@ update  field_description   set
 , mw_bat=?
 , comment=?
  where fl_id=?)sql"),
-                              {edit.plot, edit.source, area, edit.climateId, edit.soilId, bat,
-                               comment, edit.flId});
+      {edit.plot, edit.source, area, edit.climateId, edit.soilId, bat, comment, edit.flId});
   if (rows == 0) throw trb::Error(tr("There is no plot %1.").arg(edit.flId), caption);
 }
 

@@ -76,14 +76,30 @@ class TstSites : public QObject {
     QTest::addColumn<QString>("storedComment");
     QTest::addColumn<double>("storedArea");
     QTest::addColumn<double>("storedBat");
-    QTest::newRow("BAT '?' becomes 30, empty state '?'")
-        << "C" << "Parzelle 7" << "" << "0.5" << "?" << "?" << 0.5 << 30.0;
-    QTest::newRow("decimal comma") << "de_DE" << "Parzelle 7" << " FB 3 " << "12,5" << "28,25"
+    QTest::newRow("BAT '?' becomes 30, empty state '?'") << "C"
+                                                         << "Parzelle 7"
+                                                         << ""
+                                                         << "0.5"
+                                                         << "?"
+                                                         << "?" << 0.5 << 30.0;
+    QTest::newRow("decimal comma") << "de_DE"
+                                   << "Parzelle 7"
+                                   << " FB 3 "
+                                   << "12,5"
+                                   << "28,25"
                                    << "FB 3" << 12.5 << 28.25;
-    QTest::newRow("quotes stored as typed")
-        << "C" << "O'Brien \"Nord\"; drop table x" << "it's" << "-99" << "44.3" << "it's" << -99.0
-        << 44.3;
-    QTest::newRow("blank state") << "C" << "-" << "   " << "1" << "" << "?" << 1.0 << 30.0;
+    QTest::newRow("quotes stored as typed") << "C"
+                                            << "O'Brien \"Nord\"; drop table x"
+                                            << "it's"
+                                            << "-99"
+                                            << "44.3"
+                                            << "it's" << -99.0 << 44.3;
+    QTest::newRow("blank state") << "C"
+                                 << "-"
+                                 << "   "
+                                 << "1"
+                                 << ""
+                                 << "?" << 1.0 << 30.0;
   }
   void saveSiteDescription() {
     QFETCH(QString, locale);
@@ -117,19 +133,24 @@ from field_description where fl_id=3)sql"));
     QCOMPARE(q.value(5).toLongLong(), 1);
     QCOMPARE(q.value(6).toLongLong(), -99);
     // the neighbour stays as it was
-    QCOMPARE(text(t.db, QStringLiteral("select site_description from field_description where fl_id=?"),
-                  {4}),
-             QStringLiteral("Stallmist + mineralisch N"));
+    QCOMPARE(
+        text(t.db, QStringLiteral("select site_description from field_description where fl_id=?"),
+             {4}),
+        QStringLiteral("Stallmist + mineralisch N"));
   }
 
   void saveSiteDescriptionRefuses_data() {
     QTest::addColumn<QString>("locale");
     QTest::addColumn<QString>("area");
     QTest::addColumn<qlonglong>("flId");
-    QTest::newRow("area no number") << "C" << "zwei" << qlonglong(3);
-    QTest::newRow("area empty") << "C" << "" << qlonglong(3);
-    QTest::newRow("point in a decimal-comma locale") << "de_DE" << "12.5" << qlonglong(3);
-    QTest::newRow("no such plot") << "C" << "1" << qlonglong(999);
+    QTest::newRow("area no number") << "C"
+                                    << "zwei" << qlonglong(3);
+    QTest::newRow("area empty") << "C"
+                                << "" << qlonglong(3);
+    QTest::newRow("point in a decimal-comma locale") << "de_DE"
+                                                     << "12.5" << qlonglong(3);
+    QTest::newRow("no such plot") << "C"
+                                  << "1" << qlonglong(999);
   }
   void saveSiteDescriptionRefuses() {
     QFETCH(QString, locale);
@@ -148,7 +169,8 @@ from field_description where fl_id=3)sql"));
     } catch (const trb::db::DbError&) {
       QFAIL("a database error instead of a refusal");
     } catch (const trb::Error& err) {
-      if (flId == 3) QVERIFY2(err.message().contains(QStringLiteral("area")), qPrintable(err.message()));
+      if (flId == 3)
+        QVERIFY2(err.message().contains(QStringLiteral("area")), qPrintable(err.message()));
     }
     QCOMPARE(snapshot(t.db), before);
   }
@@ -156,9 +178,12 @@ from field_description where fl_id=3)sql"));
   void plotLabel_data() {
     QTest::addColumn<QString>("old");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("without colon") << "Stallmist" << "neu";
-    QTest::newRow("with colon") << "12: Stallmist" << "12:neu";
-    QTest::newRow("first colon counts") << "a:b:c" << "a:neu";
+    QTest::newRow("without colon") << "Stallmist"
+                                   << "neu";
+    QTest::newRow("with colon") << "12: Stallmist"
+                                << "12:neu";
+    QTest::newRow("first colon counts") << "a:b:c"
+                                        << "a:neu";
   }
   void plotLabel() {
     QFETCH(QString, old);
@@ -173,11 +198,18 @@ from field_description where fl_id=3)sql"));
     QTest::addColumn<QString>("type");
     QTest::addColumn<QString>("clay");
     QTest::addColumn<QStringList>("missing");
-    QTest::newRow("new soil untouched")
-        << "-?-" << "?" << "?" << QStringList{"name", "soilType", "clay"};
-    QTest::newRow("type only") << "Aue" << "?" << "12" << QStringList{"soilType"};
-    QTest::newRow("clay with ?") << "Aue" << "L" << "1?" << QStringList{"clay"};
-    QTest::newRow("complete") << "Aue" << "L" << "12" << QStringList{};
+    QTest::newRow("new soil untouched") << "-?-"
+                                        << "?"
+                                        << "?" << QStringList{"name", "soilType", "clay"};
+    QTest::newRow("type only") << "Aue"
+                               << "?"
+                               << "12" << QStringList{"soilType"};
+    QTest::newRow("clay with ?") << "Aue"
+                                 << "L"
+                                 << "1?" << QStringList{"clay"};
+    QTest::newRow("complete") << "Aue"
+                              << "L"
+                              << "12" << QStringList{};
   }
   void soilRequiredFields() {
     QFETCH(QString, name);
@@ -268,8 +300,8 @@ from soilproperties where soil_id=4)sql"));
     trb::test::TempDb t(QStringLiteral("demo"));
     QVERIFY(delete_soil(t.db, 3));
     QCOMPARE(count(t.db, QStringLiteral("select count(*) from soilproperties where soil_id=3")), 0);
-    QCOMPARE(count(t.db, QStringLiteral("select count(*) from field_description where soil_id=-99")),
-             2);
+    QCOMPARE(
+        count(t.db, QStringLiteral("select count(*) from field_description where soil_id=-99")), 2);
     // the key handed out again does not give plots 9 and 10 the new soil
     SimpleSoil s;
     s.name = QStringLiteral("neu");
@@ -278,7 +310,8 @@ from soilproperties where soil_id=4)sql"));
     s.silt = QStringLiteral("5");
     s.gravel = QStringLiteral("0");
     QCOMPARE(save_simple_soil(t.db, s).soilId, 3);
-    QCOMPARE(count(t.db, QStringLiteral("select count(*) from field_description where soil_id=3")), 0);
+    QCOMPARE(count(t.db, QStringLiteral("select count(*) from field_description where soil_id=3")),
+             0);
     QVERIFY(!delete_soil(t.db, 77));
   }
 
@@ -317,16 +350,18 @@ comment from field_description)sql"));
     trb::test::TempDb t(QStringLiteral("demo"));
     const qlonglong fl = add_plot(t.db, QStringLiteral("Heidmoor"), QStringLiteral("2"), QString());
     QCOMPARE(fl, 11);
-    QCOMPARE(text(t.db, QStringLiteral("select herkunft from field_description where fl_id=?"), {fl}),
-             QStringLiteral("??"));
-    QCOMPARE(count(t.db, QStringLiteral("select count(*) from site_state where fl_id=? and status=0"),
-                   {fl}),
-             1);
+    QCOMPARE(
+        text(t.db, QStringLiteral("select herkunft from field_description where fl_id=?"), {fl}),
+        QStringLiteral("??"));
+    QCOMPARE(
+        count(t.db, QStringLiteral("select count(*) from site_state where fl_id=? and status=0"),
+              {fl}),
+        1);
     const qlonglong next =
         add_plot(t.db, QStringLiteral("Heidmoor"), QStringLiteral("2"), QStringLiteral("B1"));
-    QCOMPARE(text(t.db, QStringLiteral("select herkunft from field_description where fl_id=?"),
-                  {next}),
-             QStringLiteral("B1"));
+    QCOMPARE(
+        text(t.db, QStringLiteral("select herkunft from field_description where fl_id=?"), {next}),
+        QStringLiteral("B1"));
   }
 
   void deletePlotRemovesEveryRowOfItsKey() {
@@ -345,7 +380,8 @@ comment from field_description)sql"));
     auto fresh = rowsOfPlot(t.db, 10);
     QCOMPARE(fresh.take(QStringLiteral("field_description")), 1);
     QCOMPARE(fresh.take(QStringLiteral("site_state")), 1);
-    for (const auto& [table, rows] : fresh.asKeyValueRange()) QVERIFY2(rows == 0, qPrintable(table));
+    for (const auto& [table, rows] : fresh.asKeyValueRange())
+      QVERIFY2(rows == 0, qPrintable(table));
     QVERIFY(!delete_plot(t.db, 999));
   }
 
@@ -360,9 +396,9 @@ comment from field_description)sql"));
       if (attempt == 0)
         QVERIFY_THROWS_EXCEPTION(trb::db::DbError, delete_plot(t.db, 3));
       else
-        QVERIFY_THROWS_EXCEPTION(trb::db::DbError,
-                                 delete_experiment(t.db, QStringLiteral("Kleinhausen"),
-                                                   QStringLiteral("1")));
+        QVERIFY_THROWS_EXCEPTION(
+            trb::db::DbError,
+            delete_experiment(t.db, QStringLiteral("Kleinhausen"), QStringLiteral("1")));
       QCOMPARE(snapshot(t.db), before);
     }
   }
@@ -378,7 +414,8 @@ comment from field_description)sql"));
       for (const auto& [table, rows] : rowsOfPlot(t.db, fl).asKeyValueRange())
         QVERIFY2(rows == 0, qPrintable(QStringLiteral("%1 of plot %2").arg(table).arg(fl)));
     QCOMPARE(count(t.db, QStringLiteral("select count(*) from experiments")), 1);
-    QCOMPARE(count(t.db, QStringLiteral("select count(*) from ref2vcode where versuchs_code='2'")), 0);
+    QCOMPARE(count(t.db, QStringLiteral("select count(*) from ref2vcode where versuchs_code='2'")),
+             0);
     QCOMPARE(count(t.db, QStringLiteral("select count(*) from ref2vcode where versuchs_code='1'")),
              otherRefs);
     QCOMPARE(rowsOfPlot(t.db, 1), other);
@@ -386,7 +423,8 @@ comment from field_description)sql"));
     QCOMPARE(create_experiment(t.db, QStringLiteral("Neu")).code, 2);
 
     // an experiment row without plots goes by its own code
-    t.db.execute(QStringLiteral("insert into experiments (exp_id, vcode, location) values (9, '9', 'Leer')"));
+    t.db.execute(QStringLiteral(
+        "insert into experiments (exp_id, vcode, location) values (9, '9', 'Leer')"));
     QCOMPARE(delete_experiment(t.db, QStringLiteral("Leer"), QStringLiteral("9")), 0);
     QCOMPARE(count(t.db, QStringLiteral("select count(*) from experiments where exp_id=9")), 0);
   }
@@ -440,8 +478,10 @@ comment from field_description)sql"));
                              "select count(*) from field_description where versuch_code='5' and "
                              "location='Heidmoor-Süd'")),
              5);
-    QCOMPARE(count(t.db, QStringLiteral("select count(*) from ref2vcode where versuchs_code='5'")), 1);
-    QCOMPARE(count(t.db, QStringLiteral("select count(*) from field_description where versuch_code='1'")),
+    QCOMPARE(count(t.db, QStringLiteral("select count(*) from ref2vcode where versuchs_code='5'")),
+             1);
+    QCOMPARE(count(t.db,
+                   QStringLiteral("select count(*) from field_description where versuch_code='1'")),
              5);
     // the same ID with a new location only
     change_experiment_code(t.db, 5, 5, QStringLiteral("Heidmoor"));
@@ -463,9 +503,10 @@ comment from field_description)sql"));
     trb::test::TempDb t(QStringLiteral("schema"));
     for (const auto& [fl, location] :
          {std::pair{10, "A"}, std::pair{11, "B"}, std::pair{12, "A"}, std::pair{111, "C"}}) {
-      t.db.execute(QStringLiteral(
-                       "insert into field_description (fl_id, location, versuch_code) values (?, ?, ?)"),
-                   {fl, QString::fromLatin1(location), QString::fromLatin1(location)});
+      t.db.execute(
+          QStringLiteral(
+              "insert into field_description (fl_id, location, versuch_code) values (?, ?, ?)"),
+          {fl, QString::fromLatin1(location), QString::fromLatin1(location)});
       t.db.execute(QStringLiteral("insert into site_state (FL_ID) values (?)"), {fl});
       t.db.execute(QStringLiteral("insert into measurements (FL_ID, M_IX) values (?, 7)"), {fl});
       t.db.execute(QStringLiteral("insert into cultivation (FL_ID, Macode) values (?, 2)"), {fl});
@@ -492,11 +533,14 @@ comment from field_description)sql"));
     QCOMPARE(shift_plot_keys(t.db, QStringLiteral("A"), offset), 2);
     QCOMPARE(rowsOfPlot(t.db, 10 + offset), rowsOf10);
     QCOMPARE(rowsOfPlot(t.db, 12 + offset), rowsOf10);
-    for (const auto& [table, rows] : rowsOfPlot(t.db, 10).asKeyValueRange()) QVERIFY2(rows == 0, qPrintable(table));
-    for (const auto& [table, rows] : rowsOfPlot(t.db, 12).asKeyValueRange()) QVERIFY2(rows == 0, qPrintable(table));
+    for (const auto& [table, rows] : rowsOfPlot(t.db, 10).asKeyValueRange())
+      QVERIFY2(rows == 0, qPrintable(table));
+    for (const auto& [table, rows] : rowsOfPlot(t.db, 12).asKeyValueRange())
+      QVERIFY2(rows == 0, qPrintable(table));
     QCOMPARE(rowsOfPlot(t.db, 11), rowsOf11);
-    QCOMPARE(text(t.db, QStringLiteral("select location from field_description where fl_id=11"), {}),
-             QStringLiteral("B"));
+    QCOMPARE(
+        text(t.db, QStringLiteral("select location from field_description where fl_id=11"), {}),
+        QStringLiteral("B"));
   }
 
   void shiftRefusesKeysBelowZero() {
