@@ -35,6 +35,7 @@ DeleteExperimentDialog::DeleteExperimentDialog(QWidget* parent) : QDialog(parent
   auto* l = new QVBoxLayout(this);
   l->addLayout(top);
   l->addLayout(buttons);
+  setMinimumWidth(380);
 
   connect(deleteButton, &QPushButton::clicked, this, &QDialog::accept);
   connect(escButton, &QPushButton::clicked, this, &QDialog::reject);

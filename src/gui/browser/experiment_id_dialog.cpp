@@ -84,8 +84,7 @@ void ExperimentIdDialog::apply() {
   bool ok = false;
   const int newCode = newIdEdit->text().trimmed().toInt(&ok);
   try {
-    if (!ok)
-      throw trb::Error(tr("The new ID must be a positive whole number."), windowTitle());
+    if (!ok) throw trb::Error(tr("The new ID must be a positive whole number."), windowTitle());
     trb::sites::change_experiment_code(db_, code_, newCode, newLocationEdit->text());
   } catch (const std::exception& e) {
     ErrorReporter::report(this, e, windowTitle());

@@ -18,14 +18,17 @@ namespace {
 // The colour of a required field left empty.
 const QColor kMissing(192, 220, 192);
 
-void colour(QWidget* w, bool missing) {
-  QPalette p = w->parentWidget()->palette();
-  if (missing) {
-    p.setColor(QPalette::Base, kMissing);
-    p.setColor(QPalette::Button, kMissing);
-  }
-  w->setPalette(p);
-  w->setAutoFillBackground(missing);
+void colour(QLineEdit* e, bool missing) {
+  QPalette p = e->parentWidget()->palette();
+  if (missing) p.setColor(QPalette::Base, kMissing);
+  e->setPalette(p);
+}
+
+// A chooser draws its face from the style; a style sheet colours it.
+void colour(QComboBox* c, bool missing) {
+  c->setStyleSheet(missing
+                       ? QStringLiteral("QComboBox { background-color: %1; }").arg(kMissing.name())
+                       : QString());
 }
 
 }  // namespace

@@ -158,9 +158,10 @@ void SiteCommands::addPlot() {
 void SiteCommands::deletePlot() {
   const qlonglong key = w_.snr;
   if (busy() || key == -99) return;
-  const auto answer = QMessageBox::question(
-      &w_, tr(" Confirm Delete"), tr(" Do you really want to delete ALL data of plot %1 ?").arg(key),
-      QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+  const auto answer =
+      QMessageBox::question(&w_, tr(" Confirm Delete"),
+                            tr(" Do you really want to delete ALL data of plot %1 ?").arg(key),
+                            QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
   if (answer != QMessageBox::Yes) return;
   try {
     trb::sites::delete_plot(db_, key);

@@ -134,8 +134,9 @@ class TestSiteEditing : public QObject {
     QCOMPARE(value(QStringLiteral("select site_description from field_description where fl_id=3"))
                  .toString(),
              QStringLiteral("Stallmist \"alt\" O'Neil"));
-    QCOMPARE(value(QStringLiteral("select comment from field_description where fl_id=3")).toString(),
-             QStringLiteral("?"));
+    QCOMPARE(
+        value(QStringLiteral("select comment from field_description where fl_id=3")).toString(),
+        QStringLiteral("?"));
     QCOMPARE(value(QStringLiteral("select area from field_description where fl_id=3")).toDouble(),
              12.5);
     QCOMPARE(value(QStringLiteral("select mw_bat from field_description where fl_id=3")).toDouble(),
@@ -148,8 +149,9 @@ class TestSiteEditing : public QObject {
     type(p->sourceEdit, QStringLiteral("P99"));
     QTest::mouseClick(p->updateButton, Qt::LeftButton);
     QVERIFY(takeErrorBox(w.get()).contains(QStringLiteral("area")));
-    QCOMPARE(value(QStringLiteral("select herkunft from field_description where fl_id=3")).toString(),
-             QStringLiteral("P3"));
+    QCOMPARE(
+        value(QStringLiteral("select herkunft from field_description where fl_id=3")).toString(),
+        QStringLiteral("P3"));
 
     // choosing another station saves at once, with the other fields as they stand
     type(p->areaEdit, QStringLiteral("1"));
@@ -157,10 +159,11 @@ class TestSiteEditing : public QObject {
     p->weatherBox->setFocus();
     QTest::keyClick(p->weatherBox, Qt::Key_Down);
     QCOMPARE(p->weatherBox->currentText(), QStringLiteral("Heidmoor"));
-    QCOMPARE(value(QStringLiteral("select climate_id from field_description where fl_id=3")).toInt(),
-             1);
-    QCOMPARE(value(QStringLiteral("select herkunft from field_description where fl_id=3")).toString(),
-             QStringLiteral("P99"));
+    QCOMPARE(
+        value(QStringLiteral("select climate_id from field_description where fl_id=3")).toInt(), 1);
+    QCOMPARE(
+        value(QStringLiteral("select herkunft from field_description where fl_id=3")).toString(),
+        QStringLiteral("P99"));
   }
 
   void simpleSoilDescription() {
@@ -181,7 +184,9 @@ class TestSiteEditing : public QObject {
       seen << takeErrorBox(d);
       const QColor marked(192, 220, 192);
       seen << QString::number(d->nameEdit->palette().color(QPalette::Base) == marked)
-           << QString::number(d->clayEdit->palette().color(QPalette::Base) == marked);
+           << QString::number(d->clayEdit->palette().color(QPalette::Base) == marked)
+           << QString::number(d->typeBox->styleSheet().contains(marked.name()))
+           << QString::number(d->siltEdit->palette().color(QPalette::Base) == marked);
       trb::test::screenshot(d, QStringLiteral("site_simple_soil"));
       type(d->nameEdit, QStringLiteral("Heidmoor Sand-Braunerde"));
       d->typeBox->setCurrentText(QStringLiteral("lS"));
@@ -192,9 +197,10 @@ class TestSiteEditing : public QObject {
     QCOMPARE(seen, (QStringList{"-?-", "0", "?", "-99", "?",
                                 "Satz kann nicht gespeichert werden|Bitte alle Pflicht-Daten "
                                 "eingeben !",
-                                "1", "1"}));
+                                "1", "1", "1", "0"}));
     QCOMPARE(p->soilBox->currentText(), QStringLiteral("Heidmoor Sand-Braunerde1"));
-    QCOMPARE(value(QStringLiteral("select soil_id from field_description where fl_id=2")).toInt(), 4);
+    QCOMPARE(value(QStringLiteral("select soil_id from field_description where fl_id=2")).toInt(),
+             4);
     QCOMPARE(value(QStringLiteral("select BA_RBS from soilproperties where soil_id=4")).toString(),
              QStringLiteral("lS"));
 
@@ -210,7 +216,8 @@ class TestSiteEditing : public QObject {
         [](trb::gui::SimpleSoilDialog* d) { QTest::mouseClick(d->deleteButton, Qt::LeftButton); });
     QTest::mouseDClick(p->soilBox, Qt::LeftButton);
     QCOMPARE(p->soilBox->currentText(), QStringLiteral("-?-"));
-    QCOMPARE(value(QStringLiteral("select count(*) from soilproperties where soil_id=4")).toInt(), 0);
+    QCOMPARE(value(QStringLiteral("select count(*) from soilproperties where soil_id=4")).toInt(),
+             0);
     QCOMPARE(value(QStringLiteral("select soil_id from field_description where fl_id=2")).toInt(),
              -99);
   }
@@ -232,18 +239,18 @@ class TestSiteEditing : public QObject {
     // right after a rebuild the first plot's source is not known: "??"
     choose(w->tree, plotsOf(w->tree, kHeidmoor), m.addPlot);
     QCOMPARE(plotLabels(w->tree, kHeidmoor).size(), 6);
-    QCOMPARE(value(QStringLiteral("select herkunft from field_description where fl_id=12"))
-                 .toString(),
-             QStringLiteral("??"));
+    QCOMPARE(
+        value(QStringLiteral("select herkunft from field_description where fl_id=12")).toString(),
+        QStringLiteral("??"));
     QCOMPARE(value(QStringLiteral("select versuch_code from field_description where fl_id=12"))
                  .toString(),
              QStringLiteral("2"));
     // once the first plot is loaded, the new plot takes its source
     press(w->tree, plotsOf(w->tree, kHeidmoor)->child(0));
     choose(w->tree, plotsOf(w->tree, kHeidmoor), m.addPlot);
-    QCOMPARE(value(QStringLiteral("select herkunft from field_description where fl_id=13"))
-                 .toString(),
-             QStringLiteral("B1"));
+    QCOMPARE(
+        value(QStringLiteral("select herkunft from field_description where fl_id=13")).toString(),
+        QStringLiteral("B1"));
     QCOMPARE(value(QStringLiteral("select count(*) from site_state where fl_id=13")).toInt(), 1);
   }
 
@@ -257,7 +264,8 @@ class TestSiteEditing : public QObject {
       box->button(QMessageBox::No)->click();
     });
     choose(w->tree, plotsOf(w->tree, kKleinhausen), m.deletePlot);
-    QCOMPARE(asked, QStringLiteral(" Confirm Delete| Do you really want to delete ALL data of plot 3 ?"));
+    QCOMPARE(asked,
+             QStringLiteral(" Confirm Delete| Do you really want to delete ALL data of plot 3 ?"));
     QVERIFY(node(w->tree, QStringLiteral("Stallmist")));
     trb::test::answerModal<QMessageBox>(
         [](QMessageBox* box) { box->button(QMessageBox::Yes)->click(); });
@@ -266,8 +274,8 @@ class TestSiteEditing : public QObject {
     QCOMPARE(plotLabels(w->tree, kKleinhausen).size(), 4);
     QCOMPARE(w->snr, -99);
     QCOMPARE(w->areas->currentWidget(), w->progressPanel);
-    for (const char* t : {"field_description", "cultivation", "measurements", "site_state",
-                          "key2ref2fl"})
+    for (const char* t :
+         {"field_description", "cultivation", "measurements", "site_state", "key2ref2fl"})
       QCOMPARE(value(QStringLiteral("select count(*) from %1 where fl_id=3").arg(t)).toInt(), 0);
     // without a loaded plot there is nothing to delete
     press(w->tree, plotsOf(w->tree, kKleinhausen), Qt::RightButton);
@@ -316,14 +324,15 @@ class TestSiteEditing : public QObject {
       QTest::mouseClick(d->adaptButton, Qt::LeftButton);
     });
     choose(w->tree, node(w->tree, kHeidmoor), m.shiftExperimentId);
-    QCOMPARE(seen, (QStringList{"Heidmoor", "2", "2",
-                                "adapt experiment ID|The ID 1 belongs to another experiment.", "3"}));
+    QCOMPARE(seen,
+             (QStringList{"Heidmoor", "2", "2",
+                          "adapt experiment ID|The ID 1 belongs to another experiment.", "3"}));
     QVERIFY(!node(w->tree, kHeidmoor));
     QCOMPARE(plotLabels(w->tree, QStringLiteral("Heidmoor-Ost   <3>")).size(), 5);
     QCOMPARE(value(QStringLiteral("select location from experiments where vcode='3'")).toString(),
              QStringLiteral("Heidmoor-Ost"));
-    QCOMPARE(value(QStringLiteral("select count(*) from ref2vcode where versuchs_code='3'")).toInt(),
-             1);
+    QCOMPARE(
+        value(QStringLiteral("select count(*) from ref2vcode where versuchs_code='3'")).toInt(), 1);
   }
 
   void shiftPlotKeys() {
@@ -346,17 +355,19 @@ class TestSiteEditing : public QObject {
     });
     choose(w->tree, node(w->tree, kKleinhausen), w->tree->menus.shiftPlotIds);
     QCOMPARE(seen,
-             (QStringList{"Kleinhausen", "100",
-                          "1-5 0 records in destination range ! press ok to start transfer [adapt]",
-                          "1-5 5 records in destination range !",
-                          "101-105 0 records in destination range ! press ok to start transfer [adapt]"}));
+             (QStringList{
+                 "Kleinhausen", "100",
+                 "1-5 0 records in destination range ! press ok to start transfer [adapt]",
+                 "1-5 5 records in destination range !",
+                 "101-105 0 records in destination range ! press ok to start transfer [adapt]"}));
     QCOMPARE(value(QStringLiteral("select count(*) from field_description where fl_id between 101 "
                                   "and 105 and location='Kleinhausen'"))
                  .toInt(),
              5);
-    QCOMPARE(value(QStringLiteral("select count(*) from site_state where fl_id between 101 and 105"))
-                 .toInt(),
-             5);
+    QCOMPARE(
+        value(QStringLiteral("select count(*) from site_state where fl_id between 101 and 105"))
+            .toInt(),
+        5);
     // the tree carries the new keys; the shifted plot that was loaded is forgotten
     QCOMPARE(w->snr, -99);
     press(w->tree, node(w->tree, QStringLiteral("Stallmist")));
