@@ -76,8 +76,9 @@ QTreeWidgetItem* SiteCommands::pressedNode(int kind) const {
 
 bool SiteCommands::saveSite() {
   SitePage* p = w_.sitePage;
-  const qlonglong key = p->plotKey();
-  if (busy() || key == -99) return false;
+  // the page must show the loaded plot (a plot deleted behind the tree's back shows none)
+  const qlonglong key = w_.snr;
+  if (busy() || key == -99 || p->plotKey() != key) return false;
   trb::sites::SiteEdit e;
   e.flId = key;
   e.plot = p->plotEdit->text();

@@ -169,6 +169,7 @@ bool SitePage::eventFilter(QObject* watched, QEvent* e) {
       if (isBox && static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton) {
         // the list opens when no second click follows
         pendingPopup_ = static_cast<QComboBox*>(watched);
+        pendingPopup_->setFocus(Qt::MouseFocusReason);
         popupTimer_->start(QApplication::doubleClickInterval());
         return true;
       }
