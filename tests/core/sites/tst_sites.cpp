@@ -543,6 +543,18 @@ comment from field_description)sql"));
         QStringLiteral("B"));
   }
 
+  void shiftFailingHalfWayChangesNothing() {
+    trb::test::TempDb t(QStringLiteral("demo"));
+    addResultRows(t.db, 4);
+    // the results of plot 4 refuse to move, after plots 1 to 3 and plot 4's own rows have moved
+    t.db.runNative(QStringLiteral(
+        "CREATE TRIGGER refuse BEFORE UPDATE ON rs_table BEGIN SELECT RAISE(ABORT, 'locked'); END"));
+    const auto before = snapshot(t.db);
+    QVERIFY_THROWS_EXCEPTION(trb::db::DbError,
+                             shift_plot_keys(t.db, QStringLiteral("Kleinhausen"), 100));
+    QCOMPARE(snapshot(t.db), before);
+  }
+
   void shiftRefusesKeysBelowZero() {
     trb::test::TempDb t(QStringLiteral("demo"));
     const auto before = snapshot(t.db);
