@@ -374,6 +374,45 @@ class TestSiteEditing : public QObject {
     QCOMPARE(w->sitePage->flIdEdit->text(), QStringLiteral("103"));
   }
 
+  void otherWindowsAreAskedThroughSignals() {
+    auto w = openBrowser();
+    trb::gui::SitePage* p = w->sitePage;
+    QList<qlonglong> stations, soilEditor, reports, plotReferences;
+    QStringList experimentReferences;
+    int parameterEditor = 0;
+    connect(p, &trb::gui::SitePage::weatherRequested, this, [&](qlonglong k) { stations << k; });
+    connect(p, &trb::gui::SitePage::soilEditorRequested, this,
+            [&](qlonglong k) { soilEditor << k; });
+    connect(p, &trb::gui::SitePage::siteReportRequested, this, [&](qlonglong k) { reports << k; });
+    connect(p, &trb::gui::SitePage::referencesRequested, this,
+            [&](qlonglong k) { plotReferences << k; });
+    connect(p, &trb::gui::SitePage::parameterEditorRequested, this, [&] { ++parameterEditor; });
+    connect(w->tree, &PlotTree::referencesRequested, this,
+            [&](const QString& location) { experimentReferences << location; });
+
+    press(w->tree, node(w->tree, QStringLiteral("Fruchtfolge mit Beregnung")));
+    QTest::mouseDClick(p->weatherBox, Qt::LeftButton);
+    QTest::mouseDClick(p->soilBox, Qt::LeftButton);  // power mode: the parameter editor
+    QTest::mousePress(p->soilBox, Qt::RightButton);
+    QTest::mouseClick(p->printButton, Qt::LeftButton);
+    QTest::mouseClick(p->referencesButton, Qt::LeftButton);
+    choose(w->tree, node(w->tree, kHeidmoor), w->tree->menus.showReferences);
+    QCOMPARE(stations, QList<qlonglong>{1});
+    QCOMPARE(soilEditor, QList<qlonglong>{2});
+    QCOMPARE(parameterEditor, 1);
+    QCOMPARE(reports, QList<qlonglong>{7});
+    QCOMPARE(plotReferences, QList<qlonglong>{7});
+    QCOMPARE(experimentReferences, QStringList{"Heidmoor"});
+
+    // after the climate window: the chooser refilled, the station chosen and saved
+    db_.execute(QStringLiteral(
+        "insert into climate_station (climate_ID, station) values (5, 'Heidmoor Nord')"));
+    w->siteCommands->stationEdited(5);
+    QCOMPARE(p->weatherBox->currentText(), QStringLiteral("Heidmoor Nord"));
+    QCOMPARE(
+        value(QStringLiteral("select climate_id from field_description where fl_id=7")).toInt(), 5);
+  }
+
   void germanCaptions() {
     trb::gui::setCaptionLanguage(QStringLiteral("D"));
     auto w = openBrowser(false);
