@@ -124,8 +124,8 @@ where fl_id= ? and cultivation_id= ?)sql"),
     db.execute(QStringLiteral(R"sql(
 insert into cultivation ([year],[month],[day],MACODE,item_ix,sim_quantity,quantity,fl_id,fl_id_alt)
 VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?))sql"),
-               {d.year(), d.month(), d.day(), input.macode, input.itemIx, areaShare, quantity,
-                flId, areaShare});
+               {d.year(), d.month(), d.day(), input.macode, input.itemIx, areaShare, quantity, flId,
+                areaShare});
     key = db.scalar(QStringLiteral("select max(cultivation_id) from cultivation")).toLongLong();
   }
   tx.commit();

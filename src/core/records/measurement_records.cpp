@@ -30,8 +30,7 @@ SavedMeasurement save_measurement(Database& db, qlonglong flId, int firstYear,
   if (firstYear < 0 && input.mIx == kCarbon && !input.initialValue)
     throw trb::Error(tr("please edit first the initial value"), tr("OPERATION DENIED"));
   if (!input.date.isValid())
-    throw trb::Error(tr("The sampling date cannot be read; nothing was saved."),
-                     tr("input error"));
+    throw trb::Error(tr("The sampling date cannot be read; nothing was saved."), tr("input error"));
   const double value =
       input.value.trimmed().isEmpty() ? 0.0 : readTypedNumber(input.value, tr("value"), locale);
   if (input.mode == SaveMode::Overwrite && input.measId < 0)
@@ -58,10 +57,10 @@ where M_IX= ? and fl_id= ? and year_number=0)sql"),
 insert into measurements (fl_id, m_ix, meas_value, [year],[month],[day],year_number)
 Values (?, ?, ?, ?, ?, ?, ?))sql"),
                {flId, input.mIx, value, d.year(), d.month(), d.day(), saved.yearNumber});
-    saved.measId =
-        db.scalar(QStringLiteral("select max(meas_id) from measurements")).toLongLong();
+    saved.measId = db.scalar(QStringLiteral("select max(meas_id) from measurements")).toLongLong();
   } else {
-    const int changed = db.execute(QStringLiteral(R"sql(
+    const int changed = db.execute(
+        QStringLiteral(R"sql(
 update measurements SET meas_value= ?
 , [year]= ?
 , [month]= ?
@@ -69,8 +68,7 @@ update measurements SET meas_value= ?
 , year_number= ?
 , M_IX= ?
 where meas_id= ?)sql"),
-                                   {value, d.year(), d.month(), d.day(), saved.yearNumber,
-                                    input.mIx, input.measId});
+        {value, d.year(), d.month(), d.day(), saved.yearNumber, input.mIx, input.measId});
     if (changed == 0)
       throw trb::Error(tr("The measurement to overwrite no longer exists; nothing was saved."),
                        tr("input error"));

@@ -53,8 +53,7 @@ struct SavedMeasurement {
 // rs_table (its comparison is void until the next run). An empty value stores 0; a value that is
 // no number, an invalid date or a failing statement leave the database as it was.
 SavedMeasurement save_measurement(trb::db::Database& db, qlonglong flId, int firstYear,
-                                  const MeasurementInput& input,
-                                  const QLocale& locale = QLocale());
+                                  const MeasurementInput& input, const QLocale& locale = QLocale());
 
 // Deletes the measurement; returns the rows deleted (0 when it no longer exists).
 int delete_measurement(trb::db::Database& db, qlonglong measId);

@@ -25,10 +25,10 @@ void addRecords(trb::db::Database& db) {
 
 QStringList rows(trb::db::Database& db, qlonglong fl) {
   QStringList out;
-  QSqlQuery q = db.query(QStringLiteral(
-                             "select day, month, year, Macode, Item_IX, Quantity, Sim_Quantity, "
-                             "FL_ID_alt from cultivation where FL_ID=? order by cultivation_id"),
-                         {fl});
+  QSqlQuery q =
+      db.query(QStringLiteral("select day, month, year, Macode, Item_IX, Quantity, Sim_Quantity, "
+                              "FL_ID_alt from cultivation where FL_ID=? order by cultivation_id"),
+               {fl});
   while (q.next()) {
     QStringList cells;
     for (int i = 0; i < 8; ++i)
@@ -60,10 +60,10 @@ class TstManagementRecords : public QObject {
                                << true;
     QTest::newRow("9 harvest") << 9 << 1 << 1 << true << "N-uptake (kg/ha)=" << true << false
                                << true;
-    QTest::newRow("3 amendment")
-        << 3 << 3 << 3 << false << "C-input (kg/ha)=" << true << false << true;
-    QTest::newRow("4 mineral N")
-        << 4 << 4 << 4 << false << "NH4-amount (%)=" << false << false << true;
+    QTest::newRow("3 amendment") << 3 << 3 << 3 << false << "C-input (kg/ha)=" << true << false
+                                 << true;
+    QTest::newRow("4 mineral N") << 4 << 4 << 4 << false << "NH4-amount (%)=" << false << false
+                                 << true;
     QTest::newRow("7 irrigation") << 7 << -1000 << 7 << false << "" << false << false << true;
     QTest::newRow("21") << 21 << 21 << 21 << false << "xxx=" << true << true << false;
     QTest::newRow("23") << 23 << 23 << 23 << false << "xxx=" << true << true << true;
@@ -92,14 +92,22 @@ class TstManagementRecords : public QObject {
   void typedAmount_data() {
     QTest::addColumn<QString>("amount");
     QTest::addColumn<QString>("stored");  // empty: refused
-    QTest::newRow("decimal comma") << "12,5" << "12.5";
-    QTest::newRow("whole") << " 40 " << "40";
-    QTest::newRow("negative") << "-2" << "-2";
-    QTest::newRow("decimal point") << "12.5" << "";
-    QTest::newRow("grouped") << "1.250" << "";
-    QTest::newRow("empty") << "" << "";
-    QTest::newRow("text") << "viel" << "";
-    QTest::newRow("quote") << "1'); delete from cultivation; --" << "";
+    QTest::newRow("decimal comma") << "12,5"
+                                   << "12.5";
+    QTest::newRow("whole") << " 40 "
+                           << "40";
+    QTest::newRow("negative") << "-2"
+                              << "-2";
+    QTest::newRow("decimal point") << "12.5"
+                                   << "";
+    QTest::newRow("grouped") << "1.250"
+                             << "";
+    QTest::newRow("empty") << ""
+                           << "";
+    QTest::newRow("text") << "viel"
+                          << "";
+    QTest::newRow("quote") << "1'); delete from cultivation; --"
+                           << "";
   }
   void typedAmount() {
     QFETCH(QString, amount);
@@ -133,10 +141,18 @@ class TstManagementRecords : public QObject {
     QTest::addColumn<QString>("mode");
     QTest::addColumn<QString>("second");
     QTest::addColumn<QString>("row");  // empty: refused
-    QTest::newRow("LOC") << "LOC" << "?" << "17 5 1992 2 3 12.5 100 100";
-    QTest::newRow("REG") << "REG" << "50" << "17 5 1992 2 3 12.5 50 50";
-    QTest::newRow("REG, no number") << "REG" << "?" << "";
-    QTest::newRow("REG, not whole") << "REG" << "50,5" << "";
+    QTest::newRow("LOC") << "LOC"
+                         << "?"
+                         << "17 5 1992 2 3 12.5 100 100";
+    QTest::newRow("REG") << "REG"
+                         << "50"
+                         << "17 5 1992 2 3 12.5 50 50";
+    QTest::newRow("REG, no number") << "REG"
+                                    << "?"
+                                    << "";
+    QTest::newRow("REG, not whole") << "REG"
+                                    << "50,5"
+                                    << "";
   }
   void insertTakesAreaShare() {
     QFETCH(QString, mode);

@@ -113,11 +113,16 @@ class TstMeasurementRecords : public QObject {
   void typedValue_data() {
     QTest::addColumn<QString>("value");
     QTest::addColumn<QString>("stored");  // empty: refused
-    QTest::newRow("decimal comma") << "0,5" << "0.5";
-    QTest::newRow("negative") << "-2" << "-2";
-    QTest::newRow("empty stores 0") << "  " << "0";
-    QTest::newRow("decimal point") << "0.5" << "";
-    QTest::newRow("text") << "n.b." << "";
+    QTest::newRow("decimal comma") << "0,5"
+                                   << "0.5";
+    QTest::newRow("negative") << "-2"
+                              << "-2";
+    QTest::newRow("empty stores 0") << "  "
+                                    << "0";
+    QTest::newRow("decimal point") << "0.5"
+                                   << "";
+    QTest::newRow("text") << "n.b."
+                          << "";
   }
   void typedValue() {
     QFETCH(QString, value);
@@ -145,12 +150,13 @@ class TstMeasurementRecords : public QObject {
   void failedSaveChangesNothing() {
     trb::test::TempDb t;
     addMeasurements(t.db);
-    t.db.runNative(QStringLiteral("CREATE TRIGGER refuse BEFORE DELETE ON rs_table "
-                                  "BEGIN SELECT RAISE(ABORT, 'forced failure'); END"));
+    t.db.runNative(
+        QStringLiteral("CREATE TRIGGER refuse BEFORE DELETE ON rs_table "
+                       "BEGIN SELECT RAISE(ABORT, 'forced failure'); END"));
     const QStringList before = rows(t.db);
     QVERIFY_THROWS_EXCEPTION(
-        trb::Error, trb::records::save_measurement(t.db, 1, 1990,
-                                                   input(7, QDate(1992, 4, 1), "1,25", true)));
+        trb::Error,
+        trb::records::save_measurement(t.db, 1, 1990, input(7, QDate(1992, 4, 1), "1,25", true)));
     QCOMPARE(rows(t.db), before);
     QCOMPARE(resultRows(t.db, 1), 2);
     QCOMPARE(t.db.transactionDepth(), 0);
