@@ -121,13 +121,11 @@ ManagementPage::ManagementPage(QWidget* parent) : QWidget(parent) {
   filterAll->setChecked(true);
   filters->addStretch(1);
 
-  auto* body = new QHBoxLayout;
-  body->addWidget(grid, 1);
-  body->addWidget(editor);
   auto* l = new QVBoxLayout(this);
   l->addWidget(heading);
   l->addLayout(filters);
-  l->addLayout(body, 1);
+  l->addWidget(grid, 1);
+  l->addWidget(editor);
 
   connect(grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
           &ManagementPage::rowChanged);
@@ -304,12 +302,10 @@ ObservationPage::ObservationPage(QWidget* parent) : QWidget(parent) {
   grid->addAction(propertyAction);
   editor = new MeasurementEditor(this);
 
-  auto* body = new QHBoxLayout;
-  body->addWidget(grid, 1);
-  body->addWidget(editor);
   auto* l = new QVBoxLayout(this);
   l->addWidget(heading);
-  l->addLayout(body, 1);
+  l->addWidget(grid, 1);
+  l->addWidget(editor);
 
   connect(grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
           &ObservationPage::rowChanged);

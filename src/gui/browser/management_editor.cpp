@@ -68,21 +68,23 @@ ManagementEditor::ManagementEditor(QWidget* parent) : QGroupBox(tr("Management E
   modes->addWidget(overwriteButton);
   modes->addStretch(1);
   modes->addWidget(saveButton);
+  // two pairs of label and box per line: the editor stays low under the list
   auto* g = new QGridLayout;
-  int row = 0;
-  g->addWidget(new QLabel(tr("date"), this), row, 0);
-  g->addWidget(dateEdit, row++, 1);
-  g->addWidget(new QLabel(tr("action"), this), row, 0);
-  g->addWidget(actionBox, row++, 1, 1, 2);
-  g->addWidget(new QLabel(tr("object"), this), row, 0);
-  g->addWidget(objectBox, row++, 1, 1, 2);
-  g->addWidget(amountCaption, row, 0);
-  g->addWidget(amountEdit, row, 1);
-  g->addWidget(unitLabel, row++, 2);
-  g->addWidget(secondLabel, row, 0);
-  g->addWidget(secondEdit, row, 1);
-  g->addWidget(nonDefaultLabel, row++, 2);
+  g->addWidget(new QLabel(tr("date"), this), 0, 0);
+  g->addWidget(dateEdit, 0, 1);
+  g->addWidget(new QLabel(tr("action"), this), 0, 3);
+  g->addWidget(actionBox, 0, 4, 1, 2);
+  g->addWidget(new QLabel(tr("object"), this), 1, 0);
+  g->addWidget(objectBox, 1, 1, 1, 2);
+  g->addWidget(amountCaption, 1, 3);
+  g->addWidget(amountEdit, 1, 4);
+  g->addWidget(unitLabel, 1, 5);
+  g->addWidget(secondLabel, 2, 3);
+  g->addWidget(secondEdit, 2, 4);
+  g->addWidget(nonDefaultLabel, 2, 5);
   g->setColumnStretch(1, 1);
+  g->setColumnStretch(4, 1);
+  g->setColumnMinimumWidth(2, 12);
   auto* commands = new QHBoxLayout;
   commands->addWidget(deleteButton);
   commands->addStretch(1);
@@ -92,11 +94,10 @@ ManagementEditor::ManagementEditor(QWidget* parent) : QGroupBox(tr("Management E
   l->addLayout(modes);
   l->addLayout(g);
   l->addLayout(commands);
-  l->addStretch(1);
+  setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
 
-  connect(insertButton, &QRadioButton::toggled, this, [this] {
-    saveButton->setText(insertButton->isChecked() ? tr("insert") : tr("update"));
-  });
+  connect(insertButton, &QRadioButton::toggled, this,
+          [this] { saveButton->setText(insertButton->isChecked() ? tr("insert") : tr("update")); });
   insertButton->setChecked(true);
   saveButton->setText(tr("insert"));
   connect(saveButton, &QPushButton::clicked, this, &ManagementEditor::saveRequested);

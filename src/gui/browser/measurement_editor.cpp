@@ -57,18 +57,20 @@ MeasurementEditor::MeasurementEditor(QWidget* parent) : QGroupBox(tr("edit data"
   modes->addWidget(overwriteButton);
   modes->addStretch(1);
   modes->addWidget(saveButton);
+  // two pairs of label and box per line: the editor stays low under the list
   auto* g = new QGridLayout;
-  int row = 0;
-  g->addWidget(new QLabel(tr("sampling date"), this), row, 0);
-  g->addWidget(dateEdit, row++, 1);
+  g->addWidget(new QLabel(tr("sampling date"), this), 0, 0);
+  g->addWidget(dateEdit, 0, 1);
+  g->addWidget(initialBox, 0, 2);
   auto* observation = new QLabel(tr("--------------- observation ----------"), this);
-  g->addWidget(observation, row++, 0, 1, 3);
-  g->addWidget(propertyBox, row++, 0, 1, 3);
-  g->addWidget(new QLabel(tr("value"), this), row, 0);
-  g->addWidget(valueEdit, row, 1);
-  g->addWidget(unitLabel, row++, 2);
-  g->addWidget(initialBox, row++, 1);
+  g->addWidget(observation, 0, 4, 1, 2);
+  g->addWidget(new QLabel(tr("value"), this), 1, 0);
+  g->addWidget(valueEdit, 1, 1);
+  g->addWidget(unitLabel, 1, 2);
+  g->addWidget(propertyBox, 1, 4, 1, 2);
   g->setColumnStretch(1, 1);
+  g->setColumnStretch(5, 2);
+  g->setColumnMinimumWidth(3, 12);
   auto* commands = new QHBoxLayout;
   commands->addWidget(deleteButton);
   commands->addStretch(1);
@@ -78,11 +80,10 @@ MeasurementEditor::MeasurementEditor(QWidget* parent) : QGroupBox(tr("edit data"
   l->addLayout(modes);
   l->addLayout(g);
   l->addLayout(commands);
-  l->addStretch(1);
+  setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
 
-  connect(insertButton, &QRadioButton::toggled, this, [this] {
-    saveButton->setText(insertButton->isChecked() ? tr("insert") : tr("update"));
-  });
+  connect(insertButton, &QRadioButton::toggled, this,
+          [this] { saveButton->setText(insertButton->isChecked() ? tr("insert") : tr("update")); });
   insertButton->setChecked(true);
   saveButton->setText(tr("insert"));
   connect(saveButton, &QPushButton::clicked, this, &MeasurementEditor::saveRequested);

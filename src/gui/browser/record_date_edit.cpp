@@ -11,7 +11,8 @@ QDateEdit* makeRecordDateEdit(QWidget* parent, const QString& name) {
   e->setCalendarPopup(true);
   // years of long-term experiments are written in full
   QString format = QLocale().dateFormat(QLocale::ShortFormat);
-  if (!format.contains(QStringLiteral("yyyy"))) format.replace(QStringLiteral("yy"), QStringLiteral("yyyy"));
+  if (!format.contains(QStringLiteral("yyyy")))
+    format.replace(QStringLiteral("yy"), QStringLiteral("yyyy"));
   e->setDisplayFormat(format);
   e->setDate(QDate::currentDate());
   return e;

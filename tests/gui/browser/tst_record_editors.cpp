@@ -153,8 +153,9 @@ class TestRecordEditors : public QObject {
   // Selecting a row fills the editor; choosing an action sets the object list, the second box
   // and the captions beside the amount.
   void managementRowAndActions() {
-    db_.execute(QStringLiteral("update cultivation set day=0 where fl_id=2 and year=1980 and "
-                               "macode=4"));
+    db_.execute(
+        QStringLiteral("update cultivation set day=0 where fl_id=2 and year=1980 and "
+                       "macode=4"));
     auto w = openPlot(kMineral, Page::Management);
     trb::gui::ManagementPage* p = w->managementPage;
     trb::gui::ManagementEditor* e = p->editor;
@@ -267,22 +268,22 @@ class TestRecordEditors : public QObject {
     // "No" keeps the record, "Yes" deletes it; the Delete key asks the same
     answer(QMessageBox::No);
     e->deleteButton->click();
-    QCOMPARE(count(QStringLiteral("select count(*) from cultivation where cultivation_id=?"),
-                   {first}),
-             1);
+    QCOMPARE(
+        count(QStringLiteral("select count(*) from cultivation where cultivation_id=?"), {first}),
+        1);
     answer(QMessageBox::Yes);
     e->deleteButton->click();
-    QCOMPARE(count(QStringLiteral("select count(*) from cultivation where cultivation_id=?"),
-                   {first}),
-             0);
+    QCOMPARE(
+        count(QStringLiteral("select count(*) from cultivation where cultivation_id=?"), {first}),
+        0);
     const qlonglong next = p->selectedRecord();
     QVERIFY(next >= 0);
     answer(QMessageBox::Yes);
     p->grid->setFocus();
     QTest::keyClick(p->grid, Qt::Key_Delete);
-    QCOMPARE(count(QStringLiteral("select count(*) from cultivation where cultivation_id=?"),
-                   {next}),
-             0);
+    QCOMPARE(
+        count(QStringLiteral("select count(*) from cultivation where cultivation_id=?"), {next}),
+        0);
     QCOMPARE(count(QStringLiteral("select count(*) from cultivation where fl_id=2")), before - 1);
     QCOMPARE(p->model->rows().size(), before - 1);
   }
@@ -315,8 +316,9 @@ class TestRecordEditors : public QObject {
   // A row shows its measurement; a new carbon initial value renumbers the years and moves the
   // first year; the guard without initial value; deleting and the property filter.
   void measurements() {
-    db_.execute(QStringLiteral("insert into rs_table (fl_id, m_ix, year_, year_num, meas_value) "
-                               "values (1, 7, 1980, 0, 1.7)"));
+    db_.execute(
+        QStringLiteral("insert into rs_table (fl_id, m_ix, year_, year_num, meas_value) "
+                       "values (1, 7, 1980, 0, 1.7)"));
     auto w = openPlot(kControl, Page::Observation);
     trb::gui::ObservationPage* p = w->observationPage;
     trb::gui::MeasurementEditor* e = p->editor;
@@ -395,8 +397,7 @@ class TestRecordEditors : public QObject {
     answer(QMessageBox::Ok);
     e->saveButton->click();
     QTRY_COMPARE(messages_.size(), 1);
-    QCOMPARE(messages_[0],
-             QStringLiteral("OPERATION DENIED|please edit first the initial value"));
+    QCOMPARE(messages_[0], QStringLiteral("OPERATION DENIED|please edit first the initial value"));
     QCOMPARE(count(QStringLiteral("select count(*) from measurements where fl_id=1")), before);
   }
 
