@@ -12,6 +12,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QTableView>
@@ -453,6 +454,31 @@ class TestRecordEditors : public QObject {
              total);
   }
 
+  // While a plot is dragged the tree scrolls one line near its bottom and top edges.
+  void dragScrollsAtTheEdges() {
+    auto w = openPlot(kMineral, Page::Management);
+    PlotTree* t = w->tree;
+    t->setMaximumHeight(150);
+    for (QTreeWidgetItemIterator it(t); *it; ++it) (*it)->setExpanded(true);
+    QScrollBar* bar = t->verticalScrollBar();
+    QTRY_VERIFY(bar->maximum() > 2 * bar->singleStep());
+    bar->setValue(bar->singleStep());
+    QMimeData mime;
+    mime.setData(QString::fromLatin1(PlotTree::kPlotMimeType), QByteArray("2"));
+    QDragEnterEvent enter(QPoint(20, 40), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(t->viewport(), &enter);
+    auto moveTo = [&](int y) {
+      QDragMoveEvent move(QPoint(20, y), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+      QApplication::sendEvent(t->viewport(), &move);
+    };
+    moveTo(t->viewport()->height() - 2);
+    QCOMPARE(bar->value(), 2 * bar->singleStep());
+    moveTo(t->viewport()->height() / 2);
+    QCOMPARE(bar->value(), 2 * bar->singleStep());
+    moveTo(1);
+    QCOMPARE(bar->value(), bar->singleStep());
+  }
+
   void germanCaptions() {
     trb::gui::setCaptionLanguage(QStringLiteral("D"));
     auto w = openPlot(kMineral, Page::Management);
@@ -476,6 +502,13 @@ class TestRecordEditors : public QObject {
     QCOMPARE(messages_[0], QStringLiteral("bitte bestätigen|Sie kopieren Bewirtschaftungsdaten "
                                           "nach Fläche 3 - fortsetzen ?"));
     w->pages->setCurrentIndex(Page::Observation);
+    answer(QMessageBox::No);
+    dragPlot(w->tree, node(w->tree, kMineral), node(w->tree, kManure));
+    QTRY_COMPARE(messages_.size(), 2);
+    QCOMPARE(messages_[1], QStringLiteral("bitte bestätigen|Sie kopieren Messergebnisse nach "
+                                          "Fläche 3 - fortsetzen ?"));
+    QCOMPARE(w->observationPage->propertyAction->text(),
+             QStringLiteral("nur dieses Merkmal anzeugen"));
     trb::test::screenshot(w.get(), QStringLiteral("editors_observation_de"));
     w->resize(640, 480);
     trb::test::screenshot(w.get(), QStringLiteral("editors_observation_small"));
