@@ -17,6 +17,7 @@
 #include <algorithm>
 
 #include "core/base/error.h"
+#include "core/browser/browser_service.h"
 #include "core/db/numbers.h"
 #include "core/records/management_records.h"
 #include "core/records/measurement_records.h"
@@ -411,6 +412,12 @@ void ObservationPage::deleteMeasurement() {
     return;
   }
   reload(-1, index);
+  // without its initial value the plot has no first year any more
+  const int first = trb::browser::firstYearOf(rows_);
+  if (first != firstYear_) {
+    firstYear_ = first;
+    emit firstYearChanged(first);
+  }
   emit measurementsChanged(flId_);
 }
 

@@ -402,6 +402,21 @@ class TestRecordEditors : public QObject {
     QCOMPARE(count(QStringLiteral("select count(*) from measurements where fl_id=1")), before);
   }
 
+  // Deleting the last initial value leaves the plot without a first year.
+  void deletingInitialValue() {
+    db_.execute(
+        QStringLiteral("delete from measurements where fl_id=1 and year_number=0 and "
+                       "m_ix<>7"));
+    auto w = openPlot(kControl, Page::Observation);
+    trb::gui::ObservationPage* p = w->observationPage;
+    QCOMPARE(p->firstYear(), 1980);
+    QCOMPARE(p->model->rows()[0].yearNumber, 0);
+    answer(QMessageBox::Yes);
+    p->editor->deleteButton->click();
+    QCOMPARE(p->firstYear(), -99);
+    QCOMPARE(w->sitePage->firstYearEdit->text(), QStringLiteral("-99"));
+  }
+
   // Dragging a plot onto a plot copies management with "Management" in front, measurements with
   // "Observation", and nothing with "Basic-Info".
   void dragCopies() {
