@@ -83,14 +83,18 @@ class BrowserWindow : public QWidget {
   void runSelection();
   // True while a calculation started here runs: the commands that write are disabled.
   bool calculationRunning() const { return calculating_; }
+  // A plot dropped on the plot node target: with "Management" visible the source's management is
+  // copied into it, with "Observation" its measurements; with "Basic-Info" nothing happens.
+  void copyDroppedPlot(QTreeWidgetItem* target);
 
   // State between events (the design's names in brackets).
-  QString slvDb;          // location the experiment commands act on (slv_db)
-  qlonglong snr = -99;    // key of the loaded plot (snr)
-  PlotRecord loadedPlot;  // record of the loaded plot (a_slv_item)
-  int phaseSelect = 0;    // statistics period (phase_select)
-  int recs = 0;           // largest number of plots seen in a rebuild (recs)
-  QString recordMode;     // record-entry mode (r_mode)
+  QString slvDb;               // location the experiment commands act on (slv_db)
+  qlonglong snr = -99;         // key of the loaded plot (snr)
+  PlotRecord loadedPlot;       // record of the loaded plot (a_slv_item)
+  int phaseSelect = 0;         // statistics period (phase_select)
+  int recs = 0;                // largest number of plots seen in a rebuild (recs)
+  QString recordMode;          // record-entry mode (r_mode)
+  qlonglong dragSource = -99;  // the plot loaded when the last drag started (s_snr)
 
   // Controls
   PlotTree* tree = nullptr;
@@ -142,7 +146,8 @@ class BrowserWindow : public QWidget {
   QTreeWidgetItem* loadedNode_ = nullptr;
   bool calculating_ = false;
   QSplitter* splitter_ = nullptr;
-  bool placed_ = false;  // the first showing shares the width between tree and pages
+  bool placed_ = false;      // the first showing shares the width between tree and pages
+  int pageBeforePress_ = 0;  // the page in front before the last press on a plot
 };
 
 }  // namespace trb::gui
