@@ -71,30 +71,23 @@ std::pair<int, int> yearRange(const ChartData& d) {
   return {lo, hi};
 }
 
-// Ticks as dense as the chart's size lets their labels stand apart (crowded labels are elided).
-void fitTicks(QValueAxis* x, QValueAxis* y, const QSizeF& size) {
+// Tick steps as dense as the chart's size lets their labels stand apart (crowded labels are
+// elided). The axes take them when they are made: a step changed later is not redrawn.
+struct TickSteps {
+  double x = 1, y = 1;
+  bool operator==(const TickSteps&) const = default;
+};
+
+TickSteps tickSteps(const ChartData& d, const QSizeF& size) {
+  const auto [x0, x1] = yearRange(d);
+  const auto [y0, y1] = valueRange(d);
   const int columns = std::clamp(int(size.width() / 90), 2, 8);
-  x->setTickInterval(std::max(1.0, niceStep(x->max() - x->min(), columns)));
   const int rows = std::clamp(int(size.height() / 50), 2, 8);
-  const double step = niceStep(y->max() - y->min(), rows);
-  y->setTickAnchor(std::ceil(y->min() / step) * step);
-  y->setTickInterval(step);
+  return {std::max(1.0, niceStep(x1 - x0, columns)), niceStep(y1 - y0, rows)};
 }
 
-void fitTicks(QChart* chart, const QSizeF& size) {
-  const QList<QAbstractAxis*> x = chart->axes(Qt::Horizontal);
-  const QList<QAbstractAxis*> y = chart->axes(Qt::Vertical);
-  if (x.isEmpty() || y.isEmpty()) return;
-  auto* xAxis = static_cast<QValueAxis*>(x.first());
-  auto* yAxis = static_cast<QValueAxis*>(y.first());
-  const double xStep = xAxis->tickInterval(), yStep = yAxis->tickInterval();
-  fitTicks(xAxis, yAxis, size);
-  // the labels were laid out for the old ticks
-  if (xAxis->tickInterval() != xStep || yAxis->tickInterval() != yStep)
-    chart->layout()->invalidate();
-}
-
-QChart* buildChart(const ChartData& d) {
+QChart* buildChart(const ChartData& d, const QSizeF& size) {
+  const TickSteps steps = tickSteps(d, size);
   auto* chart = new QChart;
   chart->setTitle(d.title);
   // numbers in the user's format, years without a group separator
@@ -136,7 +129,9 @@ QChart* buildChart(const ChartData& d) {
   y->setRange(y0, y1);
   y->setLabelFormat(QStringLiteral("%.6g"));
   y->setTickType(QValueAxis::TicksDynamic);
-  fitTicks(x, y, QSizeF(640, 480));
+  x->setTickInterval(steps.x);
+  y->setTickAnchor(std::ceil(y0 / steps.y) * steps.y);
+  y->setTickInterval(steps.y);
   chart->addAxis(x, Qt::AlignBottom);
   chart->addAxis(y, Qt::AlignLeft);
   for (QAbstractSeries* s : chart->series()) {
@@ -164,20 +159,25 @@ ResultChart::ResultChart(QWidget* parent) : QChartView(parent) {
 
 void ResultChart::setData(const ChartData& data) {
   data_ = data;
+  rebuild(size());
+}
+
+void ResultChart::rebuild(const QSize& size) {
   QChart* old = chart();
-  setChart(buildChart(data_));
-  fitTicks(chart(), size());
+  setChart(buildChart(data_, QSizeF(size)));
+  const TickSteps steps = tickSteps(data_, QSizeF(size));
+  steps_ = {steps.x, steps.y};
   delete old;
 }
 
-void ResultChart::resizeEvent(QResizeEvent* e) {
-  QChartView::resizeEvent(e);
-  fitTicks(chart(), e->size());
+bool ResultChart::ticksFit(const QSize& size) const {
+  const TickSteps want = tickSteps(data_, QSizeF(size));
+  return want.x == steps_.first && want.y == steps_.second;
 }
 
-void ResultChart::showEvent(QShowEvent* e) {
-  QChartView::showEvent(e);
-  fitTicks(chart(), size());  // data set while hidden was fitted to another size
+void ResultChart::resizeEvent(QResizeEvent* e) {
+  if (!ticksFit(e->size())) rebuild(e->size());
+  QChartView::resizeEvent(e);
 }
 
 QList<QAbstractSeries*> ResultChart::series() const {
@@ -186,8 +186,7 @@ QList<QAbstractSeries*> ResultChart::series() const {
 
 void ResultChart::renderCopy(QPainter& painter, const QSize& size) const {
   QGraphicsScene scene;
-  QChart* copy = buildChart(data_);
-  fitTicks(copy, QSizeF(size));
+  QChart* copy = buildChart(data_, QSizeF(size));
   scene.addItem(copy);  // the scene owns it
   copy->setGeometry(QRectF(QPointF(0, 0), QSizeF(size)));
   copy->layout()->activate();

@@ -6,6 +6,7 @@
 #include <QChartView>
 #include <QImage>
 #include <QSize>
+#include <utility>
 
 #include "core/evaluation/result_pages.h"
 
@@ -33,13 +34,16 @@ class ResultChart : public QChartView {
 
  protected:
   void resizeEvent(QResizeEvent* e) override;
-  void showEvent(QShowEvent* e) override;
 
  private:
   // Draws the chart of data at size on painter, without touching this view.
   void renderCopy(QPainter& painter, const QSize& size) const;
+  // A new chart of data_ with ticks for size; the axes' steps are fixed when they are made.
+  void rebuild(const QSize& size);
+  bool ticksFit(const QSize& size) const;
 
   trb::evaluation::ChartData data_;
+  std::pair<double, double> steps_;  // the tick steps the shown chart was made for
 };
 
 }  // namespace trb::gui
