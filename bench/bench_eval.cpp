@@ -41,7 +41,8 @@ class StepTimes : public trb::Feedback {
   void finishStep() {
     if (!print_ || step_ < 0) return;
     const qint64 now = cpuNs();
-    out_ << QStringLiteral("  step %1: %2 s\n").arg(step_ + 1, 2).arg((now - cpu_) / 1e9, 0, 'f', 3);
+    out_
+        << QStringLiteral("  step %1: %2 s\n").arg(step_ + 1, 2).arg((now - cpu_) / 1e9, 0, 'f', 3);
     out_.flush();
     cpu_ = now;
   }
@@ -58,9 +59,10 @@ void timed(QTextStream& out, const QString& what, const std::function<void()>& r
   clock.start();
   const qint64 cpu0 = cpuNs();
   run();
-  out << what << QStringLiteral(": %1 s (processor %2 s)\n")
-                     .arg(clock.nsecsElapsed() / 1e9, 0, 'f', 3)
-                     .arg((cpuNs() - cpu0) / 1e9, 0, 'f', 3);
+  out << what
+      << QStringLiteral(": %1 s (processor %2 s)\n")
+             .arg(clock.nsecsElapsed() / 1e9, 0, 'f', 3)
+             .arg((cpuNs() - cpu0) / 1e9, 0, 'f', 3);
   out.flush();
 }
 

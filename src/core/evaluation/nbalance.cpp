@@ -459,4 +459,18 @@ void do_balance(trb::db::Database& db, const QString& id, const NBalanceFilter& 
   tx.commit();
 }
 
+QStringList balance_tables() {
+  return {QStringLiteral("NMIN_SALDO"), QStringLiteral("NT_SALDO")};
+}
+
+trb::transfer::Sheet read_balance_table(trb::db::Database& db, const QString& table) {
+  if (!balance_tables().contains(table, Qt::CaseInsensitive))
+    throw std::invalid_argument(
+        QStringLiteral("\"%1\" is not a table of the nitrogen balance.").arg(table).toStdString());
+  trb::transfer::Sheet sheet =
+      trb::transfer::sheet_from_query(db, QStringLiteral("  SELECT * from ") + table);
+  sheet.name = table;
+  return sheet;
+}
+
 }  // namespace trb::evaluation
