@@ -31,6 +31,7 @@
 #include "gui/browser/phase_dialog.h"
 #include "gui/browser/result_pages.h"
 #include "gui/browser/selection_panel.h"
+#include "gui/browser/site_commands.h"
 #include "gui/browser/site_page.h"
 #include "gui/evaluation/nbalance_window.h"
 #include "gui/simulator/simulator_window.h"
@@ -103,6 +104,7 @@ BrowserWindow::BrowserWindow(trb::db::Database& db, bool power, QWidget* parent)
   connect(tree->menus.updateStatistics, &QAction::triggered, this,
           &BrowserWindow::updateStatistics);
   connect(tree->menus.nBalance, &QAction::triggered, this, &BrowserWindow::showNBalance);
+  siteCommands = new SiteCommands(*this, db_);
 }
 
 BrowserWindow::~BrowserWindow() = default;
@@ -217,6 +219,14 @@ void BrowserWindow::readRecordMode() {
   auto store = trb::settings::openStore();
   if (store->contains(QStringLiteral("REGMODE")))
     recordMode = trb::settings::readText(*store, QStringLiteral("REGMODE"));
+}
+
+void BrowserWindow::forgetLoadedPlot() {
+  loadedNode_ = nullptr;
+  snr = -99;
+  loadedPlot = PlotRecord();
+  sitePage->clearSite();
+  areas->setCurrentWidget(progressPanel);
 }
 
 void BrowserWindow::refreshStations() {
@@ -485,6 +495,7 @@ void BrowserWindow::setCalculating(bool on) {
   selectionPanel->runButton->setEnabled(!on);
   filesView->setEditable(!on);
   tree->menus.updateStatistics->setEnabled(!on);
+  siteCommands->setEnabled(!on);
 }
 
 }  // namespace trb::gui

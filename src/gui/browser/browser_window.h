@@ -34,6 +34,7 @@ class PhaseDialog;
 class ResultPage;
 class SelectionPanel;
 class SimulatorWindow;
+class SiteCommands;
 class SitePage;
 
 class BrowserWindow : public QWidget {
@@ -71,6 +72,8 @@ class BrowserWindow : public QWidget {
   bool clickOnItem(const QString& dbName, const QString& text, bool exactMatch);
   // Reads the record-entry mode (REGMODE, "LOC" when not stored).
   void readRecordMode();
+  // After the loaded plot is gone: no plot loaded, its pages hidden.
+  void forgetLoadedPlot();
   // Refill the weather station and soil profile choosers of "Basic-Info".
   void refreshStations();
   void refreshSoils();
@@ -114,6 +117,8 @@ class BrowserWindow : public QWidget {
   QProgressBar* progressBar = nullptr;
   PhaseDialog* phaseDialog = nullptr;
   NBalanceWindow* nBalanceWindow = nullptr;  // made on first use
+  // Saving "Basic-Info" and the commands of the tree menus on experiments and plots.
+  SiteCommands* siteCommands = nullptr;
 
  public slots:
   void onActivated();
