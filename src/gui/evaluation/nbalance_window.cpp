@@ -187,9 +187,8 @@ void NBalanceWindow::runBalance() {
     ErrorReporter::report(this, trb::Error(tr("No database is open."), windowTitle()));
     return;
   }
-  const auto filter =
-      trb::evaluation::NBalanceFilter::parse(firstYearEdit->text(), lastYearEdit->text(),
-                                             ndngLowEdit->text(), ndngHighEdit->text());
+  const auto filter = trb::evaluation::NBalanceFilter::parse(
+      firstYearEdit->text(), lastYearEdit->text(), ndngLowEdit->text(), ndngHighEdit->text());
   const QString path = db_.path();
 
   setIdle(false);
@@ -245,9 +244,10 @@ void NBalanceWindow::showTable(const QString& table) {
   shown_ = sheet;
   QList<GridModel::Column> columns;
   for (int i = 0; i < sheet.titles.size(); ++i)
-    columns.append({sheet.titles.at(i),
-                    [i](const QVariantList& r) { return i < r.size() ? shown(r.at(i)) : QVariant(); },
-                    Qt::AlignRight | Qt::AlignVCenter});
+    columns.append(
+        {sheet.titles.at(i),
+         [i](const QVariantList& r) { return i < r.size() ? shown(r.at(i)) : QVariant(); },
+         Qt::AlignRight | Qt::AlignVCenter});
   auto* model = new GridModel(columns, this);
   model->setRows(sheet.rows);
   grid->setModel(model);
@@ -266,9 +266,9 @@ void NBalanceWindow::exportTable() {
 }
 
 void NBalanceWindow::setIdle(bool idle) {
-  for (QWidget* w : std::initializer_list<QWidget*>{firstYearEdit, lastYearEdit, ndngLowEdit,
-                                                     ndngHighEdit, plotEdit, runButton,
-                                                     tableChooser})
+  for (QWidget* w :
+       std::initializer_list<QWidget*>{firstYearEdit, lastYearEdit, ndngLowEdit, ndngHighEdit,
+                                       plotEdit, runButton, tableChooser})
     w->setEnabled(idle);
   exportButton->setEnabled(idle && !shown_.titles.isEmpty());
 }

@@ -54,11 +54,21 @@ class TstNBalanceWindow : public QObject {
     QTest::addColumn<QString>("field");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("named");
-    QTest::newRow("first year") << "firstYearEdit" << "19x0" << "first year";
-    QTest::newRow("last year") << "lastYearEdit" << "" << "last year";
-    QTest::newRow("lowest N") << "ndngLowEdit" << "0 or 1=1" << "lowest mineral N input";
-    QTest::newRow("highest N") << "ndngHighEdit" << "'3000'" << "highest mineral N input";
-    QTest::newRow("plot key") << "plotEdit" << "1; drop table cultivation" << "FL_ID";
+    QTest::newRow("first year") << "firstYearEdit"
+                                << "19x0"
+                                << "first year";
+    QTest::newRow("last year") << "lastYearEdit"
+                               << ""
+                               << "last year";
+    QTest::newRow("lowest N") << "ndngLowEdit"
+                              << "0 or 1=1"
+                              << "lowest mineral N input";
+    QTest::newRow("highest N") << "ndngHighEdit"
+                               << "'3000'"
+                               << "highest mineral N input";
+    QTest::newRow("plot key") << "plotEdit"
+                              << "1; drop table cultivation"
+                              << "FL_ID";
   }
   void fieldsRefused() {
     QFETCH(QString, field);
@@ -120,8 +130,7 @@ class TstNBalanceWindow : public QObject {
     // the plot balance, then back
     w.tableChooser->setCurrentIndex(1);
     emit w.tableChooser->textActivated(w.tableChooser->currentText());
-    QCOMPARE(w.grid->model()->headerData(1, Qt::Horizontal).toString(),
-             QStringLiteral("n_abfuhr"));
+    QCOMPARE(w.grid->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("n_abfuhr"));
     w.tableChooser->setCurrentIndex(0);
     emit w.tableChooser->textActivated(w.tableChooser->currentText());
 
