@@ -828,6 +828,61 @@
     </message>
 </context>
 <context>
+    <name>trb::gui::NBalanceWindow</name>
+    <message>
+        <source>TRB N balance</source>
+        <translation>TRB N-Bilanz</translation>
+    </message>
+    <message>
+        <source>&lt;=    year    &lt;=</source>
+        <translation>&lt;=    Jahr    &lt;=</translation>
+    </message>
+    <message>
+        <source>&lt;= Dg-N-inp &lt;=</source>
+        <translation>&lt;= Dg-N-inp &lt;=</translation>
+    </message>
+    <message>
+        <source>&amp;plot (FL_ID, * for all)</source>
+        <translation>&amp;Fläche (FL_ID, * für alle)</translation>
+    </message>
+    <message>
+        <source>&amp;run N-Balance</source>
+        <translation>N-Bilanz &amp;rechnen</translation>
+    </message>
+    <message>
+        <source>&amp;copy to XLS</source>
+        <translation>nach XLS &amp;kopieren</translation>
+    </message>
+    <message>
+        <source>'%1' is not a number (%2).</source>
+        <translation>'%1' ist keine Zahl (%2).</translation>
+    </message>
+    <message>
+        <source>first year</source>
+        <translation>erstes Jahr</translation>
+    </message>
+    <message>
+        <source>last year</source>
+        <translation>letztes Jahr</translation>
+    </message>
+    <message>
+        <source>lowest mineral N input</source>
+        <translation>kleinste mineralische N-Düngung</translation>
+    </message>
+    <message>
+        <source>highest mineral N input</source>
+        <translation>größte mineralische N-Düngung</translation>
+    </message>
+    <message>
+        <source>'%1' is neither * nor the FL_ID of a plot.</source>
+        <translation>'%1' ist weder * noch die FL_ID einer Fläche.</translation>
+    </message>
+    <message>
+        <source>No database is open.</source>
+        <translation>Es ist keine Datenbank geöffnet.</translation>
+    </message>
+</context>
+<context>
     <name>trb::sites</name>
     <message>
         <source>create new experiment folder</source>

@@ -19,6 +19,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <optional>
 
 #include "core/base/error.h"
 #include "core/browser/browser_service.h"
@@ -34,6 +35,7 @@
 #include "gui/browser/selection_panel.h"
 #include "gui/browser/site_commands.h"
 #include "gui/browser/site_page.h"
+#include "gui/evaluation/nbalance_window.h"
 #include "gui/simulator/simulator_window.h"
 #include "gui/widgets/window_placement.h"
 
@@ -103,6 +105,7 @@ BrowserWindow::BrowserWindow(trb::db::Database& db, bool power, QWidget* parent)
   connect(selectionPanel, &SelectionPanel::runRequested, this, &BrowserWindow::runSelection);
   connect(tree->menus.updateStatistics, &QAction::triggered, this,
           &BrowserWindow::updateStatistics);
+  connect(tree->menus.nBalance, &QAction::triggered, this, &BrowserWindow::showNBalance);
   siteCommands = new SiteCommands(*this, db_);
   // copying by drag: drops are taken while one of the first three pages is in front
   tree->dropAllowed = [this] {
@@ -273,16 +276,21 @@ class PanelFeedback : public trb::Feedback {
  public:
   explicit PanelFeedback(QProgressBar* bar) : bar_(bar) {}
   void setProgress(qint64 pos, qint64 count) override {
+    // a thousandth of the whole is what the bar can show; a count of plots may be much finer
+    const qint64 permille = count > 0 ? pos * 1000 / count : -1;
+    if (permille == shown_) return;
+    shown_ = permille;
     bar_->setVisible(count > 0);
     if (count > 0) {
-      bar_->setMaximum(int(count));
-      bar_->setValue(int(pos));
+      bar_->setMaximum(1000);
+      bar_->setValue(int(permille));
     }
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
   }
 
  private:
   QProgressBar* bar_;
+  qint64 shown_ = -2;
 };
 
 }  // namespace
@@ -290,15 +298,21 @@ class PanelFeedback : public trb::Feedback {
 void BrowserWindow::rebuildTree(int mode) {
   if (mode == 0) phaseSelect = 0;
   loadedNode_ = nullptr;
+  bool busy = false;  // the hourglass from the statistics to the rebuilt tree
+  std::optional<trb::Error> failure;
   if (mode == 1 && db_.isOpen()) {
     // the statistics of every plot with results, stored for the chosen period
     areas->setCurrentWidget(progressPanel);
     progressCaption->setText(tr("Update-Statistics"));
     PanelFeedback feedback(progressBar);
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    busy = true;
     try {
       trb::evaluation::update_statistics(db_, phaseSelect, feedback);
+    } catch (const trb::Error& e) {
+      failure = e;
     } catch (const std::exception& e) {
-      showProblem(e);
+      failure = trb::Error(QString::fromUtf8(e.what()));
     }
     progressCaption->clear();
   }
@@ -315,12 +329,19 @@ void BrowserWindow::rebuildTree(int mode) {
   recs = std::max(recs, plots);
   tree->rebuild(trb::browser::rootLabel(databaseFileName()), experiments);
   progressBar->setVisible(false);
+  if (busy) QGuiApplication::restoreOverrideCursor();
+  if (failure) showProblem(*failure);
 }
 
 void BrowserWindow::updateStatistics() {
   if (calculating_) return;
   phaseSelect = phaseDialog->choose();
   rebuildTree(1);
+}
+
+void BrowserWindow::showNBalance() {
+  if (!nBalanceWindow) nBalanceWindow = new NBalanceWindow(db_, this);
+  nBalanceWindow->open(this);
 }
 
 void BrowserWindow::endClicked() {

@@ -27,6 +27,7 @@ namespace trb::gui {
 
 class FilesView;
 class ManagementPage;
+class NBalanceWindow;
 class MiscResultsPage;
 class ObservationPage;
 class PhaseDialog;
@@ -62,6 +63,8 @@ class BrowserWindow : public QWidget {
   void rebuildTree(int mode = 0);
   // "Update-Statistics": asks for the period, then rebuilds with mode 1.
   void updateStatistics();
+  // "N-balance": the window 'TRB N balance' on the shared connection.
+  void showNBalance();
   // Loads a node into the pages (the design's item_click); Shift keeps the visible page.
   void loadNode(QTreeWidgetItem* item, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
   // Finds a node below the experiment of location dbName whose label is text (exact) or contains
@@ -117,6 +120,7 @@ class BrowserWindow : public QWidget {
   QLabel* progressCaption = nullptr;
   QProgressBar* progressBar = nullptr;
   PhaseDialog* phaseDialog = nullptr;
+  NBalanceWindow* nBalanceWindow = nullptr;  // made on first use
   // Saving "Basic-Info" and the commands of the tree menus on experiments and plots.
   SiteCommands* siteCommands = nullptr;
 

@@ -104,7 +104,7 @@ void PlotTree::buildMenus() {
       add(m.root, QStringLiteral("siteReport"), tr("site condition report"), false, false);
   m.updateStatistics =
       add(m.root, QStringLiteral("updateStatistics"), tr("Update-Statistics"), true, true);
-  m.nBalance = add(m.root, QStringLiteral("nBalance"), tr("N-balance"), false, true);
+  m.nBalance = add(m.root, QStringLiteral("nBalance"), tr("N-balance"), true, true);
   m.rInterface = add(m.root, QStringLiteral("rInterface"), tr("\"R\" interface"), false, true);
   m.scriptStatistics =
       add(m.root, QStringLiteral("scriptStatistics"), tr("script based statistics"), false, true);
