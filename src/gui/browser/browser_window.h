@@ -6,8 +6,10 @@
 // menus act on) and delegates every read and command to the browser service.
 #pragma once
 
+#include <QMap>
 #include <QString>
 #include <QWidget>
+#include <functional>
 
 #include "gui/browser/plot_tree.h"
 
@@ -30,7 +32,9 @@ class ManagementPage;
 class MiscResultsPage;
 class ObservationPage;
 class PhaseDialog;
+class RPanel;
 class ResultPage;
+class ScriptStatisticsWindow;
 class SelectionPanel;
 class SimulatorWindow;
 class SitePage;
@@ -61,6 +65,14 @@ class BrowserWindow : public QWidget {
   void rebuildTree(int mode = 0);
   // "Update-Statistics": asks for the period, then rebuilds with mode 1.
   void updateStatistics();
+  // The per-plot step of a special evaluation: rebuildTree(mode) runs it once for every plot with
+  // results; false ends the walk. Mode 100 shows the progress panel, mode 200 runs quietly.
+  using PlotEvaluation = std::function<bool(qlonglong flId)>;
+  void setSpecialEvaluation(int mode, PlotEvaluation step);
+  // '"R" interface': the R panel in front, opened anew.
+  void openRInterface();
+  // 'script based statistics': the window 'Datenanalyse mit R'.
+  void openScriptStatistics();
   // Loads a node into the pages (the design's item_click); Shift keeps the visible page.
   void loadNode(QTreeWidgetItem* item, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
   // Finds a node below the experiment of location dbName whose label is text (exact) or contains
@@ -106,6 +118,8 @@ class BrowserWindow : public QWidget {
   FilesView* filesView = nullptr;
   SelectionPanel* selectionPanel = nullptr;
   QWidget* rPanel = nullptr;
+  RPanel* rInterface = nullptr;  // inside rPanel
+  ScriptStatisticsWindow* scriptStatistics = nullptr;
   QWidget* progressPanel = nullptr;
   QLabel* progressCaption = nullptr;
   QProgressBar* progressBar = nullptr;
@@ -127,6 +141,7 @@ class BrowserWindow : public QWidget {
   void loadPlot(QTreeWidgetItem* item);
   void runSimulator(int firstYear, int repeat);
   void setCalculating(bool on);
+  void runSpecialEvaluation(int mode, const QList<trb::browser::ExperimentNode>& experiments);
   void showProblem(const std::exception& e);
   QString databaseFileName() const;
 
@@ -138,6 +153,7 @@ class BrowserWindow : public QWidget {
   bool calculating_ = false;
   QSplitter* splitter_ = nullptr;
   bool placed_ = false;  // the first showing shares the width between tree and pages
+  QMap<int, PlotEvaluation> specialEvaluations_;
 };
 
 }  // namespace trb::gui
