@@ -135,9 +135,9 @@ void Launcher::execute() {
   // awaits the start only: the program's own run goes on in parallel
   if (!p->waitForStarted(-1)) {
     const QString why = p->errorString();
-    resultCode_ = why.contains(QStringLiteral("ermission")) ? EACCES
+    resultCode_ = why.contains(QStringLiteral("ermission"))      ? EACCES
                   : why.contains(QStringLiteral("No such file")) ? ENOENT
-                                                                   : ENOEXEC;
+                                                                 : ENOEXEC;
     delete p;
     return;
   }

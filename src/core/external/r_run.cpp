@@ -89,8 +89,9 @@ void startR(Launcher& launcher, const RRun& run) {
 }
 
 QStringList pictureNames(const QString& scriptText) {
-  static const QRegularExpression quoted(QStringLiteral(R"re("([^"\n]*\.(?:wmf|png|svg|jpg|pdf))")re"),
-                                         QRegularExpression::CaseInsensitiveOption);
+  static const QRegularExpression quoted(
+      QStringLiteral(R"re("([^"\n]*\.(?:wmf|png|svg|jpg|pdf))")re"),
+      QRegularExpression::CaseInsensitiveOption);
   QStringList out;
   for (const QString& line : scriptText.split(u'\n')) {
     const QRegularExpressionMatch m = quoted.match(line);

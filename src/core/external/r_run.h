@@ -31,8 +31,9 @@ QString writeRProfile();
 
 // The caller's environment with R_PROFILE_USER set to profilePath; the user's own setting moves
 // to TRB_R_PROFILE_USER, where the profile finds it.
-QProcessEnvironment rEnvironment(const QString& profilePath,
-                                 QProcessEnvironment base = QProcessEnvironment::systemEnvironment());
+QProcessEnvironment rEnvironment(
+    const QString& profilePath,
+    QProcessEnvironment base = QProcessEnvironment::systemEnvironment());
 
 // One R run: program rCall in folder, script and result file relative to it (or absolute). R's
 // batch script on Linux splits file names at blanks: the folder may hold blanks, these names not.

@@ -21,16 +21,17 @@ QString tr(const char* text) {
 QString readTextFile(const QString& path) {
   QFile f(path);
   if (!f.open(QIODevice::ReadOnly))
-    throw trb::Error(tr("%1 cannot be read: %2").arg(QDir::toNativeSeparators(path), f.errorString()),
-                     tr("file not found"));
+    throw trb::Error(
+        tr("%1 cannot be read: %2").arg(QDir::toNativeSeparators(path), f.errorString()),
+        tr("file not found"));
   return QString::fromUtf8(f.readAll());
 }
 
 void writeTextFile(const QString& path, const QString& text) {
   QSaveFile out(path);
   if (!out.open(QIODevice::WriteOnly) || out.write(text.toUtf8()) < 0 || !out.commit())
-    throw trb::Error(tr("%1 cannot be written: %2")
-                         .arg(QDir::toNativeSeparators(path), out.errorString()));
+    throw trb::Error(
+        tr("%1 cannot be written: %2").arg(QDir::toNativeSeparators(path), out.errorString()));
 }
 
 }  // namespace
@@ -69,7 +70,8 @@ QString spezRScriptText(const QString& databasePath, const QString& userScript) 
   QString path = databasePath;
   path.replace(u'\\', u'/');
   // StepAPI=1: without it the driver fails to close the channel after a query
-  return QStringLiteral("library(RODBC)\n") + QStringLiteral(" ch<-odbcDriverConnect(\"Driver=SQLite3;Database=") + path +
+  return QStringLiteral("library(RODBC)\n") +
+         QStringLiteral(" ch<-odbcDriverConnect(\"Driver=SQLite3;Database=") + path +
          QStringLiteral(";StepAPI=1\")\n") + userScript;
 }
 

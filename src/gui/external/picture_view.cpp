@@ -1,6 +1,7 @@
 #include "gui/external/picture_view.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QPainter>
@@ -27,7 +28,12 @@ void PictureView::clear() {
 bool PictureView::showFile(const QString& path) {
   clear();
   if (QFileInfo(path).suffix().compare(QStringLiteral("svg"), Qt::CaseInsensitive) == 0) {
-    auto svg = std::make_unique<QSvgRenderer>(path);
+    QFile f(path);
+    QByteArray text = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    // R's cairo device writes the glyphs of its texts as <symbol>s, which this renderer skips:
+    // as plain groups they are drawn where they are used
+    text.replace("<symbol ", "<g ").replace("</symbol>", "</g>");
+    auto svg = std::make_unique<QSvgRenderer>(text);
     if (svg->isValid()) {
       svg_ = std::move(svg);
       update();

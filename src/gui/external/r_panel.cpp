@@ -141,8 +141,8 @@ void RPanel::runScript() {
   const QDir dir(folder_);
   const QString path = dir.filePath(name);
   if (name.isEmpty() || !QFileInfo(path).isFile()) {
-    ErrorReporter::report(this, trb::Error(tr("file for R script not found"),
-                                           QDir::toNativeSeparators(path)));
+    ErrorReporter::report(
+        this, trb::Error(tr("file for R script not found"), QDir::toNativeSeparators(path)));
     return;
   }
   const QString result = RRunner::rResult();
@@ -175,8 +175,7 @@ void RPanel::showPicture(const QString& name) {
   const QString path = QDir(folder_).filePath(name);
   if (name.isEmpty() || !QFileInfo::exists(path)) {
     pictureView->clear();
-    ErrorReporter::report(this,
-                          trb::Error(tr("file not found"), QDir::toNativeSeparators(path)));
+    ErrorReporter::report(this, trb::Error(tr("file not found"), QDir::toNativeSeparators(path)));
     return;
   }
   pictureView->showFile(path);

@@ -42,8 +42,8 @@ void RRunner::pointOdbcSource(const QString& databasePath) {
 #else
   const QString text = tr("R scripts reach the database through the ODBC user data source T_R_B, "
                           "which is missing.") +
-                       QStringLiteral("\n\n") + trb::app::odbcSourceHint() + QStringLiteral("\n\n") +
-                       tr("Add it now?");
+                       QStringLiteral("\n\n") + trb::app::odbcSourceHint() +
+                       QStringLiteral("\n\n") + tr("Add it now?");
   if (QMessageBox::question(window_, tr("ODBC error"), text) != QMessageBox::Yes) return;
   try {
     trb::app::addOdbcSource(databasePath);
@@ -57,12 +57,11 @@ bool RRunner::start(const trb::external::RRun& run) {
   trb::external::startR(*launcher_, run);
   if (launcher_->resultCode() == -1) return true;
   const int code = launcher_->resultCode();
-  ErrorReporter::report(
-      window_, trb::Error(tr("R cannot be started: %1\n%2 (error %3)")
-                              .arg(QDir::toNativeSeparators(run.rCall),
-                                   QString::fromLocal8Bit(std::strerror(code)))
-                              .arg(code),
-                          QStringLiteral("R")));
+  ErrorReporter::report(window_, trb::Error(tr("R cannot be started: %1\n%2 (error %3)")
+                                                .arg(QDir::toNativeSeparators(run.rCall),
+                                                     QString::fromLocal8Bit(std::strerror(code)))
+                                                .arg(code),
+                                            QStringLiteral("R")));
   return false;
 }
 

@@ -123,9 +123,9 @@ void ScriptStatisticsWindow::choose(bool sql) {
   const QString all = tr("all files (*)");
   const QString filter = sql ? tr("SQL scripts (*.txt *.sql)") + QStringLiteral(";;") + all
                              : tr("R scripts (*.r *.R *.txt)") + QStringLiteral(";;") + all;
-  const QString file = QFileDialog::getOpenFileName(
-      this, sql ? tr("SQL-Script") : tr("R-script"), QDir::fromNativeSeparators(folderEdit->text()),
-      filter);
+  const QString file =
+      QFileDialog::getOpenFileName(this, sql ? tr("SQL-Script") : tr("R-script"),
+                                   QDir::fromNativeSeparators(folderEdit->text()), filter);
   if (file.isEmpty()) return;
   const QFileInfo info(file);
   (sql ? sqlEdit : rEdit)->setText(info.fileName());
@@ -150,8 +150,8 @@ void ScriptStatisticsWindow::go() {
   const QString sql = sqlEdit->text().trimmed();
   const QString r = rEdit->text().trimmed();
   if (sql.isEmpty() || r.isEmpty()) {
-    ErrorReporter::report(this, trb::Error(tr("Choose an SQL script and an R script first."),
-                                           windowTitle()));
+    ErrorReporter::report(
+        this, trb::Error(tr("Choose an SQL script and an R script first."), windowTitle()));
     return;
   }
   const QDir dir(folder);
@@ -195,19 +195,19 @@ bool ScriptStatisticsWindow::evaluatePlot(qlonglong flId) {
       QStringList done;
       for (qlonglong k : donePlots) done << QString::number(k);
       const QString text =
-          tr("The SQL script failed for the plot FL_ID=%1; the run ends here.").arg(flId) +
-          u'\n' +
+          tr("The SQL script failed for the plot FL_ID=%1; the run ends here.").arg(flId) + u'\n' +
           (done.isEmpty() ? tr("No plot was done.")
                           : tr("Plots done: %1").arg(done.join(QStringLiteral(", ")))) +
           QStringLiteral("\n\n") + e.message();
-      ErrorReporter::report(shownOn, trb::Error(text, tr("script based statistics"), e.statement()));
+      ErrorReporter::report(shownOn,
+                            trb::Error(text, tr("script based statistics"), e.statement()));
       return false;
     }
   }
   const QString rPath = dir.filePath(spez100r);
   if (!QFileInfo::exists(rPath))
-    ErrorReporter::report(shownOn, trb::Error(tr("file for R script not found"),
-                                              QDir::toNativeSeparators(rPath)));
+    ErrorReporter::report(
+        shownOn, trb::Error(tr("file for R script not found"), QDir::toNativeSeparators(rPath)));
   trb::external::RRun run;
   run.rCall = RRunner::rCall();
   run.folder = dir.path();

@@ -19,7 +19,8 @@ class TestLauncher : public QObject {
     QTest::addColumn<int>("code");
     QTest::newRow("no such program") << "/no/such/program" << QString() << ENOENT;
     QTest::newRow("no such program on the PATH") << "trb-no-such-program" << QString() << ENOENT;
-    QTest::newRow("no such folder") << "/bin/sh" << "/no/such/folder" << ENOENT;
+    QTest::newRow("no such folder") << "/bin/sh"
+                                    << "/no/such/folder" << ENOENT;
     QTest::newRow("not executable") << "<plain file>" << QString() << EACCES;
   }
   void failedStart() {

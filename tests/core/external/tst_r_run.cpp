@@ -61,8 +61,8 @@ class TestRRun : public QObject {
     QTest::newRow("two pictures: both, in order")
         << "png(\"fig1.png\")\nplot(x)\nsvg(filename = \"b/fig 2.SVG\", width = 4)\n"
         << QStringList{"fig1.png", "b/fig 2.SVG"};
-    QTest::newRow("without the closing quote: none") << "png(\"fig1.png)\npdf(fig2.pdf\")"
-                                                     << QStringList{};
+    QTest::newRow("without the closing quote: none")
+        << "png(\"fig1.png)\npdf(fig2.pdf\")" << QStringList{};
     QTest::newRow("the quote before the name opens it")
         << "png(paste0(\"a\", \"fig3.jpg\"))" << QStringList{"fig3.jpg"};
     QTest::newRow("first in a line only") << "x <- c(\"a.png\", \"b.png\")" << QStringList{"a.png"};
@@ -85,8 +85,10 @@ class TestRRun : public QObject {
     const QStringList names = writeOutStoredScripts(readStoredScripts(t.db), w.path());
     // from the last row to the first: the chooser selects the last entry, the first row
     QCOMPARE(names, QStringList({"second.r", "first.r"}));
-    QCOMPARE(readFile(w.filePath(QStringLiteral("first.r"))), QStringLiteral("cat('first stored')\n"));
-    QCOMPARE(readFile(w.filePath(QStringLiteral("second.r"))), QStringLiteral("cat('edited file')\n"));
+    QCOMPARE(readFile(w.filePath(QStringLiteral("first.r"))),
+             QStringLiteral("cat('first stored')\n"));
+    QCOMPARE(readFile(w.filePath(QStringLiteral("second.r"))),
+             QStringLiteral("cat('edited file')\n"));
 
     // a table of an older file, with the text only
     trb::test::TempDb old(QStringLiteral("empty"));
@@ -100,8 +102,10 @@ class TestRRun : public QObject {
         spezRScriptText(QStringLiteral("D:\\exp\\trial.mdb"), QStringLiteral("x <- 1\ny <- 2\n"))
             .split(u'\n');
     QCOMPARE(lines.value(0), QStringLiteral("library(RODBC)"));
-    QCOMPARE(lines.value(1),
-             QStringLiteral(R"( ch<-odbcDriverConnect("Driver=SQLite3;Database=D:/exp/trial.mdb;StepAPI=1"))"));
+    QCOMPARE(
+        lines.value(1),
+        QStringLiteral(
+            R"( ch<-odbcDriverConnect("Driver=SQLite3;Database=D:/exp/trial.mdb;StepAPI=1"))"));
     QCOMPARE(lines.mid(2), QStringList({"x <- 1", "y <- 2", ""}));
   }
 
@@ -115,9 +119,8 @@ class TestRRun : public QObject {
     QTest::newRow("drop marks its statement; text after the last go is not run")
         << "drop table data4r\ngo\n\nselect 1 into data4r\n  GO  \nselect 2\n"
         << QStringList{"drop table data4r\n", "select 1 into data4r\n"} << QList<bool>{true, false};
-    QTest::newRow("DROP in capitals is no drop mark") << "DROP TABLE x\ngo"
-                                                      << QStringList{"DROP TABLE x\n"}
-                                                      << QList<bool>{false};
+    QTest::newRow("DROP in capitals is no drop mark")
+        << "DROP TABLE x\ngo" << QStringList{"DROP TABLE x\n"} << QList<bool>{false};
   }
   void plotStatements() {
     QFETCH(QString, script);
@@ -147,8 +150,8 @@ class TestRRun : public QObject {
     QCOMPARE(count(t.db, QStringLiteral("select max(FL_ID) from data4r")), 2);
 
     // a failing statement that is no drop ends the run with the database's message
-    QVERIFY_THROWS_EXCEPTION(trb::db::DbError,
-                             runPlotStatements(t.db, QStringLiteral("delete from no_table\ngo\n"), 1));
+    QVERIFY_THROWS_EXCEPTION(
+        trb::db::DbError, runPlotStatements(t.db, QStringLiteral("delete from no_table\ngo\n"), 1));
 
     trb::test::TempDb fresh;
     ensureData4r(fresh.db);
