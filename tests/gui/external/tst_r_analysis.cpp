@@ -14,6 +14,7 @@
 
 #include "core/db/database.h"
 #include "core/settings/settings.h"
+#include "gui/app/language.h"
 #include "gui/browser/browser_window.h"
 #include "gui/external/picture_view.h"
 #include "gui/external/r_panel.h"
@@ -227,7 +228,8 @@ odbcClose(ch)
     QCOMPARE(s->pcnt, 2);
     QCOMPARE(readFile(QDir(data).filePath(QStringLiteral("perplot.txt"))),
              QStringLiteral("%1 2 \n%2 1 \n").arg(keys[0]).arg(keys[1]));
-    const QStringList spez = readFile(QDir(data).filePath(QStringLiteral("spez100.r"))).split(u'\n');
+    const QStringList spez =
+        readFile(QDir(data).filePath(QStringLiteral("spez100.r"))).split(u'\n');
     QCOMPARE(spez.value(1),
              QStringLiteral(" ch<-odbcDriverConnect(\"Driver=SQLite3;Database=%1;StepAPI=1\")")
                  .arg(db_.path()));
@@ -258,7 +260,26 @@ odbcClose(ch)
              qPrintable(box->text()));
     QVERIFY(!QFileInfo::exists(QDir(data).filePath(QStringLiteral("anyname.txt"))));
     auto store = trb::settings::openStore();
-    QCOMPARE(trb::settings::readText(*store, QStringLiteral("sp_a_sql")), QStringLiteral("bad.txt"));
+    QCOMPARE(trb::settings::readText(*store, QStringLiteral("sp_a_sql")),
+             QStringLiteral("bad.txt"));
+  }
+
+  void germanCaptionsAtSmallSize() {
+    trb::gui::setCaptionLanguage(QStringLiteral("D"));
+    auto w = openBrowser();
+    w->tree->menus.rInterface->trigger();
+    QCOMPARE(w->rInterface->runButton->text(), QStringLiteral("Skript starten"));
+    QCOMPARE(w->rInterface->pages->tabText(0), QStringLiteral("Ausgabedatei"));
+    w->resize(560, 380);
+    trb::test::screenshot(w.get(), QStringLiteral("r_panel_de_small"));
+    w->tree->menus.scriptStatistics->trigger();
+    trb::gui::ScriptStatisticsWindow* s = w->scriptStatistics;
+    QCOMPARE(s->windowTitle(), QStringLiteral("Datenanalyse mit R"));
+    QCOMPARE(s->hintLabel->text(),
+             QStringLiteral("Doppelklick auf die grünen Felder zeigt den Dateiinhalt"));
+    s->resize(360, 260);
+    trb::test::screenshot(s, QStringLiteral("script_statistics_de_small"));
+    trb::gui::setCaptionLanguage(QStringLiteral("E"));
   }
 
   // "run r-script" points T_R_B at the simulator's database and starts R without waiting.
