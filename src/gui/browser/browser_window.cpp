@@ -525,6 +525,7 @@ void BrowserWindow::setCalculating(bool on) {
   selectionPanel->runButton->setEnabled(!on);
   filesView->setEditable(!on);
   tree->menus.updateStatistics->setEnabled(!on);
+  tree->menus.scriptStatistics->setEnabled(!on);  // its SQL script writes to the database
 }
 
 }  // namespace trb::gui
