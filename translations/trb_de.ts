@@ -896,4 +896,237 @@
         <translation>%1 kann nicht geschrieben werden: %2</translation>
     </message>
 </context>
+<context>
+    <name>trb::sites</name>
+    <message>
+        <source>create new experiment folder</source>
+        <translation>Neuen Betrieb anlegen</translation>
+    </message>
+    <message>
+        <source>Please enter a short name.</source>
+        <translation>Bitte einen Namen eingeben.</translation>
+    </message>
+    <message>
+        <source>The short name must not contain "&lt;".</source>
+        <translation>Der Name darf kein "&lt;" enthalten.</translation>
+    </message>
+    <message>
+        <source>An experiment named "%1" exists already.</source>
+        <translation>Ein Betrieb "%1" existiert bereits.</translation>
+    </message>
+    <message>
+        <source>adapt experiment ID</source>
+        <translation>Betrieb ID anpassen</translation>
+    </message>
+    <message>
+        <source>The new ID must be a positive whole number.</source>
+        <translation>Die neue ID muss eine positive ganze Zahl sein.</translation>
+    </message>
+    <message>
+        <source>The ID %1 belongs to another experiment.</source>
+        <translation>Die ID %1 gehört zu einem anderen Betrieb.</translation>
+    </message>
+    <message>
+        <source>Please enter a location.</source>
+        <translation>Bitte einen Standort eingeben.</translation>
+    </message>
+    <message>
+        <source>The location must not contain "&lt;".</source>
+        <translation>Der Standort darf kein "&lt;" enthalten.</translation>
+    </message>
+    <message>
+        <source>shift plots  FL_ID</source>
+        <translation>Flächen ID anpassen</translation>
+    </message>
+    <message>
+        <source>A plot key cannot be below 0.</source>
+        <translation>Ein Flächenschlüssel kann nicht unter 0 liegen.</translation>
+    </message>
+    <message>
+        <source>update changes</source>
+        <translation>Änderung Speichern</translation>
+    </message>
+    <message>
+        <source>"area" is not a number: %1</source>
+        <translation>"Fläche" ist keine Zahl: %1</translation>
+    </message>
+    <message>
+        <source>There is no plot %1.</source>
+        <translation>Es gibt keine Fläche %1.</translation>
+    </message>
+    <message>
+        <source>"%1" is not a number: %2</source>
+        <translation>"%1" ist keine Zahl: %2</translation>
+    </message>
+    <message>
+        <source>clay</source>
+        <translation>Tongehalt (%)</translation>
+    </message>
+    <message>
+        <source>silt</source>
+        <translation>Schluffgehalt (%)</translation>
+    </message>
+    <message>
+        <source>gravel</source>
+        <translation>Steingehalt (%)</translation>
+    </message>
+</context>
+<context>
+    <name>trb::gui::SimpleSoilDialog</name>
+    <message>
+        <source>simple soil description</source>
+        <translation>Bodendaten</translation>
+    </message>
+    <message>
+        <source>name of soil</source>
+        <translation>Bezeichner</translation>
+    </message>
+    <message>
+        <source>soil type</source>
+        <translation>Bodenart</translation>
+    </message>
+    <message>
+        <source>clay</source>
+        <translation>Tongehalt (%)</translation>
+    </message>
+    <message>
+        <source>silt</source>
+        <translation>Schluffgehalt (%)</translation>
+    </message>
+    <message>
+        <source>gravel</source>
+        <translation>Steingehalt (%)</translation>
+    </message>
+    <message>
+        <source>save this soil</source>
+        <translation>Satz Speichern</translation>
+    </message>
+    <message>
+        <source>esc</source>
+        <translation>Abbruch</translation>
+    </message>
+    <message>
+        <source>delete this soil</source>
+        <translation>Satz Löschen</translation>
+    </message>
+</context>
+<context>
+    <name>trb::gui::NewExperimentDialog</name>
+    <message>
+        <source>create new experiment folder</source>
+        <translation>Neuen Betrieb anlegen</translation>
+    </message>
+    <message>
+        <source>internal code</source>
+        <translation>interner Code</translation>
+    </message>
+    <message>
+        <source>short name</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>ok</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>cancel</source>
+        <translation>Abbruch</translation>
+    </message>
+</context>
+<context>
+    <name>trb::gui::DeleteExperimentDialog</name>
+    <message>
+        <source>ATTENTION !</source>
+        <translation>ACHTUNG !</translation>
+    </message>
+    <message>
+        <source>delete</source>
+        <translation>Löschen</translation>
+    </message>
+    <message>
+        <source>esc</source>
+        <translation>Abbruch</translation>
+    </message>
+    <message>
+        <source>: The Folder will be deleted!</source>
+        <translation>: Der Betrieb wird mit allen Daten gelöscht !</translation>
+    </message>
+</context>
+<context>
+    <name>trb::gui::ExperimentIdDialog</name>
+    <message>
+        <source>adapt experiment ID</source>
+        <translation>Betrieb ID anpassen</translation>
+    </message>
+    <message>
+        <source>new ID</source>
+        <translation>neue ID</translation>
+    </message>
+    <message>
+        <source>old</source>
+        <translation>alt</translation>
+    </message>
+    <message>
+        <source>new</source>
+        <translation>neu</translation>
+    </message>
+    <message>
+        <source>location</source>
+        <translation>Standort</translation>
+    </message>
+    <message>
+        <source>unique ID</source>
+        <translation>eindeutige ID</translation>
+    </message>
+    <message>
+        <source>adapt ID</source>
+        <translation>ID anpassen</translation>
+    </message>
+    <message>
+        <source>no changes</source>
+        <translation>keine Änderung</translation>
+    </message>
+    <message>
+        <source>The new ID must be a positive whole number.</source>
+        <translation>Die neue ID muss eine positive ganze Zahl sein.</translation>
+    </message>
+</context>
+<context>
+    <name>trb::gui::ShiftPlotsDialog</name>
+    <message>
+        <source>shift plots  FL_ID</source>
+        <translation>Flächen ID anpassen</translation>
+    </message>
+    <message>
+        <source>current range</source>
+        <translation>aktueller Bereich</translation>
+    </message>
+    <message>
+        <source>shift</source>
+        <translation>verschieben um</translation>
+    </message>
+    <message>
+        <source>adapt ID</source>
+        <translation>ID anpassen</translation>
+    </message>
+    <message>
+        <source>close</source>
+        <translation>Schließen</translation>
+    </message>
+</context>
+<context>
+    <name>trb::gui::SiteCommands</name>
+    <message>
+        <source>update changes</source>
+        <translation>Änderung Speichern</translation>
+    </message>
+    <message>
+        <source> Confirm Delete</source>
+        <translation>Löschen Bestätigen!</translation>
+    </message>
+    <message>
+        <source> Do you really want to delete ALL data of plot %1 ?</source>
+        <translation>Wollen Sie wirklich ALLE Daten löschen von Fläche: %1 ?</translation>
+    </message>
+</context>
 </TS>

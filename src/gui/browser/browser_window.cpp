@@ -30,6 +30,7 @@
 #include "gui/browser/phase_dialog.h"
 #include "gui/browser/result_pages.h"
 #include "gui/browser/selection_panel.h"
+#include "gui/browser/site_commands.h"
 #include "gui/browser/site_page.h"
 #include "gui/external/r_panel.h"
 #include "gui/external/script_statistics_window.h"
@@ -104,6 +105,7 @@ BrowserWindow::BrowserWindow(trb::db::Database& db, bool power, QWidget* parent)
   connect(selectionPanel, &SelectionPanel::runRequested, this, &BrowserWindow::runSelection);
   connect(tree->menus.updateStatistics, &QAction::triggered, this,
           &BrowserWindow::updateStatistics);
+  siteCommands = new SiteCommands(*this, db_);
 
   scriptStatistics = new ScriptStatisticsWindow(db_, this);
   connect(tree->menus.rInterface, &QAction::triggered, this, &BrowserWindow::openRInterface);
@@ -227,6 +229,14 @@ void BrowserWindow::readRecordMode() {
   auto store = trb::settings::openStore();
   if (store->contains(QStringLiteral("REGMODE")))
     recordMode = trb::settings::readText(*store, QStringLiteral("REGMODE"));
+}
+
+void BrowserWindow::forgetLoadedPlot() {
+  loadedNode_ = nullptr;
+  snr = -99;
+  loadedPlot = PlotRecord();
+  sitePage->clearSite();
+  areas->setCurrentWidget(progressPanel);
 }
 
 void BrowserWindow::refreshStations() {
@@ -525,6 +535,7 @@ void BrowserWindow::setCalculating(bool on) {
   selectionPanel->runButton->setEnabled(!on);
   filesView->setEditable(!on);
   tree->menus.updateStatistics->setEnabled(!on);
+  siteCommands->setEnabled(!on);
   tree->menus.scriptStatistics->setEnabled(!on);  // its SQL script writes to the database
 }
 

@@ -37,6 +37,7 @@ class ResultPage;
 class ScriptStatisticsWindow;
 class SelectionPanel;
 class SimulatorWindow;
+class SiteCommands;
 class SitePage;
 
 class BrowserWindow : public QWidget {
@@ -80,6 +81,8 @@ class BrowserWindow : public QWidget {
   bool clickOnItem(const QString& dbName, const QString& text, bool exactMatch);
   // Reads the record-entry mode (REGMODE, "LOC" when not stored).
   void readRecordMode();
+  // After the loaded plot is gone: no plot loaded, its pages hidden.
+  void forgetLoadedPlot();
   // Refill the weather station and soil profile choosers of "Basic-Info".
   void refreshStations();
   void refreshSoils();
@@ -124,6 +127,8 @@ class BrowserWindow : public QWidget {
   QLabel* progressCaption = nullptr;
   QProgressBar* progressBar = nullptr;
   PhaseDialog* phaseDialog = nullptr;
+  // Saving "Basic-Info" and the commands of the tree menus on experiments and plots.
+  SiteCommands* siteCommands = nullptr;
 
  public slots:
   void onActivated();

@@ -4,6 +4,7 @@
 #include <QDrag>
 #include <QHeaderView>
 #include <QMenu>
+#include <QMetaMethod>
 #include <QMimeData>
 #include <QMouseEvent>
 
@@ -54,8 +55,8 @@ void PlotTree::buildMenus() {
     return a;
   };
   Menus& m = menus;
-  // Deleting, shifting, creating, the reports, the references, the statistics and the nitrogen
-  // balance are commands of their own modules; their entries wait here, disabled.
+  // The reports, the statistics and the nitrogen balance are commands of their own modules;
+  // their entries wait here, disabled. The commands on experiments and plots enable theirs.
   m.experiment = new QMenu(tr("experiment"), this);
   m.experiment->setObjectName(QStringLiteral("experimentMenu"));
   m.deleteExperiment =
@@ -72,6 +73,15 @@ void PlotTree::buildMenus() {
       add(m.experiment, QStringLiteral("shiftPlotIds"), tr("shift plots  FL_ID"), false, true);
   m.shiftExperimentId = add(m.experiment, QStringLiteral("shiftExperimentId"),
                             tr("shift experiment ID"), false, true);
+
+  connect(m.showReferences, &QAction::triggered, this, [this] {
+    if (active_ && kindOf(active_) == Kind::Experiment)
+      emit referencesRequested(trb::browser::locationOf(active_->text(0)));
+  });
+  connect(m.experiment, &QMenu::aboutToShow, this, [this] {
+    menus.showReferences->setEnabled(
+        isSignalConnected(QMetaMethod::fromSignal(&PlotTree::referencesRequested)));
+  });
 
   m.plots = new QMenu(this);
   m.plots->setObjectName(QStringLiteral("plotsMenu"));

@@ -90,6 +90,9 @@ class PlotTree : public QTreeWidget {
   void leftPressed(QTreeWidgetItem* item, Qt::KeyboardModifiers modifiers);
   // A right press on a node, before its menu opens.
   void rightPressed(QTreeWidgetItem* item);
+  // "show references" of the experiment menu: the literature of the experiment at location. The
+  // entry is enabled while something is connected here.
+  void referencesRequested(const QString& location);
 
  protected:
   void mousePressEvent(QMouseEvent* e) override;
