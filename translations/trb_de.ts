@@ -1296,4 +1296,157 @@
         <translation>Der zu überschreibende Messwert existiert nicht mehr; nichts wurde gespeichert.</translation>
     </message>
 </context>
+<context>
+    <name>trb::gui::RPanel</name>
+    <message>
+        <source>run script</source>
+        <translation>Skript starten</translation>
+    </message>
+    <message>
+        <source>output file</source>
+        <translation>Ausgabedatei</translation>
+    </message>
+    <message>
+        <source>pictures</source>
+        <translation>Bilder</translation>
+    </message>
+    <message>
+        <source>script</source>
+        <translation>Skript</translation>
+    </message>
+    <message>
+        <source>R script</source>
+        <translation>R-Skript</translation>
+    </message>
+    <message>
+        <source>directory</source>
+        <translation>Verzeichnis</translation>
+    </message>
+    <message>
+        <source>"R" interface</source>
+        <translation>"R"-Schnittstelle</translation>
+    </message>
+    <message>
+        <source>file for R script not found</source>
+        <translation>Datei für R-Skript nicht gefunden</translation>
+    </message>
+    <message>
+        <source>The setting "R result" names no file for R's output.</source>
+        <translation>Die Einstellung "R result" nennt keine Datei für die Ausgabe von R.</translation>
+    </message>
+    <message>
+        <source>R</source>
+        <translation>R</translation>
+    </message>
+    <message>
+        <source>file not found</source>
+        <translation>Datei nicht gefunden</translation>
+    </message>
+</context>
+<context>
+    <name>trb::gui::PictureView</name>
+    <message>
+        <source>%1 cannot be shown here; open it with a program of its kind.</source>
+        <translation>%1 kann hier nicht angezeigt werden; bitte mit einem passenden Programm öffnen.</translation>
+    </message>
+</context>
+<context>
+    <name>trb::gui::ScriptStatisticsWindow</name>
+    <message>
+        <source>Datenanalyse mit R</source>
+        <translation>Datenanalyse mit R</translation>
+    </message>
+    <message>
+        <source>doubleclick green edit fields to view file content</source>
+        <translation>Doppelklick auf die grünen Felder zeigt den Dateiinhalt</translation>
+    </message>
+    <message>
+        <source>go</source>
+        <translation>Start</translation>
+    </message>
+    <message>
+        <source>SQL-Script</source>
+        <translation>SQL-Skript</translation>
+    </message>
+    <message>
+        <source>R-script</source>
+        <translation>R-Skript</translation>
+    </message>
+    <message>
+        <source>directory</source>
+        <translation>Verzeichnis</translation>
+    </message>
+    <message>
+        <source>all files (*)</source>
+        <translation>alle Dateien (*)</translation>
+    </message>
+    <message>
+        <source>SQL scripts (*.txt *.sql)</source>
+        <translation>SQL-Skripte (*.txt *.sql)</translation>
+    </message>
+    <message>
+        <source>R scripts (*.r *.R *.txt)</source>
+        <translation>R-Skripte (*.r *.R *.txt)</translation>
+    </message>
+    <message>
+        <source>Choose an SQL script and an R script first.</source>
+        <translation>Bitte zuerst ein SQL-Skript und ein R-Skript wählen.</translation>
+    </message>
+    <message>
+        <source>The SQL script failed for the plot FL_ID=%1; the run ends here.</source>
+        <translation>Das SQL-Skript ist für die Fläche FL_ID=%1 gescheitert; der Lauf endet hier.</translation>
+    </message>
+    <message>
+        <source>No plot was done.</source>
+        <translation>Keine Fläche wurde ausgewertet.</translation>
+    </message>
+    <message>
+        <source>Plots done: %1</source>
+        <translation>Ausgewertete Flächen: %1</translation>
+    </message>
+    <message>
+        <source>script based statistics</source>
+        <translation>Skript basierte Auswertung</translation>
+    </message>
+    <message>
+        <source>file for R script not found</source>
+        <translation>Datei für R-Skript nicht gefunden</translation>
+    </message>
+</context>
+<context>
+    <name>trb::gui::RRunner</name>
+    <message>
+        <source>ODBC error</source>
+        <translation>ODBC-Fehler</translation>
+    </message>
+    <message>
+        <source>R scripts reach the database through the ODBC user data source T_R_B, which is missing.</source>
+        <translation>R-Skripte erreichen die Datenbank über die ODBC-Benutzerdatenquelle T_R_B, die fehlt.</translation>
+    </message>
+    <message>
+        <source>Add it now?</source>
+        <translation>Jetzt hinzufügen?</translation>
+    </message>
+    <message>
+        <source>R cannot be started: %1
+%2 (error %3)</source>
+        <translation>R kann nicht gestartet werden: %1
+%2 (Fehler %3)</translation>
+    </message>
+</context>
+<context>
+    <name>trb::external</name>
+    <message>
+        <source>%1 cannot be read: %2</source>
+        <translation>%1 kann nicht gelesen werden: %2</translation>
+    </message>
+    <message>
+        <source>file not found</source>
+        <translation>Datei nicht gefunden</translation>
+    </message>
+    <message>
+        <source>%1 cannot be written: %2</source>
+        <translation>%1 kann nicht geschrieben werden: %2</translation>
+    </message>
+</context>
 </TS>

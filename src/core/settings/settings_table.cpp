@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QLocale>
+#include <QStandardPaths>
 
 namespace trb::settings {
 
@@ -9,6 +10,17 @@ namespace {
 
 QString tr(const char* text) {
   return QCoreApplication::translate("trb::settings", text);
+}
+
+// The R program of a first start: on Windows a placeholder the user replaces, elsewhere R as found
+// on the PATH.
+QString firstStartRCall() {
+#ifdef Q_OS_WIN
+  return QStringLiteral("c:\\path_to_r.exe");
+#else
+  const QString found = QStandardPaths::findExecutable(QStringLiteral("R"));
+  return found.isEmpty() ? QStringLiteral("R") : found;
+#endif
 }
 
 QList<Setting> buildTable() {
@@ -49,7 +61,7 @@ QList<Setting> buildTable() {
       {QStringLiteral("2"), QStringLiteral("Vereecken")},
       {QStringLiteral("3"), QStringLiteral("Lieberoth")},
       {QStringLiteral("4"), QStringLiteral("Zacharias")}};
-  add(keys::r_call, "R call", E::File, QStringLiteral("c:\\path_to_r.exe"), 7);
+  add(keys::r_call, "R call", E::File, firstStartRCall(), 7);
   add(keys::r_result, "R result", E::Text, QStringLiteral("anyname.txt"), 9);
   add(keys::r_script, "R script", E::Text, QStringLiteral("anyscript.r"), 8).hidden = true;
   Setting& bat = add(keys::recalc_bat, "BAT recalc", E::Flag, QStringLiteral("1"), 11);

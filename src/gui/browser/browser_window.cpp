@@ -36,6 +36,8 @@
 #include "gui/browser/site_commands.h"
 #include "gui/browser/site_page.h"
 #include "gui/evaluation/nbalance_window.h"
+#include "gui/external/r_panel.h"
+#include "gui/external/script_statistics_window.h"
 #include "gui/simulator/simulator_window.h"
 #include "gui/widgets/window_placement.h"
 
@@ -60,8 +62,10 @@ BrowserWindow::BrowserWindow(trb::db::Database& db, bool power, QWidget* parent)
   buildPages();
   filesView = new FilesView(this);
   selectionPanel = new SelectionPanel(this);
-  rPanel = new QWidget(this);  // the R analyses place their controls here
+  rPanel = new QWidget(this);
   rPanel->setObjectName(QStringLiteral("rPanel"));
+  rInterface = new RPanel(db_, rPanel);
+  (new QVBoxLayout(rPanel))->addWidget(rInterface);
   progressPanel = new QWidget(this);
   progressPanel->setObjectName(QStringLiteral("progressPanel"));
   progressCaption = new QLabel(progressPanel);
@@ -119,6 +123,15 @@ BrowserWindow::BrowserWindow(trb::db::Database& db, bool power, QWidget* parent)
     if (pages->isTabVisible(pageBeforePress_)) pages->setCurrentIndex(pageBeforePress_);
   });
   connect(tree, &PlotTree::plotDropped, this, &BrowserWindow::copyDroppedPlot);
+
+  scriptStatistics = new ScriptStatisticsWindow(db_, this);
+  connect(tree->menus.rInterface, &QAction::triggered, this, &BrowserWindow::openRInterface);
+  connect(tree->menus.scriptStatistics, &QAction::triggered, this,
+          &BrowserWindow::openScriptStatistics);
+  connect(scriptStatistics, &ScriptStatisticsWindow::plotsRunRequested, this,
+          [this] { rebuildTree(100); });
+  setSpecialEvaluation(100,
+                       [this](qlonglong flId) { return scriptStatistics->evaluatePlot(flId); });
 }
 
 BrowserWindow::~BrowserWindow() = default;
@@ -331,6 +344,54 @@ void BrowserWindow::rebuildTree(int mode) {
   progressBar->setVisible(false);
   if (busy) QGuiApplication::restoreOverrideCursor();
   if (failure) showProblem(*failure);
+  if (specialEvaluations_.contains(mode)) runSpecialEvaluation(mode, experiments);
+}
+
+void BrowserWindow::setSpecialEvaluation(int mode, PlotEvaluation step) {
+  specialEvaluations_.insert(mode, std::move(step));
+}
+
+void BrowserWindow::runSpecialEvaluation(int mode,
+                                         const QList<trb::browser::ExperimentNode>& experiments) {
+  const PlotEvaluation step = specialEvaluations_.value(mode);
+  // each plot once, also where two experiments share a location and so list the same plots
+  QList<qlonglong> keys;
+  for (const auto& x : experiments)
+    for (const auto& p : x.plots)
+      if (p.resultRows > 0 && !keys.contains(p.flId)) keys << p.flId;
+  const bool shown = mode == 100;
+  if (shown) {
+    areas->setCurrentWidget(progressPanel);
+    progressBar->setMaximum(std::max<int>(1, int(keys.size())));
+    progressBar->setValue(0);
+    progressBar->setVisible(true);
+  }
+  tree->setEnabled(false);  // no second walk or rebuild while this one waits for R
+  QList<qlonglong> done;
+  bool go = true;
+  for (const auto& x : experiments) {
+    if (shown) progressCaption->setText(x.location);
+    for (const auto& p : x.plots) {
+      if (!go || p.resultRows <= 0 || done.contains(p.flId)) continue;
+      done << p.flId;
+      if (shown) progressBar->setValue(int(done.size()));
+      QCoreApplication::processEvents();
+      go = step(p.flId);
+    }
+  }
+  tree->setEnabled(true);
+  progressBar->setVisible(false);
+  progressCaption->clear();
+  if (shown) areas->setCurrentWidget(pages);
+}
+
+void BrowserWindow::openRInterface() {
+  rInterface->open();
+  areas->setCurrentWidget(rPanel);
+}
+
+void BrowserWindow::openScriptStatistics() {
+  scriptStatistics->open();
 }
 
 void BrowserWindow::updateStatistics() {
@@ -529,6 +590,7 @@ void BrowserWindow::copyDroppedPlot(QTreeWidgetItem* target) {
     managementPage->copyDroppedPlot(dragSource, into);
   else if (pages->currentIndex() == Page::Observation)
     observationPage->copyDroppedPlot(dragSource, into);
+  tree->menus.scriptStatistics->setEnabled(!on);  // its SQL script writes to the database
 }
 
 }  // namespace trb::gui
