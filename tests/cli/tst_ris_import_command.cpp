@@ -18,9 +18,10 @@ class TstRisImportCommand : public QObject {
     const QString ris = dir.filePath(QStringLiteral("refs.ris"));
     QFile f(ris);
     QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write("TY  - JOUR\nAU  - Weiß, K.\nPY  - 2001\nER  - \n"
-            "ER  - \n"  // an empty record
-            "TY  - BOOK\nAU  - Roth, P.\nER  - \n");
+    f.write(
+        "TY  - JOUR\nAU  - Weiß, K.\nPY  - 2001\nER  - \n"
+        "ER  - \n"  // an empty record
+        "TY  - BOOK\nAU  - Roth, P.\nER  - \n");
     f.close();
     auto r = trbdb({QStringLiteral("ris-import"), db, ris});
     QCOMPARE(r.code, 1);  // one record was not stored

@@ -78,7 +78,8 @@ WHERE field_description.FL_ID = ?)sql");
 
 QStringList compact_lines(const ReferenceRow& row) {
   QStringList lines;
-  for (const QString* s : {&row.quelle, &row.autor, &row.jahr, &row.titel, &row.produkt, &row.seite})
+  for (const QString* s :
+       {&row.quelle, &row.autor, &row.jahr, &row.titel, &row.produkt, &row.seite})
     if (!s->isEmpty()) lines << *s;
   return lines;
 }
@@ -168,9 +169,8 @@ void add_keyword_relation(db::Database& db, qlonglong keyId, qlonglong litId, ql
 }
 
 void delete_keyword_relation(db::Database& db, qlonglong keyId, qlonglong litId, qlonglong plot) {
-  db.execute(
-      QStringLiteral("DELETE FROM key2ref2fl WHERE fl_id = ? AND ref_id = ? AND key_id = ?"),
-      {plot, litId, keyId});
+  db.execute(QStringLiteral("DELETE FROM key2ref2fl WHERE fl_id = ? AND ref_id = ? AND key_id = ?"),
+             {plot, litId, keyId});
 }
 
 QString pdf_file(const QString& pdfDir, qlonglong litId) {

@@ -24,13 +24,13 @@ struct TagRule {
 
 QHash<QString, TagRule> read_rules(db::Database& db) {
   QHash<QString, TagRule> rules;
-  db::Reader r(db, QStringLiteral(
-                       "SELECT tag, attribute, destination, cut_at, connector FROM RiS_import"));
+  db::Reader r(
+      db, QStringLiteral("SELECT tag, attribute, destination, cut_at, connector FROM RiS_import"));
   while (r.next()) {
     // the tag is looked up whole, without regard to case like the table's key
-    rules.insert(r.toString(0).trimmed().toUpper(),
-                 TagRule{r.toString(1).trimmed(), r.toString(2).trimmed(), r.toString(3),
-                         r.toString(4)});
+    rules.insert(
+        r.toString(0).trimmed().toUpper(),
+        TagRule{r.toString(1).trimmed(), r.toString(2).trimmed(), r.toString(3), r.toString(4)});
   }
   return rules;
 }
@@ -42,7 +42,8 @@ QString describe(const QStringList& buffer, const QStringList& columns) {
     const int k = columns.indexOf(QString::fromLatin1(name));
     if (k >= 0 && k < buffer.size() && !buffer[k].isEmpty()) parts << buffer[k].left(60);
   }
-  return parts.isEmpty() ? QObject::tr("(no author, year or title)") : parts.join(QStringLiteral(", "));
+  return parts.isEmpty() ? QObject::tr("(no author, year or title)")
+                         : parts.join(QStringLiteral(", "));
 }
 
 }  // namespace

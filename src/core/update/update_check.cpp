@@ -84,7 +84,8 @@ void check_archive_name(const QString& name) {
   else if (name == u"." || name == u".." || name.contains(QStringLiteral("..")))
     why = QObject::tr("\"%1\" would leave the program folder").arg(name);
   if (!why.isEmpty())
-    throw Error(QObject::tr("Nothing was downloaded: %1.").arg(why), QStringLiteral("update check"));
+    throw Error(QObject::tr("Nothing was downloaded: %1.").arg(why),
+                QStringLiteral("update check"));
 }
 
 void fetch(const QUrl& url, const QString& target, int timeoutMs) {
@@ -104,7 +105,7 @@ void fetch(const QUrl& url, const QString& target, int timeoutMs) {
   QEventLoop loop;
   QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
   loop.exec();
-  file.write(reply->readAll());
+  if (reply->isOpen()) file.write(reply->readAll());
   const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
   const bool failed = reply->error() != QNetworkReply::NoError;
   const QString why = reply->error() == QNetworkReply::OperationCanceledError

@@ -22,7 +22,8 @@ class TestReferences : public QObject {
 namespace {
 
 QString autor(db::Database& db, qlonglong id) {
-  return db.scalar(QStringLiteral("SELECT Autor FROM referenzen WHERE lit_id = ?"), {id}).toString();
+  return db.scalar(QStringLiteral("SELECT Autor FROM referenzen WHERE lit_id = ?"), {id})
+      .toString();
 }
 
 }  // namespace
@@ -68,14 +69,16 @@ void TestReferences::risRecords() {
 void TestReferences::failedRecordIsReportedAndImportGoesOn() {
   test::TempDb t;
   // a tag that writes the key: a text there cannot be stored
-  t.db.execute(QStringLiteral("INSERT INTO RiS_import VALUES ('ID', 'lit_id', 'referenzen', '', '')"));
+  t.db.execute(
+      QStringLiteral("INSERT INTO RiS_import VALUES ('ID', 'lit_id', 'referenzen', '', '')"));
   const QStringList lines = {"ID  - abc", "AU  - Broken, B.", "ER  -",
                              "ID  - 77",  "AU  - Fine, F.",   "ER  -"};
   test::RecordingFeedback fb;
   const auto result = references::import_ris(t.db, lines, fb);
   QCOMPARE(result.stored, 1);
   QCOMPARE(result.notStored.size(), 1);
-  QVERIFY2(result.notStored[0].contains(QStringLiteral("Broken, B.")), qPrintable(result.notStored[0]));
+  QVERIFY2(result.notStored[0].contains(QStringLiteral("Broken, B.")),
+           qPrintable(result.notStored[0]));
   QCOMPARE(result.lines.last(), result.notStored[0]);
   QCOMPARE(autor(t.db, 77), QStringLiteral("Fine, F."));
 }
@@ -115,7 +118,8 @@ void TestReferences::experimentRelations() {
   // "a lit_id" that is no number or no reference changes nothing
   for (const char* text : {"abc", "99", "", "1.5"})
     QVERIFY(!references::add_experiment_reference(t.db, code, QString::fromLatin1(text)));
-  QVERIFY(references::add_experiment_reference(t.db, code, QStringLiteral(" 1 ")));  // linked already
+  QVERIFY(
+      references::add_experiment_reference(t.db, code, QStringLiteral(" 1 ")));  // linked already
   QCOMPARE(references::experiment_references(t.db, location).size(), 2);
   references::delete_experiment_reference(t.db, 2, code);
   const auto rows = references::experiment_references(t.db, location);

@@ -1,46 +1,14 @@
 #include <QFile>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include "core/base/error.h"
 #include "core/update/update_check.h"
+#include "http_server.h"
 
 using namespace trb::update;
 
-namespace {
-
-// A web server for one test: answers every GET with the body for its path, 404 for others, and
-// never answers paths in silent.
-class SmallServer : public QTcpServer {
- public:
-  QHash<QString, QByteArray> bodies;
-  QStringList silent;
-  SmallServer() {
-    listen(QHostAddress::LocalHost);
-    connect(this, &QTcpServer::newConnection, this, [this] {
-      while (QTcpSocket* s = nextPendingConnection()) {
-        connect(s, &QTcpSocket::readyRead, s, [this, s] {
-          const QByteArray request = s->readAll();
-          const QString path = QString::fromLatin1(request.split(' ').value(1));
-          if (silent.contains(path)) return;
-          const bool found = bodies.contains(path);
-          const QByteArray body = bodies.value(path, "not found");
-          s->write((found ? "HTTP/1.1 200 OK\r\n" : "HTTP/1.1 404 Not Found\r\n") +
-                   QByteArray("Content-Length: ") + QByteArray::number(body.size()) +
-                   "\r\nConnection: close\r\n\r\n" + body);
-          s->disconnectFromHost();
-        });
-      }
-    });
-  }
-  QUrl url(const QString& path) const {
-    return QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(serverPort()).arg(path));
-  }
-};
-
-}  // namespace
+using trb::test::SmallServer;
 
 class TestUpdateCheck : public QObject {
   Q_OBJECT
@@ -59,12 +27,18 @@ void TestUpdateCheck::compare_data() {
   QTest::addColumn<int>("verdict");
   const int more = int(Verdict::MoreRecent), update = int(Verdict::UpdateAvailable),
             ok = int(Verdict::UpToDate);
-  QTest::newRow("c one less") << "2011.1.2.34" << "2011.1.2.35" << update;
-  QTest::newRow("b less, c greater") << "2011.1.1.99" << "2011.1.2.0" << update;
-  QTest::newRow("year one less") << "2010.9.9.99" << "2011.0.0.0" << more;
-  QTest::newRow("same year, a greater") << "2011.2.0.0" << "2011.1.5.5" << more;
-  QTest::newRow("equal") << "2011.1.2.35" << "2011.1.2.35" << ok;
-  QTest::newRow("own newer c") << "2011.1.2.36" << "2011.1.2.35" << ok;
+  QTest::newRow("c one less") << "2011.1.2.34"
+                              << "2011.1.2.35" << update;
+  QTest::newRow("b less, c greater") << "2011.1.1.99"
+                                     << "2011.1.2.0" << update;
+  QTest::newRow("year one less") << "2010.9.9.99"
+                                 << "2011.0.0.0" << more;
+  QTest::newRow("same year, a greater") << "2011.2.0.0"
+                                        << "2011.1.5.5" << more;
+  QTest::newRow("equal") << "2011.1.2.35"
+                         << "2011.1.2.35" << ok;
+  QTest::newRow("own newer c") << "2011.1.2.36"
+                               << "2011.1.2.35" << ok;
 }
 
 void TestUpdateCheck::compare() {
