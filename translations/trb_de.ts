@@ -921,8 +921,8 @@
         <translation>keine Update-Adresse eingestellt</translation>
     </message>
     <message>
-        <source>Set &quot;update page&quot; and &quot;update folder&quot; in the settings.</source>
-        <translation>Bitte &quot;update page&quot; und &quot;update folder&quot; in den Einstellungen setzen.</translation>
+        <source>Set update_page and update_folder in the settings file.</source>
+        <translation>Bitte update_page und update_folder in der Einstellungsdatei setzen.</translation>
     </message>
     <message>
         <source>no version found</source>

@@ -72,7 +72,7 @@ void UpdateCheckWindow::check() {
       trb::settings::readText(*store, trb::settings::keys::update_folder).trimmed();
   if (page.isEmpty()) {
     show2(tr("no update address is set"),
-          tr("Set \"update page\" and \"update folder\" in the settings."));
+          tr("Set update_page and update_folder in the settings file."));
     return;
   }
   checkButton->setEnabled(false);

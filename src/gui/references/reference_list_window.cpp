@@ -232,9 +232,11 @@ void ReferenceListWindow::showPdf() {
     auto store = trb::settings::openStore();
     return trb::settings::readText(*store, key);
   };
-  for (QLatin1String key : {trb::settings::keys::pdf_reader, trb::settings::keys::pdf_dir})
-    if (read(key).isEmpty() && askSetting) askSetting(key);
-  const QString reader = read(trb::settings::keys::pdf_reader);
+  if (read(trb::settings::keys::pdf_dir).isEmpty() && askSetting)
+    askSetting(trb::settings::keys::pdf_dir);
+  // without a viewer of the user's own, the desktop's opener
+  QString reader = read(trb::settings::keys::pdf_reader);
+  if (reader.isEmpty()) reader = trb::settings::setting(trb::settings::keys::pdf_reader).firstStart;
   const QString file = trb::references::pdf_file(read(trb::settings::keys::pdf_dir), r->litId);
   if (reader.isEmpty()) {
     ErrorReporter::report(this, trb::Error(tr("No PDF reader is set (settings: PDF-reader).")));
