@@ -1449,4 +1449,206 @@
         <translation>%1 kann nicht geschrieben werden: %2</translation>
     </message>
 </context>
+<context>
+    <name>trb::gui::ReferenceListWindow</name>
+    <message>
+        <source>reference list</source>
+        <translation>Literaturliste</translation>
+    </message>
+    <message>
+        <source>compact</source>
+        <translation>kompakt</translation>
+    </message>
+    <message>
+        <source>detail</source>
+        <translation>Details</translation>
+    </message>
+    <message>
+        <source>titel</source>
+        <translation>Titel</translation>
+    </message>
+    <message>
+        <source>journal/book</source>
+        <translation>Zeitschrift/Buch</translation>
+    </message>
+    <message>
+        <source>pp</source>
+        <translation>S.</translation>
+    </message>
+    <message>
+        <source>type</source>
+        <translation>Art</translation>
+    </message>
+    <message>
+        <source>delete this relation</source>
+        <translation>diese Verknüpfung löschen</translation>
+    </message>
+    <message>
+        <source>keyword selection:</source>
+        <translation>Schlagwortauswahl:</translation>
+    </message>
+    <message>
+        <source>all</source>
+        <translation>alle</translation>
+    </message>
+    <message>
+        <source>soil parm</source>
+        <translation>Bodenparameter</translation>
+    </message>
+    <message>
+        <source>climate</source>
+        <translation>Klima</translation>
+    </message>
+    <message>
+        <source>management</source>
+        <translation>Bewirtschaftung</translation>
+    </message>
+    <message>
+        <source>edit keyword relation</source>
+        <translation>Schlagworte bearbeiten</translation>
+    </message>
+    <message>
+        <source>show pdf-file</source>
+        <translation>PDF-Datei zeigen</translation>
+    </message>
+    <message>
+        <source>add  new  reference</source>
+        <translation>neue Literatur hinzufügen</translation>
+    </message>
+    <message>
+        <source>a lit_id</source>
+        <translation>eine lit_id</translation>
+    </message>
+    <message>
+        <source>close</source>
+        <translation>schließen</translation>
+    </message>
+    <message>
+        <source>not found!</source>
+        <translation>nicht gefunden!</translation>
+    </message>
+    <message>
+        <source>No PDF reader is set (settings: PDF-reader).</source>
+        <translation>Kein PDF-Betrachter eingestellt (Einstellungen: PDF-reader).</translation>
+    </message>
+    <message>
+        <source>The PDF file %1 does not exist.</source>
+        <translation>Die PDF-Datei %1 gibt es nicht.</translation>
+    </message>
+    <message>
+        <source>%1 could not be started.</source>
+        <translation>%1 konnte nicht gestartet werden.</translation>
+    </message>
+</context>
+<context>
+    <name>trb::gui::RelationsWindow</name>
+    <message>
+        <source> relations of  this reference</source>
+        <translation> Verknüpfungen dieser Literaturstelle</translation>
+    </message>
+    <message>
+        <source>return</source>
+        <translation>zurück</translation>
+    </message>
+    <message>
+        <source>reference_id:</source>
+        <translation>reference_id:</translation>
+    </message>
+</context>
+<context>
+    <name>trb::gui::ExperimentRelationsWindow</name>
+    <message>
+        <source>related experiments</source>
+        <translation>verknüpfte Versuche</translation>
+    </message>
+    <message>
+        <source>add reference</source>
+        <translation>Literatur zuordnen</translation>
+    </message>
+    <message>
+        <source>delete reference</source>
+        <translation>Zuordnung löschen</translation>
+    </message>
+</context>
+<context>
+    <name>trb::gui::KeywordRelationsWindow</name>
+    <message>
+        <source>related keywords</source>
+        <translation>verknüpfte Schlagworte</translation>
+    </message>
+    <message>
+        <source>add this keyword</source>
+        <translation>dieses Schlagwort hinzufügen</translation>
+    </message>
+    <message>
+        <source>delete this keyword</source>
+        <translation>dieses Schlagwort löschen</translation>
+    </message>
+</context>
+<context>
+    <name>trb::gui::RisImportDialog</name>
+    <message>
+        <source>import from RIS-file</source>
+        <translation>Import aus RIS-Datei</translation>
+    </message>
+    <message>
+        <source>open RIS file</source>
+        <translation>RIS-Datei öffnen</translation>
+    </message>
+    <message>
+        <source>import RIS content</source>
+        <translation>RIS-Inhalt importieren</translation>
+    </message>
+    <message>
+        <source>Close import tool</source>
+        <translation>Import schließen</translation>
+    </message>
+    <message>
+        <source>RIS files (*.ris *.txt);;all (*)</source>
+        <translation>RIS-Dateien (*.ris *.txt);;alle (*)</translation>
+    </message>
+</context>
+<context>
+    <name>trb::gui::UpdateCheckWindow</name>
+    <message>
+        <source>update check</source>
+        <translation>Update-Prüfung</translation>
+    </message>
+    <message>
+        <source>check KELDA web site for updates</source>
+        <translation>KELDA-Webseite auf Updates prüfen</translation>
+    </message>
+    <message>
+        <source>no update address is set</source>
+        <translation>keine Update-Adresse eingestellt</translation>
+    </message>
+    <message>
+        <source>Set update_page and update_folder in the settings file.</source>
+        <translation>Bitte update_page und update_folder in der Einstellungsdatei setzen.</translation>
+    </message>
+    <message>
+        <source>no version found</source>
+        <translation>keine Version gefunden</translation>
+    </message>
+    <message>
+        <source>the currently available TRB version is:</source>
+        <translation>die aktuell verfügbare TRB-Version ist:</translation>
+    </message>
+    <message>
+        <source>your trb is up to date</source>
+        <translation>Ihr trb ist aktuell</translation>
+    </message>
+    <message>
+        <source>do you want a donwload of the new version ?</source>
+        <translation>wollen Sie die neue Version herunterladen ?</translation>
+    </message>
+    <message>
+        <source>no update folder is set</source>
+        <translation>kein Update-Ordner eingestellt</translation>
+    </message>
+    <message>
+        <source>new zip-file available on ==&gt;</source>
+        <translation>neue zip-Datei verfügbar unter ==&gt;</translation>
+    </message>
+</context>
 </TS>

@@ -66,8 +66,13 @@ QList<Setting> buildTable() {
   add(keys::r_script, "R script", E::Text, QStringLiteral("anyscript.r"), 8).hidden = true;
   Setting& bat = add(keys::recalc_bat, "BAT recalc", E::Flag, QStringLiteral("1"), 11);
   bat.storedAsInteger = true;
-  add(keys::pdf_reader, "PDF-reader", E::File, QString(), 0);
+  // Not written at the first start: while empty, the desktop's opener shows a PDF file.
+  add(keys::pdf_reader, "PDF-reader", E::File, QStringLiteral("xdg-open"), 0);
   add(keys::pdf_dir, "pdf dir", E::Folder, QString(), 0);
+  // The version page and the download folder of the update check; no default, so that nothing is
+  // contacted until the user names them.
+  add(keys::update_page, nullptr, E::Text, QString(), 0);
+  add(keys::update_folder, nullptr, E::Text, QString(), 0);
 
   // Kept in the store, not in the dialog.
   add(keys::power, nullptr, E::Flag, QStringLiteral("0"), 12).storedAsInteger = true;

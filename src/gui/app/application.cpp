@@ -3,6 +3,7 @@
 #include <QApplication>
 
 #include "gui/app/settings_dialog.h"
+#include "gui/app/update_check_window.h"
 #include "gui/browser/browser_window.h"
 #include "gui/simulator/simulator_window.h"
 
@@ -20,11 +21,20 @@ Windows::Windows(const StartOptions& options) {
   browser->setMainWindow(main.get());
   browser->setSimulator(simulator.get());
   main->setBrowser(browser.get());
+  // a double click on the status bar
+  QObject::connect(main.get(), &MainWindow::updateCheckRequested, main.get(), [this] {
+    if (!updateCheck)
+      updateCheck = std::make_unique<UpdateCheckWindow>(main->currentversion,
+                                                        main->start().programPath, main.get());
+    updateCheck->show();
+    updateCheck->raise();
+  });
 }
 
 Windows::~Windows() {
   // the simulator's worker must end before the windows go
   if (simulator) simulator->stopAndWait();
+  updateCheck.reset();
   // the browser's grids hold statements on the shared connection
   browser.reset();
 }

@@ -10,6 +10,7 @@ namespace trb::gui {
 class BrowserWindow;
 class SettingsDialog;
 class SimulatorWindow;
+class UpdateCheckWindow;
 
 // The windows of the program. They live until the program ends.
 struct Windows {
@@ -17,6 +18,7 @@ struct Windows {
   std::unique_ptr<SettingsDialog> settings;
   std::unique_ptr<SimulatorWindow> simulator;
   std::unique_ptr<BrowserWindow> browser;
+  std::unique_ptr<UpdateCheckWindow> updateCheck;  // made on the first double click
 
   explicit Windows(const StartOptions& options);
   ~Windows();
