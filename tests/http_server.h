@@ -38,5 +38,4 @@ class SmallServer : public QTcpServer {
   }
 };
 
-
 }  // namespace trb::test

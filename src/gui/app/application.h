@@ -19,7 +19,7 @@ struct Windows {
   std::unique_ptr<SettingsDialog> settings;
   std::unique_ptr<SimulatorWindow> simulator;
   std::unique_ptr<BrowserWindow> browser;
-  std::unique_ptr<UpdateCheckWindow> updateCheck;  // made on the first double click
+  std::unique_ptr<UpdateCheckWindow> updateCheck;   // made on the first double click
   std::unique_ptr<ReferenceListWindow> references;  // made on the first "show references"
 
   // The reference list on the shared connection, made when first asked for.

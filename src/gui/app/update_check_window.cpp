@@ -92,8 +92,8 @@ void UpdateCheckWindow::check() {
       return;
     }
     const Verdict verdict = compare_versions(currentVersion_, announced->version);
-    show2(verdict_text(verdict), tr("the currently available TRB version is:") +
-                                     QStringLiteral(" ") + announced->version);
+    show2(verdict_text(verdict),
+          tr("the currently available TRB version is:") + QStringLiteral(" ") + announced->version);
     if (verdict == Verdict::UpToDate) {
       secondLine->setText(tr("your trb is up to date"));
     } else if (QMessageBox::question(this, tr("update check"),

@@ -118,8 +118,7 @@ ReferenceListWindow::ReferenceListWindow(trb::db::Database& db, QWidget* parent)
     reload();
   });
   connect(addReferenceButton, &QPushButton::clicked, this, &ReferenceListWindow::addReference);
-  connect(deleteRelationButton, &QPushButton::clicked, this,
-          &ReferenceListWindow::deleteRelation);
+  connect(deleteRelationButton, &QPushButton::clicked, this, &ReferenceListWindow::deleteRelation);
   connect(showPdfButton, &QPushButton::clicked, this, &ReferenceListWindow::showPdf);
   connect(editKeywordsButton, &QPushButton::clicked, this, &ReferenceListWindow::editKeywords);
   connect(closeButton, &QPushButton::clicked, this, [this] {
@@ -186,9 +185,9 @@ void ReferenceListWindow::currentChanged() {
   sourceField->setText(r ? r->quelle : QString());
   pagesField->setText(r ? r->seite : QString());
   typeField->setText(r ? r->produkt : QString());
-  for (QWidget* w : {static_cast<QWidget*>(deleteRelationButton),
-                     static_cast<QWidget*>(showPdfButton),
-                     static_cast<QWidget*>(editKeywordsButton)})
+  for (QWidget* w :
+       {static_cast<QWidget*>(deleteRelationButton), static_cast<QWidget*>(showPdfButton),
+        static_cast<QWidget*>(editKeywordsButton)})
     w->setEnabled(r != nullptr);
 }
 

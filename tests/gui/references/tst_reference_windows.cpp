@@ -13,11 +13,11 @@
 #include "core/settings/settings.h"
 #include "core/settings/settings_table.h"
 #include "gui/app/update_check_window.h"
+#include "gui/guitest.h"
 #include "gui/references/reference_list_window.h"
 #include "gui/references/relations_window.h"
 #include "gui/references/ris_import_dialog.h"
 #include "gui/widgets/error_reporter.h"
-#include "gui/guitest.h"
 #include "http_server.h"
 #include "testutil.h"
 
@@ -106,8 +106,9 @@ class TstReferenceWindows : public QObject {
 
   void updateCheck() {
     trb::test::SmallServer server;
-    server.bodies.insert(QStringLiteral("/v.html"),
-                         "<p>aktuelle TRB-Version 2011.1.2.35</p>\n<p>download: trb_2011.zip</p>\n");
+    server.bodies.insert(
+        QStringLiteral("/v.html"),
+        "<p>aktuelle TRB-Version 2011.1.2.35</p>\n<p>download: trb_2011.zip</p>\n");
     server.bodies.insert(QStringLiteral("/files/trb_2011.zip"), "PK archive");
     QTemporaryDir dir;
     trb::gui::UpdateCheckWindow w(QStringLiteral("2011.1.2.34"), dir.path());
@@ -124,7 +125,8 @@ class TstReferenceWindows : public QObject {
       trb::settings::writeText(*store, trb::settings::keys::update_folder,
                                server.url(QStringLiteral("/files")).toString());
     }
-    trb::test::answerModal<QMessageBox>([](QMessageBox* b) { b->button(QMessageBox::Yes)->click(); });
+    trb::test::answerModal<QMessageBox>(
+        [](QMessageBox* b) { b->button(QMessageBox::Yes)->click(); });
     w.checkButton->click();
     QVERIFY(QFile::exists(dir.filePath(QStringLiteral("htmlfile.txt"))));
     QCOMPARE(w.firstLine->text(), QStringLiteral("trb_2011.zip"));
