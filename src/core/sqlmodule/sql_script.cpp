@@ -79,18 +79,18 @@ RunOutcome run_script(db::Database& db, const QString& script, Feedback& feedbac
   for (int i = 0; i < batches.size(); ++i) {
     const ScriptBatch& b = batches.at(i);
     if (feedback.isCanceled())
-      throw trb::Canceled(
-          tr("stopped before batch %1 (line %2); the batches before it are done")
-              .arg(i + 1)
-              .arg(b.firstLine),
-          caption());
+      throw trb::Canceled(tr("stopped before batch %1 (line %2); the batches before it are done")
+                              .arg(i + 1)
+                              .arg(b.firstLine),
+                          caption());
     // an earlier result must not hold the tables this batch may change or drop
     if (out.result && !out.result->atEnd()) out.resultCut = !out.result->finish(kKeptRows);
     out.dataChange = b.changesData;
     try {
       if (b.changesData) {
         const int n = db.execute(b.text);
-        feedback.info(tr("batch %1 (line %2): %3 rows affected").arg(i + 1).arg(b.firstLine).arg(n));
+        feedback.info(
+            tr("batch %1 (line %2): %3 rows affected").arg(i + 1).arg(b.firstLine).arg(n));
       } else {
         auto cursor = std::make_unique<ResultCursor>(db, b.text);
         cursor->fetchMore(1);  // runs the query: its errors belong to this batch
@@ -105,15 +105,14 @@ RunOutcome run_script(db::Database& db, const QString& script, Feedback& feedbac
                                 .arg(b.firstLine),
                             caption());
       if (b.ignoreErrors) {
-        feedback.info(tr("batch %1 (line %2): %3 (ignored)")
-                          .arg(i + 1)
-                          .arg(b.firstLine)
-                          .arg(e.message()));
+        feedback.info(
+            tr("batch %1 (line %2): %3 (ignored)").arg(i + 1).arg(b.firstLine).arg(e.message()));
         ++out.batches;
         continue;
       }
-      throw trb::Error(tr("batch %1 (line %2) failed: %3").arg(i + 1).arg(b.firstLine).arg(e.message()),
-                       caption(), b.text.trimmed());
+      throw trb::Error(
+          tr("batch %1 (line %2) failed: %3").arg(i + 1).arg(b.firstLine).arg(e.message()),
+          caption(), b.text.trimmed());
     }
     ++out.batches;
   }
@@ -146,9 +145,9 @@ QString substitute_parameters(const QString& script,
   for (const auto& [name, value] : parameters) {
     if (name.isEmpty()) continue;
     // the whole token only: "$year" leaves "$year2" alone
-    const QRegularExpression re(QRegularExpression::escape(name) +
-                                    QStringLiteral("(?![A-Za-z0-9_])"),
-                                QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpression re(
+        QRegularExpression::escape(name) + QStringLiteral("(?![A-Za-z0-9_])"),
+        QRegularExpression::CaseInsensitiveOption);
     QString replacement = value;
     replacement.replace(u'\\', QStringLiteral("\\\\"));
     out.replace(re, replacement);

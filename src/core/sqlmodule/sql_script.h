@@ -60,10 +60,10 @@ class ResultCursor {
 
 // The result of a script run.
 struct RunOutcome {
-  int batches = 0;            // batches run
-  bool dataChange = false;    // the "data change" flag of the last batch run
+  int batches = 0;                       // batches run
+  bool dataChange = false;               // the "data change" flag of the last batch run
   std::unique_ptr<ResultCursor> result;  // the last query's rows; empty when no batch was a query
-  bool resultCut = false;     // a query followed by other batches keeps only its first rows
+  bool resultCut = false;  // a query followed by other batches keeps only its first rows
 };
 
 // Runs the script's batches in order, each on its own: a failing batch that is not drop-marked

@@ -79,9 +79,9 @@ int plot_of_line(const QString& line) {
 
 QList<TransferPlot> transfer_plots(db::Database& db) {
   QList<TransferPlot> out;
-  db::Reader r(db, QStringLiteral(
-                       "select fl_id,location, site_description from field_description order by "
-                       "location, site_description"));
+  db::Reader r(
+      db, QStringLiteral("select fl_id,location, site_description from field_description order by "
+                         "location, site_description"));
   while (r.next()) out.append({int(r.toLongLong(0)), r.toString(1), r.toString(2)});
   return out;
 }
@@ -128,9 +128,8 @@ void PlotTransfer::selectDestination(const QString& file) {
   const QFileInfo fi(file);
   if (!fi.exists()) throw trb::Error(tr("The file %1 does not exist.").arg(file), caption);
   if (fi.absoluteFilePath() == QFileInfo(db_.path()).absoluteFilePath())
-    throw trb::Error(tr("%1 is the open database; choose another file as the destination.")
-                         .arg(file),
-                     caption);
+    throw trb::Error(
+        tr("%1 is the open database; choose another file as the destination.").arg(file), caption);
   {
     // a trb database: the plot table is there
     db::Database probe = db::Database::open(file);
@@ -156,13 +155,11 @@ QList<TransferPlot> PlotTransfer::destinationPlots() {
   return out;
 }
 
-bool PlotTransfer::destinationHas(const QString& table, const QString& key,
-                                  const QVariant& value) {
-  return db_
-      .scalar(QStringLiteral("select count(*) from ") + kDst + u'.' + table +
-                  QStringLiteral(" where ") + key + QStringLiteral(" = ?"),
-              {value})
-      .toInt() > 0;
+bool PlotTransfer::destinationHas(const QString& table, const QString& key, const QVariant& value) {
+  return db_.scalar(QStringLiteral("select count(*) from ") + kDst + u'.' + table +
+                        QStringLiteral(" where ") + key + QStringLiteral(" = ?"),
+                    {value})
+             .toInt() > 0;
 }
 
 QStringList PlotTransfer::sharedColumns(const QString& table) {
@@ -251,7 +248,7 @@ GROUP BY cultivation.item_ix, slvpflan.name
 bool PlotTransfer::copyParameterRow(KeyCheck::Phase phase, int itemIx) {
   Attached a(*this);
   const QString table = phase == KeyCheck::Phase::OrganicMatters ? QStringLiteral("slvopspa")
-                                                                   : QStringLiteral("slvpflan");
+                                                                 : QStringLiteral("slvpflan");
   if (destinationHas(table, QStringLiteral("item_ix"), itemIx)) return false;
   const QString columns = sharedColumns(table).join(u',');
   return copyRows(db_, table, columns, QStringLiteral("item_ix"), itemIx) > 0;
@@ -278,7 +275,8 @@ void PlotTransfer::copyExperiment(const QString& vcode, Feedback& feedback) {
     // the key belongs to another experiment there: the row gets the next free one
     const QVariant next = db_.scalar(QStringLiteral("select max(exp_id)+1 from ") + kDst +
                                      QStringLiteral(".experiments"));
-    db_.execute(QStringLiteral("insert into ") + kDst + QStringLiteral(R"sql(.experiments (exp_id,vcode,location,herkunft)
+    db_.execute(QStringLiteral("insert into ") + kDst +
+                    QStringLiteral(R"sql(.experiments (exp_id,vcode,location,herkunft)
 select ?, vcode, location, herkunft from experiments where exp_id = ?)sql"),
                 {next.toLongLong(), key});
     feedback.info(tr("experiment %1 gets the key %2 in the destination (%3 is taken there)")
@@ -292,7 +290,8 @@ select ?, vcode, location, herkunft from experiments where exp_id = ?)sql"),
 void PlotTransfer::copyLiterature(const QString& vcode) {
   db::Transaction tx(db_);
   // links the destination has already are not added again
-  db_.execute(QStringLiteral("insert into ") + kDst + QStringLiteral(R"sql(.ref2vcode (lit_id, versuchs_code)
+  db_.execute(QStringLiteral("insert into ") + kDst +
+                  QStringLiteral(R"sql(.ref2vcode (lit_id, versuchs_code)
 SELECT DISTINCT r.lit_id, r.versuchs_code
 FROM ref2vcode AS r
 WHERE r.versuchs_code = ?
@@ -385,8 +384,10 @@ TransferResult PlotTransfer::transfer(const QList<int>& plots, bool keyCheck,
   for (const QString& vcode : std::as_const(newCodes)) copyExperiment(vcode, feedback);
 
   // Second pass: literature, key check and the plot's rows.
-  if (keyCheck) feedback.info(QStringLiteral(" the key tables for crops and organic amendments "
-                                             "will be checked!!!"));
+  if (keyCheck)
+    feedback.info(
+        QStringLiteral(" the key tables for crops and organic amendments "
+                       "will be checked!!!"));
   QStringList literatureDone;
   for (int i = 0; i < todo.size(); ++i) {
     const int flId = todo.at(i);

@@ -41,9 +41,9 @@ struct KeyCheck {
   enum class Phase { OrganicMatters, Crops };
   struct Item {
     int itemIx = -99;
-    QString tag;    // "ewr", "kop", "GRD", "ops" (organic matters); "crop"
+    QString tag;     // "ewr", "kop", "GRD", "ops" (organic matters); "crop"
     int crop = -99;  // the crop whose residue or by-product it is
-    QString name;   // in the source
+    QString name;    // in the source
   };
   Phase phase = Phase::OrganicMatters;
   int flId = -99;

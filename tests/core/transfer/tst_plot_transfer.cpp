@@ -81,9 +81,11 @@ class TstPlotTransfer : public QObject {
                                           "fl_id = 1")));
     QCOMPARE(count(dst.db, QStringLiteral("select count(*) from soilproperties where soil_id = 1")),
              1);
-    QCOMPARE(count(dst.db, QStringLiteral("select count(*) from climate_data where climate_id = 0")),
-             count(src.db, QStringLiteral("select count(*) from climate_data where climate_id = 0")));
-    QCOMPARE(count(dst.db, QStringLiteral("select count(*) from experiments where vcode = '1'")), 1);
+    QCOMPARE(
+        count(dst.db, QStringLiteral("select count(*) from climate_data where climate_id = 0")),
+        count(src.db, QStringLiteral("select count(*) from climate_data where climate_id = 0")));
+    QCOMPARE(count(dst.db, QStringLiteral("select count(*) from experiments where vcode = '1'")),
+             1);
     // experiment 1 cites both references
     QCOMPARE(count(dst.db, QStringLiteral("select count(*) from ref2vcode")), 2);
     QCOMPARE(count(dst.db, QStringLiteral("select count(*) from referenzen")), 2);
@@ -107,9 +109,9 @@ class TstPlotTransfer : public QObject {
   void literatureIsNotDuplicated() {
     TempDb src(QStringLiteral("demo"));
     TempDb dst;
-    dst.db.runNative(QStringLiteral(
-        "INSERT INTO referenzen (lit_id, Autor) VALUES (2, 'kept as it is');"
-        "INSERT INTO ref2vcode (lit_id, versuchs_code) VALUES (2, '1');"));
+    dst.db.runNative(
+        QStringLiteral("INSERT INTO referenzen (lit_id, Autor) VALUES (2, 'kept as it is');"
+                       "INSERT INTO ref2vcode (lit_id, versuchs_code) VALUES (2, '1');"));
     PlotTransfer t(src.db);
     t.selectDestination(dst.path);
     Answers answers;
@@ -221,12 +223,13 @@ class TstPlotTransfer : public QObject {
     QVERIFY(heading >= 0);
     QCOMPARE(fb.lines.value(heading + 1), QString::number(manure));
     QCOMPARE(answers.missingAtEnd, QList<int>{carryOver ? 0 : 2});
-    QCOMPARE(count(dst.db, QStringLiteral("select count(*) from slvopspa where item_ix = ?"),
-                   {manure}),
-             carryOver ? 1 : 0);
+    QCOMPARE(
+        count(dst.db, QStringLiteral("select count(*) from slvopspa where item_ix = ?"), {manure}),
+        carryOver ? 1 : 0);
     if (carryOver)
-      QCOMPARE(dst.db.scalar(QStringLiteral("select name from slvpflan where item_ix = ?"), {crop}),
-               src.db.scalar(QStringLiteral("select name from slvpflan where item_ix = ?"), {crop}));
+      QCOMPARE(
+          dst.db.scalar(QStringLiteral("select name from slvpflan where item_ix = ?"), {crop}),
+          src.db.scalar(QStringLiteral("select name from slvpflan where item_ix = ?"), {crop}));
   }
 
   void destinationChoice() {
