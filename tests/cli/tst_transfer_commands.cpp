@@ -77,14 +77,14 @@ class TstTransferCommands : public QObject {
 
   void wrongArguments() {
     QCOMPARE(trbdb({"transfer", path("src.sqlite")}, dir_.path()).code, 2);
-    QCOMPARE(trbdb({"transfer", path("src.sqlite"), path("x.sqlite"), "--plots", "a"}, dir_.path())
-                 .code,
-             2);
+    QCOMPARE(
+        trbdb({"transfer", path("src.sqlite"), path("x.sqlite"), "--plots", "a"}, dir_.path()).code,
+        2);
     // the destination must be a trb database that exists
-    QCOMPARE(trbdb({"transfer", path("src.sqlite"), path("none.sqlite"), "--plots", "1"},
-                   dir_.path())
-                 .code,
-             1);
+    QCOMPARE(
+        trbdb({"transfer", path("src.sqlite"), path("none.sqlite"), "--plots", "1"}, dir_.path())
+            .code,
+        1);
   }
 
   // A make-table query into another file inside a script: the script commits or changes nothing
@@ -92,8 +92,9 @@ class TstTransferCommands : public QObject {
   void sqlIntoAnotherFile() {
     QFile ok(path("into.sql"));
     QVERIFY(ok.open(QIODevice::WriteOnly));
-    ok.write("select * into t in \"other.sqlite\" from experiments\ngo\n"
-             "update experiments set herkunft = 'changed'\n");
+    ok.write(
+        "select * into t in \"other.sqlite\" from experiments\ngo\n"
+        "update experiments set herkunft = 'changed'\n");
     ok.close();
     Run r = trbdb({"sql", path("src.sqlite"), path("into.sql")}, dir_.path());
     QVERIFY2(r.code == 0, qPrintable(r.err));
@@ -104,8 +105,9 @@ class TstTransferCommands : public QObject {
 
     QFile bad(path("bad.sql"));
     QVERIFY(bad.open(QIODevice::WriteOnly));
-    bad.write("select * into t2 in \"other.sqlite\" from experiments\ngo\n"
-              "update experiments set herkunft = 'again'\ngo\nselect nosuch from experiments\n");
+    bad.write(
+        "select * into t2 in \"other.sqlite\" from experiments\ngo\n"
+        "update experiments set herkunft = 'again'\ngo\nselect nosuch from experiments\n");
     bad.close();
     r = trbdb({"sql", path("src.sqlite"), path("bad.sql")}, dir_.path());
     QCOMPARE(r.code, 1);

@@ -5,6 +5,8 @@
 #include "gui/app/settings_dialog.h"
 #include "gui/browser/browser_window.h"
 #include "gui/simulator/simulator_window.h"
+#include "gui/sqlmodule/sql_window.h"
+#include "gui/transfer/transfer_window.h"
 
 namespace trb::gui {
 
@@ -20,12 +22,17 @@ Windows::Windows(const StartOptions& options) {
   browser->setMainWindow(main.get());
   browser->setSimulator(simulator.get());
   main->setBrowser(browser.get());
+  transfer = std::make_unique<TransferWindow>(main->sharedDb);
+  sql = std::make_unique<SqlWindow>(main->sharedDb);
+  main->setDataTools(transfer.get(), sql.get());
 }
 
 Windows::~Windows() {
   // the simulator's worker must end before the windows go
   if (simulator) simulator->stopAndWait();
-  // the browser's grids hold statements on the shared connection
+  // the browser's grids and the SQL module's result hold statements on the shared connection
+  sql.reset();
+  transfer.reset();
   browser.reset();
 }
 

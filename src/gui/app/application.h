@@ -10,6 +10,8 @@ namespace trb::gui {
 class BrowserWindow;
 class SettingsDialog;
 class SimulatorWindow;
+class SqlWindow;
+class TransferWindow;
 
 // The windows of the program. They live until the program ends.
 struct Windows {
@@ -17,6 +19,8 @@ struct Windows {
   std::unique_ptr<SettingsDialog> settings;
   std::unique_ptr<SimulatorWindow> simulator;
   std::unique_ptr<BrowserWindow> browser;
+  std::unique_ptr<TransferWindow> transfer;
+  std::unique_ptr<SqlWindow> sql;
 
   explicit Windows(const StartOptions& options);
   ~Windows();

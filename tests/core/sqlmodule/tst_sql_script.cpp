@@ -16,14 +16,13 @@ class TstSqlScript : public QObject {
     QTest::addColumn<QString>("script");
     QTest::addColumn<QList<bool>>("changes");
     QTest::addColumn<QList<bool>>("ignore");
-    QTest::newRow("one query, no go") << "select * from field_description" << QList<bool>{false}
-                                      << QList<bool>{false};
-    QTest::newRow("drop, go, into")
-        << "drop table x\ngo\nselect * into x from y" << QList<bool>{true, true}
-        << QList<bool>{true, false};
+    QTest::newRow("one query, no go")
+        << "select * from field_description" << QList<bool>{false} << QList<bool>{false};
+    QTest::newRow("drop, go, into") << "drop table x\ngo\nselect * into x from y"
+                                    << QList<bool>{true, true} << QList<bool>{true, false};
     QTest::newRow("empty batches and blank lines")
-        << "\n\ngo\nUPDATE t SET a = 1\n\n go \n\nselect 1\n" << QList<bool>{true, false}
-        << QList<bool>{false, false};
+        << "\n\ngo\nUPDATE t SET a = 1\n\n go \n\nselect 1\n"
+        << QList<bool>{true, false} << QList<bool>{false, false};
     // the rule reads substrings: a column named "updated" makes a command
     QTest::newRow("substring") << "select updated from t" << QList<bool>{true}
                                << QList<bool>{false};
@@ -66,7 +65,8 @@ class TstSqlScript : public QObject {
     QVERIFY(r.result->atEnd());
 
     // the whole result as a sheet: numbers stay numbers
-    RunOutcome m = run_script(db.db, QStringLiteral("select fl_id, meas_value from measurements"), fb);
+    RunOutcome m =
+        run_script(db.db, QStringLiteral("select fl_id, meas_value from measurements"), fb);
     const int all = db.db.scalar(QStringLiteral("select count(*) from measurements")).toInt();
     const trb::transfer::Sheet sheet = result_sheet(*m.result);
     QCOMPARE(sheet.rows.size(), all);
@@ -121,8 +121,8 @@ class TstSqlScript : public QObject {
         "year = $year2");
     const QStringList names = collect_parameters(script, {});
     QCOMPARE(names, (QStringList{"$year", "$plot", "$year2"}));
-    const QString done = substitute_parameters(
-        script, {{"$year", "1990"}, {"$plot", "3"}, {"$year2", "1991"}});
+    const QString done =
+        substitute_parameters(script, {{"$year", "1990"}, {"$plot", "3"}, {"$year2", "1991"}});
     QCOMPARE(done, QStringLiteral("select * from measurements\nwhere year=1990 and fl_id = 3\nor "
                                   "year = 1990 or year = 1991"));
     // at most ten names, the ones already there kept
