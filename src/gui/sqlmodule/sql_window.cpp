@@ -9,11 +9,11 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QHideEvent>
-#include <QShowEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTableView>
@@ -206,11 +206,13 @@ void SqlWindow::execute() {
   db_.setProgressHandler([&] {
     if (!busy.isVisible() && clock.elapsed() > 400) busy.show();
     QApplication::processEvents();
+    if (busy.wasCanceled()) stop();
     if (stopAsked_) feedback.cancel();
     return stopAsked_;
   });
   try {
-    trb::sqlmodule::RunOutcome out = trb::sqlmodule::run_script(db_, editor->toPlainText(), feedback);
+    trb::sqlmodule::RunOutcome out =
+        trb::sqlmodule::run_script(db_, editor->toPlainText(), feedback);
     dataChangeBox->setChecked(out.dataChange);
     resultModel->setCursor(std::move(out.result));
     if (resultModel->cursor()) {

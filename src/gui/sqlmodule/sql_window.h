@@ -43,7 +43,7 @@ class SqlWindow : public QWidget {
   QCheckBox* dataChangeBox = nullptr;
   QLabel* statusLabel = nullptr;
   QTabWidget* pages = nullptr;
-  QTableView* resultView = nullptr;       // result data set
+  QTableView* resultView = nullptr;        // result data set
   QTableWidget* parameterTable = nullptr;  // parameters
   ResultModel* resultModel = nullptr;
 

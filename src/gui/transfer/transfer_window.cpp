@@ -142,9 +142,10 @@ void TransferWindow::selectDestination() {
   const QString file = dialog.selectedFiles().first();
   try {
     transfer_.selectDestination(file);
-    destinationLabel->setText(QDir::toNativeSeparators(transfer_.destination()) +
-                              tr(" (backup: %1)").arg(QDir::toNativeSeparators(
-                                  trb::transfer::PlotTransfer::backupName(file))));
+    destinationLabel->setText(
+        QDir::toNativeSeparators(transfer_.destination()) +
+        tr(" (backup: %1)")
+            .arg(QDir::toNativeSeparators(trb::transfer::PlotTransfer::backupName(file))));
     refreshDestination();
   } catch (const trb::Error& e) {
     ErrorReporter::report(this, e, windowTitle());

@@ -9,8 +9,8 @@
 #include <QtTest>
 
 #include "core/db/database.h"
-#include "gui/transfer/transfer_window.h"
 #include "gui/guitest.h"
+#include "gui/transfer/transfer_window.h"
 
 using trb::gui::TransferWindow;
 
@@ -141,7 +141,8 @@ class TstTransferWindow : public QObject {
                error = lineReading(w.messages, QString::number(manure));
                lines = w.messages->count();
                doubleClick(w.messages, lineReading(w.messages, QStringLiteral("Fehlerliste Ops:")));
-               otherLineIgnored = !QApplication::activeModalWidget() && w.messages->count() == lines;
+               otherLineIgnored =
+                   !QApplication::activeModalWidget() && w.messages->count() == lines;
                if (!error) return;
                answer(QMessageBox::Yes);
                doubleClick(w.messages, error);
