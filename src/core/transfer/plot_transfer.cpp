@@ -343,7 +343,7 @@ void PlotTransfer::copyPlot(int flId, Feedback& feedback) {
     const int n =
         copyRows(db_, QString::fromLatin1(kWeather.table), QString::fromLatin1(kWeather.columns),
                  QString::fromLatin1(kWeather.key), station);
-    counts << tr("station %1 with %2 years of weather").arg(station).arg(n);
+    counts << tr("station %1 with %2 weather rows").arg(station).arg(n);
   }
   tx.commit();
   feedback.info(tr("plot %1 copied: %2").arg(flId).arg(counts.join(QStringLiteral(", "))));

@@ -13,6 +13,7 @@
 #include <QtTest>
 
 #include "core/db/database.h"
+#include "gui/app/language.h"
 #include "gui/guitest.h"
 #include "gui/sqlmodule/result_model.h"
 #include "gui/sqlmodule/sql_window.h"
@@ -144,13 +145,26 @@ class TstSqlWindow : public QObject {
     w.show();
     trb::test::answerModal<QProgressDialog>(
         [](QProgressDialog* d) { d->findChild<QPushButton*>()->click(); }, 20000);
-    run(w, QStringLiteral("select * into kept from experiments\ngo\nselect count(*) as n into big "
-                          "from climate_data a, climate_data b, climate_data c, climate_data d, climate_data e"));
+    run(w,
+        QStringLiteral(
+            "select * into kept from experiments\ngo\nselect count(*) as n into big "
+            "from climate_data a, climate_data b, climate_data c, climate_data d, climate_data e"));
     QVERIFY(!w.running());
     QVERIFY(db_.hasTable(QStringLiteral("kept")));
     QVERIFY(!db_.hasTable(QStringLiteral("big")));
     QVERIFY2(w.statusLabel->text().contains(QStringLiteral("stopped")),
              qPrintable(w.statusLabel->text()));
+  }
+
+  void germanCaptions() {
+    trb::gui::setCaptionLanguage(QStringLiteral("D"));
+    const auto english = qScopeGuard([] { trb::gui::setCaptionLanguage(QStringLiteral("E")); });
+    SqlWindow w(db_);
+    w.show();
+    run(w, QStringLiteral("select fl_id, mw_bat from field_description"));
+    QCOMPARE(w.executeButton->text(), QStringLiteral("ausführen"));
+    QCOMPARE(w.slotLabel->text(), QStringLiteral("1 von 10"));
+    trb::test::screenshot(&w, QStringLiteral("sql_window_de"));
   }
 
   void exportKeepsNumbers() {

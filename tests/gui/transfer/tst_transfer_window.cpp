@@ -9,6 +9,7 @@
 #include <QtTest>
 
 #include "core/db/database.h"
+#include "gui/app/language.h"
 #include "gui/guitest.h"
 #include "gui/transfer/transfer_window.h"
 
@@ -174,6 +175,16 @@ class TstTransferWindow : public QObject {
     QCOMPARE(dst.scalar(QStringLiteral("select count(*) from slvopspa where item_ix = ?"), {manure})
                  .toInt(),
              1);
+  }
+
+  void germanCaptions() {
+    trb::gui::setCaptionLanguage(QStringLiteral("D"));
+    const auto english = qScopeGuard([] { trb::gui::setCaptionLanguage(QStringLiteral("E")); });
+    TransferWindow w(source_);
+    w.show();
+    QCOMPARE(w.windowTitle(), QStringLiteral("Datentransfer"));
+    QCOMPARE(w.goOnButton->text(), QStringLiteral("weiter"));
+    trb::test::screenshot(&w, QStringLiteral("transfer_window_de"));
   }
 
   // An experiment code the destination has, not confirmed: nothing is copied.
