@@ -3,6 +3,7 @@
 #include <QApplication>
 
 #include "gui/app/settings_dialog.h"
+#include "gui/app/update_check_window.h"
 #include "gui/browser/browser_window.h"
 #include "gui/simulator/simulator_window.h"
 #include "gui/sqlmodule/sql_window.h"
@@ -25,11 +26,20 @@ Windows::Windows(const StartOptions& options) {
   transfer = std::make_unique<TransferWindow>(main->sharedDb);
   sql = std::make_unique<SqlWindow>(main->sharedDb);
   main->setDataTools(transfer.get(), sql.get());
+  // a double click on the status bar
+  QObject::connect(main.get(), &MainWindow::updateCheckRequested, main.get(), [this] {
+    if (!updateCheck)
+      updateCheck = std::make_unique<UpdateCheckWindow>(main->currentversion,
+                                                        main->start().programPath, main.get());
+    updateCheck->show();
+    updateCheck->raise();
+  });
 }
 
 Windows::~Windows() {
   // the simulator's worker must end before the windows go
   if (simulator) simulator->stopAndWait();
+  updateCheck.reset();
   // the browser's grids and the SQL module's result hold statements on the shared connection
   sql.reset();
   transfer.reset();

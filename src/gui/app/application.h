@@ -12,6 +12,7 @@ class SettingsDialog;
 class SimulatorWindow;
 class SqlWindow;
 class TransferWindow;
+class UpdateCheckWindow;
 
 // The windows of the program. They live until the program ends.
 struct Windows {
@@ -21,6 +22,7 @@ struct Windows {
   std::unique_ptr<BrowserWindow> browser;
   std::unique_ptr<TransferWindow> transfer;
   std::unique_ptr<SqlWindow> sql;
+  std::unique_ptr<UpdateCheckWindow> updateCheck;  // made on the first double click
 
   explicit Windows(const StartOptions& options);
   ~Windows();

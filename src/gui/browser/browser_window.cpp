@@ -19,6 +19,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <optional>
 
 #include "core/base/error.h"
 #include "core/browser/browser_service.h"
@@ -27,10 +28,16 @@
 #include "core/settings/settings.h"
 #include "gui/browser/files_view.h"
 #include "gui/browser/list_pages.h"
+#include "gui/browser/management_editor.h"
+#include "gui/browser/measurement_editor.h"
 #include "gui/browser/phase_dialog.h"
 #include "gui/browser/result_pages.h"
 #include "gui/browser/selection_panel.h"
+#include "gui/browser/site_commands.h"
 #include "gui/browser/site_page.h"
+#include "gui/evaluation/nbalance_window.h"
+#include "gui/external/r_panel.h"
+#include "gui/external/script_statistics_window.h"
 #include "gui/simulator/simulator_window.h"
 #include "gui/widgets/window_placement.h"
 
@@ -55,8 +62,10 @@ BrowserWindow::BrowserWindow(trb::db::Database& db, bool power, QWidget* parent)
   buildPages();
   filesView = new FilesView(this);
   selectionPanel = new SelectionPanel(this);
-  rPanel = new QWidget(this);  // the R analyses place their controls here
+  rPanel = new QWidget(this);
   rPanel->setObjectName(QStringLiteral("rPanel"));
+  rInterface = new RPanel(db_, rPanel);
+  (new QVBoxLayout(rPanel))->addWidget(rInterface);
   progressPanel = new QWidget(this);
   progressPanel->setObjectName(QStringLiteral("progressPanel"));
   progressCaption = new QLabel(progressPanel);
@@ -100,6 +109,29 @@ BrowserWindow::BrowserWindow(trb::db::Database& db, bool power, QWidget* parent)
   connect(selectionPanel, &SelectionPanel::runRequested, this, &BrowserWindow::runSelection);
   connect(tree->menus.updateStatistics, &QAction::triggered, this,
           &BrowserWindow::updateStatistics);
+  connect(tree->menus.nBalance, &QAction::triggered, this, &BrowserWindow::showNBalance);
+  siteCommands = new SiteCommands(*this, db_);
+  // copying by drag: drops are taken while one of the first three pages is in front
+  tree->dropAllowed = [this] {
+    return !calculating_ && areas->currentWidget() == pages &&
+           pages->currentIndex() <= Page::Observation;
+  };
+  connect(tree, &PlotTree::dragStarted, this, [this] {
+    if (!loadedNode_) return;
+    dragSource = snr;
+    // the press that starts a drag loads the plot; the page the drop is meant for comes back
+    if (pages->isTabVisible(pageBeforePress_)) pages->setCurrentIndex(pageBeforePress_);
+  });
+  connect(tree, &PlotTree::plotDropped, this, &BrowserWindow::copyDroppedPlot);
+
+  scriptStatistics = new ScriptStatisticsWindow(db_, this);
+  connect(tree->menus.rInterface, &QAction::triggered, this, &BrowserWindow::openRInterface);
+  connect(tree->menus.scriptStatistics, &QAction::triggered, this,
+          &BrowserWindow::openScriptStatistics);
+  connect(scriptStatistics, &ScriptStatisticsWindow::plotsRunRequested, this,
+          [this] { rebuildTree(100); });
+  setSpecialEvaluation(100,
+                       [this](qlonglong flId) { return scriptStatistics->evaluatePlot(flId); });
 }
 
 BrowserWindow::~BrowserWindow() = default;
@@ -109,7 +141,13 @@ void BrowserWindow::buildPages() {
   pages->setObjectName(QStringLiteral("pages"));
   sitePage = new SitePage(power_, pages);
   managementPage = new ManagementPage(pages);
+  managementPage->setDatabase(&db_);
   observationPage = new ObservationPage(pages);
+  observationPage->setDatabase(&db_);
+  connect(observationPage, &ObservationPage::firstYearChanged, this, [this](int year) {
+    sitePage->firstYearEdit->setText(QString::number(year));
+    sitePage->fromEdit->setText(QString::number(year));
+  });
   carbonPage = makeCarbonPage(pages);
   nitrogenPage = makeNitrogenPage(pages);
   microbialPage = makeMicrobialPage(pages);
@@ -214,6 +252,15 @@ void BrowserWindow::readRecordMode() {
   auto store = trb::settings::openStore();
   if (store->contains(QStringLiteral("REGMODE")))
     recordMode = trb::settings::readText(*store, QStringLiteral("REGMODE"));
+  managementPage->setRecordMode(recordMode);
+}
+
+void BrowserWindow::forgetLoadedPlot() {
+  loadedNode_ = nullptr;
+  snr = -99;
+  loadedPlot = PlotRecord();
+  sitePage->clearSite();
+  areas->setCurrentWidget(progressPanel);
 }
 
 void BrowserWindow::refreshStations() {
@@ -242,16 +289,21 @@ class PanelFeedback : public trb::Feedback {
  public:
   explicit PanelFeedback(QProgressBar* bar) : bar_(bar) {}
   void setProgress(qint64 pos, qint64 count) override {
+    // a thousandth of the whole is what the bar can show; a count of plots may be much finer
+    const qint64 permille = count > 0 ? pos * 1000 / count : -1;
+    if (permille == shown_) return;
+    shown_ = permille;
     bar_->setVisible(count > 0);
     if (count > 0) {
-      bar_->setMaximum(int(count));
-      bar_->setValue(int(pos));
+      bar_->setMaximum(1000);
+      bar_->setValue(int(permille));
     }
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
   }
 
  private:
   QProgressBar* bar_;
+  qint64 shown_ = -2;
 };
 
 }  // namespace
@@ -259,15 +311,21 @@ class PanelFeedback : public trb::Feedback {
 void BrowserWindow::rebuildTree(int mode) {
   if (mode == 0) phaseSelect = 0;
   loadedNode_ = nullptr;
+  bool busy = false;  // the hourglass from the statistics to the rebuilt tree
+  std::optional<trb::Error> failure;
   if (mode == 1 && db_.isOpen()) {
     // the statistics of every plot with results, stored for the chosen period
     areas->setCurrentWidget(progressPanel);
     progressCaption->setText(tr("Update-Statistics"));
     PanelFeedback feedback(progressBar);
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    busy = true;
     try {
       trb::evaluation::update_statistics(db_, phaseSelect, feedback);
+    } catch (const trb::Error& e) {
+      failure = e;
     } catch (const std::exception& e) {
-      showProblem(e);
+      failure = trb::Error(QString::fromUtf8(e.what()));
     }
     progressCaption->clear();
   }
@@ -284,12 +342,67 @@ void BrowserWindow::rebuildTree(int mode) {
   recs = std::max(recs, plots);
   tree->rebuild(trb::browser::rootLabel(databaseFileName()), experiments);
   progressBar->setVisible(false);
+  if (busy) QGuiApplication::restoreOverrideCursor();
+  if (failure) showProblem(*failure);
+  if (specialEvaluations_.contains(mode)) runSpecialEvaluation(mode, experiments);
+}
+
+void BrowserWindow::setSpecialEvaluation(int mode, PlotEvaluation step) {
+  specialEvaluations_.insert(mode, std::move(step));
+}
+
+void BrowserWindow::runSpecialEvaluation(int mode,
+                                         const QList<trb::browser::ExperimentNode>& experiments) {
+  const PlotEvaluation step = specialEvaluations_.value(mode);
+  // each plot once, also where two experiments share a location and so list the same plots
+  QList<qlonglong> keys;
+  for (const auto& x : experiments)
+    for (const auto& p : x.plots)
+      if (p.resultRows > 0 && !keys.contains(p.flId)) keys << p.flId;
+  const bool shown = mode == 100;
+  if (shown) {
+    areas->setCurrentWidget(progressPanel);
+    progressBar->setMaximum(std::max<int>(1, int(keys.size())));
+    progressBar->setValue(0);
+    progressBar->setVisible(true);
+  }
+  tree->setEnabled(false);  // no second walk or rebuild while this one waits for R
+  QList<qlonglong> done;
+  bool go = true;
+  for (const auto& x : experiments) {
+    if (shown) progressCaption->setText(x.location);
+    for (const auto& p : x.plots) {
+      if (!go || p.resultRows <= 0 || done.contains(p.flId)) continue;
+      done << p.flId;
+      if (shown) progressBar->setValue(int(done.size()));
+      QCoreApplication::processEvents();
+      go = step(p.flId);
+    }
+  }
+  tree->setEnabled(true);
+  progressBar->setVisible(false);
+  progressCaption->clear();
+  if (shown) areas->setCurrentWidget(pages);
+}
+
+void BrowserWindow::openRInterface() {
+  rInterface->open();
+  areas->setCurrentWidget(rPanel);
+}
+
+void BrowserWindow::openScriptStatistics() {
+  scriptStatistics->open();
 }
 
 void BrowserWindow::updateStatistics() {
   if (calculating_) return;
   phaseSelect = phaseDialog->choose();
   rebuildTree(1);
+}
+
+void BrowserWindow::showNBalance() {
+  if (!nBalanceWindow) nBalanceWindow = new NBalanceWindow(db_, this);
+  nBalanceWindow->open(this);
 }
 
 void BrowserWindow::endClicked() {
@@ -338,6 +451,7 @@ void BrowserWindow::loadNode(QTreeWidgetItem* item, Qt::KeyboardModifiers modifi
     default:
       return;
   }
+  pageBeforePress_ = page;
   const bool newPlot = item != loadedNode_;
   if (newPlot) {
     pages->setTabVisible(Page::NBalance, false);
@@ -363,8 +477,8 @@ void BrowserWindow::loadPlot(QTreeWidgetItem* item) {
     showProblem(e);
     return;
   }
-  managementPage->showRows(view.management);
-  observationPage->showRows(view.measurements);
+  managementPage->showPlot(snr, view.management);
+  observationPage->showPlot(snr, view.firstYear, view.measurements);
   sitePage->showSite(view.site, view.firstYear);
   if (view.firstYear != -99) selectionPanel->fromEdit->setText(QString::number(view.firstYear));
   if (view.found) {
@@ -464,6 +578,19 @@ void BrowserWindow::setCalculating(bool on) {
   selectionPanel->runButton->setEnabled(!on);
   filesView->setEditable(!on);
   tree->menus.updateStatistics->setEnabled(!on);
+  siteCommands->setEnabled(!on);
+  managementPage->editor->setEnabled(!on);
+  observationPage->editor->setEnabled(!on);
+}
+
+void BrowserWindow::copyDroppedPlot(QTreeWidgetItem* target) {
+  if (!target || dragSource == -99 || PlotTree::kindOf(target) != PlotTree::Kind::Plot) return;
+  const qlonglong into = PlotTree::record(target).snr;
+  if (pages->currentIndex() == Page::Management)
+    managementPage->copyDroppedPlot(dragSource, into);
+  else if (pages->currentIndex() == Page::Observation)
+    observationPage->copyDroppedPlot(dragSource, into);
+  tree->menus.scriptStatistics->setEnabled(!on);  // its SQL script writes to the database
 }
 
 }  // namespace trb::gui

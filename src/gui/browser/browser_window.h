@@ -6,8 +6,10 @@
 // menus act on) and delegates every read and command to the browser service.
 #pragma once
 
+#include <QMap>
 #include <QString>
 #include <QWidget>
+#include <functional>
 
 #include "gui/browser/plot_tree.h"
 
@@ -27,12 +29,16 @@ namespace trb::gui {
 
 class FilesView;
 class ManagementPage;
+class NBalanceWindow;
 class MiscResultsPage;
 class ObservationPage;
 class PhaseDialog;
+class RPanel;
 class ResultPage;
+class ScriptStatisticsWindow;
 class SelectionPanel;
 class SimulatorWindow;
+class SiteCommands;
 class SitePage;
 
 class BrowserWindow : public QWidget {
@@ -61,6 +67,16 @@ class BrowserWindow : public QWidget {
   void rebuildTree(int mode = 0);
   // "Update-Statistics": asks for the period, then rebuilds with mode 1.
   void updateStatistics();
+  // "N-balance": the window 'TRB N balance' on the shared connection.
+  void showNBalance();
+  // The per-plot step of a special evaluation: rebuildTree(mode) runs it once for every plot with
+  // results; false ends the walk. Mode 100 shows the progress panel, mode 200 runs quietly.
+  using PlotEvaluation = std::function<bool(qlonglong flId)>;
+  void setSpecialEvaluation(int mode, PlotEvaluation step);
+  // '"R" interface': the R panel in front, opened anew.
+  void openRInterface();
+  // 'script based statistics': the window 'Datenanalyse mit R'.
+  void openScriptStatistics();
   // Loads a node into the pages (the design's item_click); Shift keeps the visible page.
   void loadNode(QTreeWidgetItem* item, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
   // Finds a node below the experiment of location dbName whose label is text (exact) or contains
@@ -68,6 +84,8 @@ class BrowserWindow : public QWidget {
   bool clickOnItem(const QString& dbName, const QString& text, bool exactMatch);
   // Reads the record-entry mode (REGMODE, "LOC" when not stored).
   void readRecordMode();
+  // After the loaded plot is gone: no plot loaded, its pages hidden.
+  void forgetLoadedPlot();
   // Refill the weather station and soil profile choosers of "Basic-Info".
   void refreshStations();
   void refreshSoils();
@@ -80,14 +98,18 @@ class BrowserWindow : public QWidget {
   void runSelection();
   // True while a calculation started here runs: the commands that write are disabled.
   bool calculationRunning() const { return calculating_; }
+  // A plot dropped on the plot node target: with "Management" visible the source's management is
+  // copied into it, with "Observation" its measurements; with "Basic-Info" nothing happens.
+  void copyDroppedPlot(QTreeWidgetItem* target);
 
   // State between events (the design's names in brackets).
-  QString slvDb;          // location the experiment commands act on (slv_db)
-  qlonglong snr = -99;    // key of the loaded plot (snr)
-  PlotRecord loadedPlot;  // record of the loaded plot (a_slv_item)
-  int phaseSelect = 0;    // statistics period (phase_select)
-  int recs = 0;           // largest number of plots seen in a rebuild (recs)
-  QString recordMode;     // record-entry mode (r_mode)
+  QString slvDb;               // location the experiment commands act on (slv_db)
+  qlonglong snr = -99;         // key of the loaded plot (snr)
+  PlotRecord loadedPlot;       // record of the loaded plot (a_slv_item)
+  int phaseSelect = 0;         // statistics period (phase_select)
+  int recs = 0;                // largest number of plots seen in a rebuild (recs)
+  QString recordMode;          // record-entry mode (r_mode)
+  qlonglong dragSource = -99;  // the plot loaded when the last drag started (s_snr)
 
   // Controls
   PlotTree* tree = nullptr;
@@ -106,10 +128,15 @@ class BrowserWindow : public QWidget {
   FilesView* filesView = nullptr;
   SelectionPanel* selectionPanel = nullptr;
   QWidget* rPanel = nullptr;
+  RPanel* rInterface = nullptr;  // inside rPanel
+  ScriptStatisticsWindow* scriptStatistics = nullptr;
   QWidget* progressPanel = nullptr;
   QLabel* progressCaption = nullptr;
   QProgressBar* progressBar = nullptr;
   PhaseDialog* phaseDialog = nullptr;
+  NBalanceWindow* nBalanceWindow = nullptr;  // made on first use
+  // Saving "Basic-Info" and the commands of the tree menus on experiments and plots.
+  SiteCommands* siteCommands = nullptr;
 
  public slots:
   void onActivated();
@@ -127,6 +154,7 @@ class BrowserWindow : public QWidget {
   void loadPlot(QTreeWidgetItem* item);
   void runSimulator(int firstYear, int repeat);
   void setCalculating(bool on);
+  void runSpecialEvaluation(int mode, const QList<trb::browser::ExperimentNode>& experiments);
   void showProblem(const std::exception& e);
   QString databaseFileName() const;
 
@@ -137,7 +165,10 @@ class BrowserWindow : public QWidget {
   QTreeWidgetItem* loadedNode_ = nullptr;
   bool calculating_ = false;
   QSplitter* splitter_ = nullptr;
-  bool placed_ = false;  // the first showing shares the width between tree and pages
+  bool placed_ = false;      // the first showing shares the width between tree and pages
+  int pageBeforePress_ = 0;  // the page in front before the last press on a plot
+  bool placed_ = false;      // the first showing shares the width between tree and pages
+  QMap<int, PlotEvaluation> specialEvaluations_;
 };
 
 }  // namespace trb::gui
