@@ -5,6 +5,8 @@
 #include "gui/app/settings_dialog.h"
 #include "gui/app/update_check_window.h"
 #include "gui/browser/browser_window.h"
+#include "gui/browser/site_page.h"
+#include "gui/references/reference_list_window.h"
 #include "gui/simulator/simulator_window.h"
 #include "gui/sqlmodule/sql_window.h"
 #include "gui/transfer/transfer_window.h"
@@ -34,12 +36,31 @@ Windows::Windows(const StartOptions& options) {
     updateCheck->show();
     updateCheck->raise();
   });
+  // "show references" of a plot ("Basic-Info") and of an experiment (tree menu)
+  QObject::connect(browser->sitePage, &SitePage::referencesRequested, browser.get(),
+                   [this](qlonglong plot) {
+                     referenceList().showPlot(plot, browser->sitePage->plotEdit->text());
+                   });
+  QObject::connect(browser->tree, &PlotTree::referencesRequested, browser.get(),
+                   [this](const QString& location) { referenceList().showExperiment(location); });
+}
+
+ReferenceListWindow& Windows::referenceList() {
+  if (!references) {
+    references = std::make_unique<ReferenceListWindow>(main->sharedDb, browser.get());
+    references->askSetting = [this](const QString& key) { main->askAndStoreSetting(key); };
+    // the experiment icons follow the links
+    QObject::connect(references.get(), &ReferenceListWindow::relationsChanged, browser.get(),
+                     [this] { browser->rebuildTree(); });
+  }
+  return *references;
 }
 
 Windows::~Windows() {
   // the simulator's worker must end before the windows go
   if (simulator) simulator->stopAndWait();
   updateCheck.reset();
+  references.reset();
   // the browser's grids and the SQL module's result hold statements on the shared connection
   sql.reset();
   transfer.reset();

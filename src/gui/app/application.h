@@ -13,6 +13,7 @@ class SimulatorWindow;
 class SqlWindow;
 class TransferWindow;
 class UpdateCheckWindow;
+class ReferenceListWindow;
 
 // The windows of the program. They live until the program ends.
 struct Windows {
@@ -22,7 +23,11 @@ struct Windows {
   std::unique_ptr<BrowserWindow> browser;
   std::unique_ptr<TransferWindow> transfer;
   std::unique_ptr<SqlWindow> sql;
-  std::unique_ptr<UpdateCheckWindow> updateCheck;  // made on the first double click
+  std::unique_ptr<UpdateCheckWindow> updateCheck;   // made on the first double click
+  std::unique_ptr<ReferenceListWindow> references;  // made on the first "show references"
+
+  // The reference list on the shared connection, made when first asked for.
+  ReferenceListWindow& referenceList();
 
   explicit Windows(const StartOptions& options);
   ~Windows();

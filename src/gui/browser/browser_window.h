@@ -167,7 +167,6 @@ class BrowserWindow : public QWidget {
   QSplitter* splitter_ = nullptr;
   bool placed_ = false;      // the first showing shares the width between tree and pages
   int pageBeforePress_ = 0;  // the page in front before the last press on a plot
-  bool placed_ = false;      // the first showing shares the width between tree and pages
   QMap<int, PlotEvaluation> specialEvaluations_;
 };
 

@@ -8,13 +8,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
 #include <QVBoxLayout>
 
 #include "core/base/error.h"
+#include "core/external/launcher.h"
 #include "core/settings/settings.h"
 #include "core/settings/settings_table.h"
 #include "gui/references/relations_window.h"
@@ -245,7 +245,13 @@ void ReferenceListWindow::showPdf() {
     ErrorReporter::report(this, trb::Error(tr("The PDF file %1 does not exist.").arg(file)));
     return;
   }
-  if (!QProcess::startDetached(reader, {file}))
+  // the viewer runs on its own; nothing waits for it
+  if (!pdfViewer_) pdfViewer_ = new trb::external::Launcher(this);
+  pdfViewer_->applicationName = reader;
+  pdfViewer_->parameters = file.contains(u' ') ? u'"' + file + u'"' : file;
+  pdfViewer_->showType = trb::external::ShowType::ShowNormal;
+  pdfViewer_->execute();
+  if (pdfViewer_->resultCode() != -1)
     ErrorReporter::report(this, trb::Error(tr("%1 could not be started.").arg(reader)));
 }
 

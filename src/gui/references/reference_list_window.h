@@ -21,6 +21,10 @@ namespace trb::db {
 class Database;
 }
 
+namespace trb::external {
+class Launcher;
+}
+
 namespace trb::gui {
 
 class KeywordRelationsWindow;
@@ -79,6 +83,7 @@ class ReferenceListWindow : public QWidget {
   qlonglong plot_ = -1;
   KeywordRelationsWindow* keywords_ = nullptr;
   bool filtered_ = false;  // the plot view after a keyword was chosen
+  trb::external::Launcher* pdfViewer_ = nullptr;
 };
 
 }  // namespace trb::gui
