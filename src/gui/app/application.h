@@ -10,6 +10,8 @@ namespace trb::gui {
 class BrowserWindow;
 class SettingsDialog;
 class SimulatorWindow;
+class SqlWindow;
+class TransferWindow;
 class UpdateCheckWindow;
 class ReferenceListWindow;
 
@@ -19,6 +21,8 @@ struct Windows {
   std::unique_ptr<SettingsDialog> settings;
   std::unique_ptr<SimulatorWindow> simulator;
   std::unique_ptr<BrowserWindow> browser;
+  std::unique_ptr<TransferWindow> transfer;
+  std::unique_ptr<SqlWindow> sql;
   std::unique_ptr<UpdateCheckWindow> updateCheck;   // made on the first double click
   std::unique_ptr<ReferenceListWindow> references;  // made on the first "show references"
 

@@ -22,6 +22,8 @@
 #include "gui/app/settings_dialog.h"
 #include "gui/browser/browser_window.h"
 #include "gui/simulator/simulator_window.h"
+#include "gui/sqlmodule/sql_window.h"
+#include "gui/transfer/transfer_window.h"
 #include "gui/widgets/error_reporter.h"
 #include "gui/widgets/window_placement.h"
 
@@ -136,6 +138,13 @@ void MainWindow::setBrowser(BrowserWindow* browser) {
   selectButton->setEnabled(browser_ != nullptr);
 }
 
+void MainWindow::setDataTools(TransferWindow* transfer, SqlWindow* sql) {
+  transferWindow_ = transfer;
+  sqlWindow_ = sql;
+  transferButton->setEnabled(transferWindow_ != nullptr);
+  sqlButton->setEnabled(sqlWindow_ != nullptr);
+}
+
 void MainWindow::openBrowser() {
   if (!browser_) return;
   browser_->databasePath = databasePath;
@@ -174,8 +183,9 @@ void MainWindow::buildCommands() {
   databaseLabel->setObjectName(QStringLiteral("databaseLabel"));
 
   // The windows behind these commands are not part of this version yet.
-  for (QPushButton* b : {climateButton, parameterButton, sqlButton, transferButton})
-    b->setEnabled(false);
+  for (QPushButton* b : {climateButton, parameterButton}) b->setEnabled(false);
+  // until their windows exist
+  for (QPushButton* b : {sqlButton, transferButton}) b->setEnabled(false);
   // until the windows exist
   selectButton->setEnabled(false);
   settingsButton->setEnabled(false);
@@ -195,6 +205,20 @@ void MainWindow::buildCommands() {
   connect(databaseButton, &QPushButton::clicked, this, &MainWindow::changeDatabase);
   connect(endButton, &QPushButton::clicked, this, &MainWindow::endProgram);
   connect(selectButton, &QPushButton::clicked, this, &MainWindow::openBrowser);
+  connect(transferButton, &QPushButton::clicked, this, [this] {
+    if (!transferWindow_) return;
+    if (!transferWindow_->isVisible()) placeWindow(transferWindow_, this);
+    transferWindow_->show();
+    transferWindow_->raise();
+    transferWindow_->activateWindow();
+  });
+  connect(sqlButton, &QPushButton::clicked, this, [this] {
+    if (!sqlWindow_) return;
+    if (!sqlWindow_->isVisible()) placeWindow(sqlWindow_, this);
+    sqlWindow_->show();
+    sqlWindow_->raise();
+    sqlWindow_->activateWindow();
+  });
   connect(settingsButton, &QPushButton::clicked, this, [this] {
     if (!settingsDialog_) return;
     settingsDialog_->show();
@@ -406,6 +430,8 @@ void MainWindow::closeEvent(QCloseEvent* e) {
   }
   if (settingsDialog_) settingsDialog_->hide();
   if (browser_) browser_->hide();
+  if (transferWindow_) transferWindow_->close();
+  if (sqlWindow_) sqlWindow_->hide();
   e->accept();
 }
 

@@ -15,6 +15,8 @@ namespace trb::gui {
 
 class BrowserWindow;
 class SimulatorWindow;
+class SqlWindow;
+class TransferWindow;
 class SettingsDialog;
 
 // What the main window starts from: the program's arguments (without the program itself), the
@@ -40,6 +42,8 @@ class MainWindow : public QMainWindow {
   void setWindows(SettingsDialog* settings, SimulatorWindow* simulator);
   // The experiment browser, opened by "Plot Selection".
   void setBrowser(BrowserWindow* browser);
+  // The data transfer and the SQL module, opened by "Data Transfer" and "SQL - module".
+  void setDataTools(TransferWindow* transfer, SqlWindow* sql);
 
   QString databasePath;
   QString connectionString;
@@ -105,6 +109,8 @@ class MainWindow : public QMainWindow {
   SettingsDialog* settingsDialog_ = nullptr;
   SimulatorWindow* simulator_ = nullptr;
   BrowserWindow* browser_ = nullptr;
+  TransferWindow* transferWindow_ = nullptr;
+  SqlWindow* sqlWindow_ = nullptr;
   bool shown_ = false;
   bool withoutDatabase_ = false;  // the user chose to start without a database
   bool showQueued_ = false;

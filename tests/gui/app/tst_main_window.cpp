@@ -23,6 +23,8 @@
 #include "gui/browser/browser_window.h"
 #include "gui/guitest.h"
 #include "gui/simulator/simulator_window.h"
+#include "gui/sqlmodule/sql_window.h"
+#include "gui/transfer/transfer_window.h"
 #include "testutil.h"
 
 using trb::gui::MainWindow;
@@ -121,6 +123,15 @@ class TestMainWindow : public QObject {
     }
     QCOMPARE(keys.size(), visible);
     QTRY_VERIFY(m.focusWidget() && m.focusWidget()->inherits("QPushButton"));
+    if (full) {
+      // the data transfer and the SQL module open from here
+      QTest::mouseClick(m.transferButton, Qt::LeftButton);
+      QTRY_VERIFY(w.transfer->isVisible());
+      QTest::mouseClick(m.sqlButton, Qt::LeftButton);
+      QTRY_VERIFY(w.sql->isVisible());
+      w.transfer->close();
+      w.sql->close();
+    }
     if (!full) {
       QCOMPARE(m.selectButton->geometry(), QRect(16, 135, 308, 45));
       // room for the title beside the title bar's buttons
