@@ -132,11 +132,17 @@ class TestRAnalysis : public QObject {
       question = box->windowTitle() + u':' + box->text();
       box->button(QMessageBox::Yes)->click();
     });
-    bool enabledDuringRun = true;
-    QTimer::singleShot(400, this, [&] { enabledDuringRun = p->runButton->isEnabled(); });
+    // The button is watched while R runs; the timer belongs to this test so that it never
+    // fires into a later one, however short the run.
+    bool disabledDuringRun = false;
+    QTimer watch;
+    watch.setInterval(20);
+    connect(&watch, &QTimer::timeout, [&] { disabledDuringRun |= !p->runButton->isEnabled(); });
+    watch.start();
     QTest::mouseClick(p->runButton, Qt::LeftButton);
+    watch.stop();
     QVERIFY2(question.startsWith(QStringLiteral("ODBC error:")), qPrintable(question));
-    QVERIFY(!enabledDuringRun);
+    QVERIFY(disabledDuringRun);
     QVERIFY(p->runButton->isEnabled());
     const QString ini = readFile(odbcIni());
     QVERIFY2(ini.contains(QStringLiteral("[T_R_B]")) && ini.contains(QStringLiteral("StepAPI=1")) &&
