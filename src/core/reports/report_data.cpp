@@ -122,10 +122,9 @@ MeasurementReport readMeasurementReport(Database& db, qlonglong flId) {
 }
 
 QList<SiteConditionRow> readSiteConditions(Database& db) {
-  return readSiteRows(db,
-                      trb::parameters::siteOverviewSql() +
-                          QStringLiteral(" ORDER BY field_description.FL_ID"),
-                      {});
+  return readSiteRows(
+      db, trb::parameters::siteOverviewSql() + QStringLiteral(" ORDER BY field_description.FL_ID"),
+      {});
 }
 
 SiteDescriptionReport readSiteDescriptionReport(Database& db, qlonglong flId) {
@@ -175,7 +174,8 @@ select lit_id,quelle,autor,jahr,left(jahr,10) as jahr_ , titel ,produkt,seite,au
 left(titel,150) as vstitel, left(titel,250) as stitel
 from referenzen
 order by lit_id)sql"));
-  const int litId = r.indexOf(QStringLiteral("lit_id")), quelle = r.indexOf(QStringLiteral("quelle")),
+  const int litId = r.indexOf(QStringLiteral("lit_id")),
+            quelle = r.indexOf(QStringLiteral("quelle")),
             autor = r.indexOf(QStringLiteral("autor")), jahr = r.indexOf(QStringLiteral("jahr")),
             produkt = r.indexOf(QStringLiteral("produkt")),
             seite = r.indexOf(QStringLiteral("seite")),
@@ -183,8 +183,7 @@ order by lit_id)sql"));
             stitel = r.indexOf(QStringLiteral("stitel"));
   while (r.next())
     rows.append({r.toLongLong(litId), r.toString(quelle), r.toString(autor), r.toString(jahr),
-                 r.toString(produkt), r.toString(seite), r.toString(ausgabe),
-                 r.toString(stitel)});
+                 r.toString(produkt), r.toString(seite), r.toString(ausgabe), r.toString(stitel)});
   return rows;
 }
 

@@ -5,6 +5,7 @@
 // and where its rows come from.
 #pragma once
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -19,12 +20,12 @@ class Database;
 namespace trb::reports {
 
 enum class ReportKind {
-  Management,      // "management"
-  Measurement,     // "measurement"
-  SiteConditions,  // "site_cond": every plot
+  Management,       // "management"
+  Measurement,      // "measurement"
+  SiteConditions,   // "site_cond": every plot
   SiteDescription,  // "singlesitedesc": one plot with the literature of its experiment
-  References,      // "Reference_report"
-  Results,         // "result_report"
+  References,       // "Reference_report"
+  Results,          // "result_report"
 };
 
 // The name of a report definition: the English one, or its German twin ("D_...") when german is
@@ -106,6 +107,15 @@ struct ReferenceRow {
   QString seite;
   QString ausgabe;
   QString stitel;  // the first 250 characters of the title
+};
+
+// A result report: the title line, the lines of the page's statistics list, the page's chart as
+// an SVG picture and the rows of its grid (year#, "Year ,   Month", observation, model output).
+struct ResultReport {
+  QString title;
+  QStringList statistics;
+  QByteArray chartSvg;  // empty: no chart
+  QList<QStringList> rows;
 };
 
 // The plot's row of field_description; nothing when no plot has the key.

@@ -31,6 +31,8 @@
 #include "gui/browser/result_pages.h"
 #include "gui/browser/selection_panel.h"
 #include "gui/browser/site_page.h"
+#include "gui/reports/experiment_report_window.h"
+#include "gui/reports/report_commands.h"
 #include "gui/simulator/simulator_window.h"
 #include "gui/widgets/window_placement.h"
 
@@ -100,6 +102,34 @@ BrowserWindow::BrowserWindow(trb::db::Database& db, bool power, QWidget* parent)
   connect(selectionPanel, &SelectionPanel::runRequested, this, &BrowserWindow::runSelection);
   connect(tree->menus.updateStatistics, &QAction::triggered, this,
           &BrowserWindow::updateStatistics);
+  connectReports();
+}
+
+void BrowserWindow::connectReports() {
+  tree->menus.siteReport->setEnabled(true);
+  tree->menus.experimentReport->setEnabled(true);
+  sitePage->printButton->setEnabled(true);
+  connect(tree->menus.siteReport, &QAction::triggered, this, [this] {
+    try {
+      printSiteConditions(this, db_);
+    } catch (const std::exception& e) {
+      showProblem(e);
+    }
+  });
+  connect(tree->menus.experimentReport, &QAction::triggered, this, [this] {
+    try {
+      openExperimentReport(this, db_, slvDb, power_);
+    } catch (const std::exception& e) {
+      showProblem(e);
+    }
+  });
+  connect(sitePage->printButton, &QPushButton::clicked, this, [this] {
+    try {
+      printSiteDescription(this, db_, snr);
+    } catch (const std::exception& e) {
+      showProblem(e);
+    }
+  });
 }
 
 BrowserWindow::~BrowserWindow() = default;

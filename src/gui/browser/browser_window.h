@@ -121,6 +121,8 @@ class BrowserWindow : public QWidget {
 
  private:
   void buildPages();
+  // The report commands of the tree's menus and of "Basic-Info".
+  void connectReports();
   void placeOnScreen();
   void fill();
   void onRightPressed(QTreeWidgetItem* item);

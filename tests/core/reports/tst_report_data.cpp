@@ -43,8 +43,10 @@ class TstReportData : public QObject {
     QTest::addColumn<QString>("expected");
     QTest::newRow("plain") << "Stallmist + mineralisch N (ohne Düngung)"
                            << "Stallmist + mineralisch N (ohne Düngung)";
-    QTest::newRow("separators") << "a/b\\c" << "a_b_c";
-    QTest::newRow("reserved") << "x:y*z?\"<>|" << "x_y_z_____";
+    QTest::newRow("separators") << "a/b\\c"
+                                << "a_b_c";
+    QTest::newRow("reserved") << "x:y*z?\"<>|"
+                              << "x_y_z_____";
     QTest::newRow("control") << QStringLiteral("tab\there\nline") << "tab_here_line";
   }
   void safeNames() {
