@@ -83,8 +83,8 @@ int cmdReport(const QStringList& args) {
   const QDir folder(outDir);
   try {
     if (sites || references) {
-      const QString path = folder.absoluteFilePath(QString::fromLatin1(
-          sites ? trb::gui::kSiteConditionsFile : trb::gui::kReferencesFile));
+      const QString path = folder.absoluteFilePath(
+          QString::fromLatin1(sites ? trb::gui::kSiteConditionsFile : trb::gui::kReferencesFile));
       if (sites)
         trb::gui::writeSiteConditionsPdf(db, path, german);
       else

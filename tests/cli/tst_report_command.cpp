@@ -45,22 +45,21 @@ class TstReportCommand : public QObject {
  private slots:
   void initTestCase() {
     db_ = dir_.filePath(QStringLiteral("demo.sqlite"));
-    QCOMPARE(trbdb({QStringLiteral("create"), db_, QStringLiteral("--demo")}, dir_.path()).code,
-             0);
+    QCOMPARE(trbdb({QStringLiteral("create"), db_, QStringLiteral("--demo")}, dir_.path()).code, 0);
   }
 
   void experiment() {
     const QString out = dir_.filePath(QStringLiteral("heidmoor"));
-    Run r = trbdb({QStringLiteral("report"), db_, QStringLiteral("--experiment"),
-                   QStringLiteral("Heidmoor"), QStringLiteral("--out"), out,
-                   QStringLiteral("--lang"), QStringLiteral("D")},
-                  dir_.path());
+    Run r = trbdb(
+        {QStringLiteral("report"), db_, QStringLiteral("--experiment"), QStringLiteral("Heidmoor"),
+         QStringLiteral("--out"), out, QStringLiteral("--lang"), QStringLiteral("D")},
+        dir_.path());
     QVERIFY2(r.code == 0, qPrintable(r.err));
     QVERIFY(r.out.contains(QStringLiteral("15 files written for 5 plots")));
     const QStringList files = pdfFiles(out);
     QCOMPARE(files.size(), 15);
-    QVERIFY(files.contains(
-        QStringLiteral("Beregnung + Rindergülle_Beregnung + Rindergülle_man.pdf")));
+    QVERIFY(
+        files.contains(QStringLiteral("Beregnung + Rindergülle_Beregnung + Rindergülle_man.pdf")));
     const QString text =
         pdfText(QDir(out).filePath(QStringLiteral("Fruchtfolge mit Kleegras_Fruchtfolge mit "
                                                   "Kleegras_obs.pdf")));
@@ -76,15 +75,14 @@ class TstReportCommand : public QObject {
     const QStringList sdc = pdfFiles(some);
     QCOMPARE(sdc.size(), 5);
     for (const QString& f : sdc) QVERIFY(f.endsWith(QStringLiteral("_sdc.pdf")));
-    QVERIFY(pdfText(QDir(some).filePath(sdc.first()))
-                .contains(QStringLiteral("site description")));
+    QVERIFY(pdfText(QDir(some).filePath(sdc.first())).contains(QStringLiteral("site description")));
   }
 
   void sitesAndReferences() {
     const QString out = dir_.filePath(QStringLiteral("lists"));
-    Run r = trbdb({QStringLiteral("report"), db_, QStringLiteral("--sites"),
-                   QStringLiteral("--out"), out},
-                  dir_.path());
+    Run r = trbdb(
+        {QStringLiteral("report"), db_, QStringLiteral("--sites"), QStringLiteral("--out"), out},
+        dir_.path());
     QVERIFY2(r.code == 0, qPrintable(r.err));
     const QString sites = pdfText(QDir(out).filePath(QStringLiteral("site_cond.pdf")));
     QVERIFY(sites.contains(QStringLiteral("site conditions")));
@@ -104,8 +102,8 @@ class TstReportCommand : public QObject {
     QTest::addColumn<QString>("message");
     QTest::newRow("no plots") << QStringList{"--experiment", "Nowhere"} << 1 << "has no plots";
     QTest::newRow("two kinds") << QStringList{"--sites", "--references"} << 2 << "choose one";
-    QTest::newRow("unknown part") << QStringList{"--experiment", "Heidmoor", "--parts", "soil"}
-                                  << 2 << "unknown part";
+    QTest::newRow("unknown part") << QStringList{"--experiment", "Heidmoor", "--parts", "soil"} << 2
+                                  << "unknown part";
     QTest::newRow("missing file") << QStringList{"--sites"} << 1 << "";
   }
   void refusals() {

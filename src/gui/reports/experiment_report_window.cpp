@@ -114,8 +114,7 @@ void ExperimentReportWindow::setLocation(const QString& location) {
 
 void ExperimentReportWindow::make_report() {
   ExperimentReportOptions options;
-  options.parts = {managementBox->isChecked(), observationBox->isChecked(),
-                   basicsBox->isChecked()};
+  options.parts = {managementBox->isChecked(), observationBox->isChecked(), basicsBox->isChecked()};
   options.skipOptions = skipOptionsBox->isChecked();
   options.toPdf = pdfBox->isChecked();
   options.folder = folder_.isEmpty() ? QDir::currentPath() : folder_;
@@ -137,8 +136,8 @@ void ExperimentReportWindow::make_report() {
 
 ExperimentReportWindow* openExperimentReport(QWidget* parent, trb::db::Database& db,
                                              const QString& location, bool power) {
-  auto* window = parent ? parent->findChild<ExperimentReportWindow*>(
-                              QStringLiteral("exp_rep"), Qt::FindDirectChildrenOnly)
+  auto* window = parent ? parent->findChild<ExperimentReportWindow*>(QStringLiteral("exp_rep"),
+                                                                     Qt::FindDirectChildrenOnly)
                         : nullptr;
   if (!window) window = new ExperimentReportWindow(db, parent);
   window->setLocation(location);

@@ -26,8 +26,8 @@ QString output(QWidget* parent, const ReportDocument& report, const PlotHeader& 
     engine.render(report, parent);
     return QString();
   }
-  const QString path = QDir(folder).absoluteFilePath(
-      plotFileName(plot.location, plot.siteDescription, suffix));
+  const QString path =
+      QDir(folder).absoluteFilePath(plotFileName(plot.location, plot.siteDescription, suffix));
   engine.renderPdf(report, path);
   return path;
 }
@@ -38,15 +38,15 @@ bool germanReports() {
   return isGermanLanguage(captionLanguage());
 }
 
-QString printManagement(QWidget* parent, trb::db::Database& db, qlonglong flId,
-                        ReportOutput out, const QString& folder) {
+QString printManagement(QWidget* parent, trb::db::Database& db, qlonglong flId, ReportOutput out,
+                        const QString& folder) {
   const ManagementReport data = readManagementReport(db, flId);
   return output(parent, layoutManagement(data, germanReports()), data.plot, out, folder,
                 QString::fromLatin1(kManagementSuffix));
 }
 
-QString printObservations(QWidget* parent, trb::db::Database& db, qlonglong flId,
-                          ReportOutput out, const QString& folder) {
+QString printObservations(QWidget* parent, trb::db::Database& db, qlonglong flId, ReportOutput out,
+                          const QString& folder) {
   const MeasurementReport data = readMeasurementReport(db, flId);
   return output(parent, layoutMeasurement(data, germanReports()), data.plot, out, folder,
                 QString::fromLatin1(kObservationSuffix));
@@ -58,9 +58,9 @@ QString printResults(QWidget* parent, trb::db::Database& db, qlonglong flId,
                      const QString& folder) {
   const std::optional<PlotHeader> plot = readPlotHeader(db, flId);
   if (!plot)
-    throw trb::Error(QCoreApplication::translate("trb::reports", "There is no plot with FL_ID %1.")
-                         .arg(flId),
-                     QCoreApplication::translate("trb::reports", "report"));
+    throw trb::Error(
+        QCoreApplication::translate("trb::reports", "There is no plot with FL_ID %1.").arg(flId),
+        QCoreApplication::translate("trb::reports", "report"));
   ResultReport data;
   data.title = resultTitle(plot->siteDescription, plot->location, plot->herkunft, plot->comment);
   data.statistics = statistics;
@@ -126,8 +126,7 @@ ExperimentReportResult make_report(trb::db::Database& db, const QString& locatio
         report = layoutMeasurement(readMeasurementReport(db, planned.flId), options.german);
         break;
       default:
-        report = layoutSiteDescription(readSiteDescriptionReport(db, planned.flId),
-                                       options.german);
+        report = layoutSiteDescription(readSiteDescriptionReport(db, planned.flId), options.german);
         break;
     }
     if (!options.toPdf) {

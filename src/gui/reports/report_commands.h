@@ -31,8 +31,8 @@ bool germanReports();
 
 // 'print management': the management report of the plot. With Pdf the file location + "_" +
 // plot + "_man.pdf" is written into folder. Returns the path written, empty for the preview.
-QString printManagement(QWidget* parent, trb::db::Database& db, qlonglong flId,
-                        ReportOutput output, const QString& folder = QDir::currentPath());
+QString printManagement(QWidget* parent, trb::db::Database& db, qlonglong flId, ReportOutput output,
+                        const QString& folder = QDir::currentPath());
 // 'print' on the observations: the measurement report, "_obs.pdf".
 QString printObservations(QWidget* parent, trb::db::Database& db, qlonglong flId,
                           ReportOutput output, const QString& folder = QDir::currentPath());

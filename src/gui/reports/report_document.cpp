@@ -44,9 +44,25 @@ ReportDocument::~ReportDocument() = default;
 ReportDocument::ReportDocument(ReportDocument&&) noexcept = default;
 ReportDocument& ReportDocument::operator=(ReportDocument&&) noexcept = default;
 
+QPageLayout pdfPageLayout() {
+  return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(15, 15, 15, 12),
+                     QPageLayout::Millimeter);
+}
+
+namespace {
+
+QSizeF bodySize(const QPageLayout& page) {
+  const QRectF paint = page.paintRect(QPageLayout::Point);
+  return QSizeF(paint.width(), paint.height() - kFooterHeight);
+}
+
+}  // namespace
+
 std::unique_ptr<QTextDocument> newReportDocument() {
   auto doc = std::make_unique<QTextDocument>();
   doc->documentLayout()->setPaintDevice(pointDevice());
+  // the page of a PDF file from the start: the text is laid out once
+  doc->setPageSize(bodySize(pdfPageLayout()));
   doc->setDefaultFont(reportFont(9));
   doc->setDocumentMargin(0);
   doc->setUndoRedoEnabled(false);
@@ -60,9 +76,8 @@ QString pageCounterText(int page, int pages) {
 int paintReport(const ReportDocument& report, QPagedPaintDevice& device, QPainter& painter,
                 const QDateTime& printed) {
   QTextDocument* doc = report.document.get();
-  const QRectF paint = device.pageLayout().paintRect(QPageLayout::Point);
-  const QSizeF body(paint.width(), paint.height() - kFooterHeight);
-  doc->setPageSize(body);
+  const QSizeF body = bodySize(device.pageLayout());
+  if (doc->pageSize() != body) doc->setPageSize(body);
   const int pages = std::max(1, doc->pageCount());
   const qreal scale = device.logicalDpiY() / kPointsPerInch;
   const QString printedText =

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QDateTime>
+#include <QPageLayout>
 #include <QString>
 #include <memory>
 
@@ -33,7 +34,10 @@ struct ReportDocument {
 int paintReport(const ReportDocument& report, QPagedPaintDevice& device, QPainter& painter,
                 const QDateTime& printed);
 
-// An empty document set up for laying out in points.
+// The page of the PDF files: A4 portrait with margins of 15 mm (12 mm at the foot).
+QPageLayout pdfPageLayout();
+
+// An empty document set up for laying out in points on the page of the PDF files.
 std::unique_ptr<QTextDocument> newReportDocument();
 
 // The page counter of the footer: "Seite : " page " von " pages, in both variants.

@@ -63,9 +63,9 @@ int ReportEngine::render(const ReportDocument& report, QWidget* parent) {
   }
   QPainter painter;
   if (!painter.begin(&p))
-    throw trb::Error(tr("The printer could not be started for the report %1.")
-                         .arg(report.definition),
-                     tr("report"));
+    throw trb::Error(
+        tr("The printer could not be started for the report %1.").arg(report.definition),
+        tr("report"));
   return paintReport(report, p, painter, printTime());
 }
 
@@ -73,25 +73,23 @@ int ReportEngine::renderPdf(const ReportDocument& report, const QString& path) {
   setupDialog = false;
   QFile file(path);
   if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-    throw trb::Error(
-        tr("The report file %1 cannot be written: %2").arg(QFileInfo(path).absoluteFilePath(),
-                                                           file.errorString()),
-        tr("report"));
+    throw trb::Error(tr("The report file %1 cannot be written: %2")
+                         .arg(QFileInfo(path).absoluteFilePath(), file.errorString()),
+                     tr("report"));
   QPdfWriter writer(&file);
   writer.setTitle(report.definition);
   writer.setCreator(QStringLiteral("trb"));
-  writer.setPageSize(QPageSize(QPageSize::A4));
-  writer.setPageMargins(QMarginsF(15, 15, 15, 12), QPageLayout::Millimeter);
-  writer.setResolution(600);
+  writer.setPageLayout(pdfPageLayout());
+  // vector output: a resolution of points keeps the fonts of the layout for the painting
+  writer.setResolution(72);
   QPainter painter(&writer);
   const int pages = paintReport(report, writer, painter, printTime());
   painter.end();
   file.close();
   if (file.error() != QFileDevice::NoError)
-    throw trb::Error(
-        tr("The report file %1 cannot be written: %2").arg(QFileInfo(path).absoluteFilePath(),
-                                                           file.errorString()),
-        tr("report"));
+    throw trb::Error(tr("The report file %1 cannot be written: %2")
+                         .arg(QFileInfo(path).absoluteFilePath(), file.errorString()),
+                     tr("report"));
   return pages;
 }
 

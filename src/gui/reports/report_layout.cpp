@@ -89,12 +89,12 @@ class Builder {
     QTextTable* table = cursor_.insertTable(int(rows.size()) + 1, int(header.size()), format);
     QTextCharFormat bold;
     bold.setFontWeight(QFont::Bold);
-    QTextBlockFormat headerBlock;
-    headerBlock.setBackground(QColor(230, 230, 230));
     for (int c = 0; c < header.size(); ++c) {
-      QTextCursor cell = table->cellAt(0, c).firstCursorPosition();
-      cell.setBlockFormat(headerBlock);
-      cell.insertText(header.at(c), bold);
+      QTextTableCell cell = table->cellAt(0, c);
+      QTextCharFormat shade = cell.format();
+      shade.setBackground(QColor(230, 230, 230));
+      cell.setFormat(shade);
+      cell.firstCursorPosition().insertText(header.at(c), bold);
     }
     for (int r = 0; r < rows.size(); ++r)
       for (int c = 0; c < header.size() && c < rows.at(r).size(); ++c)
@@ -111,10 +111,10 @@ class Builder {
       svgHandler_ = new SvgObject(doc);
       doc->documentLayout()->registerHandler(SvgObject::kType, svgHandler_);
     }
-    const QSizeF size = svg.defaultSize().isEmpty()
-                            ? QSizeF(width, width * 0.6)
-                            : QSizeF(width, width * svg.defaultSize().height() /
-                                                svg.defaultSize().width());
+    const QSizeF size =
+        svg.defaultSize().isEmpty()
+            ? QSizeF(width, width * 0.6)
+            : QSizeF(width, width * svg.defaultSize().height() / svg.defaultSize().width());
     newBlock(6);
     QTextCharFormat format;
     format.setObjectType(SvgObject::kType);
@@ -201,7 +201,7 @@ ReportDocument layoutManagement(const trb::reports::ManagementReport& data, bool
   for (const auto& m : data.rows)
     rows.append({QString::number(m.datum), m.aktion, m.subjekt,
                  (number(m.origwert) + u' ' + m.unit).trimmed()});
-  b.table({b.t("DATE"), b.t("ACTION"), b.t("OBJECT"), b.t("VALUE")}, rows, {14, 28, 34, 24});
+  b.table({b.t("DATE"), b.t("ACTION"), b.t("OBJECT"), b.t("VALUE")}, rows, {12, 34, 32, 22});
   return b.finish();
 }
 
@@ -213,8 +213,8 @@ ReportDocument layoutMeasurement(const trb::reports::MeasurementReport& data, bo
   b.line(b.t("plot:") + u' ' + data.plot.siteDescription);
   QList<QStringList> rows;
   for (const auto& m : data.rows)
-    rows.append({QString::number(m.datum), QString::number(m.yearNumber), m.property,
-                 number(m.mWert)});
+    rows.append(
+        {QString::number(m.datum), QString::number(m.yearNumber), m.property, number(m.mWert)});
   b.table({b.t("date"), b.t("year#"), b.t("property"), b.t("value")}, rows, {18, 14, 44, 24});
   return b.finish();
 }
@@ -230,8 +230,7 @@ ReportDocument layoutSiteConditions(const QList<trb::reports::SiteConditionRow>&
   return b.finish();
 }
 
-ReportDocument layoutSiteDescription(const trb::reports::SiteDescriptionReport& data,
-                                     bool german) {
+ReportDocument layoutSiteDescription(const trb::reports::SiteDescriptionReport& data, bool german) {
   Builder b(ReportKind::SiteDescription, german);
   b.title(b.t("site description"));
   for (const auto& s : data.site) siteBlock(b, s);
@@ -242,7 +241,7 @@ ReportDocument layoutSiteDescription(const trb::reports::SiteDescriptionReport& 
                  r.ausgabe});
   b.table({QStringLiteral("lit_id"), b.t("author"), b.t("title"), b.t("source"), b.t("year"),
            b.t("product"), b.t("pages"), b.t("issue")},
-          rows, {7, 14, 29, 14, 7, 13, 8, 8});
+          rows, {6, 14, 27, 14, 7, 11, 10, 11});
   return b.finish();
 }
 
@@ -267,8 +266,8 @@ ReportDocument layoutResults(const trb::reports::ResultReport& data, bool german
   b.heading(b.t("Statistics:"));
   for (const QString& line : data.statistics) b.line(line);
   if (!data.chartSvg.isEmpty()) b.picture(data.chartSvg, 440);
-  b.table({b.t("year#"), b.t("Year ,   Month"), b.t("Observation"), b.t("Model-Output")},
-          data.rows, {16, 30, 27, 27});
+  b.table({b.t("year#"), b.t("Year ,   Month"), b.t("Observation"), b.t("Model-Output")}, data.rows,
+          {16, 30, 27, 27});
   return b.finish();
 }
 

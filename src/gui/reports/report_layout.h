@@ -14,10 +14,8 @@ namespace trb::gui {
 
 ReportDocument layoutManagement(const trb::reports::ManagementReport& data, bool german);
 ReportDocument layoutMeasurement(const trb::reports::MeasurementReport& data, bool german);
-ReportDocument layoutSiteConditions(const QList<trb::reports::SiteConditionRow>& rows,
-                                    bool german);
-ReportDocument layoutSiteDescription(const trb::reports::SiteDescriptionReport& data,
-                                     bool german);
+ReportDocument layoutSiteConditions(const QList<trb::reports::SiteConditionRow>& rows, bool german);
+ReportDocument layoutSiteDescription(const trb::reports::SiteDescriptionReport& data, bool german);
 ReportDocument layoutReferences(const QList<trb::reports::ReferenceRow>& rows);
 ReportDocument layoutResults(const trb::reports::ResultReport& data, bool german);
 

@@ -1,24 +1,26 @@
 // The reports as a user gets them: PDF files read back with pdftotext, the preview, and the
 // window 'experiment report'.
+#include <QAction>
 #include <QCheckBox>
 #include <QLabel>
+#include <QPainter>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QtTest>
-
-#include <QPainter>
 #include <QSvgGenerator>
+#include <QTreeWidgetItem>
+#include <QtTest>
 
 #include "core/db/database.h"
 #include "core/evaluation/statistics.h"
 #include "gui/app/language.h"
+#include "gui/browser/browser_window.h"
+#include "gui/guitest.h"
 #include "gui/reports/experiment_report_window.h"
 #include "gui/reports/report_commands.h"
 #include "gui/reports/report_engine.h"
-#include "gui/guitest.h"
 #include "testutil.h"
 
 using trb::gui::ReportOutput;
@@ -54,9 +56,9 @@ bool pdfHasNoImages(const QString& path) {
 // The first page as a small picture.
 QImage firstPage(const QString& path) {
   const QString base = path + QStringLiteral(".page");
-  QProcess::execute(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("20"),
-                                                 QStringLiteral("-png"),
-                                                 QStringLiteral("-singlefile"), path, base});
+  QProcess::execute(QStringLiteral("pdftoppm"),
+                    {QStringLiteral("-r"), QStringLiteral("20"), QStringLiteral("-png"),
+                     QStringLiteral("-singlefile"), path, base});
   return QImage(base + QStringLiteral(".png"));
 }
 
@@ -90,13 +92,12 @@ class TstReports : public QObject {
     db_.execute(QStringLiteral(
         "insert into field_description (FL_ID, versuch_code, Location, site_description, "
         "Herkunft, soil_ID, climate_ID) values (50, '9', 'Testfeld', 'Parzelle 50', 'T', 1, 0)"));
-    trb::db::Statement add(db_, QStringLiteral(
-                                    "insert into cultivation (FL_ID, day, month, year, Macode, "
-                                    "Item_IX, Quantity, Sim_Quantity) values (50, 1, 4, ?, 4, 1, "
-                                    "?, 0)"));
+    trb::db::Statement add(
+        db_, QStringLiteral("insert into cultivation (FL_ID, day, month, year, Macode, "
+                            "Item_IX, Quantity, Sim_Quantity) values (50, 1, 4, ?, 4, 1, "
+                            "?, 0)"));
     for (int i = 0; i < 70; ++i) add.exec({1950 + i, 40 + i});
-    trb::gui::ReportEngine::shared().setPrintTime(
-        QDateTime(QDate(2024, 5, 17), QTime(14, 30)));
+    trb::gui::ReportEngine::shared().setPrintTime(QDateTime(QDate(2024, 5, 17), QTime(14, 30)));
   }
 
   void cleanup() { trb::gui::setCaptionLanguage(QStringLiteral("E")); }
@@ -125,13 +126,17 @@ class TstReports : public QObject {
     QTest::addColumn<QString>("definition");
     QTest::addColumn<QString>("heading");
     QTest::addColumn<QString>("otherHeading");
-    QTest::newRow("E management") << "E" << true << "management" << "Management Report"
+    QTest::newRow("E management") << "E" << true << "management"
+                                  << "Management Report"
                                   << "Bewirtschaftungsbericht";
-    QTest::newRow("D management") << "D" << true << "D_management" << "Bewirtschaftungsbericht"
+    QTest::newRow("D management") << "D" << true << "D_management"
+                                  << "Bewirtschaftungsbericht"
                                   << "Management Report";
-    QTest::newRow("E measurement") << "E" << false << "measurement" << "measurement report"
+    QTest::newRow("E measurement") << "E" << false << "measurement"
+                                   << "measurement report"
                                    << "Messwertbericht";
-    QTest::newRow("D measurement") << "D" << false << "D_measurement" << "Messwertbericht"
+    QTest::newRow("D measurement") << "D" << false << "D_measurement"
+                                   << "Messwertbericht"
                                    << "measurement report";
   }
   void languageVariants() {
@@ -176,7 +181,8 @@ class TstReports : public QObject {
     QCOMPARE(window.progressBar->value(), 3);
     QCOMPARE(window.plotLabel->text(), QStringLiteral("Stallmist"));
 
-    const QString site = pdfText(QDir(folder).filePath(QStringLiteral("Stallmist_Stallmist_sdc.pdf")));
+    const QString site =
+        pdfText(QDir(folder).filePath(QStringLiteral("Stallmist_Stallmist_sdc.pdf")));
     QVERIFY2(site.contains(QStringLiteral("site description")), qPrintable(site));
     QVERIFY(site.contains(QStringLiteral("FL_ID= 3")));
     QVERIFY(site.contains(QStringLiteral("Feldmann")));
@@ -220,7 +226,8 @@ class TstReports : public QObject {
     QCOMPARE(result.plots, 0);
     QVERIFY(pdfFiles(folder_).isEmpty());
 
-    const QString blocked = QDir(folder_).filePath(QStringLiteral("mineralisch N_mineralisch N_obs.pdf"));
+    const QString blocked =
+        QDir(folder_).filePath(QStringLiteral("mineralisch N_mineralisch N_obs.pdf"));
     QVERIFY(QDir().mkpath(blocked));  // a folder where the file should go
     options.german = true;
     result = trb::gui::make_report(db_, QStringLiteral("Kleinhausen"), options, engine, feedback);
@@ -241,8 +248,7 @@ class TstReports : public QObject {
   void previewAfterPdf() {
     auto& engine = trb::gui::ReportEngine::shared();
     engine.destination = trb::gui::ReportEngine::Destination::Preview;
-    const QString path =
-        trb::gui::printManagement(nullptr, db_, 1, ReportOutput::Pdf, newFolder());
+    const QString path = trb::gui::printManagement(nullptr, db_, 1, ReportOutput::Pdf, newFolder());
     const QByteArray before = [&] {
       QFile f(path);
       return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
@@ -289,9 +295,8 @@ class TstReports : public QObject {
     const QList<QStringList> rows{{"0", "1990 ,  3", "1.1", "1.043"},
                                   {"1", "1991 ,  3", "1.18", "1.1174"}};
     trb::gui::setCaptionLanguage(QStringLiteral("D"));
-    const QString path = trb::gui::printResults(nullptr, db_, 3, lines, rows, svg,
-                                                QStringLiteral("_corg.pdf"), ReportOutput::Pdf,
-                                                folder);
+    const QString path = trb::gui::printResults(
+        nullptr, db_, 3, lines, rows, svg, QStringLiteral("_corg.pdf"), ReportOutput::Pdf, folder);
     QCOMPARE(QFileInfo(path).fileName(), QStringLiteral("Kleinhausen_Stallmist_corg.pdf"));
     QCOMPARE(pdfTitle(path), QStringLiteral("D_result_report"));
     const QString text = pdfText(path);
@@ -299,11 +304,12 @@ class TstReports : public QObject {
     QVERIFY(text.contains(
         QStringLiteral("plot Stallmist in folder Kleinhausen; dataset from P3 {FB 12}")));
     QVERIFY(pdfHasNoImages(path));  // the chart is drawn as vectors
-    const QString without = trb::gui::printResults(nullptr, db_, 3, lines, rows, QString(),
-                                                   QStringLiteral("_x.pdf"), ReportOutput::Pdf,
-                                                   folder);
+    const QString without =
+        trb::gui::printResults(nullptr, db_, 3, lines, rows, QString(), QStringLiteral("_x.pdf"),
+                               ReportOutput::Pdf, folder);
     QVERIFY(firstPage(path) != firstPage(without));
-    QVERIFY(text.contains(QStringLiteral("1991 , 3")) || text.contains(QStringLiteral("1991 ,  3")));
+    QVERIFY(text.contains(QStringLiteral("1991 , 3")) ||
+            text.contains(QStringLiteral("1991 ,  3")));
     // the lines between the heading and the table, blank lines left out
     const int from = text.indexOf(QStringLiteral("Statistik:"));
     const int to = text.indexOf(QStringLiteral("Jahr#"));
@@ -315,6 +321,56 @@ class TstReports : public QObject {
     for (const QString& l : lines)
       if (!l.trimmed().isEmpty()) expected << l.simplified();
     QCOMPARE(shown, expected);
+  }
+
+  // The browser's menus: 'site condition report' on the database opens the preview,
+  // 'experiment report' on an experiment opens the window for it.
+  void browserCommands() {
+    trb::gui::ReportEngine::shared().destination = trb::gui::ReportEngine::Destination::Preview;
+    trb::gui::BrowserWindow browser(db_, true);
+    browser.show();
+    QString title;
+    trb::test::answerModal<QPrintPreviewDialog>([&title](QPrintPreviewDialog* d) {
+      title = d->windowTitle();
+      d->reject();
+    });
+    QVERIFY(browser.tree->menus.siteReport->isEnabled());
+    browser.tree->menus.siteReport->trigger();
+    QCOMPARE(title, QStringLiteral("site_cond"));
+
+    QTreeWidgetItem* experiment =
+        browser.tree->findNode(QStringLiteral("Heidmoor"), QStringLiteral("Heidmoor"), false);
+    QVERIFY(experiment);
+    emit browser.tree->rightPressed(experiment);
+    browser.tree->menus.experimentReport->trigger();
+    auto* window = browser.findChild<trb::gui::ExperimentReportWindow*>();
+    QVERIFY(window && window->isVisible());
+    QCOMPARE(window->location(), QStringLiteral("Heidmoor"));
+  }
+
+  // Outside power mode the command writes the reports at once, into the current folder.
+  void compactMode() {
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(newFolder());
+    QWidget parent;
+    auto* window =
+        trb::gui::openExperimentReport(&parent, db_, QStringLiteral("Kleinhausen"), false);
+    QDir::setCurrent(before);
+    QVERIFY(!window->isVisible());
+    QCOMPARE(pdfFiles(folder_).size(), 9);
+  }
+
+  // The window in both languages and at a small size (pictures with TRB_SHOTS).
+  void windowCaptions() {
+    trb::gui::setCaptionLanguage(QStringLiteral("D"));
+    trb::gui::ExperimentReportWindow window(db_);
+    window.setLocation(QStringLiteral("Heidmoor"));
+    QCOMPARE(window.executeButton->text(), QStringLiteral("Berichte ausführen"));
+    QCOMPARE(window.locationLabel->text(), QStringLiteral("Berichte erstellen für Heidmoor"));
+    window.show();
+    trb::test::screenshot(&window, QStringLiteral("experiment_report_de"));
+    window.resize(window.minimumSizeHint());
+    trb::test::screenshot(&window, QStringLiteral("experiment_report_small"));
   }
 
   // The site conditions of every plot and the reference list, in the preview.
