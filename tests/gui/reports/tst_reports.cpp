@@ -323,6 +323,32 @@ class TstReports : public QObject {
     QCOMPARE(shown, expected);
   }
 
+  // 'output to printer': every report goes to the printer (here a printer writing a file), no
+  // PDF file is written, and the printer stays the destination of later reports.
+  void printerDestination() {
+    auto& engine = trb::gui::ReportEngine::shared();
+    engine.destination = trb::gui::ReportEngine::Destination::Preview;
+    const QString printed = QDir(newFolder()).filePath(QStringLiteral("printer.out"));
+    engine.printer().setOutputFileName(printed);
+    trb::test::RecordingFeedback feedback;
+    trb::gui::ExperimentReportOptions options;
+    options.folder = folder_;
+    options.parts = {false, false, true};
+    options.toPdf = false;
+    options.skipOptions = true;
+    const auto result =
+        trb::gui::make_report(db_, QStringLiteral("Kleinhausen"), options, engine, feedback);
+    engine.printer().setOutputFileName(QString());
+    QCOMPARE(result.plots, 3);
+    QVERIFY(result.written.isEmpty());
+    QVERIFY(pdfFiles(folder_).isEmpty());
+    QVERIFY(pdfText(printed).contains(QStringLiteral("FL_ID= 3")));  // the last plot's job
+    QCOMPARE(engine.destination, trb::gui::ReportEngine::Destination::Printer);
+    QVERIFY(!engine.setupDialog);
+    engine.destination = trb::gui::ReportEngine::Destination::Preview;
+    engine.setupDialog = true;
+  }
+
   // The browser's menus: 'site condition report' on the database opens the preview,
   // 'experiment report' on an experiment opens the window for it.
   void browserCommands() {
