@@ -372,6 +372,32 @@ class TstReports : public QObject {
     auto* window = browser.findChild<trb::gui::ExperimentReportWindow*>();
     QVERIFY(window && window->isVisible());
     QCOMPARE(window->location(), QStringLiteral("Heidmoor"));
+
+    // the loaded plot: 'print site desc.' previews, 'print management' and 'print' with
+    // 'save as PDF; no preview' write their files into the current folder
+    QVERIFY(browser.clickOnItem(QStringLiteral("Heidmoor"),
+                                QStringLiteral("Fruchtfolge mit Kleegras"), true));
+    title.clear();
+    trb::test::answerModal<QPrintPreviewDialog>([&title](QPrintPreviewDialog* d) {
+      title = d->windowTitle();
+      d->reject();
+    });
+    QVERIFY(browser.sitePage->printButton->isEnabled());
+    QTest::mouseClick(browser.sitePage->printButton, Qt::LeftButton);
+    QCOMPARE(title, QStringLiteral("singlesitedesc"));
+
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(newFolder());
+    for (auto* editor : {static_cast<QWidget*>(browser.managementPage->editor),
+                         static_cast<QWidget*>(browser.observationPage->editor)}) {
+      auto* pdf = editor->findChild<QCheckBox*>(QStringLiteral("pdfBox"));
+      pdf->setChecked(true);
+      QTest::mouseClick(editor->findChild<QPushButton*>(QStringLiteral("printButton")),
+                        Qt::LeftButton);
+    }
+    QDir::setCurrent(before);
+    QCOMPARE(pdfFiles(folder_), (QStringList{"Heidmoor_Fruchtfolge mit Kleegras_man.pdf",
+                                             "Heidmoor_Fruchtfolge mit Kleegras_obs.pdf"}));
   }
 
   // Outside power mode the command writes the reports at once, into the current folder.
