@@ -1,5 +1,6 @@
 #include "gui/browser/browser_window.h"
 
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QFileInfo>

@@ -125,7 +125,7 @@ class TestSiteEditing : public QObject {
     QCOMPARE(p->flIdEdit->text(), QStringLiteral("3"));
     QCOMPARE(p->areaEdit->text(), QStringLiteral("0,0288"));
     QVERIFY(p->updateButton->isEnabled());
-    QVERIFY(!p->printButton->isEnabled());  // nobody prints site descriptions yet
+    QVERIFY(p->printButton->isEnabled());  // the browser prints the site description
 
     type(p->plotEdit, QStringLiteral("Stallmist \"alt\" O'Neil"));
     type(p->stateEdit, QString());
