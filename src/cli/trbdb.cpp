@@ -33,7 +33,8 @@ int usage() {
            "               [--parts management,observation,basics]\n"
            "  trbdb report FILE --sites | --references [--out DIR] [--lang D|E]\n"
            "                                  the PDF reports of an experiment, of the site\n"
-           "                                  conditions or of the reference list\n";
+           "                                  conditions or of the reference list\n"
+           "  trbdb ris-import FILE REFS.ris  store the references of a RIS file\n";
   err().flush();
   return 2;
 }
@@ -136,6 +137,8 @@ int main(int argc, char** argv) {
     rc = trb::cli::cmdNbalance(args);
   else if (cmd == u"report")
     rc = trb::cli::cmdReport(args);
+  else if (cmd == u"ris-import")
+    rc = trb::cli::cmdRisImport(args);
   else
     rc = trb::cli::usage();
   trb::cli::out().flush();

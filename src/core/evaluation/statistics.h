@@ -8,6 +8,7 @@
 #include <QPointF>
 #include <QString>
 #include <QStringList>
+#include <QVariant>
 #include <array>
 #include <functional>
 
@@ -27,7 +28,7 @@ struct ChartSeries {
   QList<QPointF> points;
 };
 
-struct ChartData {
+struct StatChart {
   std::array<ChartSeries, 12> series;
   bool autoscale = true;  // false once show() has fixed the ranges below
   double value_min = 0, value_max = 0;
@@ -51,8 +52,17 @@ class Tstat_set {
   // Writes the statistics into the plot's row of table_name (nothing when n is 0).
   void store(trb::db::Database& db);
 
+  // What store() writes into the plot's row, in order: whole numbers as such, every other number
+  // as its SQL text, which the table's column reads as the number it would read from the
+  // statement's text. decomposition: the table has the columns SB, NU and LC.
+  struct Assignments {
+    QStringList columns;
+    QVariantList values;
+  };
+  Assignments assignments(bool decomposition);
+
   const QStringList& lines() const { return lines_; }
-  const ChartData& chart() const { return chart_; }
+  const StatChart& chart() const { return chart_; }
 
   // The state of the set, named as the statistics are named elsewhere.
   QString fl_id;
@@ -71,7 +81,7 @@ class Tstat_set {
 
  private:
   QStringList lines_;
-  ChartData chart_;
+  StatChart chart_;
 };
 
 // The three sets of the browser.

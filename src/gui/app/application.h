@@ -10,6 +10,8 @@ namespace trb::gui {
 class BrowserWindow;
 class SettingsDialog;
 class SimulatorWindow;
+class UpdateCheckWindow;
+class ReferenceListWindow;
 
 // The windows of the program. They live until the program ends.
 struct Windows {
@@ -17,6 +19,11 @@ struct Windows {
   std::unique_ptr<SettingsDialog> settings;
   std::unique_ptr<SimulatorWindow> simulator;
   std::unique_ptr<BrowserWindow> browser;
+  std::unique_ptr<UpdateCheckWindow> updateCheck;   // made on the first double click
+  std::unique_ptr<ReferenceListWindow> references;  // made on the first "show references"
+
+  // The reference list on the shared connection, made when first asked for.
+  ReferenceListWindow& referenceList();
 
   explicit Windows(const StartOptions& options);
   ~Windows();

@@ -20,10 +20,13 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <optional>
 
 #include "core/base/error.h"
 #include "core/browser/browser_service.h"
 #include "core/db/database.h"
+#include "core/evaluation/nbalance.h"
+#include "core/evaluation/result_pages.h"
 #include "core/evaluation/statistics.h"
 #include "core/settings/settings.h"
 #include "gui/browser/files_view.h"
@@ -37,6 +40,9 @@
 #include "gui/browser/site_page.h"
 #include "gui/reports/experiment_report_window.h"
 #include "gui/reports/report_commands.h"
+#include "gui/evaluation/nbalance_window.h"
+#include "gui/external/r_panel.h"
+#include "gui/external/script_statistics_window.h"
 #include "gui/simulator/simulator_window.h"
 #include "gui/widgets/window_placement.h"
 
@@ -61,8 +67,10 @@ BrowserWindow::BrowserWindow(trb::db::Database& db, bool power, QWidget* parent)
   buildPages();
   filesView = new FilesView(this);
   selectionPanel = new SelectionPanel(this);
-  rPanel = new QWidget(this);  // the R analyses place their controls here
+  rPanel = new QWidget(this);
   rPanel->setObjectName(QStringLiteral("rPanel"));
+  rInterface = new RPanel(db_, rPanel);
+  (new QVBoxLayout(rPanel))->addWidget(rInterface);
   progressPanel = new QWidget(this);
   progressPanel->setObjectName(QStringLiteral("progressPanel"));
   progressCaption = new QLabel(progressPanel);
@@ -106,6 +114,8 @@ BrowserWindow::BrowserWindow(trb::db::Database& db, bool power, QWidget* parent)
   connect(selectionPanel, &SelectionPanel::runRequested, this, &BrowserWindow::runSelection);
   connect(tree->menus.updateStatistics, &QAction::triggered, this,
           &BrowserWindow::updateStatistics);
+  connect(sitePage->runButton, &QPushButton::clicked, this, &BrowserWindow::runPlot);
+  connect(tree->menus.nBalance, &QAction::triggered, this, &BrowserWindow::showNBalance);
   siteCommands = new SiteCommands(*this, db_);
   // copying by drag: drops are taken while one of the first three pages is in front
   tree->dropAllowed = [this] {
@@ -119,6 +129,15 @@ BrowserWindow::BrowserWindow(trb::db::Database& db, bool power, QWidget* parent)
     if (pages->isTabVisible(pageBeforePress_)) pages->setCurrentIndex(pageBeforePress_);
   });
   connect(tree, &PlotTree::plotDropped, this, &BrowserWindow::copyDroppedPlot);
+
+  scriptStatistics = new ScriptStatisticsWindow(db_, this);
+  connect(tree->menus.rInterface, &QAction::triggered, this, &BrowserWindow::openRInterface);
+  connect(tree->menus.scriptStatistics, &QAction::triggered, this,
+          &BrowserWindow::openScriptStatistics);
+  connect(scriptStatistics, &ScriptStatisticsWindow::plotsRunRequested, this,
+          [this] { rebuildTree(100); });
+  setSpecialEvaluation(100,
+                       [this](qlonglong flId) { return scriptStatistics->evaluatePlot(flId); });
   connectReports();
 }
 
@@ -181,12 +200,14 @@ void BrowserWindow::buildPages() {
     sitePage->firstYearEdit->setText(QString::number(year));
     sitePage->fromEdit->setText(QString::number(year));
   });
-  carbonPage = makeCarbonPage(pages);
-  nitrogenPage = makeNitrogenPage(pages);
-  microbialPage = makeMicrobialPage(pages);
-  miscPage = new MiscResultsPage(pages);
-  turnoverPage = makeTurnoverPage(pages);
-  nBalancePage = makeNBalancePage(pages);
+  using trb::evaluation::ResultKind;
+  // outside power mode the comparison pages show no statistics list
+  carbonPage = new ResultPage(db_, ResultKind::Carbon, power_, pages);
+  nitrogenPage = new ResultPage(db_, ResultKind::Nitrogen, power_, pages);
+  microbialPage = new ResultPage(db_, ResultKind::MicrobialBiomass, true, pages);
+  miscPage = new ResultPage(db_, ResultKind::MiscResults, true, pages);
+  turnoverPage = new ResultPage(db_, ResultKind::Turnover, true, pages);
+  nBalancePage = new ResultPage(db_, ResultKind::NBalance, true, pages);
   // the order matters: drops on the tree are taken while one of the first three is visible
   pages->addTab(sitePage, tr("Basic-Info"));
   pages->addTab(managementPage, tr("Management"));
@@ -322,16 +343,21 @@ class PanelFeedback : public trb::Feedback {
  public:
   explicit PanelFeedback(QProgressBar* bar) : bar_(bar) {}
   void setProgress(qint64 pos, qint64 count) override {
+    // a thousandth of the whole is what the bar can show; a count of plots may be much finer
+    const qint64 permille = count > 0 ? pos * 1000 / count : -1;
+    if (permille == shown_) return;
+    shown_ = permille;
     bar_->setVisible(count > 0);
     if (count > 0) {
-      bar_->setMaximum(int(count));
-      bar_->setValue(int(pos));
+      bar_->setMaximum(1000);
+      bar_->setValue(int(permille));
     }
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
   }
 
  private:
   QProgressBar* bar_;
+  qint64 shown_ = -2;
 };
 
 }  // namespace
@@ -339,15 +365,21 @@ class PanelFeedback : public trb::Feedback {
 void BrowserWindow::rebuildTree(int mode) {
   if (mode == 0) phaseSelect = 0;
   loadedNode_ = nullptr;
+  bool busy = false;  // the hourglass from the statistics to the rebuilt tree
+  std::optional<trb::Error> failure;
   if (mode == 1 && db_.isOpen()) {
     // the statistics of every plot with results, stored for the chosen period
     areas->setCurrentWidget(progressPanel);
     progressCaption->setText(tr("Update-Statistics"));
     PanelFeedback feedback(progressBar);
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    busy = true;
     try {
       trb::evaluation::update_statistics(db_, phaseSelect, feedback);
+    } catch (const trb::Error& e) {
+      failure = e;
     } catch (const std::exception& e) {
-      showProblem(e);
+      failure = trb::Error(QString::fromUtf8(e.what()));
     }
     progressCaption->clear();
   }
@@ -364,12 +396,67 @@ void BrowserWindow::rebuildTree(int mode) {
   recs = std::max(recs, plots);
   tree->rebuild(trb::browser::rootLabel(databaseFileName()), experiments);
   progressBar->setVisible(false);
+  if (busy) QGuiApplication::restoreOverrideCursor();
+  if (failure) showProblem(*failure);
+  if (specialEvaluations_.contains(mode)) runSpecialEvaluation(mode, experiments);
+}
+
+void BrowserWindow::setSpecialEvaluation(int mode, PlotEvaluation step) {
+  specialEvaluations_.insert(mode, std::move(step));
+}
+
+void BrowserWindow::runSpecialEvaluation(int mode,
+                                         const QList<trb::browser::ExperimentNode>& experiments) {
+  const PlotEvaluation step = specialEvaluations_.value(mode);
+  // each plot once, also where two experiments share a location and so list the same plots
+  QList<qlonglong> keys;
+  for (const auto& x : experiments)
+    for (const auto& p : x.plots)
+      if (p.resultRows > 0 && !keys.contains(p.flId)) keys << p.flId;
+  const bool shown = mode == 100;
+  if (shown) {
+    areas->setCurrentWidget(progressPanel);
+    progressBar->setMaximum(std::max<int>(1, int(keys.size())));
+    progressBar->setValue(0);
+    progressBar->setVisible(true);
+  }
+  tree->setEnabled(false);  // no second walk or rebuild while this one waits for R
+  QList<qlonglong> done;
+  bool go = true;
+  for (const auto& x : experiments) {
+    if (shown) progressCaption->setText(x.location);
+    for (const auto& p : x.plots) {
+      if (!go || p.resultRows <= 0 || done.contains(p.flId)) continue;
+      done << p.flId;
+      if (shown) progressBar->setValue(int(done.size()));
+      QCoreApplication::processEvents();
+      go = step(p.flId);
+    }
+  }
+  tree->setEnabled(true);
+  progressBar->setVisible(false);
+  progressCaption->clear();
+  if (shown) areas->setCurrentWidget(pages);
+}
+
+void BrowserWindow::openRInterface() {
+  rInterface->open();
+  areas->setCurrentWidget(rPanel);
+}
+
+void BrowserWindow::openScriptStatistics() {
+  scriptStatistics->open();
 }
 
 void BrowserWindow::updateStatistics() {
   if (calculating_) return;
   phaseSelect = phaseDialog->choose();
   rebuildTree(1);
+}
+
+void BrowserWindow::showNBalance() {
+  if (!nBalanceWindow) nBalanceWindow = new NBalanceWindow(db_, this);
+  nBalanceWindow->open(this);
 }
 
 void BrowserWindow::endClicked() {
@@ -455,9 +542,29 @@ void BrowserWindow::loadPlot(QTreeWidgetItem* item) {
   }
   PlotTree::setRecord(item, record);
   loadedPlot = record;
+  showResults(item->text(0));
+}
+
+void BrowserWindow::showResults(const QString& plotLabel) {
+  for (ResultPage* p :
+       {carbonPage, nitrogenPage, microbialPage, miscPage, turnoverPage, nBalancePage})
+    p->setPlot(snr, loadedPlot.dbName, plotLabel);
   // the evaluation of the plot's results decides what the comparison pages show
   pages->setTabEnabled(Page::CDynamics, false);
-  miscPage->showRows(view.yearlyResults);
+  try {
+    const trb::evaluation::ComparisonPages results =
+        trb::evaluation::read_comparison_pages(db_, snr);
+    carbonPage->showData(results.carbon);
+    nitrogenPage->showData(results.nitrogen);
+    microbialPage->showData(results.microbial);
+  } catch (const std::exception& e) {
+    for (ResultPage* p : {carbonPage, nitrogenPage, microbialPage}) p->clear();
+    showProblem(e);
+  }
+  if (carbonPage->hasRows()) pages->setTabEnabled(Page::CDynamics, true);
+  pages->setTabVisible(Page::NDynamics, nitrogenPage->hasRows());
+  pages->setTabVisible(Page::MicrobialBiomass, microbialPage->hasRows());
+  if (power_) miscPage->refresh();
 }
 
 bool BrowserWindow::clickOnItem(const QString& dbName, const QString& text, bool exactMatch) {
@@ -513,7 +620,57 @@ void BrowserWindow::runSelection() {
   loadNode(tree->topLevelItem(0), Qt::NoModifier);
 }
 
-void BrowserWindow::runSimulator(int firstYear, int repeat) {
+void BrowserWindow::runPlot() {
+  if (calculating_ || !simulator_ || snr == -99) return;
+  // the repeat controls are checked first: a wrong number changes nothing
+  bool ok = false;
+  const int firstYear = sitePage->fromEdit->text().trimmed().toInt(&ok);
+  if (!ok) {
+    QMessageBox::warning(this, windowTitle(),
+                         tr("'%1' is not a valid integer value.").arg(sitePage->fromEdit->text()));
+    return;
+  }
+  const int repeat = sitePage->repeatBox->value();
+  const bool single = repeat == 0;  // the nitrogen balance only for a run without repetition
+  const qlonglong key = snr;
+  const QString location = loadedPlot.dbName;
+  const QString label = loadedNode_ ? loadedNode_->text(0) : sitePage->plotEdit->text();
+  try {
+    trb::browser::selectPlotForRun(db_, key);
+  } catch (const std::exception& e) {
+    showProblem(e);
+    return;
+  }
+  runSimulator(firstYear, repeat, power_);
+
+  QString bat = QStringLiteral("?");
+  try {
+    bat = trb::evaluation::store_mean_bat(db_, key);
+  } catch (const std::exception& e) {
+    showProblem(e);
+  }
+  // the plot reloaded, with the new results
+  rebuildTree(0);
+  loadNode(tree->topLevelItem(0), Qt::NoModifier);
+  if (!clickOnItem(location, label, true)) return;
+  sitePage->batEdit->setText(bat);
+  pages->setCurrentIndex(Page::CDynamics);
+  turnoverPage->clear();
+  nBalancePage->clear();
+  turnoverPage->refresh();
+  if (!single) return;
+  try {
+    trb::evaluation::do_balance(db_, QString::number(key));
+  } catch (const std::exception& e) {
+    showProblem(e);
+  }
+  nBalancePage->refresh();
+  pages->setTabVisible(Page::NBalance, true);
+  pages->setTabVisible(Page::Turnover, true);
+  pages->setCurrentIndex(Page::Turnover);
+}
+
+void BrowserWindow::runSimulator(int firstYear, int repeat, bool untilClosed) {
   setCalculating(true);
   SimulatorWindow* sim = simulator_;
   sim->running = true;
@@ -525,14 +682,17 @@ void BrowserWindow::runSimulator(int firstYear, int repeat) {
   sim->activateWindow();
   // wait for the end of the run (or the window's closing) while the windows stay alive
   QEventLoop wait;
-  connect(sim, &SimulatorWindow::calculationEnded, &wait, &QEventLoop::quit);
   connect(sim, &SimulatorWindow::hidden, &wait, &QEventLoop::quit);
   QTimer poll;
-  connect(&poll, &QTimer::timeout, &wait, [&wait, sim] {
-    if (!sim->running || !sim->isVisible()) wait.quit();
+  const auto done = [sim, untilClosed] {
+    return !sim->isVisible() || (!untilClosed && !sim->running);
+  };
+  if (!untilClosed) connect(sim, &SimulatorWindow::calculationEnded, &wait, &QEventLoop::quit);
+  connect(&poll, &QTimer::timeout, &wait, [&wait, done] {
+    if (done()) wait.quit();
   });
   poll.start(100);
-  if (sim->running && sim->isVisible()) wait.exec();
+  if (!done()) wait.exec();
   poll.stop();
   sim->autoclick = false;
   if (!sim->calculating()) sim->running = false;
@@ -543,11 +703,13 @@ void BrowserWindow::runSimulator(int firstYear, int repeat) {
 void BrowserWindow::setCalculating(bool on) {
   calculating_ = on;
   selectionPanel->runButton->setEnabled(!on);
+  sitePage->runButton->setEnabled(!on);
   filesView->setEditable(!on);
   tree->menus.updateStatistics->setEnabled(!on);
   siteCommands->setEnabled(!on);
   managementPage->editor->setEnabled(!on);
   observationPage->editor->setEnabled(!on);
+  tree->menus.scriptStatistics->setEnabled(!on);  // its SQL script writes to the database
 }
 
 void BrowserWindow::copyDroppedPlot(QTreeWidgetItem* target) {
