@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -25,6 +26,7 @@
 #include "core/base/error.h"
 #include "core/browser/browser_service.h"
 #include "core/db/database.h"
+#include "core/db/numbers.h"
 #include "core/evaluation/nbalance.h"
 #include "core/evaluation/result_pages.h"
 #include "core/evaluation/statistics.h"
@@ -38,12 +40,13 @@
 #include "gui/browser/selection_panel.h"
 #include "gui/browser/site_commands.h"
 #include "gui/browser/site_page.h"
-#include "gui/reports/experiment_report_window.h"
-#include "gui/reports/report_commands.h"
 #include "gui/evaluation/nbalance_window.h"
 #include "gui/external/r_panel.h"
 #include "gui/external/script_statistics_window.h"
+#include "gui/reports/experiment_report_window.h"
+#include "gui/reports/report_commands.h"
 #include "gui/simulator/simulator_window.h"
+#include "gui/widgets/result_chart.h"
 #include "gui/widgets/window_placement.h"
 
 namespace trb::gui {
@@ -177,6 +180,16 @@ void BrowserWindow::connectReports() {
       showProblem(e);
     }
   });
+  // 'create report' and 'save as PDF; skip preview' on the comparison pages
+  for (ResultPage* page : {carbonPage, nitrogenPage, microbialPage}) {
+    page->reportButton->setEnabled(true);
+    connect(page->reportButton, &QPushButton::clicked, this,
+            [this, page] { printResultPage(page, false); });
+    if (!page->pdfButton) continue;
+    page->pdfButton->setEnabled(true);
+    connect(page->pdfButton, &QPushButton::clicked, this,
+            [this, page] { printResultPage(page, true); });
+  }
   connect(sitePage, &SitePage::siteReportRequested, this, [this](qlonglong plot) {
     try {
       printSiteDescription(this, db_, plot);
@@ -184,6 +197,29 @@ void BrowserWindow::connectReports() {
       showProblem(e);
     }
   });
+}
+
+void BrowserWindow::printResultPage(ResultPage* page, bool pdf) {
+  using trb::evaluation::ResultKind;
+  // the chart as a picture in the current folder, written anew by every result report
+  const QString picture = QDir::current().absoluteFilePath(QString::fromLatin1(kChartPictureFile));
+  page->chart->saveSvg(picture, QSize(640, 400));
+  QList<QStringList> rows;
+  for (const QVariantList& r : page->data().rows) {
+    QStringList cells;
+    for (const QVariant& v : r)
+      cells << (v.typeId() == QMetaType::Double ? trb::fmt_general(v.toDouble()) : v.toString());
+    rows << cells;
+  }
+  const char* suffix = page->kind() == ResultKind::Carbon     ? trb::reports::kCarbonSuffix
+                       : page->kind() == ResultKind::Nitrogen ? trb::reports::kNitrogenSuffix
+                                                              : trb::reports::kMicrobialSuffix;
+  try {
+    printResults(this, db_, snr, page->data().statistics, rows, picture,
+                 QString::fromLatin1(suffix), pdf ? ReportOutput::Pdf : ReportOutput::Preview);
+  } catch (const std::exception& e) {
+    showProblem(e);
+  }
 }
 
 BrowserWindow::~BrowserWindow() = default;
