@@ -20,6 +20,7 @@
 #include "gui/browser/list_pages.h"
 #include "gui/browser/management_editor.h"
 #include "gui/browser/measurement_editor.h"
+#include "gui/browser/result_pages.h"
 #include "gui/browser/site_page.h"
 #include "gui/guitest.h"
 #include "gui/reports/experiment_report_window.h"
@@ -399,9 +400,16 @@ class TstReports : public QObject {
       QTest::mouseClick(editor->findChild<QPushButton*>(QStringLiteral("printButton")),
                         Qt::LeftButton);
     }
+    // 'save as PDF; skip preview' on "C-dynamics": the result report and its chart picture
+    browser.carbonPage->pdfButton->click();  // the page is not in front
     QDir::setCurrent(before);
-    QCOMPARE(pdfFiles(folder_), (QStringList{"Heidmoor_Fruchtfolge mit Kleegras_man.pdf",
+    QCOMPARE(pdfFiles(folder_), (QStringList{"Heidmoor_Fruchtfolge mit Kleegras_corg.pdf",
+                                             "Heidmoor_Fruchtfolge mit Kleegras_man.pdf",
                                              "Heidmoor_Fruchtfolge mit Kleegras_obs.pdf"}));
+    QVERIFY(QFileInfo::exists(QDir(folder_).filePath(QStringLiteral("plot1.svg"))));
+    QVERIFY(pdfText(QDir(folder_).filePath(
+                        QStringLiteral("Heidmoor_Fruchtfolge mit Kleegras_corg.pdf")))
+                .contains(QStringLiteral("Model-Results")));
   }
 
   // Outside power mode the command writes the reports at once, into the current folder.
