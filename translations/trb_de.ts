@@ -836,7 +836,6 @@
     </message>
     <message>
         <source>fertilizer</source>
-        <comment>N-balance column</comment>
         <translation>min.Zufuhr</translation>
     </message>
     <message>
@@ -845,7 +844,6 @@
     </message>
     <message>
         <source>deposition</source>
-        <comment>N-balance column</comment>
         <translation>Deposition</translation>
     </message>
     <message>
@@ -854,7 +852,6 @@
     </message>
     <message>
         <source>saldo</source>
-        <comment>N-balance column</comment>
         <translation>Saldo</translation>
     </message>
     <message>
@@ -883,7 +880,6 @@
     </message>
     <message>
         <source>saldo</source>
-        <comment>N-balance choice</comment>
         <translation>Saldo</translation>
     </message>
     <message>
@@ -892,12 +888,10 @@
     </message>
     <message>
         <source>fertilizer</source>
-        <comment>N-balance choice</comment>
         <translation>Mineral-N Zufuhr</translation>
     </message>
     <message>
         <source>deposition</source>
-        <comment>N-balance choice</comment>
         <translation>Deposition</translation>
     </message>
     <message>
@@ -2005,6 +1999,250 @@
     <message>
         <source>stopped before batch %1 (line %2); the batches before it are done</source>
         <translation>vor Block %1 (Zeile %2) angehalten; die Blöcke davor sind ausgeführt</translation>
+    </message>
+</context>
+<context>
+    <name>trb::gui::ReportLayout</name>
+    <message>
+        <source>TRB management data</source>
+        <translation>TRB Bewirtschaftungsdaten</translation>
+    </message>
+    <message>
+        <source>Management Report </source>
+        <translation>Bewirtschaftungsbericht </translation>
+    </message>
+    <message>
+        <source>Location:</source>
+        <translation>Standort:</translation>
+    </message>
+    <message>
+        <source>plot:</source>
+        <translation>Parzelle:</translation>
+    </message>
+    <message>
+        <source>DATE</source>
+        <translation>DATUM</translation>
+    </message>
+    <message>
+        <source>ACTION</source>
+        <translation>MASSNAHME</translation>
+    </message>
+    <message>
+        <source>OBJECT</source>
+        <translation>OBJEKT</translation>
+    </message>
+    <message>
+        <source>VALUE</source>
+        <translation>WERT</translation>
+    </message>
+    <message>
+        <source>measurement report</source>
+        <translation>Messwertbericht</translation>
+    </message>
+    <message>
+        <source>date</source>
+        <translation>Datum</translation>
+    </message>
+    <message>
+        <source>year#</source>
+        <translation>Jahr#</translation>
+    </message>
+    <message>
+        <source>property</source>
+        <translation>Merkmal</translation>
+    </message>
+    <message>
+        <source>value</source>
+        <translation>Wert</translation>
+    </message>
+    <message>
+        <source>site conditions</source>
+        <translation>Standortbedingungen</translation>
+    </message>
+    <message>
+        <source>site description</source>
+        <translation>Standortbeschreibung</translation>
+    </message>
+    <message>
+        <source>source:</source>
+        <translation>Herkunft:</translation>
+    </message>
+    <message>
+        <source>state:</source>
+        <translation>Zustand:</translation>
+    </message>
+    <message>
+        <source>years</source>
+        <translation>Jahre</translation>
+    </message>
+    <message>
+        <source>mean temperature:</source>
+        <translation>mittlere Temperatur:</translation>
+    </message>
+    <message>
+        <source>precipitation:</source>
+        <translation>Niederschlag:</translation>
+    </message>
+    <message>
+        <source>profile:</source>
+        <translation>Profil:</translation>
+    </message>
+    <message>
+        <source>TEXTURE:</source>
+        <translation>TEXTUR:</translation>
+    </message>
+    <message>
+        <source>clay=</source>
+        <translation>Ton=</translation>
+    </message>
+    <message>
+        <source>silt=</source>
+        <translation>Schluff=</translation>
+    </message>
+    <message>
+        <source>sand=</source>
+        <translation>Sand=</translation>
+    </message>
+    <message>
+        <source>POROSITY:</source>
+        <translation>PORENRAUM:</translation>
+    </message>
+    <message>
+        <source>PVOL=</source>
+        <translation>GPV=</translation>
+    </message>
+    <message>
+        <source>FCAP=</source>
+        <translation>FK=</translation>
+    </message>
+    <message>
+        <source>PWP=</source>
+        <translation>PWP=</translation>
+    </message>
+    <message>
+        <source>literature</source>
+        <translation>Literatur</translation>
+    </message>
+    <message>
+        <source>author</source>
+        <translation>Autor</translation>
+    </message>
+    <message>
+        <source>title</source>
+        <translation>Titel</translation>
+    </message>
+    <message>
+        <source>source</source>
+        <translation>Quelle</translation>
+    </message>
+    <message>
+        <source>year</source>
+        <translation>Jahr</translation>
+    </message>
+    <message>
+        <source>product</source>
+        <translation>Produkt</translation>
+    </message>
+    <message>
+        <source>pages</source>
+        <translation>Seiten</translation>
+    </message>
+    <message>
+        <source>issue</source>
+        <translation>Ausgabe</translation>
+    </message>
+    <message>
+        <source>Model-Results</source>
+        <translation>Modellergebnisse</translation>
+    </message>
+    <message>
+        <source>Statistics:</source>
+        <translation>Statistik:</translation>
+    </message>
+    <message>
+        <source>Year ,   Month</source>
+        <translation>Jahr ,   Monat</translation>
+    </message>
+    <message>
+        <source>Observation</source>
+        <translation>Beobachtung</translation>
+    </message>
+    <message>
+        <source>Model-Output</source>
+        <translation>Modellwert</translation>
+    </message>
+</context>
+<context>
+    <name>trb::gui::ReportEngine</name>
+    <message>
+        <source>Output Options</source>
+        <translation>Ausgabeoptionen</translation>
+    </message>
+    <message>
+        <source>The printer could not be started for the report %1.</source>
+        <translation>Der Drucker konnte für den Bericht %1 nicht gestartet werden.</translation>
+    </message>
+    <message>
+        <source>report</source>
+        <translation>Bericht</translation>
+    </message>
+    <message>
+        <source>The report file %1 cannot be written: %2</source>
+        <translation>Die Berichtsdatei %1 kann nicht geschrieben werden: %2</translation>
+    </message>
+</context>
+<context>
+    <name>trb::gui::ExperimentReportWindow</name>
+    <message>
+        <source>experiment report</source>
+        <translation>Versuchsbericht</translation>
+    </message>
+    <message>
+        <source>report generation for </source>
+        <translation>Berichte erstellen für </translation>
+    </message>
+    <message>
+        <source>management</source>
+        <translation>Bewirtschaftung</translation>
+    </message>
+    <message>
+        <source>observation</source>
+        <translation>Beobachtungen</translation>
+    </message>
+    <message>
+        <source>basics</source>
+        <translation>Grunddaten</translation>
+    </message>
+    <message>
+        <source>skip options</source>
+        <translation>ohne Optionen</translation>
+    </message>
+    <message>
+        <source>output to printer</source>
+        <translation>Ausgabe auf Drucker</translation>
+    </message>
+    <message>
+        <source>output to pdf</source>
+        <translation>Ausgabe als PDF</translation>
+    </message>
+    <message>
+        <source>execute reports</source>
+        <translation>Berichte ausführen</translation>
+    </message>
+    <message>
+        <source>close</source>
+        <translation>schließen</translation>
+    </message>
+</context>
+<context>
+    <name>trb::reports</name>
+    <message>
+        <source>There is no plot with FL_ID %1.</source>
+        <translation>Es gibt keine Parzelle mit FL_ID %1.</translation>
+    </message>
+    <message>
+        <source>report</source>
+        <translation>Bericht</translation>
     </message>
 </context>
 </TS>

@@ -3,8 +3,10 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QSqlRecord>
 #include <QTextStream>
+#include <memory>
 
 #include "cli/console.h"
 #include "cli/trbdb_commands.h"
@@ -31,6 +33,11 @@ int usage() {
          "  trbdb stats FILE [--phase 0|1|2]  store the statistics of every simulated plot\n"
          "  trbdb nbalance FILE [--plot ID] [--years FIRST LAST] [--ndng LOW HIGH]\n"
          "                                  nitrogen balance of all plots or of one\n"
+         "  trbdb report FILE --experiment LOCATION [--out DIR] [--lang D|E]\n"
+         "               [--parts management,observation,basics]\n"
+         "  trbdb report FILE --sites | --references [--out DIR] [--lang D|E]\n"
+         "                                  the PDF reports of an experiment, of the site\n"
+         "                                  conditions or of the reference list\n"
          "  trbdb ris-import FILE REFS.ris  store the references of a RIS file\n";
   err().flush();
   return 2;
@@ -111,8 +118,14 @@ int cmdSql(const QStringList& args) {
 }  // namespace trb::cli
 
 int main(int argc, char** argv) {
-  QCoreApplication app(argc, argv);
-  QStringList args = app.arguments().mid(1);
+  // Reports lay out text, which needs the fonts of a graphical application; without a display
+  // the offscreen platform serves.
+  const bool report = argc > 1 && qstrcmp(argv[1], "report") == 0;
+  if (report && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+  std::unique_ptr<QCoreApplication> app = report ? std::make_unique<QGuiApplication>(argc, argv)
+                                                 : std::make_unique<QCoreApplication>(argc, argv);
+  QStringList args = app->arguments().mid(1);
   if (args.isEmpty()) return trb::cli::usage();
   const QString cmd = args.takeFirst();
   int rc;
@@ -128,6 +141,8 @@ int main(int argc, char** argv) {
     rc = trb::cli::cmdTransfer(args);
   else if (cmd == u"nbalance")
     rc = trb::cli::cmdNbalance(args);
+  else if (cmd == u"report")
+    rc = trb::cli::cmdReport(args);
   else if (cmd == u"ris-import")
     rc = trb::cli::cmdRisImport(args);
   else

@@ -11,6 +11,7 @@ int cmdImport(const QStringList& args);
 int cmdStats(const QStringList& args);
 int cmdNbalance(const QStringList& args);
 int cmdTransfer(const QStringList& args);
+int cmdReport(const QStringList& args);
 int cmdRisImport(const QStringList& args);
 
 }  // namespace trb::cli

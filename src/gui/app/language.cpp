@@ -7,7 +7,21 @@
 
 namespace trb::gui {
 
+namespace {
+
+QString& currentLetter() {
+  static QString letter = QStringLiteral("E");
+  return letter;
+}
+
+}  // namespace
+
+QString captionLanguage() {
+  return currentLetter();
+}
+
 void setCaptionLanguage(const QString& letter) {
+  currentLetter() = letter;
   static QTranslator ours;
   static QTranslator qt;
   QCoreApplication::removeTranslator(&ours);

@@ -8,5 +8,7 @@ namespace trb::gui {
 // Installs the German translation (ours and Qt's own dialogs) for "D" and removes it for any
 // other letter. Windows created afterwards take their captions in that language.
 void setCaptionLanguage(const QString& letter);
+// The letter last given to setCaptionLanguage ("E" before any).
+QString captionLanguage();
 
 }  // namespace trb::gui

@@ -1,6 +1,8 @@
 #include "gui/browser/browser_window.h"
 
+#include <QCheckBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -24,6 +26,7 @@
 #include "core/base/error.h"
 #include "core/browser/browser_service.h"
 #include "core/db/database.h"
+#include "core/db/numbers.h"
 #include "core/evaluation/nbalance.h"
 #include "core/evaluation/result_pages.h"
 #include "core/evaluation/statistics.h"
@@ -40,7 +43,10 @@
 #include "gui/evaluation/nbalance_window.h"
 #include "gui/external/r_panel.h"
 #include "gui/external/script_statistics_window.h"
+#include "gui/reports/experiment_report_window.h"
+#include "gui/reports/report_commands.h"
 #include "gui/simulator/simulator_window.h"
+#include "gui/widgets/result_chart.h"
 #include "gui/widgets/window_placement.h"
 
 namespace trb::gui {
@@ -135,6 +141,85 @@ BrowserWindow::BrowserWindow(trb::db::Database& db, bool power, QWidget* parent)
           [this] { rebuildTree(100); });
   setSpecialEvaluation(100,
                        [this](qlonglong flId) { return scriptStatistics->evaluatePlot(flId); });
+  connectReports();
+}
+
+void BrowserWindow::connectReports() {
+  tree->menus.siteReport->setEnabled(true);
+  tree->menus.experimentReport->setEnabled(true);
+  connect(tree->menus.siteReport, &QAction::triggered, this, [this] {
+    try {
+      printSiteConditions(this, db_);
+    } catch (const std::exception& e) {
+      showProblem(e);
+    }
+  });
+  connect(tree->menus.experimentReport, &QAction::triggered, this, [this] {
+    try {
+      openExperimentReport(this, db_, slvDb, power_);
+    } catch (const std::exception& e) {
+      showProblem(e);
+    }
+  });
+  // 'print management' and 'print' with 'save as PDF; no preview': the loaded plot's lists
+  for (QPushButton* b : {managementPage->editor->printButton, observationPage->editor->printButton})
+    b->setEnabled(true);
+  managementPage->editor->pdfBox->setEnabled(true);
+  observationPage->editor->pdfBox->setEnabled(true);
+  connect(managementPage->editor, &ManagementEditor::printRequested, this, [this](bool pdf) {
+    try {
+      printManagement(this, db_, snr, pdf ? ReportOutput::Pdf : ReportOutput::Preview);
+    } catch (const std::exception& e) {
+      showProblem(e);
+    }
+  });
+  connect(observationPage->editor, &MeasurementEditor::printRequested, this, [this](bool pdf) {
+    try {
+      printObservations(this, db_, snr, pdf ? ReportOutput::Pdf : ReportOutput::Preview);
+    } catch (const std::exception& e) {
+      showProblem(e);
+    }
+  });
+  // 'create report' and 'save as PDF; skip preview' on the comparison pages
+  for (ResultPage* page : {carbonPage, nitrogenPage, microbialPage}) {
+    page->reportButton->setEnabled(true);
+    connect(page->reportButton, &QPushButton::clicked, this,
+            [this, page] { printResultPage(page, false); });
+    if (!page->pdfButton) continue;
+    page->pdfButton->setEnabled(true);
+    connect(page->pdfButton, &QPushButton::clicked, this,
+            [this, page] { printResultPage(page, true); });
+  }
+  connect(sitePage, &SitePage::siteReportRequested, this, [this](qlonglong plot) {
+    try {
+      printSiteDescription(this, db_, plot);
+    } catch (const std::exception& e) {
+      showProblem(e);
+    }
+  });
+}
+
+void BrowserWindow::printResultPage(ResultPage* page, bool pdf) {
+  using trb::evaluation::ResultKind;
+  // the chart as a picture in the current folder, written anew by every result report
+  const QString picture = QDir::current().absoluteFilePath(QString::fromLatin1(kChartPictureFile));
+  page->chart->saveSvg(picture, QSize(640, 400));
+  QList<QStringList> rows;
+  for (const QVariantList& r : page->data().rows) {
+    QStringList cells;
+    for (const QVariant& v : r)
+      cells << (v.typeId() == QMetaType::Double ? trb::fmt_general(v.toDouble()) : v.toString());
+    rows << cells;
+  }
+  const char* suffix = page->kind() == ResultKind::Carbon     ? trb::reports::kCarbonSuffix
+                       : page->kind() == ResultKind::Nitrogen ? trb::reports::kNitrogenSuffix
+                                                              : trb::reports::kMicrobialSuffix;
+  try {
+    printResults(this, db_, snr, page->data().statistics, rows, picture,
+                 QString::fromLatin1(suffix), pdf ? ReportOutput::Pdf : ReportOutput::Preview);
+  } catch (const std::exception& e) {
+    showProblem(e);
+  }
 }
 
 BrowserWindow::~BrowserWindow() = default;

@@ -151,6 +151,10 @@ class BrowserWindow : public QWidget {
 
  private:
   void buildPages();
+  // The report commands of the tree's menus and of "Basic-Info".
+  void connectReports();
+  // 'create report' on a comparison page: preview, or with pdf the file without preview.
+  void printResultPage(ResultPage* page, bool pdf);
   void placeOnScreen();
   void fill();
   void onRightPressed(QTreeWidgetItem* item);
