@@ -4,6 +4,8 @@
 
 #include "gui/app/settings_dialog.h"
 #include "gui/browser/browser_window.h"
+#include "gui/climate/climate_window.h"
+#include "gui/parameters/parameter_editor.h"
 #include "gui/simulator/simulator_window.h"
 
 namespace trb::gui {
@@ -20,6 +22,9 @@ Windows::Windows(const StartOptions& options) {
   browser->setMainWindow(main.get());
   browser->setSimulator(simulator.get());
   main->setBrowser(browser.get());
+  climate = std::make_unique<ClimateWindow>(main->sharedDb, main->power);
+  parameters = std::make_unique<ParameterEditor>(main->sharedDb);
+  main->setDataWindows(climate.get(), parameters.get());
 }
 
 Windows::~Windows() {
@@ -27,6 +32,8 @@ Windows::~Windows() {
   if (simulator) simulator->stopAndWait();
   // the browser's grids hold statements on the shared connection
   browser.reset();
+  parameters.reset();
+  climate.reset();
 }
 
 int runApplication() {

@@ -8,6 +8,8 @@
 namespace trb::gui {
 
 class BrowserWindow;
+class ClimateWindow;
+class ParameterEditor;
 class SettingsDialog;
 class SimulatorWindow;
 
@@ -17,6 +19,8 @@ struct Windows {
   std::unique_ptr<SettingsDialog> settings;
   std::unique_ptr<SimulatorWindow> simulator;
   std::unique_ptr<BrowserWindow> browser;
+  std::unique_ptr<ClimateWindow> climate;
+  std::unique_ptr<ParameterEditor> parameters;
 
   explicit Windows(const StartOptions& options);
   ~Windows();

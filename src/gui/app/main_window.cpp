@@ -21,6 +21,8 @@
 #include "gui/app/language.h"
 #include "gui/app/settings_dialog.h"
 #include "gui/browser/browser_window.h"
+#include "gui/climate/climate_window.h"
+#include "gui/parameters/parameter_editor.h"
 #include "gui/simulator/simulator_window.h"
 #include "gui/widgets/error_reporter.h"
 #include "gui/widgets/window_placement.h"
@@ -136,6 +138,21 @@ void MainWindow::setBrowser(BrowserWindow* browser) {
   selectButton->setEnabled(browser_ != nullptr);
 }
 
+void MainWindow::setDataWindows(ClimateWindow* climate, ParameterEditor* parameters) {
+  climate_ = climate;
+  parameters_ = parameters;
+  climateButton->setEnabled(climate_ != nullptr);
+  parameterButton->setEnabled(parameters_ != nullptr);
+  if (climate_)
+    connect(climate_, &ClimateWindow::stationsChanged, this, [this] {
+      if (browser_) browser_->refreshStations();
+    });
+  if (parameters_)
+    connect(parameters_, &ParameterEditor::soilsChanged, this, [this] {
+      if (browser_) browser_->refreshSoils();
+    });
+}
+
 void MainWindow::openBrowser() {
   if (!browser_) return;
   browser_->databasePath = databasePath;
@@ -174,10 +191,9 @@ void MainWindow::buildCommands() {
   databaseLabel->setObjectName(QStringLiteral("databaseLabel"));
 
   // The windows behind these commands are not part of this version yet.
-  for (QPushButton* b : {climateButton, parameterButton, sqlButton, transferButton})
-    b->setEnabled(false);
+  for (QPushButton* b : {sqlButton, transferButton}) b->setEnabled(false);
   // until the windows exist
-  selectButton->setEnabled(false);
+  for (QPushButton* b : {selectButton, climateButton, parameterButton}) b->setEnabled(false);
   settingsButton->setEnabled(false);
 
   yearPanel = new QLabel(QStringLiteral("2011"), this);
@@ -195,6 +211,12 @@ void MainWindow::buildCommands() {
   connect(databaseButton, &QPushButton::clicked, this, &MainWindow::changeDatabase);
   connect(endButton, &QPushButton::clicked, this, &MainWindow::endProgram);
   connect(selectButton, &QPushButton::clicked, this, &MainWindow::openBrowser);
+  connect(climateButton, &QPushButton::clicked, this, [this] {
+    if (climate_ && sharedDb.isOpen()) climate_->openAll();
+  });
+  connect(parameterButton, &QPushButton::clicked, this, [this] {
+    if (parameters_ && sharedDb.isOpen()) parameters_->openModal(sharedDb.userTables());
+  });
   connect(settingsButton, &QPushButton::clicked, this, [this] {
     if (!settingsDialog_) return;
     settingsDialog_->show();
@@ -363,6 +385,7 @@ void MainWindow::changeDatabase() {
     browser_->databasePath = databasePath;
     browser_->reload();
   }
+  if (climate_) climate_->reload();
   try {
     // a file without the plot table is no trb database yet: nothing to upgrade
     if (sharedDb.hasTable(QStringLiteral("field_description"))) trb::app::upgrade_area(sharedDb);
@@ -406,6 +429,7 @@ void MainWindow::closeEvent(QCloseEvent* e) {
   }
   if (settingsDialog_) settingsDialog_->hide();
   if (browser_) browser_->hide();
+  if (climate_) climate_->hide();
   e->accept();
 }
 

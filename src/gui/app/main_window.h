@@ -14,6 +14,8 @@ class QPushButton;
 namespace trb::gui {
 
 class BrowserWindow;
+class ClimateWindow;
+class ParameterEditor;
 class SimulatorWindow;
 class SettingsDialog;
 
@@ -40,6 +42,9 @@ class MainWindow : public QMainWindow {
   void setWindows(SettingsDialog* settings, SimulatorWindow* simulator);
   // The experiment browser, opened by "Plot Selection".
   void setBrowser(BrowserWindow* browser);
+  // The climate window ("Climate Data") and the parameter editor ("Parameters"); a change of
+  // stations or soil profiles refreshes the browser's choosers.
+  void setDataWindows(ClimateWindow* climate, ParameterEditor* parameters);
 
   QString databasePath;
   QString connectionString;
@@ -105,6 +110,8 @@ class MainWindow : public QMainWindow {
   SettingsDialog* settingsDialog_ = nullptr;
   SimulatorWindow* simulator_ = nullptr;
   BrowserWindow* browser_ = nullptr;
+  ClimateWindow* climate_ = nullptr;
+  ParameterEditor* parameters_ = nullptr;
   bool shown_ = false;
   bool withoutDatabase_ = false;  // the user chose to start without a database
   bool showQueued_ = false;
