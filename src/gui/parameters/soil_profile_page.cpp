@@ -4,6 +4,7 @@
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
@@ -67,6 +68,7 @@ SoilProfilePage::SoilProfilePage(trb::db::Database& db, QWidget* parent)
   list->setObjectName(QStringLiteral("profileList"));
   list->setEditTriggers(QAbstractItemView::NoEditTriggers);
   list->setSelectionBehavior(QAbstractItemView::SelectRows);
+  list->verticalHeader()->hide();
   body->addWidget(list, 2);
 
   auto* form = new QGridLayout;
