@@ -230,20 +230,20 @@
         <translation>TRB Einstellungen</translation>
     </message>
     <message>
-        <source>&quot;%1&quot;: &quot;%2&quot; is not a whole number.</source>
-        <translation>&quot;%1&quot;: &quot;%2&quot; ist keine ganze Zahl.</translation>
+        <source>"%1": "%2" is not a whole number.</source>
+        <translation>"%1": "%2" ist keine ganze Zahl.</translation>
     </message>
     <message>
-        <source>&quot;%1&quot;: &quot;%2&quot; is not a number.</source>
-        <translation>&quot;%1&quot;: &quot;%2&quot; ist keine Zahl.</translation>
+        <source>"%1": "%2" is not a number.</source>
+        <translation>"%1": "%2" ist keine Zahl.</translation>
     </message>
     <message>
-        <source>&quot;%1&quot;: %2 is outside the allowed range %3 to %4.</source>
-        <translation>&quot;%1&quot;: %2 liegt außerhalb des erlaubten Bereichs %3 bis %4.</translation>
+        <source>"%1": %2 is outside the allowed range %3 to %4.</source>
+        <translation>"%1": %2 liegt außerhalb des erlaubten Bereichs %3 bis %4.</translation>
     </message>
     <message>
-        <source>&quot;%1&quot;: &quot;%2&quot; is none of %3.</source>
-        <translation>&quot;%1&quot;: &quot;%2&quot; ist keiner der Werte %3.</translation>
+        <source>"%1": "%2" is none of %3.</source>
+        <translation>"%1": "%2" ist keiner der Werte %3.</translation>
     </message>
 </context>
 <context>
@@ -368,8 +368,8 @@
         <translation>N-Bilanz</translation>
     </message>
     <message>
-        <source>&quot;R&quot; interface</source>
-        <translation>&quot;R&quot;-Schnittstelle</translation>
+        <source>"R" interface</source>
+        <translation>"R"-Schnittstelle</translation>
     </message>
     <message>
         <source>script based statistics</source>
@@ -469,6 +469,50 @@
         <source>UNIT</source>
         <translation>Einheit</translation>
     </message>
+    <message>
+        <source>selection:</source>
+        <translation>Filter</translation>
+    </message>
+    <message>
+        <source>all</source>
+        <translation>Alles</translation>
+    </message>
+    <message>
+        <source>harvest</source>
+        <translation>Anbau</translation>
+    </message>
+    <message>
+        <source>org.amendment</source>
+        <translation>org.Dünger</translation>
+    </message>
+    <message>
+        <source>N fertilizer</source>
+        <translation>min.N-Dng.</translation>
+    </message>
+    <message>
+        <source>confirm operation</source>
+        <translation>bitte bestätigen</translation>
+    </message>
+    <message>
+        <source>delete the selected record ?</source>
+        <translation>Ausgewählten Satz löschen ?</translation>
+    </message>
+    <message>
+        <source>you are about to copy management data into plot </source>
+        <translation>Sie kopieren Bewirtschaftungsdaten nach Fläche </translation>
+    </message>
+    <message>
+        <source> - continue ?</source>
+        <translation> - fortsetzen ?</translation>
+    </message>
+    <message>
+        <source>transfer of management data               </source>
+        <translation>Transfer von Bewirtschaftungsdaten</translation>
+    </message>
+    <message>
+        <source> records copied </source>
+        <translation> Sätze kopiert </translation>
+    </message>
 </context>
 <context>
     <name>trb::gui::ObservationPage</name>
@@ -487,6 +531,42 @@
     <message>
         <source>y_nr</source>
         <translation>Jahr#</translation>
+    </message>
+    <message>
+        <source>&amp;show this property only</source>
+        <translation>nur dieses Merkmal anzeugen</translation>
+    </message>
+    <message>
+        <source>&amp;show all properties</source>
+        <translation>alle Merkmale anzeigen</translation>
+    </message>
+    <message>
+        <source>Please choose the property first.</source>
+        <translation>Bitte zuerst das Merkmal wählen.</translation>
+    </message>
+    <message>
+        <source>confirm operation</source>
+        <translation>bitte bestätigen</translation>
+    </message>
+    <message>
+        <source>delete the selected measurement ?</source>
+        <translation>Ausgewählten Messwert löschen ?</translation>
+    </message>
+    <message>
+        <source>you are about to copy measurement data into plot </source>
+        <translation>Sie kopieren Messergebnisse nach Fläche </translation>
+    </message>
+    <message>
+        <source> - continue ?</source>
+        <translation> - fortsetzen ?</translation>
+    </message>
+    <message>
+        <source>transfer of measuremet data               </source>
+        <translation>Transfer von Messwerten</translation>
+    </message>
+    <message>
+        <source> records copied </source>
+        <translation> Sätze kopiert </translation>
     </message>
 </context>
 <context>
@@ -745,6 +825,420 @@
     <message>
         <source>Excel workbook (*.xlsx)</source>
         <translation>Excel-Arbeitsmappe (*.xlsx)</translation>
+    </message>
+</context>
+<context>
+    <name>trb::sites</name>
+    <message>
+        <source>create new experiment folder</source>
+        <translation>Neuen Betrieb anlegen</translation>
+    </message>
+    <message>
+        <source>Please enter a short name.</source>
+        <translation>Bitte einen Namen eingeben.</translation>
+    </message>
+    <message>
+        <source>The short name must not contain "&lt;".</source>
+        <translation>Der Name darf kein "&lt;" enthalten.</translation>
+    </message>
+    <message>
+        <source>An experiment named "%1" exists already.</source>
+        <translation>Ein Betrieb "%1" existiert bereits.</translation>
+    </message>
+    <message>
+        <source>adapt experiment ID</source>
+        <translation>Betrieb ID anpassen</translation>
+    </message>
+    <message>
+        <source>The new ID must be a positive whole number.</source>
+        <translation>Die neue ID muss eine positive ganze Zahl sein.</translation>
+    </message>
+    <message>
+        <source>The ID %1 belongs to another experiment.</source>
+        <translation>Die ID %1 gehört zu einem anderen Betrieb.</translation>
+    </message>
+    <message>
+        <source>Please enter a location.</source>
+        <translation>Bitte einen Standort eingeben.</translation>
+    </message>
+    <message>
+        <source>The location must not contain "&lt;".</source>
+        <translation>Der Standort darf kein "&lt;" enthalten.</translation>
+    </message>
+    <message>
+        <source>shift plots  FL_ID</source>
+        <translation>Flächen ID anpassen</translation>
+    </message>
+    <message>
+        <source>A plot key cannot be below 0.</source>
+        <translation>Ein Flächenschlüssel kann nicht unter 0 liegen.</translation>
+    </message>
+    <message>
+        <source>update changes</source>
+        <translation>Änderung Speichern</translation>
+    </message>
+    <message>
+        <source>"area" is not a number: %1</source>
+        <translation>"Fläche" ist keine Zahl: %1</translation>
+    </message>
+    <message>
+        <source>There is no plot %1.</source>
+        <translation>Es gibt keine Fläche %1.</translation>
+    </message>
+    <message>
+        <source>"%1" is not a number: %2</source>
+        <translation>"%1" ist keine Zahl: %2</translation>
+    </message>
+    <message>
+        <source>clay</source>
+        <translation>Tongehalt (%)</translation>
+    </message>
+    <message>
+        <source>silt</source>
+        <translation>Schluffgehalt (%)</translation>
+    </message>
+    <message>
+        <source>gravel</source>
+        <translation>Steingehalt (%)</translation>
+    </message>
+</context>
+<context>
+    <name>trb::gui::SimpleSoilDialog</name>
+    <message>
+        <source>simple soil description</source>
+        <translation>Bodendaten</translation>
+    </message>
+    <message>
+        <source>name of soil</source>
+        <translation>Bezeichner</translation>
+    </message>
+    <message>
+        <source>soil type</source>
+        <translation>Bodenart</translation>
+    </message>
+    <message>
+        <source>clay</source>
+        <translation>Tongehalt (%)</translation>
+    </message>
+    <message>
+        <source>silt</source>
+        <translation>Schluffgehalt (%)</translation>
+    </message>
+    <message>
+        <source>gravel</source>
+        <translation>Steingehalt (%)</translation>
+    </message>
+    <message>
+        <source>save this soil</source>
+        <translation>Satz Speichern</translation>
+    </message>
+    <message>
+        <source>esc</source>
+        <translation>Abbruch</translation>
+    </message>
+    <message>
+        <source>delete this soil</source>
+        <translation>Satz Löschen</translation>
+    </message>
+</context>
+<context>
+    <name>trb::gui::NewExperimentDialog</name>
+    <message>
+        <source>create new experiment folder</source>
+        <translation>Neuen Betrieb anlegen</translation>
+    </message>
+    <message>
+        <source>internal code</source>
+        <translation>interner Code</translation>
+    </message>
+    <message>
+        <source>short name</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>ok</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>cancel</source>
+        <translation>Abbruch</translation>
+    </message>
+</context>
+<context>
+    <name>trb::gui::DeleteExperimentDialog</name>
+    <message>
+        <source>ATTENTION !</source>
+        <translation>ACHTUNG !</translation>
+    </message>
+    <message>
+        <source>delete</source>
+        <translation>Löschen</translation>
+    </message>
+    <message>
+        <source>esc</source>
+        <translation>Abbruch</translation>
+    </message>
+    <message>
+        <source>: The Folder will be deleted!</source>
+        <translation>: Der Betrieb wird mit allen Daten gelöscht !</translation>
+    </message>
+</context>
+<context>
+    <name>trb::gui::ExperimentIdDialog</name>
+    <message>
+        <source>adapt experiment ID</source>
+        <translation>Betrieb ID anpassen</translation>
+    </message>
+    <message>
+        <source>new ID</source>
+        <translation>neue ID</translation>
+    </message>
+    <message>
+        <source>old</source>
+        <translation>alt</translation>
+    </message>
+    <message>
+        <source>new</source>
+        <translation>neu</translation>
+    </message>
+    <message>
+        <source>location</source>
+        <translation>Standort</translation>
+    </message>
+    <message>
+        <source>unique ID</source>
+        <translation>eindeutige ID</translation>
+    </message>
+    <message>
+        <source>adapt ID</source>
+        <translation>ID anpassen</translation>
+    </message>
+    <message>
+        <source>no changes</source>
+        <translation>keine Änderung</translation>
+    </message>
+    <message>
+        <source>The new ID must be a positive whole number.</source>
+        <translation>Die neue ID muss eine positive ganze Zahl sein.</translation>
+    </message>
+</context>
+<context>
+    <name>trb::gui::ShiftPlotsDialog</name>
+    <message>
+        <source>shift plots  FL_ID</source>
+        <translation>Flächen ID anpassen</translation>
+    </message>
+    <message>
+        <source>current range</source>
+        <translation>aktueller Bereich</translation>
+    </message>
+    <message>
+        <source>shift</source>
+        <translation>verschieben um</translation>
+    </message>
+    <message>
+        <source>adapt ID</source>
+        <translation>ID anpassen</translation>
+    </message>
+    <message>
+        <source>close</source>
+        <translation>Schließen</translation>
+    </message>
+</context>
+<context>
+    <name>trb::gui::SiteCommands</name>
+    <message>
+        <source>update changes</source>
+        <translation>Änderung Speichern</translation>
+    </message>
+    <message>
+        <source> Confirm Delete</source>
+        <translation>Löschen Bestätigen!</translation>
+    </message>
+    <message>
+        <source> Do you really want to delete ALL data of plot %1 ?</source>
+        <translation>Wollen Sie wirklich ALLE Daten löschen von Fläche: %1 ?</translation>
+    </message>
+</context>
+<context>
+    <name>trb::gui::ManagementEditor</name>
+    <message>
+        <source>Management Event</source>
+        <translation>Maßnahme</translation>
+    </message>
+    <message>
+        <source>Insert Record</source>
+        <translation>Satz einfügen</translation>
+    </message>
+    <message>
+        <source>Overwrite Record</source>
+        <translation>Satz überschreiben</translation>
+    </message>
+    <message>
+        <source>insert</source>
+        <translation>Einfügen</translation>
+    </message>
+    <message>
+        <source>update</source>
+        <translation>Aktualisieren</translation>
+    </message>
+    <message>
+        <source>delete record</source>
+        <translation>Satz Löschen</translation>
+    </message>
+    <message>
+        <source>print management</source>
+        <translation>Ausgabe</translation>
+    </message>
+    <message>
+        <source>save as PDF; no preview</source>
+        <translation>als PDF; ohne Ansicht</translation>
+    </message>
+    <message>
+        <source>non default</source>
+        <translation>kein Standardwert</translation>
+    </message>
+    <message>
+        <source>date</source>
+        <translation>Datum</translation>
+    </message>
+    <message>
+        <source>action</source>
+        <translation>Aktion</translation>
+    </message>
+    <message>
+        <source>object</source>
+        <translation>Objekt</translation>
+    </message>
+</context>
+<context>
+    <name>trb::gui::MeasurementEditor</name>
+    <message>
+        <source>edit data</source>
+        <translation>Bodenuntersuchung</translation>
+    </message>
+    <message>
+        <source>Insert Record</source>
+        <translation>Messwert einfügen</translation>
+    </message>
+    <message>
+        <source>Overwrite Record</source>
+        <translation>Messwert überschreiben</translation>
+    </message>
+    <message>
+        <source>insert</source>
+        <translation>Einfügen</translation>
+    </message>
+    <message>
+        <source>update</source>
+        <translation>Aktualisieren</translation>
+    </message>
+    <message>
+        <source>delete record</source>
+        <translation>Satz Löschen</translation>
+    </message>
+    <message>
+        <source>initial value</source>
+        <translation>als Startwert</translation>
+    </message>
+    <message>
+        <source>Shift + click enables this box</source>
+        <translation>Umschalt + Klick gibt dieses Feld frei</translation>
+    </message>
+    <message>
+        <source>print</source>
+        <translation>Ausgabe</translation>
+    </message>
+    <message>
+        <source>save as PDF; no preview</source>
+        <translation>als PDF; ohne Ansicht</translation>
+    </message>
+    <message>
+        <source>sampling date</source>
+        <translation>Datum</translation>
+    </message>
+    <message>
+        <source>--------------- observation ----------</source>
+        <translation> Merkmal </translation>
+    </message>
+    <message>
+        <source>value</source>
+        <translation>Messwert</translation>
+    </message>
+</context>
+<context>
+    <name>trb::records</name>
+    <message>
+        <source>'%1' is not a valid number for "%2".</source>
+        <translation>'%1' ist keine gültige Zahl für "%2".</translation>
+    </message>
+    <message>
+        <source>'%1' is not a valid whole number for "%2".</source>
+        <translation>'%1' ist keine gültige ganze Zahl für "%2".</translation>
+    </message>
+    <message>
+        <source>input error</source>
+        <translation>Eingabefehler</translation>
+    </message>
+    <message>
+        <source>The date cannot be read; nothing was saved.</source>
+        <translation>Das Datum ist nicht lesbar; nichts wurde gespeichert.</translation>
+    </message>
+    <message>
+        <source>lower calc. layer</source>
+        <translation>untere Rechenschicht</translation>
+    </message>
+    <message>
+        <source>N-uptake (kg/ha)=</source>
+        <translation>N-Entzug (kg/ha)=</translation>
+    </message>
+    <message>
+        <source>C-input (kg/ha)=</source>
+        <translation>C-Zufuhr (kg/ha)=</translation>
+    </message>
+    <message>
+        <source>NH4-amount (%)=</source>
+        <translation>NH4-Anteil (%)=</translation>
+    </message>
+    <message>
+        <source>No record is selected to overwrite.</source>
+        <translation>Kein Satz zum Überschreiben ausgewählt.</translation>
+    </message>
+    <message>
+        <source>The record to overwrite no longer exists; nothing was saved.</source>
+        <translation>Der zu überschreibende Satz existiert nicht mehr; nichts wurde gespeichert.</translation>
+    </message>
+    <message>
+        <source>amount</source>
+        <translation>Menge</translation>
+    </message>
+    <message>
+        <source>area share</source>
+        <translation>Flächenanteil</translation>
+    </message>
+    <message>
+        <source>please edit first the initial value</source>
+        <translation>Bitte zuerst einen Startwert definieren !</translation>
+    </message>
+    <message>
+        <source>OPERATION DENIED</source>
+        <translation>Operation nicht durchführbar</translation>
+    </message>
+    <message>
+        <source>The sampling date cannot be read; nothing was saved.</source>
+        <translation>Das Datum ist nicht lesbar; nichts wurde gespeichert.</translation>
+    </message>
+    <message>
+        <source>value</source>
+        <translation>Messwert</translation>
+    </message>
+    <message>
+        <source>No measurement is selected to overwrite.</source>
+        <translation>Kein Messwert zum Überschreiben ausgewählt.</translation>
+    </message>
+    <message>
+        <source>The measurement to overwrite no longer exists; nothing was saved.</source>
+        <translation>Der zu überschreibende Messwert existiert nicht mehr; nichts wurde gespeichert.</translation>
     </message>
 </context>
 <context>

@@ -27,9 +27,12 @@
 #include "core/settings/settings.h"
 #include "gui/browser/files_view.h"
 #include "gui/browser/list_pages.h"
+#include "gui/browser/management_editor.h"
+#include "gui/browser/measurement_editor.h"
 #include "gui/browser/phase_dialog.h"
 #include "gui/browser/result_pages.h"
 #include "gui/browser/selection_panel.h"
+#include "gui/browser/site_commands.h"
 #include "gui/browser/site_page.h"
 #include "gui/simulator/simulator_window.h"
 #include "gui/widgets/window_placement.h"
@@ -100,6 +103,19 @@ BrowserWindow::BrowserWindow(trb::db::Database& db, bool power, QWidget* parent)
   connect(selectionPanel, &SelectionPanel::runRequested, this, &BrowserWindow::runSelection);
   connect(tree->menus.updateStatistics, &QAction::triggered, this,
           &BrowserWindow::updateStatistics);
+  siteCommands = new SiteCommands(*this, db_);
+  // copying by drag: drops are taken while one of the first three pages is in front
+  tree->dropAllowed = [this] {
+    return !calculating_ && areas->currentWidget() == pages &&
+           pages->currentIndex() <= Page::Observation;
+  };
+  connect(tree, &PlotTree::dragStarted, this, [this] {
+    if (!loadedNode_) return;
+    dragSource = snr;
+    // the press that starts a drag loads the plot; the page the drop is meant for comes back
+    if (pages->isTabVisible(pageBeforePress_)) pages->setCurrentIndex(pageBeforePress_);
+  });
+  connect(tree, &PlotTree::plotDropped, this, &BrowserWindow::copyDroppedPlot);
 }
 
 BrowserWindow::~BrowserWindow() = default;
@@ -109,7 +125,13 @@ void BrowserWindow::buildPages() {
   pages->setObjectName(QStringLiteral("pages"));
   sitePage = new SitePage(power_, pages);
   managementPage = new ManagementPage(pages);
+  managementPage->setDatabase(&db_);
   observationPage = new ObservationPage(pages);
+  observationPage->setDatabase(&db_);
+  connect(observationPage, &ObservationPage::firstYearChanged, this, [this](int year) {
+    sitePage->firstYearEdit->setText(QString::number(year));
+    sitePage->fromEdit->setText(QString::number(year));
+  });
   carbonPage = makeCarbonPage(pages);
   nitrogenPage = makeNitrogenPage(pages);
   microbialPage = makeMicrobialPage(pages);
@@ -214,6 +236,15 @@ void BrowserWindow::readRecordMode() {
   auto store = trb::settings::openStore();
   if (store->contains(QStringLiteral("REGMODE")))
     recordMode = trb::settings::readText(*store, QStringLiteral("REGMODE"));
+  managementPage->setRecordMode(recordMode);
+}
+
+void BrowserWindow::forgetLoadedPlot() {
+  loadedNode_ = nullptr;
+  snr = -99;
+  loadedPlot = PlotRecord();
+  sitePage->clearSite();
+  areas->setCurrentWidget(progressPanel);
 }
 
 void BrowserWindow::refreshStations() {
@@ -338,6 +369,7 @@ void BrowserWindow::loadNode(QTreeWidgetItem* item, Qt::KeyboardModifiers modifi
     default:
       return;
   }
+  pageBeforePress_ = page;
   const bool newPlot = item != loadedNode_;
   if (newPlot) {
     pages->setTabVisible(Page::NBalance, false);
@@ -363,8 +395,8 @@ void BrowserWindow::loadPlot(QTreeWidgetItem* item) {
     showProblem(e);
     return;
   }
-  managementPage->showRows(view.management);
-  observationPage->showRows(view.measurements);
+  managementPage->showPlot(snr, view.management);
+  observationPage->showPlot(snr, view.firstYear, view.measurements);
   sitePage->showSite(view.site, view.firstYear);
   if (view.firstYear != -99) selectionPanel->fromEdit->setText(QString::number(view.firstYear));
   if (view.found) {
@@ -464,6 +496,18 @@ void BrowserWindow::setCalculating(bool on) {
   selectionPanel->runButton->setEnabled(!on);
   filesView->setEditable(!on);
   tree->menus.updateStatistics->setEnabled(!on);
+  siteCommands->setEnabled(!on);
+  managementPage->editor->setEnabled(!on);
+  observationPage->editor->setEnabled(!on);
+}
+
+void BrowserWindow::copyDroppedPlot(QTreeWidgetItem* target) {
+  if (!target || dragSource == -99 || PlotTree::kindOf(target) != PlotTree::Kind::Plot) return;
+  const qlonglong into = PlotTree::record(target).snr;
+  if (pages->currentIndex() == Page::Management)
+    managementPage->copyDroppedPlot(dragSource, into);
+  else if (pages->currentIndex() == Page::Observation)
+    observationPage->copyDroppedPlot(dragSource, into);
 }
 
 }  // namespace trb::gui

@@ -33,6 +33,7 @@ class PhaseDialog;
 class ResultPage;
 class SelectionPanel;
 class SimulatorWindow;
+class SiteCommands;
 class SitePage;
 
 class BrowserWindow : public QWidget {
@@ -68,6 +69,8 @@ class BrowserWindow : public QWidget {
   bool clickOnItem(const QString& dbName, const QString& text, bool exactMatch);
   // Reads the record-entry mode (REGMODE, "LOC" when not stored).
   void readRecordMode();
+  // After the loaded plot is gone: no plot loaded, its pages hidden.
+  void forgetLoadedPlot();
   // Refill the weather station and soil profile choosers of "Basic-Info".
   void refreshStations();
   void refreshSoils();
@@ -80,14 +83,18 @@ class BrowserWindow : public QWidget {
   void runSelection();
   // True while a calculation started here runs: the commands that write are disabled.
   bool calculationRunning() const { return calculating_; }
+  // A plot dropped on the plot node target: with "Management" visible the source's management is
+  // copied into it, with "Observation" its measurements; with "Basic-Info" nothing happens.
+  void copyDroppedPlot(QTreeWidgetItem* target);
 
   // State between events (the design's names in brackets).
-  QString slvDb;          // location the experiment commands act on (slv_db)
-  qlonglong snr = -99;    // key of the loaded plot (snr)
-  PlotRecord loadedPlot;  // record of the loaded plot (a_slv_item)
-  int phaseSelect = 0;    // statistics period (phase_select)
-  int recs = 0;           // largest number of plots seen in a rebuild (recs)
-  QString recordMode;     // record-entry mode (r_mode)
+  QString slvDb;               // location the experiment commands act on (slv_db)
+  qlonglong snr = -99;         // key of the loaded plot (snr)
+  PlotRecord loadedPlot;       // record of the loaded plot (a_slv_item)
+  int phaseSelect = 0;         // statistics period (phase_select)
+  int recs = 0;                // largest number of plots seen in a rebuild (recs)
+  QString recordMode;          // record-entry mode (r_mode)
+  qlonglong dragSource = -99;  // the plot loaded when the last drag started (s_snr)
 
   // Controls
   PlotTree* tree = nullptr;
@@ -110,6 +117,8 @@ class BrowserWindow : public QWidget {
   QLabel* progressCaption = nullptr;
   QProgressBar* progressBar = nullptr;
   PhaseDialog* phaseDialog = nullptr;
+  // Saving "Basic-Info" and the commands of the tree menus on experiments and plots.
+  SiteCommands* siteCommands = nullptr;
 
  public slots:
   void onActivated();
@@ -137,7 +146,8 @@ class BrowserWindow : public QWidget {
   QTreeWidgetItem* loadedNode_ = nullptr;
   bool calculating_ = false;
   QSplitter* splitter_ = nullptr;
-  bool placed_ = false;  // the first showing shares the width between tree and pages
+  bool placed_ = false;      // the first showing shares the width between tree and pages
+  int pageBeforePress_ = 0;  // the page in front before the last press on a plot
 };
 
 }  // namespace trb::gui

@@ -4,8 +4,10 @@
 #include <QDrag>
 #include <QHeaderView>
 #include <QMenu>
+#include <QMetaMethod>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QScrollBar>
 
 #include "gui/browser/tree_icons.h"
 
@@ -33,6 +35,11 @@ PlotTree::PlotTree(bool power, QWidget* parent) : QTreeWidget(parent), power_(po
   setExpandsOnDoubleClick(true);
   header()->setSectionResizeMode(QHeaderView::ResizeToContents);
   header()->setStretchLastSection(false);
+  // plots are dropped on plots; the tree scrolls by itself near its edges (dragMoveEvent)
+  setAcceptDrops(true);
+  viewport()->setAcceptDrops(true);
+  setDropIndicatorShown(false);
+  setAutoScroll(false);
   // expanding a node whose index is even shows it open; collapsing goes back by one
   connect(this, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem* item) {
     const int image = imageIndex(item);
@@ -54,8 +61,8 @@ void PlotTree::buildMenus() {
     return a;
   };
   Menus& m = menus;
-  // Deleting, shifting, creating, the reports, the references, the statistics, the nitrogen
-  // balance and R are commands of their own modules; their entries wait here, disabled.
+  // The reports, the statistics, the nitrogen balance and R are commands of their own modules;
+  // their entries wait here, disabled. The commands on experiments and plots enable theirs.
   m.experiment = new QMenu(tr("experiment"), this);
   m.experiment->setObjectName(QStringLiteral("experimentMenu"));
   m.deleteExperiment =
@@ -72,6 +79,15 @@ void PlotTree::buildMenus() {
       add(m.experiment, QStringLiteral("shiftPlotIds"), tr("shift plots  FL_ID"), false, true);
   m.shiftExperimentId = add(m.experiment, QStringLiteral("shiftExperimentId"),
                             tr("shift experiment ID"), false, true);
+
+  connect(m.showReferences, &QAction::triggered, this, [this] {
+    if (active_ && kindOf(active_) == Kind::Experiment)
+      emit referencesRequested(trb::browser::locationOf(active_->text(0)));
+  });
+  connect(m.experiment, &QMenu::aboutToShow, this, [this] {
+    menus.showReferences->setEnabled(
+        isSignalConnected(QMetaMethod::fromSignal(&PlotTree::referencesRequested)));
+  });
 
   m.plots = new QMenu(this);
   m.plots->setObjectName(QStringLiteral("plotsMenu"));
@@ -250,19 +266,60 @@ void PlotTree::mouseMoveEvent(QMouseEvent* e) {
   if ((e->buttons() & Qt::LeftButton) && pressedPlot_ &&
       (e->position().toPoint() - pressPos_).manhattanLength() >=
           QApplication::startDragDistance()) {
-    // dropping a plot on the pages comes with the management editor; the drag itself is known
+    // the window records the loaded plot as the source of a copy
     dragging_ = true;
     QTreeWidgetItem* plot = pressedPlot_;
     pressedPlot_ = nullptr;
+    emit dragStarted();
     auto* drag = new QDrag(this);
     auto* mime = new QMimeData;
     mime->setText(QString::number(record(plot).snr));
+    mime->setData(QString::fromLatin1(kPlotMimeType), QByteArray::number(record(plot).snr));
     drag->setMimeData(mime);
     drag->setPixmap(treeIcon(imageIndex(plot)).pixmap(iconSize()));
     drag->exec(Qt::CopyAction);
     return;
   }
   QTreeWidget::mouseMoveEvent(e);
+}
+
+QTreeWidgetItem* PlotTree::dropTarget(const QPoint& pos) const {
+  QTreeWidgetItem* item = itemAt(pos);
+  return item && kindOf(item) == Kind::Plot ? item : nullptr;
+}
+
+void PlotTree::dragEnterEvent(QDragEnterEvent* e) {
+  // only plots dragged in the tree
+  if (e->mimeData()->hasFormat(QString::fromLatin1(kPlotMimeType)) && dropAllowed && dropAllowed())
+    e->acceptProposedAction();
+  else
+    e->ignore();
+}
+
+void PlotTree::dragMoveEvent(QDragMoveEvent* e) {
+  const QPoint pos = e->position().toPoint();
+  // one line up above the top edge, one line down close to the bottom edge
+  QScrollBar* bar = verticalScrollBar();
+  if (pos.y() < 5)
+    bar->setValue(bar->value() - bar->singleStep());
+  else if (pos.y() > viewport()->height() - 5)
+    bar->setValue(bar->value() + bar->singleStep());
+  if (e->mimeData()->hasFormat(QString::fromLatin1(kPlotMimeType)) && dropAllowed &&
+      dropAllowed() && dropTarget(pos))
+    e->acceptProposedAction();
+  else
+    e->ignore();
+}
+
+void PlotTree::dropEvent(QDropEvent* e) {
+  QTreeWidgetItem* target = dropTarget(e->position().toPoint());
+  if (!e->mimeData()->hasFormat(QString::fromLatin1(kPlotMimeType)) || !target || !dropAllowed ||
+      !dropAllowed()) {
+    e->ignore();
+    return;
+  }
+  e->acceptProposedAction();
+  emit plotDropped(target);
 }
 
 }  // namespace trb::gui

@@ -58,6 +58,11 @@ class PlotTree : public QTreeWidget {
 
   // Set when the user starts dragging a plot; stays set while the tree exists.
   bool dragging() const { return dragging_; }
+  // The format of a dragged plot: its key as text.
+  static constexpr const char* kPlotMimeType = "application/x-trb-plot";
+  // Whether a plot dragged in the tree may be dropped now (the window's visible page decides);
+  // without it no drop is taken.
+  std::function<bool()> dropAllowed;
 
   // Commands of the node menus. Items whose commands are not part of this version are disabled.
   struct Menus {
@@ -90,10 +95,19 @@ class PlotTree : public QTreeWidget {
   void leftPressed(QTreeWidgetItem* item, Qt::KeyboardModifiers modifiers);
   // A right press on a node, before its menu opens.
   void rightPressed(QTreeWidgetItem* item);
+  // "show references" of the experiment menu: the literature of the experiment at location. The
+  // entry is enabled while something is connected here.
+  void referencesRequested(const QString& location);
+  // The user starts dragging a plot / drops a dragged plot on the plot node target.
+  void dragStarted();
+  void plotDropped(QTreeWidgetItem* target);
 
  protected:
   void mousePressEvent(QMouseEvent* e) override;
   void mouseMoveEvent(QMouseEvent* e) override;
+  void dragEnterEvent(QDragEnterEvent* e) override;
+  void dragMoveEvent(QDragMoveEvent* e) override;
+  void dropEvent(QDropEvent* e) override;
 
  private:
   QTreeWidgetItem* addNode(QTreeWidgetItem* parent, Kind kind, const QString& label, int image,
@@ -101,6 +115,7 @@ class PlotTree : public QTreeWidget {
   void setImage(QTreeWidgetItem* item, int image);
   void showIcon(QTreeWidgetItem* item);
   void buildMenus();
+  QTreeWidgetItem* dropTarget(const QPoint& pos) const;
 
   QTreeWidgetItem* active_ = nullptr;
   bool power_ = true;

@@ -1,20 +1,24 @@
 #include "gui/browser/site_page.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMetaMethod>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "core/db/numbers.h"
 
 namespace trb::gui {
 
-SitePage::SitePage(bool power, QWidget* parent) : QWidget(parent) {
+SitePage::SitePage(bool power, QWidget* parent) : QWidget(parent), power_(power) {
   setObjectName(QStringLiteral("sitePage"));
   auto* outer = new QVBoxLayout(this);
 
@@ -25,7 +29,7 @@ SitePage::SitePage(bool power, QWidget* parent) : QWidget(parent) {
   auto field = [this](const QString& name) {
     auto* e = new QLineEdit(this);
     e->setObjectName(name);
-    e->setReadOnly(true);  // the site editing commands come with the sites module
+    e->setReadOnly(true);  // editable while a plot is shown
     return e;
   };
   auto chooser = [this](const QString& name) {
@@ -45,6 +49,17 @@ SitePage::SitePage(bool power, QWidget* parent) : QWidget(parent) {
   soilBox = chooser(QStringLiteral("soilBox"));
   soilLabel = new QLabel(tr("soil"), this);
   soilLabel->setObjectName(QStringLiteral("soilLabel"));
+  weatherLabel_ = new QLabel(tr("weather"), this);
+  weatherLabel_->setObjectName(QStringLiteral("weatherLabel"));
+  for (QObject* o : {static_cast<QObject*>(weatherBox), static_cast<QObject*>(soilBox),
+                     static_cast<QObject*>(weatherLabel_), static_cast<QObject*>(soilLabel)})
+    o->installEventFilter(this);
+  popupTimer_ = new QTimer(this);
+  popupTimer_->setSingleShot(true);
+  connect(popupTimer_, &QTimer::timeout, this, [this] {
+    if (pendingPopup_) pendingPopup_->showPopup();
+    pendingPopup_ = nullptr;
+  });
   firstYearEdit = field(QStringLiteral("firstYearEdit"));
   firstYearEdit->setText(QStringLiteral("-99"));
   flIdEdit = field(QStringLiteral("flIdEdit"));
@@ -53,7 +68,7 @@ SitePage::SitePage(bool power, QWidget* parent) : QWidget(parent) {
   form->addRow(tr("source"), sourceEdit);
   form->addRow(tr("state"), stateEdit);
   form->addRow(tr("area"), areaEdit);
-  form->addRow(tr("weather"), weatherBox);
+  form->addRow(weatherLabel_, weatherBox);
   form->addRow(soilLabel, soilBox);
   form->addRow(tr("biol. active time [d/yr]"), batEdit);
   form->addRow(tr("1st year"), firstYearEdit);
@@ -63,7 +78,7 @@ SitePage::SitePage(bool power, QWidget* parent) : QWidget(parent) {
   auto button = [this](const QString& name, const QString& caption) {
     auto* b = new QPushButton(caption, this);
     b->setObjectName(name);
-    b->setEnabled(false);  // editing, printing, references and the single-plot run come later
+    b->setEnabled(false);
     return b;
   };
   updateButton = button(QStringLiteral("updateButton"), tr("update changes"));
@@ -96,6 +111,86 @@ SitePage::SitePage(bool power, QWidget* parent) : QWidget(parent) {
   run->addStretch(1);
   outer->addLayout(run);
   outer->addStretch(1);
+
+  connect(updateButton, &QPushButton::clicked, this, &SitePage::saveRequested);
+  // a choice the user makes is saved at once; a choice made by showing a plot is not
+  connect(weatherBox, &QComboBox::activated, this, &SitePage::saveRequested);
+  connect(soilBox, &QComboBox::activated, this, &SitePage::saveRequested);
+  connect(printButton, &QPushButton::clicked, this,
+          [this] { emit siteReportRequested(plotKey()); });
+  connect(referencesButton, &QPushButton::clicked, this,
+          [this] { emit referencesRequested(plotKey()); });
+}
+
+qlonglong SitePage::plotKey() const {
+  bool ok = false;
+  const qlonglong key = flIdEdit->text().toLongLong(&ok);
+  return ok ? key : -99;
+}
+
+void SitePage::setEditable(bool on) {
+  for (QLineEdit* e : {areaEdit, plotEdit, sourceEdit, stateEdit}) e->setReadOnly(!on);
+  weatherBox->setEnabled(on);
+  soilBox->setEnabled(on);
+  updateButton->setEnabled(on);
+  printButton->setEnabled(on && connected(QMetaMethod::fromSignal(&SitePage::siteReportRequested)));
+  referencesButton->setEnabled(on &&
+                               connected(QMetaMethod::fromSignal(&SitePage::referencesRequested)));
+}
+
+void SitePage::clearSite() {
+  for (QLineEdit* e : {batEdit, areaEdit, plotEdit, sourceEdit, stateEdit, flIdEdit}) e->clear();
+  firstYearEdit->setText(QStringLiteral("-99"));
+  weatherBox->setCurrentIndex(0);
+  soilBox->setCurrentIndex(0);
+  setEditable(false);
+}
+
+void SitePage::weatherDoubleClicked() {
+  if (plotKey() == -99) return;
+  if (connected(QMetaMethod::fromSignal(&SitePage::weatherRequested)))
+    emit weatherRequested(weatherBox->currentData().toLongLong());
+}
+
+void SitePage::soilDoubleClicked() {
+  if (plotKey() == -99) return;
+  const qlonglong soil = soilBox->currentIndex() < 0 ? -99 : soilBox->currentData().toLongLong();
+  if (power_ && connected(QMetaMethod::fromSignal(&SitePage::soilEditorRequested)))
+    emit soilEditorRequested(soil);
+  else
+    emit simpleSoilRequested(soil);
+}
+
+bool SitePage::eventFilter(QObject* watched, QEvent* e) {
+  const bool isBox = watched == weatherBox || watched == soilBox;
+  const bool isSoil = watched == soilBox || watched == soilLabel;
+  switch (e->type()) {
+    case QEvent::MouseButtonPress:
+      if (isBox && static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton) {
+        // the list opens when no second click follows
+        pendingPopup_ = static_cast<QComboBox*>(watched);
+        pendingPopup_->setFocus(Qt::MouseFocusReason);
+        popupTimer_->start(QApplication::doubleClickInterval());
+        return true;
+      }
+      if (watched == soilBox && static_cast<QMouseEvent*>(e)->button() == Qt::RightButton) {
+        emit parameterEditorRequested();
+        return true;
+      }
+      break;
+    case QEvent::MouseButtonDblClick:
+      if (static_cast<QMouseEvent*>(e)->button() != Qt::LeftButton) break;
+      popupTimer_->stop();
+      pendingPopup_ = nullptr;
+      if (isSoil)
+        soilDoubleClicked();
+      else
+        weatherDoubleClicked();
+      return true;
+    default:
+      break;
+  }
+  return QWidget::eventFilter(watched, e);
 }
 
 void SitePage::setStations(const QList<trb::parameters::ChooserEntry>& stations) {
@@ -125,6 +220,7 @@ void SitePage::showSite(const trb::browser::SiteDescription& site, int firstYear
   flIdEdit->setText(QString::number(site.flId));
   firstYearEdit->setText(QString::number(firstYear));
   if (firstYear != -99) fromEdit->setText(QString::number(firstYear));
+  setEditable(true);
 }
 
 }  // namespace trb::gui
