@@ -66,6 +66,8 @@ void ClimateWindow::buildControls() {
   auto* commands = new QHBoxLayout;
   stationName = new QLineEdit(kNoStation, this);
   stationName->setObjectName(QStringLiteral("stationName"));
+  // room for a station's name also in a small window
+  stationName->setMinimumWidth(stationName->fontMetrics().horizontalAdvance(u'M') * 10);
   createButton = new QPushButton(tr("create new station"), this);
   createButton->setObjectName(QStringLiteral("createButton"));
   deleteButton = new QPushButton(tr("delete current station"), this);

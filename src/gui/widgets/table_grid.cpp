@@ -15,12 +15,28 @@ TableGrid::TableGrid(QWidget* parent) : QTableView(parent), model_(new TableEdit
                   QAbstractItemView::AnyKeyPressed);
   verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
   horizontalHeader()->setStretchLastSection(true);
+  horizontalHeader()->setResizeContentsPrecision(50);
+  connect(model_, &QAbstractItemModel::modelReset, this, &TableGrid::fitColumns);
   connect(model_, &TableEditorModel::problem, this,
           [this](const trb::Error& e) { ErrorReporter::report(this, e, window()->windowTitle()); });
 }
 
 void TableGrid::showProblem(const std::exception& e) {
   ErrorReporter::report(this, e, window()->windowTitle());
+}
+
+void TableGrid::fitColumns() {
+  // once per table shown: a reload keeps the widths the user set
+  QStringList titles;
+  for (int c = 0; c < model_->columnCount(); ++c)
+    titles << model_->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+  const QString shown =
+      (model_->editor() ? model_->editor()->table() : QString()) + u'|' + titles.join(u'|');
+  if (shown == fitted_) return;
+  fitted_ = shown;
+  resizeColumnsToContents();
+  for (int c = 0; c < model_->columnCount(); ++c)
+    setColumnWidth(c, qBound(40, columnWidth(c), 280));
 }
 
 int TableGrid::currentRow() const {

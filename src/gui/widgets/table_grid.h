@@ -41,7 +41,10 @@ class TableGrid : public QTableView {
 
  private:
   QWidget* openEditor() const;
+  // Column widths from the contents when another table or other columns are shown.
+  void fitColumns();
   TableEditorModel* model_;
+  QString fitted_;
 };
 
 }  // namespace trb::gui
