@@ -365,6 +365,7 @@ CREATE TABLE hubi_c_bilanz (
 );
 
 CREATE TABLE r_stat_res (
+  r_script TEXT COLLATE NOCASE,
   source TEXT COLLATE NOCASE
 );
 

@@ -828,6 +828,61 @@
     </message>
 </context>
 <context>
+    <name>trb::gui::NBalanceWindow</name>
+    <message>
+        <source>TRB N balance</source>
+        <translation>TRB N-Bilanz</translation>
+    </message>
+    <message>
+        <source>&lt;=    year    &lt;=</source>
+        <translation>&lt;=    Jahr    &lt;=</translation>
+    </message>
+    <message>
+        <source>&lt;= Dg-N-inp &lt;=</source>
+        <translation>&lt;= Dg-N-inp &lt;=</translation>
+    </message>
+    <message>
+        <source>&amp;plot (FL_ID, * for all)</source>
+        <translation>&amp;Fläche (FL_ID, * für alle)</translation>
+    </message>
+    <message>
+        <source>&amp;run N-Balance</source>
+        <translation>N-Bilanz &amp;rechnen</translation>
+    </message>
+    <message>
+        <source>&amp;copy to XLS</source>
+        <translation>nach XLS &amp;kopieren</translation>
+    </message>
+    <message>
+        <source>'%1' is not a number (%2).</source>
+        <translation>'%1' ist keine Zahl (%2).</translation>
+    </message>
+    <message>
+        <source>first year</source>
+        <translation>erstes Jahr</translation>
+    </message>
+    <message>
+        <source>last year</source>
+        <translation>letztes Jahr</translation>
+    </message>
+    <message>
+        <source>lowest mineral N input</source>
+        <translation>kleinste mineralische N-Düngung</translation>
+    </message>
+    <message>
+        <source>highest mineral N input</source>
+        <translation>größte mineralische N-Düngung</translation>
+    </message>
+    <message>
+        <source>'%1' is neither * nor the FL_ID of a plot.</source>
+        <translation>'%1' ist weder * noch die FL_ID einer Fläche.</translation>
+    </message>
+    <message>
+        <source>No database is open.</source>
+        <translation>Es ist keine Datenbank geöffnet.</translation>
+    </message>
+</context>
+<context>
     <name>trb::sites</name>
     <message>
         <source>create new experiment folder</source>
@@ -1239,6 +1294,361 @@
     <message>
         <source>The measurement to overwrite no longer exists; nothing was saved.</source>
         <translation>Der zu überschreibende Messwert existiert nicht mehr; nichts wurde gespeichert.</translation>
+    </message>
+</context>
+<context>
+    <name>trb::gui::RPanel</name>
+    <message>
+        <source>run script</source>
+        <translation>Skript starten</translation>
+    </message>
+    <message>
+        <source>output file</source>
+        <translation>Ausgabedatei</translation>
+    </message>
+    <message>
+        <source>pictures</source>
+        <translation>Bilder</translation>
+    </message>
+    <message>
+        <source>script</source>
+        <translation>Skript</translation>
+    </message>
+    <message>
+        <source>R script</source>
+        <translation>R-Skript</translation>
+    </message>
+    <message>
+        <source>directory</source>
+        <translation>Verzeichnis</translation>
+    </message>
+    <message>
+        <source>"R" interface</source>
+        <translation>"R"-Schnittstelle</translation>
+    </message>
+    <message>
+        <source>file for R script not found</source>
+        <translation>Datei für R-Skript nicht gefunden</translation>
+    </message>
+    <message>
+        <source>The setting "R result" names no file for R's output.</source>
+        <translation>Die Einstellung "R result" nennt keine Datei für die Ausgabe von R.</translation>
+    </message>
+    <message>
+        <source>R</source>
+        <translation>R</translation>
+    </message>
+    <message>
+        <source>file not found</source>
+        <translation>Datei nicht gefunden</translation>
+    </message>
+</context>
+<context>
+    <name>trb::gui::PictureView</name>
+    <message>
+        <source>%1 cannot be shown here; open it with a program of its kind.</source>
+        <translation>%1 kann hier nicht angezeigt werden; bitte mit einem passenden Programm öffnen.</translation>
+    </message>
+</context>
+<context>
+    <name>trb::gui::ScriptStatisticsWindow</name>
+    <message>
+        <source>Datenanalyse mit R</source>
+        <translation>Datenanalyse mit R</translation>
+    </message>
+    <message>
+        <source>doubleclick green edit fields to view file content</source>
+        <translation>Doppelklick auf die grünen Felder zeigt den Dateiinhalt</translation>
+    </message>
+    <message>
+        <source>go</source>
+        <translation>Start</translation>
+    </message>
+    <message>
+        <source>SQL-Script</source>
+        <translation>SQL-Skript</translation>
+    </message>
+    <message>
+        <source>R-script</source>
+        <translation>R-Skript</translation>
+    </message>
+    <message>
+        <source>directory</source>
+        <translation>Verzeichnis</translation>
+    </message>
+    <message>
+        <source>all files (*)</source>
+        <translation>alle Dateien (*)</translation>
+    </message>
+    <message>
+        <source>SQL scripts (*.txt *.sql)</source>
+        <translation>SQL-Skripte (*.txt *.sql)</translation>
+    </message>
+    <message>
+        <source>R scripts (*.r *.R *.txt)</source>
+        <translation>R-Skripte (*.r *.R *.txt)</translation>
+    </message>
+    <message>
+        <source>Choose an SQL script and an R script first.</source>
+        <translation>Bitte zuerst ein SQL-Skript und ein R-Skript wählen.</translation>
+    </message>
+    <message>
+        <source>The SQL script failed for the plot FL_ID=%1; the run ends here.</source>
+        <translation>Das SQL-Skript ist für die Fläche FL_ID=%1 gescheitert; der Lauf endet hier.</translation>
+    </message>
+    <message>
+        <source>No plot was done.</source>
+        <translation>Keine Fläche wurde ausgewertet.</translation>
+    </message>
+    <message>
+        <source>Plots done: %1</source>
+        <translation>Ausgewertete Flächen: %1</translation>
+    </message>
+    <message>
+        <source>script based statistics</source>
+        <translation>Skript basierte Auswertung</translation>
+    </message>
+    <message>
+        <source>file for R script not found</source>
+        <translation>Datei für R-Skript nicht gefunden</translation>
+    </message>
+</context>
+<context>
+    <name>trb::gui::RRunner</name>
+    <message>
+        <source>ODBC error</source>
+        <translation>ODBC-Fehler</translation>
+    </message>
+    <message>
+        <source>R scripts reach the database through the ODBC user data source T_R_B, which is missing.</source>
+        <translation>R-Skripte erreichen die Datenbank über die ODBC-Benutzerdatenquelle T_R_B, die fehlt.</translation>
+    </message>
+    <message>
+        <source>Add it now?</source>
+        <translation>Jetzt hinzufügen?</translation>
+    </message>
+    <message>
+        <source>R cannot be started: %1
+%2 (error %3)</source>
+        <translation>R kann nicht gestartet werden: %1
+%2 (Fehler %3)</translation>
+    </message>
+</context>
+<context>
+    <name>trb::external</name>
+    <message>
+        <source>%1 cannot be read: %2</source>
+        <translation>%1 kann nicht gelesen werden: %2</translation>
+    </message>
+    <message>
+        <source>file not found</source>
+        <translation>Datei nicht gefunden</translation>
+    </message>
+    <message>
+        <source>%1 cannot be written: %2</source>
+        <translation>%1 kann nicht geschrieben werden: %2</translation>
+    </message>
+</context>
+<context>
+    <name>trb::gui::ReferenceListWindow</name>
+    <message>
+        <source>reference list</source>
+        <translation>Literaturliste</translation>
+    </message>
+    <message>
+        <source>compact</source>
+        <translation>kompakt</translation>
+    </message>
+    <message>
+        <source>detail</source>
+        <translation>Details</translation>
+    </message>
+    <message>
+        <source>titel</source>
+        <translation>Titel</translation>
+    </message>
+    <message>
+        <source>journal/book</source>
+        <translation>Zeitschrift/Buch</translation>
+    </message>
+    <message>
+        <source>pp</source>
+        <translation>S.</translation>
+    </message>
+    <message>
+        <source>type</source>
+        <translation>Art</translation>
+    </message>
+    <message>
+        <source>delete this relation</source>
+        <translation>diese Verknüpfung löschen</translation>
+    </message>
+    <message>
+        <source>keyword selection:</source>
+        <translation>Schlagwortauswahl:</translation>
+    </message>
+    <message>
+        <source>all</source>
+        <translation>alle</translation>
+    </message>
+    <message>
+        <source>soil parm</source>
+        <translation>Bodenparameter</translation>
+    </message>
+    <message>
+        <source>climate</source>
+        <translation>Klima</translation>
+    </message>
+    <message>
+        <source>management</source>
+        <translation>Bewirtschaftung</translation>
+    </message>
+    <message>
+        <source>edit keyword relation</source>
+        <translation>Schlagworte bearbeiten</translation>
+    </message>
+    <message>
+        <source>show pdf-file</source>
+        <translation>PDF-Datei zeigen</translation>
+    </message>
+    <message>
+        <source>add  new  reference</source>
+        <translation>neue Literatur hinzufügen</translation>
+    </message>
+    <message>
+        <source>a lit_id</source>
+        <translation>eine lit_id</translation>
+    </message>
+    <message>
+        <source>close</source>
+        <translation>schließen</translation>
+    </message>
+    <message>
+        <source>not found!</source>
+        <translation>nicht gefunden!</translation>
+    </message>
+    <message>
+        <source>No PDF reader is set (settings: PDF-reader).</source>
+        <translation>Kein PDF-Betrachter eingestellt (Einstellungen: PDF-reader).</translation>
+    </message>
+    <message>
+        <source>The PDF file %1 does not exist.</source>
+        <translation>Die PDF-Datei %1 gibt es nicht.</translation>
+    </message>
+    <message>
+        <source>%1 could not be started.</source>
+        <translation>%1 konnte nicht gestartet werden.</translation>
+    </message>
+</context>
+<context>
+    <name>trb::gui::RelationsWindow</name>
+    <message>
+        <source> relations of  this reference</source>
+        <translation> Verknüpfungen dieser Literaturstelle</translation>
+    </message>
+    <message>
+        <source>return</source>
+        <translation>zurück</translation>
+    </message>
+    <message>
+        <source>reference_id:</source>
+        <translation>reference_id:</translation>
+    </message>
+</context>
+<context>
+    <name>trb::gui::ExperimentRelationsWindow</name>
+    <message>
+        <source>related experiments</source>
+        <translation>verknüpfte Versuche</translation>
+    </message>
+    <message>
+        <source>add reference</source>
+        <translation>Literatur zuordnen</translation>
+    </message>
+    <message>
+        <source>delete reference</source>
+        <translation>Zuordnung löschen</translation>
+    </message>
+</context>
+<context>
+    <name>trb::gui::KeywordRelationsWindow</name>
+    <message>
+        <source>related keywords</source>
+        <translation>verknüpfte Schlagworte</translation>
+    </message>
+    <message>
+        <source>add this keyword</source>
+        <translation>dieses Schlagwort hinzufügen</translation>
+    </message>
+    <message>
+        <source>delete this keyword</source>
+        <translation>dieses Schlagwort löschen</translation>
+    </message>
+</context>
+<context>
+    <name>trb::gui::RisImportDialog</name>
+    <message>
+        <source>import from RIS-file</source>
+        <translation>Import aus RIS-Datei</translation>
+    </message>
+    <message>
+        <source>open RIS file</source>
+        <translation>RIS-Datei öffnen</translation>
+    </message>
+    <message>
+        <source>import RIS content</source>
+        <translation>RIS-Inhalt importieren</translation>
+    </message>
+    <message>
+        <source>Close import tool</source>
+        <translation>Import schließen</translation>
+    </message>
+    <message>
+        <source>RIS files (*.ris *.txt);;all (*)</source>
+        <translation>RIS-Dateien (*.ris *.txt);;alle (*)</translation>
+    </message>
+</context>
+<context>
+    <name>trb::gui::UpdateCheckWindow</name>
+    <message>
+        <source>update check</source>
+        <translation>Update-Prüfung</translation>
+    </message>
+    <message>
+        <source>check KELDA web site for updates</source>
+        <translation>KELDA-Webseite auf Updates prüfen</translation>
+    </message>
+    <message>
+        <source>no update address is set</source>
+        <translation>keine Update-Adresse eingestellt</translation>
+    </message>
+    <message>
+        <source>Set update_page and update_folder in the settings file.</source>
+        <translation>Bitte update_page und update_folder in der Einstellungsdatei setzen.</translation>
+    </message>
+    <message>
+        <source>no version found</source>
+        <translation>keine Version gefunden</translation>
+    </message>
+    <message>
+        <source>the currently available TRB version is:</source>
+        <translation>die aktuell verfügbare TRB-Version ist:</translation>
+    </message>
+    <message>
+        <source>your trb is up to date</source>
+        <translation>Ihr trb ist aktuell</translation>
+    </message>
+    <message>
+        <source>do you want a donwload of the new version ?</source>
+        <translation>wollen Sie die neue Version herunterladen ?</translation>
+    </message>
+    <message>
+        <source>no update folder is set</source>
+        <translation>kein Update-Ordner eingestellt</translation>
+    </message>
+    <message>
+        <source>new zip-file available on ==&gt;</source>
+        <translation>neue zip-Datei verfügbar unter ==&gt;</translation>
     </message>
 </context>
 <context>

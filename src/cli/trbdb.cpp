@@ -26,7 +26,8 @@ int usage() {
            "                                  import a legacy Access database into SQLite\n"
            "  trbdb stats FILE [--phase 0|1|2]  store the statistics of every simulated plot\n"
            "  trbdb nbalance FILE [--plot ID] [--years FIRST LAST] [--ndng LOW HIGH]\n"
-           "                                  nitrogen balance of all plots or of one\n";
+           "                                  nitrogen balance of all plots or of one\n"
+           "  trbdb ris-import FILE REFS.ris  store the references of a RIS file\n";
   err().flush();
   return 2;
 }
@@ -121,6 +122,8 @@ int main(int argc, char** argv) {
     rc = trb::cli::cmdStats(args);
   else if (cmd == u"nbalance")
     rc = trb::cli::cmdNbalance(args);
+  else if (cmd == u"ris-import")
+    rc = trb::cli::cmdRisImport(args);
   else
     rc = trb::cli::usage();
   trb::cli::out().flush();

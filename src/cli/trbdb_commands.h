@@ -10,5 +10,6 @@ int cmdSql(const QStringList& args);
 int cmdImport(const QStringList& args);
 int cmdStats(const QStringList& args);
 int cmdNbalance(const QStringList& args);
+int cmdRisImport(const QStringList& args);
 
 }  // namespace trb::cli

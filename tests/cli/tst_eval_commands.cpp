@@ -2,28 +2,11 @@
 #include <QProcess>
 #include <QtTest>
 
+#include "cli/cli_run.h"
 #include "testutil.h"
 
-namespace {
-
-struct Run {
-  int code = -1;
-  QString out, err;
-};
-
-Run run(const QString& program, const QStringList& args, const QString& cwd) {
-  QProcess p;
-  p.setWorkingDirectory(cwd);
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert(QStringLiteral("XDG_CONFIG_HOME"), cwd);  // not the user's settings
-  p.setProcessEnvironment(env);
-  p.start(program, args);
-  p.waitForFinished(120000);
-  return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
-          QString::fromUtf8(p.readAllStandardError())};
-}
-
-}  // namespace
+using trb::test::Run;
+using trb::test::run;
 
 class TstEvalCommands : public QObject {
   Q_OBJECT

@@ -36,6 +36,49 @@ QString keyName(const QString& line) {
   return eq > 0 ? t.left(eq).trimmed() : QString();
 }
 
+#ifndef Q_OS_WIN
+// Sets the values in the section dsn: an existing line is replaced, a missing one added after the
+// section's last non-blank line. False when there is no such section.
+bool setSectionValues(QStringList& lines, const QString& dsn,
+                      const QList<QPair<QString, QString>>& values) {
+  qsizetype begin = -1, end = lines.size();
+  for (qsizetype i = 0; i < lines.size(); ++i) {
+    const QString s = sectionName(lines[i]);
+    if (s.isEmpty()) continue;
+    if (begin >= 0) {
+      end = i;
+      break;
+    }
+    if (s.compare(dsn, Qt::CaseInsensitive) == 0) begin = i;
+  }
+  if (begin < 0) return false;
+
+  for (const auto& [name, value] : values) {
+    const QString line = name + QStringLiteral("=") + value;
+    qsizetype found = -1;
+    for (qsizetype i = begin + 1; i < end; ++i)
+      if (keyName(lines[i]).compare(name, Qt::CaseInsensitive) == 0) found = i;
+    if (found >= 0) {
+      lines[found] = line;
+    } else {
+      qsizetype at = end;
+      while (at > begin + 1 && lines[at - 1].trimmed().isEmpty()) --at;
+      lines.insert(at, line);
+      ++end;
+    }
+  }
+  return true;
+}
+
+void writeLines(const QString& path, const QStringList& lines) {
+  QSaveFile out(path);
+  if (!out.open(QIODevice::WriteOnly | QIODevice::Text))
+    fail(QStringLiteral("%1 cannot be written").arg(path));
+  out.write((lines.join(u'\n') + u'\n').toUtf8());
+  if (!out.commit()) fail(QStringLiteral("%1 cannot be written").arg(path));
+}
+#endif
+
 }  // namespace
 
 void setOdbcDatabase(const QString& databasePath, const QString& dsn) {
@@ -57,39 +100,51 @@ void setOdbcDatabase(const QString& databasePath, const QString& dsn) {
   QStringList lines = QString::fromUtf8(in.readAll()).split(u'\n');
   in.close();
   if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
+  if (!setSectionValues(lines, dsn,
+                        {{QStringLiteral("DBQ"), databasePath},
+                         {QStringLiteral("Database"), databasePath},
+                         {QStringLiteral("StepAPI"), QStringLiteral("1")}}))
+    fail(QStringLiteral("the data source %1 does not exist").arg(dsn));
+  writeLines(path, lines);
+#endif
+}
 
-  qsizetype begin = -1, end = lines.size();
-  for (qsizetype i = 0; i < lines.size(); ++i) {
-    const QString s = sectionName(lines[i]);
-    if (s.isEmpty()) continue;
-    if (begin >= 0) {
-      end = i;
-      break;
-    }
-    if (s.compare(dsn, Qt::CaseInsensitive) == 0) begin = i;
+void addOdbcSource(const QString& databasePath, const QString& dsn) {
+#ifdef Q_OS_WIN
+  (void)databasePath;
+  fail(odbcSourceHint(dsn));
+#else
+  const QString path = odbcIniPath();
+  QStringList lines;
+  QFile in(path);
+  if (in.exists()) {
+    if (!in.open(QIODevice::ReadOnly | QIODevice::Text))
+      fail(QStringLiteral("%1 cannot be read").arg(path));
+    lines = QString::fromUtf8(in.readAll()).split(u'\n');
+    in.close();
+    if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
   }
-  if (begin < 0) fail(QStringLiteral("the data source %1 does not exist").arg(dsn));
+  const QList<QPair<QString, QString>> values{{QStringLiteral("DBQ"), databasePath},
+                                              {QStringLiteral("Database"), databasePath},
+                                              {QStringLiteral("StepAPI"), QStringLiteral("1")}};
+  if (!setSectionValues(lines, dsn, values)) {
+    if (!lines.isEmpty() && !lines.last().trimmed().isEmpty()) lines << QString();
+    lines << u'[' + dsn + u']' << QStringLiteral("Description=trb database for R")
+          << QStringLiteral("Driver=SQLite3");
+    for (const auto& [name, value] : values) lines << name + u'=' + value;
+  }
+  writeLines(path, lines);
+#endif
+}
 
-  for (const QString& name : {QStringLiteral("DBQ"), QStringLiteral("Database")}) {
-    const QString line = name + QStringLiteral("=") + databasePath;
-    qsizetype found = -1;
-    for (qsizetype i = begin + 1; i < end; ++i)
-      if (keyName(lines[i]).compare(name, Qt::CaseInsensitive) == 0) found = i;
-    if (found >= 0) {
-      lines[found] = line;
-    } else {
-      // after the last non-blank line of the section
-      qsizetype at = end;
-      while (at > begin + 1 && lines[at - 1].trimmed().isEmpty()) --at;
-      lines.insert(at, line);
-      ++end;
-    }
-  }
-  QSaveFile out(path);
-  if (!out.open(QIODevice::WriteOnly | QIODevice::Text))
-    fail(QStringLiteral("%1 cannot be written").arg(path));
-  out.write((lines.join(u'\n') + u'\n').toUtf8());
-  if (!out.commit()) fail(QStringLiteral("%1 cannot be written").arg(path));
+QString odbcSourceHint(const QString& dsn) {
+#ifdef Q_OS_WIN
+  return QStringLiteral("Please add %1 as MS-ACCESS user-datasource for ODBC").arg(dsn);
+#else
+  return QStringLiteral(
+             "Please add %1 as a user data source of the SQLite ODBC driver (Driver=SQLite3, "
+             "StepAPI=1) to %2.")
+      .arg(dsn, QDir::toNativeSeparators(odbcIniPath()));
 #endif
 }
 

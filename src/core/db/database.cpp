@@ -614,12 +614,19 @@ int bindValue(sqlite3_stmt* st, int i, const QVariant& v) {
 }  // namespace
 
 Reader::Reader(Database& db, const QString& sql, const QVariantList& binds) : st_(db, sql) {
+  rebind(binds);
+}
+
+void Reader::rebind(const QVariantList& binds) {
+  if (!st_.st_) throw DbError(st_.sql_, QStringLiteral("The database is not open."));
   sqlite3* h = sqlite3_db_handle(st_.st_);
+  sqlite3_reset(st_.st_);
+  done_ = false;
   if (binds.size() != sqlite3_bind_parameter_count(st_.st_))
-    throw DbError(sql, QStringLiteral("Parameter count mismatch"));
+    throw DbError(st_.sql_, QStringLiteral("Parameter count mismatch"));
   for (int i = 0; i < binds.size(); ++i) {
     if (bindValue(st_.st_, i + 1, binds.at(i)) != SQLITE_OK)
-      throw DbError(sql, QString::fromUtf8(sqlite3_errmsg(h)));
+      throw DbError(st_.sql_, QString::fromUtf8(sqlite3_errmsg(h)));
   }
 }
 

@@ -63,6 +63,9 @@ class Reader {
   Reader(const Reader&) = delete;
   Reader& operator=(const Reader&) = delete;
   bool next();
+  // Starts the same query again with new values, without translating and preparing it anew: the
+  // read of one plot after the other.
+  void rebind(const QVariantList& binds);
   // Position of a result column, without regard to case; -1 when there is none.
   int indexOf(const QString& column) const;
   int columnCount() const;

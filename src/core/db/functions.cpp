@@ -7,6 +7,7 @@
 #include <QString>
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 #include "core/db/numbers.h"
 
@@ -162,6 +163,16 @@ void fnCStr(sqlite3_context* ctx, int, sqlite3_value** a) {
 // original, a fraction below one is written without its leading zero (" .5").
 void fnStr(sqlite3_context* ctx, int, sqlite3_value** a) {
   if (isNull(a[0])) return sqlite3_result_null(ctx);
+  // Whole numbers, the keys that plot-year indexes are made of, are written straight away: the
+  // same text as below, without the detour through QString for every row of a table.
+  if (sqlite3_value_type(a[0]) == SQLITE_INTEGER) {
+    const sqlite3_int64 i = sqlite3_value_int64(a[0]);
+    if (i > -1000000000000000LL && i < 1000000000000000LL) {
+      char buf[24];
+      const int n = std::snprintf(buf, sizeof buf, i >= 0 ? " %lld" : "%lld", (long long)i);
+      return sqlite3_result_text(ctx, buf, n, SQLITE_TRANSIENT);
+    }
+  }
   double d;
   if (!numberArg(ctx, a[0], &d, "Str")) return;
   QString s = numberText(d);

@@ -46,17 +46,23 @@ void prepare_ndeposit(trb::db::Database& db) {
 }
 
 void prepare_ndeposit(trb::db::Database& db, trb::Feedback& feedback) {
-  QSqlQuery q = db.query(QStringLiteral(
-      "SELECT climate_station.climate_ID, climate_station.station, Min(measurements.year) AS "
-      "ajahr, Max(cultivation.year) AS ejahr, climate_station.year0_nd, climate_station.year1_nd, "
-      "climate_station.ndep_0, climate_station.ndep_1\n"
-      "FROM ((field_description INNER JOIN climate_station ON field_description.climate_ID = "
-      "climate_station.climate_ID) INNER JOIN measurements ON field_description.FL_ID = "
-      "measurements.FL_ID) INNER JOIN cultivation ON field_description.FL_ID = "
-      "cultivation.FL_ID\n"
-      "WHERE (((measurements.year_number)=0) AND ((cultivation.Macode) In (2,9)))\n"
-      "GROUP BY climate_station.climate_ID, climate_station.station, climate_station.year0_nd, "
-      "climate_station.year1_nd, climate_station.ndep_0, climate_station.ndep_1"));
+  // Each plot's first initial measurement and last harvest are found first, so that the
+  // stations' range is taken over the plots rather than over every pair of their records.
+  QSqlQuery q = db.query(QStringLiteral(R"sql(
+SELECT climate_station.climate_ID, climate_station.station, Min(plot_first.ajahr) AS ajahr,
+Max(plot_last.ejahr) AS ejahr, climate_station.year0_nd, climate_station.year1_nd,
+climate_station.ndep_0, climate_station.ndep_1
+FROM ((field_description INNER JOIN climate_station ON field_description.climate_ID =
+climate_station.climate_ID)
+INNER JOIN (SELECT measurements.FL_ID, Min(measurements.year) AS ajahr FROM measurements
+WHERE measurements.year_number=0 GROUP BY measurements.FL_ID) AS plot_first
+ON field_description.FL_ID = plot_first.FL_ID)
+INNER JOIN (SELECT cultivation.FL_ID, Max(cultivation.year) AS ejahr FROM cultivation
+WHERE cultivation.Macode In (2,9) GROUP BY cultivation.FL_ID) AS plot_last
+ON field_description.FL_ID = plot_last.FL_ID
+GROUP BY climate_station.climate_ID, climate_station.station, climate_station.year0_nd,
+climate_station.year1_nd, climate_station.ndep_0, climate_station.ndep_1
+)sql"));
   std::vector<Station> stations;
   while (q.next()) {
     Station s;
@@ -138,6 +144,8 @@ str(FL_ID)+"_"+str( year) as idx  INTO trb_n_bilanz
  FROM trb_nresult  )sql") +
              r.where,
          r.plotBind);
+  // every term below is joined on the plot-year key
+  r.exec(QStringLiteral("CREATE INDEX trb_n_bilanz_idx ON trb_n_bilanz (idx)"));
 }
 
 // Mineral fertiliser N per plot and year (nbil_n_dng), into the balance.
@@ -449,6 +457,20 @@ void do_balance(trb::db::Database& db, const QString& id, const NBalanceFilter& 
   }
   steps.setProgress(1, 1);
   tx.commit();
+}
+
+QStringList balance_tables() {
+  return {QStringLiteral("NMIN_SALDO"), QStringLiteral("NT_SALDO")};
+}
+
+trb::transfer::Sheet read_balance_table(trb::db::Database& db, const QString& table) {
+  if (!balance_tables().contains(table, Qt::CaseInsensitive))
+    throw std::invalid_argument(
+        QStringLiteral("\"%1\" is not a table of the nitrogen balance.").arg(table).toStdString());
+  trb::transfer::Sheet sheet =
+      trb::transfer::sheet_from_query(db, QStringLiteral("  SELECT * from ") + table);
+  sheet.name = table;
+  return sheet;
 }
 
 }  // namespace trb::evaluation

@@ -5,8 +5,10 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include "core/base/feedback.h"
+#include "core/transfer/spreadsheet_export.h"
 
 namespace trb::db {
 class Database;
@@ -43,5 +45,14 @@ void prepare_ndeposit(trb::db::Database& db);
 void do_balance(trb::db::Database& db, const QString& id, const NBalanceFilter& filter,
                 trb::Feedback& feedback);
 void do_balance(trb::db::Database& db, const QString& id, const NBalanceFilter& filter = {});
+
+// The summary tables a balance run leaves for the window's list: the mineral N balance and the
+// plot balance of all plots.
+QStringList balance_tables();
+
+// The rows of one of balance_tables() with its column names as titles ("  SELECT * from " the
+// table). Throws std::invalid_argument for any other name, trb::db::DbError when the table is
+// missing (the plot balance before the first all-plots run).
+trb::transfer::Sheet read_balance_table(trb::db::Database& db, const QString& table);
 
 }  // namespace trb::evaluation

@@ -4,6 +4,8 @@
 #include <QVariant>
 #include <algorithm>
 #include <cmath>
+#include <map>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <vector>
@@ -223,43 +225,70 @@ void Tstat_set::show(const QLocale& locale) {
          << QStringLiteral("lack of corr=") + num(lc) << share(lc);
 }
 
+namespace {
+
+// Whether a statistics table has the decomposition columns SB, NU and LC.
+bool hasDecomposition(trb::db::Database& db, const QString& table) {
+  try {
+    db.query(QStringLiteral(" select NU,SB,LC from ") + table);
+  } catch (const trb::db::DbError&) {
+    return false;
+  }
+  return true;
+}
+
+// The update of one plot's row with the given columns; the plot key is the last value.
+QString updateStatement(const QString& table, const QStringList& columns) {
+  QString sql = QStringLiteral("update ") + table;
+  for (qsizetype i = 0; i < columns.size(); ++i)
+    sql += (i == 0 ? QStringLiteral(" set ") : QStringLiteral(" ,")) + columns.at(i) +
+           QStringLiteral("=?");
+  return sql + QStringLiteral(" where fl_id=?");
+}
+
+}  // namespace
+
 void Tstat_set::store(trb::db::Database& db) {
   if (n == 0) return;
   const qlonglong key = plotKey(fl_id);
-  bool probe = true;
-  try {
-    db.query(QStringLiteral(" select NU,SB,LC from ") + table_name);
-  } catch (const trb::db::DbError&) {
-    probe = false;
-  }
+  Assignments a = assignments(hasDecomposition(db, table_name));
+  a.values << key;
+  db.execute(updateStatement(table_name, a.columns), a.values);
+}
+
+Tstat_set::Assignments Tstat_set::assignments(bool decomposition) {
+  Assignments a;
   const Stats x = compute(*this);
   std::optional<Decomposition> d;
-  if (probe) d = decompose(*this, x);
+  if (decomposition) d = decompose(*this, x);
   me = x.me;
   rmse = x.rmse;
-  const auto f = [](LD v) { return sql_float(double(v)); };
+  const auto put = [&](const char* column, const QVariant& value) {
+    a.columns << QLatin1String(column);
+    a.values << value;
+  };
+  const auto f = [](LD v) { return QVariant(sql_float(double(v))); };
   // not available: the sentinel of this database
   const auto fo = [&](const Opt& v) { return f(v.value_or(-99)); };
 
-  QString sql = QStringLiteral("update ") + table_name;
-  sql += QStringLiteral(" set N=") + QString::number(n);
-  sql += QStringLiteral(" ,RMS=") + f(x.rmse);
-  sql += QStringLiteral(" ,MED=") + f(x.me);
+  put("N", qlonglong(n));
+  put("RMS", f(x.rmse));
+  put("MED", f(x.me));
   if (n > 1) {
     const LD s2 = *x.s2;
-    sql += QStringLiteral(" ,SMW=") + fo(root(s2 / x.n));
-    sql += QStringLiteral(" ,s=") + fo(root(s2));
-    sql += QStringLiteral(" ,RELE=") + fo(x.rel_err);
-    sql += QStringLiteral(" ,EF=") + f(x.ef.value_or(-999));
-    sql += QStringLiteral(" ,rmsprz=") + fo(x.rmse_prz);
-    sql += QStringLiteral(" ,medprz=") + fo(x.e_prz);
+    put("SMW", fo(root(s2 / x.n)));
+    put("s", fo(root(s2)));
+    put("RELE", fo(x.rel_err));
+    put("EF", f(x.ef.value_or(-999)));
+    put("rmsprz", fo(x.rmse_prz));
+    put("medprz", fo(x.e_prz));
     if (d) {
       sb = d->sb;
       nu = d->nu;
       lc = d->lc;
-      sql += QStringLiteral(" ,SB=") + f(sb);
-      sql += QStringLiteral(" ,NU=") + f(nu);
-      sql += QStringLiteral(" ,LC=") + f(lc);
+      put("SB", f(sb));
+      put("NU", f(nu));
+      put("LC", f(lc));
     }
   }
   const double rc = r_crit(n);
@@ -269,12 +298,11 @@ void Tstat_set::store(trb::db::Database& db) {
   if (w > 0 && x.r_obs_sim && x.r_dif_t) {
     r_obs_sim = *x.r_obs_sim;
     r_dif_t = *x.r_dif_t;
-    if (rc != -99) sql += QStringLiteral(" ,R_krit=") + sql_float(rc);
-    sql += QStringLiteral(" ,R_sim=") + f(r_obs_sim);
-    sql += QStringLiteral(" ,R_dif=") + f(r_dif_t);
+    if (rc != -99) put("R_krit", QVariant(sql_float(rc)));
+    put("R_sim", f(r_obs_sim));
+    put("R_dif", f(r_dif_t));
   }
-  sql += QStringLiteral(" where fl_id=") + QString::number(key);
-  db.execute(sql);
+  return a;
 }
 
 namespace {
@@ -286,24 +314,7 @@ struct PairRow {
   QVariant sim_raw;
 };
 
-std::vector<PairRow> readPairs(trb::db::Database& db, const QString& sql, const char* yearNum,
-                               bool carbon) {
-  std::vector<PairRow> rows;
-  QSqlQuery q = db.query(sql);
-  while (q.next()) {
-    PairRow r;
-    r.year = q.value(QStringLiteral("year_")).toInt();
-    r.year_num = q.value(QLatin1String(yearNum)).toInt();
-    r.obs = q.value(QStringLiteral("meas_value")).toDouble();
-    r.sim_raw = q.value(QStringLiteral("sim_value"));
-    r.sim = r.sim_raw.toDouble();
-    r.admitted = !carbon || q.value(QStringLiteral("m_ix")).toInt() > 0;
-    rows.push_back(r);
-  }
-  return rows;
-}
-
-QString measurementPairs(const QString& key, bool nitrogen) {
+QString measurementPairs(bool nitrogen) {
   const QString second = nitrogen ? QStringLiteral(
                                         " cdbl(measurements.year_number) as year_num, "
                                         "measurements.year_number,measurements.meas_value, "
@@ -323,21 +334,101 @@ cdbl(measurements.year) as year_, 2*5*measurements.month/10 as month_, )sql") +
              " AND (measurements.FL_ID = trb_nresult.FL_ID) WHERE "
              "(((measurements.M_IX)=") +
          (nitrogen ? QStringLiteral("0") : QStringLiteral("5")) + QStringLiteral(") AND ") +
-         QStringLiteral("  ((measurements.FL_ID)=") + key +
-         QStringLiteral(")) order by [measurements.year_number]");
+         QStringLiteral("  ((measurements.FL_ID)=?)) order by [measurements.year_number]");
 }
 
-}  // namespace
+// The pairs of one source, read plot after plot by the one prepared query.
+class PairQuery {
+ public:
+  PairQuery(trb::db::Database& db, const QString& sql, const char* yearNum, bool carbon)
+      : reader_(db, sql, {qlonglong(0)}), carbon_(carbon) {
+    year_ = reader_.indexOf(QStringLiteral("year_"));
+    yearNum_ = reader_.indexOf(QLatin1String(yearNum));
+    obs_ = reader_.indexOf(QStringLiteral("meas_value"));
+    sim_ = reader_.indexOf(QStringLiteral("sim_value"));
+    mix_ = reader_.indexOf(QStringLiteral("m_ix"));
+  }
 
-EvaluationPages result_auswertung(trb::db::Database& db, StatSets& sets, const QString& asnr,
-                                  bool dbs, int phase) {
-  trb::Feedback silent;
-  return result_auswertung(db, sets, asnr, dbs, phase, silent);
-}
+  const std::vector<PairRow>& read(qlonglong key) {
+    rows_.clear();
+    reader_.rebind({key});
+    while (reader_.next()) {
+      PairRow r;
+      r.year = reader_.value(year_).toInt();
+      r.year_num = reader_.value(yearNum_).toInt();
+      r.obs = reader_.value(obs_).toDouble();
+      r.sim_raw = reader_.value(sim_);
+      r.sim = r.sim_raw.toDouble();
+      r.admitted = !carbon_ || reader_.value(mix_).toInt() > 0;
+      rows_.push_back(r);
+    }
+    return rows_;
+  }
 
-EvaluationPages result_auswertung(trb::db::Database& db, StatSets& sets, const QString& asnr,
-                                  bool dbs, int phase, trb::Feedback& feedback) {
-  const QString key = QString::number(plotKey(asnr));
+ private:
+  trb::db::Reader reader_;
+  bool carbon_;
+  int year_ = -1, yearNum_ = -1, obs_ = -1, sim_ = -1, mix_ = -1;
+  std::vector<PairRow> rows_;
+};
+
+// Writes the statistics of one plot after the other into a statistics table: the table is probed
+// once, and the update of each set of columns is prepared once.
+class StatsTableWriter {
+ public:
+  explicit StatsTableWriter(trb::db::Database& db) : db_(db) {}
+
+  void store(Tstat_set& set) {
+    if (set.n == 0) return;
+    const qlonglong key = plotKey(set.fl_id);
+    if (!probed_) {
+      decomposition_ = hasDecomposition(db_, set.table_name);
+      probed_ = true;
+    }
+    Tstat_set::Assignments a = set.assignments(decomposition_);
+    a.values << key;
+    const QString shape = a.columns.join(u',');
+    auto it = updates_.find(shape);
+    if (it == updates_.end())
+      it = updates_
+               .emplace(shape, std::make_unique<trb::db::Statement>(
+                                   db_, updateStatement(set.table_name, a.columns)))
+               .first;
+    it->second->exec(a.values);
+  }
+
+ private:
+  trb::db::Database& db_;
+  bool probed_ = false, decomposition_ = false;
+  std::map<QString, std::unique_ptr<trb::db::Statement>> updates_;
+};
+
+// The evaluation of one plot after the other with the same prepared queries and updates.
+class PlotEvaluation {
+ public:
+  explicit PlotEvaluation(trb::db::Database& db)
+      : db_(db),
+        carbon_(db,
+                QStringLiteral(" select * from rs_table where abs(m_ix)=7 and  fl_id=?") +
+                    QStringLiteral(" order by year_num"),
+                "year_num", true),
+        microbial_(db, measurementPairs(false), "year_number", false),
+        nitrogen_(db, measurementPairs(true), "year_number", false),
+        carbonTable_(db),
+        nitrogenTable_(db) {}
+
+  EvaluationPages evaluate(StatSets& sets, const QString& asnr, bool dbs, int phase,
+                           trb::Feedback& feedback);
+
+ private:
+  trb::db::Database& db_;
+  PairQuery carbon_, microbial_, nitrogen_;
+  StatsTableWriter carbonTable_, nitrogenTable_;
+};
+
+EvaluationPages PlotEvaluation::evaluate(StatSets& sets, const QString& asnr, bool dbs, int phase,
+                                         trb::Feedback& feedback) {
+  const qlonglong key = plotKey(asnr);
   EvaluationPages pages;
   int done = 0;
   const auto step = [&] {
@@ -345,11 +436,7 @@ EvaluationPages result_auswertung(trb::db::Database& db, StatSets& sets, const Q
     feedback.throwIfCanceled(QStringLiteral("The statistics were stopped."));
   };
 
-  const std::vector<PairRow> c =
-      readPairs(db,
-                QStringLiteral(" select * from rs_table where abs(m_ix)=7 and  fl_id=") + key +
-                    QStringLiteral(" order by year_num"),
-                "year_num", true);
+  const std::vector<PairRow>& c = carbon_.read(key);
   const double half = c.empty() ? 0.0 : c.back().year_num / 2.0;
   for (auto it = c.rbegin(); it != c.rend(); ++it) {
     const QString text = it->sim_raw.isNull() ? QString() : fmt_general(it->sim_raw.toDouble());
@@ -380,10 +467,10 @@ EvaluationPages result_auswertung(trb::db::Database& db, StatSets& sets, const Q
     pages.c_dynamics_enable = true;
     offer(sets.corg, c);
   }
-  dbs ? sets.corg.store(db) : sets.corg.show();
+  dbs ? carbonTable_.store(sets.corg) : sets.corg.show();
   step();
 
-  const std::vector<PairRow> m = readPairs(db, measurementPairs(key, false), "year_number", false);
+  const std::vector<PairRow>& m = microbial_.read(key);
   sets.mic.reset(asnr);
   pages.micr_bm_visible = !m.empty();
   if (!m.empty()) {
@@ -392,15 +479,30 @@ EvaluationPages result_auswertung(trb::db::Database& db, StatSets& sets, const Q
   }
   step();
 
-  const std::vector<PairRow> nt = readPairs(db, measurementPairs(key, true), "year_number", false);
+  const std::vector<PairRow>& nt = nitrogen_.read(key);
   sets.nt.reset(asnr);
   pages.n_dynamics_visible = !nt.empty();
   if (!nt.empty()) {
     offer(sets.nt, nt);
-    dbs ? sets.nt.store(db) : sets.nt.show();
+    dbs ? nitrogenTable_.store(sets.nt) : sets.nt.show();
   }
   step();
   return pages;
+}
+
+}  // namespace
+
+EvaluationPages result_auswertung(trb::db::Database& db, StatSets& sets, const QString& asnr,
+                                  bool dbs, int phase) {
+  trb::Feedback silent;
+  return result_auswertung(db, sets, asnr, dbs, phase, silent);
+}
+
+EvaluationPages result_auswertung(trb::db::Database& db, StatSets& sets, const QString& asnr,
+                                  bool dbs, int phase, trb::Feedback& feedback) {
+  plotKey(asnr);  // a key that is no number is refused before any statement runs
+  PlotEvaluation evaluation(db);
+  return evaluation.evaluate(sets, asnr, dbs, phase, feedback);
 }
 
 int update_statistics(trb::db::Database& db, int phase) {
@@ -422,26 +524,29 @@ SELECT field_description.FL_ID, 0.00001 AS med, 0.00001 AS rms, 0 AS n, 0.000000
  0.000001 AS s, 0.001 AS rele, 0.00001 AS r_krit, 0.00001 AS r_sim, 0.00001 AS r_dif,
 0.00001 AS ef, 0.001 AS rmsprz, 0.001 AS medprz
   INTO trb_stat_nt FROM field_description)sql"));
+  // every plot's row is updated by its key
+  db.execute(QStringLiteral("CREATE INDEX trb_stat_corg_plot ON trb_stat_corg (FL_ID)"));
+  db.execute(QStringLiteral("CREATE INDEX trb_stat_nt_plot ON trb_stat_nt (FL_ID)"));
 
   // the plots of the tree with their count of result rows
-  QSqlQuery q = db.query(QStringLiteral(R"sql(
+  trb::db::Reader q(db, QStringLiteral(R"sql(
 SELECT field_description.site_description, field_description.Location
 ,field_description.versuch_code, field_description.FL_ID, Count(rs_table.M_IX) AS nres
  FROM field_description LEFT JOIN rs_table ON field_description.FL_ID = rs_table.FL_ID
  GROUP BY field_description.site_description,
 field_description.Location,field_description.versuch_code, field_description.FL_ID)sql"));
   QStringList plots;
+  const int nres = q.indexOf(QStringLiteral("nres")), key = q.indexOf(QStringLiteral("FL_ID"));
   while (q.next())
-    if (q.value(QStringLiteral("nres")).toInt() > 0)
-      plots << q.value(QStringLiteral("FL_ID")).toString();
-  q.finish();
+    if (q.value(nres).toInt() > 0) plots << q.value(key).toString();
 
   StatSets sets;
+  PlotEvaluation evaluation(db);
   // every plot is a step, its three variables the progress within it
   trb::MultiStepFeedback perPlot(int(plots.size()), feedback);
   for (int i = 0; i < int(plots.size()); ++i) {
     perPlot.setCurrentStep(i);
-    result_auswertung(db, sets, plots[i], true, phase, perPlot);
+    evaluation.evaluate(sets, plots[i], true, phase, perPlot);
   }
   tx.commit();
   return int(plots.size());

@@ -8,6 +8,7 @@
 #include <QPointF>
 #include <QString>
 #include <QStringList>
+#include <QVariant>
 #include <array>
 #include <functional>
 
@@ -50,6 +51,15 @@ class Tstat_set {
   void show(const QLocale& locale = QLocale());
   // Writes the statistics into the plot's row of table_name (nothing when n is 0).
   void store(trb::db::Database& db);
+
+  // What store() writes into the plot's row, in order: whole numbers as such, every other number
+  // as its SQL text, which the table's column reads as the number it would read from the
+  // statement's text. decomposition: the table has the columns SB, NU and LC.
+  struct Assignments {
+    QStringList columns;
+    QVariantList values;
+  };
+  Assignments assignments(bool decomposition);
 
   const QStringList& lines() const { return lines_; }
   const ChartData& chart() const { return chart_; }

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QLocale>
+#include <QStandardPaths>
 
 namespace trb::settings {
 
@@ -9,6 +10,17 @@ namespace {
 
 QString tr(const char* text) {
   return QCoreApplication::translate("trb::settings", text);
+}
+
+// The R program of a first start: on Windows a placeholder the user replaces, elsewhere R as found
+// on the PATH.
+QString firstStartRCall() {
+#ifdef Q_OS_WIN
+  return QStringLiteral("c:\\path_to_r.exe");
+#else
+  const QString found = QStandardPaths::findExecutable(QStringLiteral("R"));
+  return found.isEmpty() ? QStringLiteral("R") : found;
+#endif
 }
 
 QList<Setting> buildTable() {
@@ -49,13 +61,18 @@ QList<Setting> buildTable() {
       {QStringLiteral("2"), QStringLiteral("Vereecken")},
       {QStringLiteral("3"), QStringLiteral("Lieberoth")},
       {QStringLiteral("4"), QStringLiteral("Zacharias")}};
-  add(keys::r_call, "R call", E::File, QStringLiteral("c:\\path_to_r.exe"), 7);
+  add(keys::r_call, "R call", E::File, firstStartRCall(), 7);
   add(keys::r_result, "R result", E::Text, QStringLiteral("anyname.txt"), 9);
   add(keys::r_script, "R script", E::Text, QStringLiteral("anyscript.r"), 8).hidden = true;
   Setting& bat = add(keys::recalc_bat, "BAT recalc", E::Flag, QStringLiteral("1"), 11);
   bat.storedAsInteger = true;
-  add(keys::pdf_reader, "PDF-reader", E::File, QString(), 0);
+  // Not written at the first start: while empty, the desktop's opener shows a PDF file.
+  add(keys::pdf_reader, "PDF-reader", E::File, QStringLiteral("xdg-open"), 0);
   add(keys::pdf_dir, "pdf dir", E::Folder, QString(), 0);
+  // The version page and the download folder of the update check; no default, so that nothing is
+  // contacted until the user names them.
+  add(keys::update_page, nullptr, E::Text, QString(), 0);
+  add(keys::update_folder, nullptr, E::Text, QString(), 0);
 
   // Kept in the store, not in the dialog.
   add(keys::power, nullptr, E::Flag, QStringLiteral("0"), 12).storedAsInteger = true;

@@ -34,6 +34,8 @@ inline constexpr QLatin1String pdf_dir{"pdf_dir"};
 inline constexpr QLatin1String sp_a_sql{"sp_a_sql"};
 inline constexpr QLatin1String sp_a_r{"sp_a_r"};
 inline constexpr QLatin1String regmode{"REGMODE"};
+inline constexpr QLatin1String update_page{"update_page"};
+inline constexpr QLatin1String update_folder{"update_folder"};
 // Not stored: the silt of a texture class, from the switch I= only.
 inline constexpr QLatin1String interpol{"interpol"};
 }  // namespace keys

@@ -3,9 +3,12 @@
 #include <QApplication>
 
 #include "gui/app/settings_dialog.h"
+#include "gui/app/update_check_window.h"
 #include "gui/browser/browser_window.h"
+#include "gui/browser/site_page.h"
 #include "gui/climate/climate_window.h"
 #include "gui/parameters/parameter_editor.h"
+#include "gui/references/reference_list_window.h"
 #include "gui/simulator/simulator_window.h"
 
 namespace trb::gui {
@@ -25,11 +28,39 @@ Windows::Windows(const StartOptions& options) {
   climate = std::make_unique<ClimateWindow>(main->sharedDb, main->power);
   parameters = std::make_unique<ParameterEditor>(main->sharedDb);
   main->setDataWindows(climate.get(), parameters.get());
+  // a double click on the status bar
+  QObject::connect(main.get(), &MainWindow::updateCheckRequested, main.get(), [this] {
+    if (!updateCheck)
+      updateCheck = std::make_unique<UpdateCheckWindow>(main->currentversion,
+                                                        main->start().programPath, main.get());
+    updateCheck->show();
+    updateCheck->raise();
+  });
+  // "show references" of a plot ("Basic-Info") and of an experiment (tree menu)
+  QObject::connect(browser->sitePage, &SitePage::referencesRequested, browser.get(),
+                   [this](qlonglong plot) {
+                     referenceList().showPlot(plot, browser->sitePage->plotEdit->text());
+                   });
+  QObject::connect(browser->tree, &PlotTree::referencesRequested, browser.get(),
+                   [this](const QString& location) { referenceList().showExperiment(location); });
+}
+
+ReferenceListWindow& Windows::referenceList() {
+  if (!references) {
+    references = std::make_unique<ReferenceListWindow>(main->sharedDb, browser.get());
+    references->askSetting = [this](const QString& key) { main->askAndStoreSetting(key); };
+    // the experiment icons follow the links
+    QObject::connect(references.get(), &ReferenceListWindow::relationsChanged, browser.get(),
+                     [this] { browser->rebuildTree(); });
+  }
+  return *references;
 }
 
 Windows::~Windows() {
   // the simulator's worker must end before the windows go
   if (simulator) simulator->stopAndWait();
+  updateCheck.reset();
+  references.reset();
   // the browser's grids hold statements on the shared connection
   browser.reset();
   parameters.reset();

@@ -12,6 +12,8 @@ class ClimateWindow;
 class ParameterEditor;
 class SettingsDialog;
 class SimulatorWindow;
+class UpdateCheckWindow;
+class ReferenceListWindow;
 
 // The windows of the program. They live until the program ends.
 struct Windows {
@@ -21,6 +23,11 @@ struct Windows {
   std::unique_ptr<BrowserWindow> browser;
   std::unique_ptr<ClimateWindow> climate;
   std::unique_ptr<ParameterEditor> parameters;
+  std::unique_ptr<UpdateCheckWindow> updateCheck;   // made on the first double click
+  std::unique_ptr<ReferenceListWindow> references;  // made on the first "show references"
+
+  // The reference list on the shared connection, made when first asked for.
+  ReferenceListWindow& referenceList();
 
   explicit Windows(const StartOptions& options);
   ~Windows();

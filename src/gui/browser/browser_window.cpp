@@ -19,6 +19,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <optional>
 
 #include "core/base/error.h"
 #include "core/browser/browser_service.h"
@@ -34,6 +35,9 @@
 #include "gui/browser/selection_panel.h"
 #include "gui/browser/site_commands.h"
 #include "gui/browser/site_page.h"
+#include "gui/evaluation/nbalance_window.h"
+#include "gui/external/r_panel.h"
+#include "gui/external/script_statistics_window.h"
 #include "gui/simulator/simulator_window.h"
 #include "gui/widgets/window_placement.h"
 
@@ -58,8 +62,10 @@ BrowserWindow::BrowserWindow(trb::db::Database& db, bool power, QWidget* parent)
   buildPages();
   filesView = new FilesView(this);
   selectionPanel = new SelectionPanel(this);
-  rPanel = new QWidget(this);  // the R analyses place their controls here
+  rPanel = new QWidget(this);
   rPanel->setObjectName(QStringLiteral("rPanel"));
+  rInterface = new RPanel(db_, rPanel);
+  (new QVBoxLayout(rPanel))->addWidget(rInterface);
   progressPanel = new QWidget(this);
   progressPanel->setObjectName(QStringLiteral("progressPanel"));
   progressCaption = new QLabel(progressPanel);
@@ -103,6 +109,7 @@ BrowserWindow::BrowserWindow(trb::db::Database& db, bool power, QWidget* parent)
   connect(selectionPanel, &SelectionPanel::runRequested, this, &BrowserWindow::runSelection);
   connect(tree->menus.updateStatistics, &QAction::triggered, this,
           &BrowserWindow::updateStatistics);
+  connect(tree->menus.nBalance, &QAction::triggered, this, &BrowserWindow::showNBalance);
   siteCommands = new SiteCommands(*this, db_);
   // copying by drag: drops are taken while one of the first three pages is in front
   tree->dropAllowed = [this] {
@@ -116,6 +123,15 @@ BrowserWindow::BrowserWindow(trb::db::Database& db, bool power, QWidget* parent)
     if (pages->isTabVisible(pageBeforePress_)) pages->setCurrentIndex(pageBeforePress_);
   });
   connect(tree, &PlotTree::plotDropped, this, &BrowserWindow::copyDroppedPlot);
+
+  scriptStatistics = new ScriptStatisticsWindow(db_, this);
+  connect(tree->menus.rInterface, &QAction::triggered, this, &BrowserWindow::openRInterface);
+  connect(tree->menus.scriptStatistics, &QAction::triggered, this,
+          &BrowserWindow::openScriptStatistics);
+  connect(scriptStatistics, &ScriptStatisticsWindow::plotsRunRequested, this,
+          [this] { rebuildTree(100); });
+  setSpecialEvaluation(100,
+                       [this](qlonglong flId) { return scriptStatistics->evaluatePlot(flId); });
 }
 
 BrowserWindow::~BrowserWindow() = default;
@@ -273,16 +289,21 @@ class PanelFeedback : public trb::Feedback {
  public:
   explicit PanelFeedback(QProgressBar* bar) : bar_(bar) {}
   void setProgress(qint64 pos, qint64 count) override {
+    // a thousandth of the whole is what the bar can show; a count of plots may be much finer
+    const qint64 permille = count > 0 ? pos * 1000 / count : -1;
+    if (permille == shown_) return;
+    shown_ = permille;
     bar_->setVisible(count > 0);
     if (count > 0) {
-      bar_->setMaximum(int(count));
-      bar_->setValue(int(pos));
+      bar_->setMaximum(1000);
+      bar_->setValue(int(permille));
     }
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
   }
 
  private:
   QProgressBar* bar_;
+  qint64 shown_ = -2;
 };
 
 }  // namespace
@@ -290,15 +311,21 @@ class PanelFeedback : public trb::Feedback {
 void BrowserWindow::rebuildTree(int mode) {
   if (mode == 0) phaseSelect = 0;
   loadedNode_ = nullptr;
+  bool busy = false;  // the hourglass from the statistics to the rebuilt tree
+  std::optional<trb::Error> failure;
   if (mode == 1 && db_.isOpen()) {
     // the statistics of every plot with results, stored for the chosen period
     areas->setCurrentWidget(progressPanel);
     progressCaption->setText(tr("Update-Statistics"));
     PanelFeedback feedback(progressBar);
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    busy = true;
     try {
       trb::evaluation::update_statistics(db_, phaseSelect, feedback);
+    } catch (const trb::Error& e) {
+      failure = e;
     } catch (const std::exception& e) {
-      showProblem(e);
+      failure = trb::Error(QString::fromUtf8(e.what()));
     }
     progressCaption->clear();
   }
@@ -315,12 +342,67 @@ void BrowserWindow::rebuildTree(int mode) {
   recs = std::max(recs, plots);
   tree->rebuild(trb::browser::rootLabel(databaseFileName()), experiments);
   progressBar->setVisible(false);
+  if (busy) QGuiApplication::restoreOverrideCursor();
+  if (failure) showProblem(*failure);
+  if (specialEvaluations_.contains(mode)) runSpecialEvaluation(mode, experiments);
+}
+
+void BrowserWindow::setSpecialEvaluation(int mode, PlotEvaluation step) {
+  specialEvaluations_.insert(mode, std::move(step));
+}
+
+void BrowserWindow::runSpecialEvaluation(int mode,
+                                         const QList<trb::browser::ExperimentNode>& experiments) {
+  const PlotEvaluation step = specialEvaluations_.value(mode);
+  // each plot once, also where two experiments share a location and so list the same plots
+  QList<qlonglong> keys;
+  for (const auto& x : experiments)
+    for (const auto& p : x.plots)
+      if (p.resultRows > 0 && !keys.contains(p.flId)) keys << p.flId;
+  const bool shown = mode == 100;
+  if (shown) {
+    areas->setCurrentWidget(progressPanel);
+    progressBar->setMaximum(std::max<int>(1, int(keys.size())));
+    progressBar->setValue(0);
+    progressBar->setVisible(true);
+  }
+  tree->setEnabled(false);  // no second walk or rebuild while this one waits for R
+  QList<qlonglong> done;
+  bool go = true;
+  for (const auto& x : experiments) {
+    if (shown) progressCaption->setText(x.location);
+    for (const auto& p : x.plots) {
+      if (!go || p.resultRows <= 0 || done.contains(p.flId)) continue;
+      done << p.flId;
+      if (shown) progressBar->setValue(int(done.size()));
+      QCoreApplication::processEvents();
+      go = step(p.flId);
+    }
+  }
+  tree->setEnabled(true);
+  progressBar->setVisible(false);
+  progressCaption->clear();
+  if (shown) areas->setCurrentWidget(pages);
+}
+
+void BrowserWindow::openRInterface() {
+  rInterface->open();
+  areas->setCurrentWidget(rPanel);
+}
+
+void BrowserWindow::openScriptStatistics() {
+  scriptStatistics->open();
 }
 
 void BrowserWindow::updateStatistics() {
   if (calculating_) return;
   phaseSelect = phaseDialog->choose();
   rebuildTree(1);
+}
+
+void BrowserWindow::showNBalance() {
+  if (!nBalanceWindow) nBalanceWindow = new NBalanceWindow(db_, this);
+  nBalanceWindow->open(this);
 }
 
 void BrowserWindow::endClicked() {
@@ -508,6 +590,7 @@ void BrowserWindow::copyDroppedPlot(QTreeWidgetItem* target) {
     managementPage->copyDroppedPlot(dragSource, into);
   else if (pages->currentIndex() == Page::Observation)
     observationPage->copyDroppedPlot(dragSource, into);
+  tree->menus.scriptStatistics->setEnabled(!on);  // its SQL script writes to the database
 }
 
 }  // namespace trb::gui

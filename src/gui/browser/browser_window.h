@@ -6,8 +6,10 @@
 // menus act on) and delegates every read and command to the browser service.
 #pragma once
 
+#include <QMap>
 #include <QString>
 #include <QWidget>
+#include <functional>
 
 #include "gui/browser/plot_tree.h"
 
@@ -27,10 +29,13 @@ namespace trb::gui {
 
 class FilesView;
 class ManagementPage;
+class NBalanceWindow;
 class MiscResultsPage;
 class ObservationPage;
 class PhaseDialog;
+class RPanel;
 class ResultPage;
+class ScriptStatisticsWindow;
 class SelectionPanel;
 class SimulatorWindow;
 class SiteCommands;
@@ -62,6 +67,16 @@ class BrowserWindow : public QWidget {
   void rebuildTree(int mode = 0);
   // "Update-Statistics": asks for the period, then rebuilds with mode 1.
   void updateStatistics();
+  // "N-balance": the window 'TRB N balance' on the shared connection.
+  void showNBalance();
+  // The per-plot step of a special evaluation: rebuildTree(mode) runs it once for every plot with
+  // results; false ends the walk. Mode 100 shows the progress panel, mode 200 runs quietly.
+  using PlotEvaluation = std::function<bool(qlonglong flId)>;
+  void setSpecialEvaluation(int mode, PlotEvaluation step);
+  // '"R" interface': the R panel in front, opened anew.
+  void openRInterface();
+  // 'script based statistics': the window 'Datenanalyse mit R'.
+  void openScriptStatistics();
   // Loads a node into the pages (the design's item_click); Shift keeps the visible page.
   void loadNode(QTreeWidgetItem* item, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
   // Finds a node below the experiment of location dbName whose label is text (exact) or contains
@@ -113,10 +128,13 @@ class BrowserWindow : public QWidget {
   FilesView* filesView = nullptr;
   SelectionPanel* selectionPanel = nullptr;
   QWidget* rPanel = nullptr;
+  RPanel* rInterface = nullptr;  // inside rPanel
+  ScriptStatisticsWindow* scriptStatistics = nullptr;
   QWidget* progressPanel = nullptr;
   QLabel* progressCaption = nullptr;
   QProgressBar* progressBar = nullptr;
   PhaseDialog* phaseDialog = nullptr;
+  NBalanceWindow* nBalanceWindow = nullptr;  // made on first use
   // Saving "Basic-Info" and the commands of the tree menus on experiments and plots.
   SiteCommands* siteCommands = nullptr;
 
@@ -136,6 +154,7 @@ class BrowserWindow : public QWidget {
   void loadPlot(QTreeWidgetItem* item);
   void runSimulator(int firstYear, int repeat);
   void setCalculating(bool on);
+  void runSpecialEvaluation(int mode, const QList<trb::browser::ExperimentNode>& experiments);
   void showProblem(const std::exception& e);
   QString databaseFileName() const;
 
@@ -148,6 +167,7 @@ class BrowserWindow : public QWidget {
   QSplitter* splitter_ = nullptr;
   bool placed_ = false;      // the first showing shares the width between tree and pages
   int pageBeforePress_ = 0;  // the page in front before the last press on a plot
+  QMap<int, PlotEvaluation> specialEvaluations_;
 };
 
 }  // namespace trb::gui

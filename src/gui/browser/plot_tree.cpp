@@ -61,7 +61,7 @@ void PlotTree::buildMenus() {
     return a;
   };
   Menus& m = menus;
-  // The reports, the statistics, the nitrogen balance and R are commands of their own modules;
+  // The reports, the statistics and the nitrogen balance are commands of their own modules;
   // their entries wait here, disabled. The commands on experiments and plots enable theirs.
   m.experiment = new QMenu(tr("experiment"), this);
   m.experiment->setObjectName(QStringLiteral("experimentMenu"));
@@ -104,10 +104,10 @@ void PlotTree::buildMenus() {
       add(m.root, QStringLiteral("siteReport"), tr("site condition report"), false, false);
   m.updateStatistics =
       add(m.root, QStringLiteral("updateStatistics"), tr("Update-Statistics"), true, true);
-  m.nBalance = add(m.root, QStringLiteral("nBalance"), tr("N-balance"), false, true);
-  m.rInterface = add(m.root, QStringLiteral("rInterface"), tr("\"R\" interface"), false, true);
+  m.nBalance = add(m.root, QStringLiteral("nBalance"), tr("N-balance"), true, true);
+  m.rInterface = add(m.root, QStringLiteral("rInterface"), tr("\"R\" interface"), true, true);
   m.scriptStatistics =
-      add(m.root, QStringLiteral("scriptStatistics"), tr("script based statistics"), false, true);
+      add(m.root, QStringLiteral("scriptStatistics"), tr("script based statistics"), true, true);
 }
 
 QMenu* PlotTree::menuFor(Kind kind) const {

@@ -21,6 +21,7 @@
 #include "core/base/feedback.h"
 #include "core/engine/simulator_service.h"
 #include "core/settings/settings.h"
+#include "gui/external/r_runner.h"
 #include "gui/simulator/assessment_page.h"
 #include "gui/simulator/messages_page.h"
 #include "gui/simulator/site_list_page.h"
@@ -56,8 +57,6 @@ SimulatorWindow::SimulatorWindow(QWidget* parent) : QWidget(parent, Qt::Window) 
   recalcBox->setObjectName(QStringLiteral("recalcBox"));
   rButton = new QPushButton(tr("&run r-script"), this);
   rButton->setObjectName(QStringLiteral("rButton"));
-  rButton->setEnabled(false);  // R analyses are not part of this version yet
-  rButton->setToolTip(tr("R analyses are not available in this version"));
   commands->addWidget(runButton);
   commands->addWidget(recalcBox);
   commands->addStretch(1);
@@ -101,6 +100,8 @@ SimulatorWindow::SimulatorWindow(QWidget* parent) : QWidget(parent, Qt::Window) 
 
   connect(runButton, &QPushButton::clicked, this, &SimulatorWindow::runButtonClicked);
   connect(databaseButton, &QPushButton::clicked, this, &SimulatorWindow::chooseDatabase);
+  rRunner_ = new RRunner(this);
+  connect(rButton, &QPushButton::clicked, this, &SimulatorWindow::runRScript);
   connect(siteListPage_, &SiteListPage::currentPlotChanged, this, [this] { refreshPairs(); });
 
   // The worker reports through queued calls: they run on this window's thread in order.
@@ -403,6 +404,17 @@ void SimulatorWindow::calculationDone() {
   emit calculationEnded(lastFinished_);
   if (batch_ && isVisible()) close();
   if (nowait) QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+}
+
+void SimulatorWindow::runRScript() {
+  rRunner_->pointOdbcSource(db_.isOpen() ? db_.path() : database);
+  trb::external::RRun run;
+  run.rCall = settings_.r_call;
+  run.folder = QDir::currentPath();
+  run.script = settings_.r_script;
+  run.result = settings_.r_result;
+  run.showType = trb::external::ShowType::ShowMinimized;
+  rRunner_->start(run);
 }
 
 }  // namespace trb::gui

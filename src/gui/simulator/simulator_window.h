@@ -27,6 +27,7 @@ namespace trb::gui {
 class AssessmentPage;
 class HistogramBars;
 class MessagesPage;
+class RRunner;
 class SiteListPage;
 class WindowFeedback;
 
@@ -77,6 +78,9 @@ class SimulatorWindow : public QWidget {
   void onActivated();
   void runButtonClicked();
   void chooseDatabase();
+  // "run r-script": R runs the script of the settings (r_script) on this window's database; the
+  // window does not wait for it.
+  void runRScript();
 
  signals:
   void hidden();
@@ -118,6 +122,7 @@ class SimulatorWindow : public QWidget {
   bool batch_ = false;  // started with "go": close when the calculation has ended
   MessagesPage* messagesPage_ = nullptr;
   SiteListPage* siteListPage_ = nullptr;
+  RRunner* rRunner_ = nullptr;
   AssessmentPage* assessmentPage_ = nullptr;
 };
 

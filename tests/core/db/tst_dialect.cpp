@@ -63,6 +63,10 @@ class TstDialect : public QObject {
     QTest::newRow("Int rounds down") << "select Int(-8.4)" << QVariant(-9.0);
     QTest::newRow("Str leading blank") << "select Str(5)" << QVariant(" 5");
     QTest::newRow("Str negative") << "select Str(-5)" << QVariant("-5");
+    QTest::newRow("Str zero") << "select Str(0)" << QVariant(" 0");
+    QTest::newRow("Str whole real") << "select Str(2001.0)" << QVariant(" 2001");
+    QTest::newRow("Str large key")
+        << "select Str(-123456789012345)" << QVariant("-123456789012345");
     QTest::newRow("double quotes are text") << "select \"a\"" << QVariant("a");
     QTest::newRow("plus concatenates text") << "select str(1)+\"_\"+str(2)" << QVariant(" 1_ 2");
     QTest::newRow("ampersand") << "select \"n=\" & 3 & Null" << QVariant("n=3");

@@ -41,6 +41,16 @@ DialogValues sampleValues() {
           {"pdf_dir", "/home/u/pdf/"}};
 }
 
+// The R program a first start stores: R found on the PATH (the placeholder path on Windows).
+QString firstStartRCall() {
+#ifdef Q_OS_WIN
+  return QStringLiteral("c:\\path_to_r.exe");
+#else
+  const QString r = QStandardPaths::findExecutable(QStringLiteral("R"));
+  return r.isEmpty() ? QStringLiteral("R") : r;
+#endif
+}
+
 }  // namespace
 
 class TstSettings : public QObject {
@@ -68,7 +78,7 @@ class TstSettings : public QObject {
                                           {"pf_fk", "18"},
                                           {"pf_wp", "42"},
                                           {"ptfmode", "3"},
-                                          {"r_call", "c:\\path_to_r.exe"},
+                                          {"r_call", firstStartRCall()},
                                           {"r_script", "anyscript.r"},
                                           {"r_result", "anyname.txt"},
                                           {"soil_scheme", "RBS"},

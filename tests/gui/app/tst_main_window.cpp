@@ -430,8 +430,9 @@ class TestMainWindow : public QObject {
     const QString ini = QString::fromUtf8(odbc.readAll());
     odbc.close();
     if (hasDataSource) {
-      QCOMPARE(ini, QStringLiteral("[T_R_B]\nDriver=SQLite3\nDatabase=%1\nDBQ=%1\n\n[other]\n"
-                                   "Database=x\n")
+      // with the driver's StepAPI=1, without which R cannot close its connection
+      QCOMPARE(ini, QStringLiteral("[T_R_B]\nDriver=SQLite3\nDatabase=%1\nDBQ=%1\nStepAPI=1\n\n"
+                                   "[other]\nDatabase=x\n")
                         .arg(opened));
     } else {
       // first that the change worked, then what R needs

@@ -1,0 +1,105 @@
+// trb_bench_eval FILE [--steps]: times 'Update-Statistics' over all plots (all records) and the
+// nitrogen balance of all plots on a calculated database, and prints both times (wall time, with
+// the processor time beside it). --steps also prints the processor time of every step of the
+// balance. The file is changed as the two commands change it: the statistics tables and the
+// balance tables are recreated.
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTextStream>
+#include <ctime>
+#include <functional>
+
+#include "core/base/error.h"
+#include "core/db/database.h"
+#include "core/evaluation/nbalance.h"
+#include "core/evaluation/statistics.h"
+
+namespace {
+
+qint64 cpuNs() {
+  timespec t{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+  return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
+}
+
+// Prints the processor time of each step of a multi-step command as the next one begins.
+class StepTimes : public trb::Feedback {
+ public:
+  StepTimes(QTextStream& out, bool print) : out_(out), print_(print) {}
+  void setProgress(qint64 pos, qint64 count) override {
+    if (!print_ || count <= 0) return;
+    const qint64 step = pos / trb::MultiStepFeedback::kStepUnits;
+    if (step == step_ && pos < count) return;
+    finishStep();
+    step_ = step;
+    if (pos >= count) step_ = -1;
+  }
+  void start() {
+    step_ = 0;
+    cpu_ = cpuNs();
+  }
+  void finishStep() {
+    if (!print_ || step_ < 0) return;
+    const qint64 now = cpuNs();
+    out_
+        << QStringLiteral("  step %1: %2 s\n").arg(step_ + 1, 2).arg((now - cpu_) / 1e9, 0, 'f', 3);
+    out_.flush();
+    cpu_ = now;
+  }
+
+ private:
+  QTextStream& out_;
+  bool print_;
+  qint64 step_ = -1;
+  qint64 cpu_ = 0;
+};
+
+void timed(QTextStream& out, const QString& what, const std::function<void()>& run) {
+  QElapsedTimer clock;
+  clock.start();
+  const qint64 cpu0 = cpuNs();
+  run();
+  out << what
+      << QStringLiteral(": %1 s (processor %2 s)\n")
+             .arg(clock.nsecsElapsed() / 1e9, 0, 'f', 3)
+             .arg((cpuNs() - cpu0) / 1e9, 0, 'f', 3);
+  out.flush();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  QTextStream out(stdout);
+  QTextStream err(stderr);
+  const QStringList args = app.arguments().mid(1);
+  const bool steps = args.contains(QStringLiteral("--steps"));
+  QString file;
+  for (const QString& a : args)
+    if (!a.startsWith(u"--")) file = a;
+  if (file.isEmpty()) {
+    err << "usage: trb_bench_eval FILE [--steps]\n"
+           "  times Update-Statistics (all records) and the nitrogen balance of all plots on a\n"
+           "  calculated database; FILE keeps the recreated tables.\n";
+    return 2;
+  }
+  try {
+    trb::db::Database db = trb::db::Database::open(file);
+    int plots = 0;
+    timed(out, QStringLiteral("Update-Statistics"),
+          [&] { plots = trb::evaluation::update_statistics(db, 0); });
+    out << "  plots with results: " << plots << "\n";
+    StepTimes feedback(out, steps);
+    timed(out, QStringLiteral("nitrogen balance"), [&] {
+      feedback.start();
+      trb::evaluation::do_balance(db, QStringLiteral("*"), {}, feedback);
+      feedback.finishStep();
+    });
+    out << "  rows of trb_n_bilanz: "
+        << db.scalar(QStringLiteral("select count(*) from trb_n_bilanz")).toLongLong() << "\n";
+  } catch (const trb::Error& e) {
+    err << "trb_bench_eval: " << e.message() << "\n";
+    return 1;
+  }
+  return 0;
+}

@@ -1,0 +1,103 @@
+#include "core/external/r_run.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+namespace trb::external {
+
+QString quotedPath(const QString& path) {
+  return path.contains(u' ') ? u'"' + path + u'"' : path;
+}
+
+QString rBatchParameters(const QString& scriptPath, const QString& resultPath) {
+  return QStringLiteral("CMD BATCH --slave ") + quotedPath(scriptPath) + u' ' +
+         quotedPath(resultPath);
+}
+
+QString rProfileText() {
+  return QStringLiteral(R"r(# trb's R start profile (written by trb, rewritten at every R run).
+# The user's own profile runs first, as R would have run it.
+local({
+  own <- Sys.getenv("TRB_R_PROFILE_USER")
+  if (!nzchar(own)) {
+    own <- if (file.exists(".Rprofile")) ".Rprofile" else path.expand("~/.Rprofile")
+  }
+  if (file.exists(own)) source(own, local = globalenv())
+})
+
+# The SQLite ODBC driver reports no row counts: RODBC must not believe them (else every query
+# returns no rows), and it fetches one row at a time.
+local({
+  trbRodbcDefaults <- function(...) {
+    ns <- asNamespace("RODBC")
+    f <- get("odbcDriverConnect", envir = ns)
+    fm <- formals(f)
+    fm$believeNRows <- FALSE
+    fm$rows_at_time <- 1
+    formals(f) <- fm
+    unlockBinding("odbcDriverConnect", ns)
+    assign("odbcDriverConnect", f, envir = ns)
+    lockBinding("odbcDriverConnect", ns)
+    if ("package:RODBC" %in% search()) {
+      pkg <- as.environment("package:RODBC")
+      unlockBinding("odbcDriverConnect", pkg)
+      assign("odbcDriverConnect", f, envir = pkg)
+      lockBinding("odbcDriverConnect", pkg)
+    }
+  }
+  if (isNamespaceLoaded("RODBC")) trbRodbcDefaults()
+  else setHook(packageEvent("RODBC", "onLoad"), trbRodbcDefaults)
+})
+)r");
+}
+
+QString writeRProfile() {
+  const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+  if (folder.isEmpty() || !QDir().mkpath(folder)) return QString();
+  const QString path = QDir(folder).filePath(QStringLiteral("trb_Rprofile.R"));
+  const QByteArray text = rProfileText().toUtf8();
+  QFile old(path);
+  if (old.open(QIODevice::ReadOnly) && old.readAll() == text) return path;
+  old.close();
+  QSaveFile out(path);
+  if (!out.open(QIODevice::WriteOnly)) return QString();
+  out.write(text);
+  return out.commit() ? path : QString();
+}
+
+QProcessEnvironment rEnvironment(const QString& profilePath, QProcessEnvironment base) {
+  if (profilePath.isEmpty()) return base;
+  const QString own = base.value(QStringLiteral("R_PROFILE_USER"));
+  // the value of an earlier run through trb is trb's own profile, not the user's
+  if (!own.isEmpty() && own != profilePath) base.insert(QStringLiteral("TRB_R_PROFILE_USER"), own);
+  base.insert(QStringLiteral("R_PROFILE_USER"), profilePath);
+  return base;
+}
+
+void startR(Launcher& launcher, const RRun& run) {
+  launcher.applicationName = run.rCall;
+  launcher.currentDir = run.folder;
+  launcher.showType = run.showType;
+  // R runs in the folder: the names are given relative to it. R's own batch script on Linux
+  // passes its file names on unquoted, so a folder with blanks works only this way.
+  launcher.parameters = rBatchParameters(run.script, run.result);
+  launcher.environment = rEnvironment(writeRProfile());
+  launcher.execute();
+}
+
+QStringList pictureNames(const QString& scriptText) {
+  static const QRegularExpression quoted(
+      QStringLiteral(R"re("([^"\n]*\.(?:wmf|png|svg|jpg|pdf))")re"),
+      QRegularExpression::CaseInsensitiveOption);
+  QStringList out;
+  for (const QString& line : scriptText.split(u'\n')) {
+    const QRegularExpressionMatch m = quoted.match(line);
+    if (m.hasMatch()) out << m.captured(1);
+  }
+  return out;
+}
+
+}  // namespace trb::external
