@@ -1,6 +1,7 @@
 #include "gui/app/application.h"
 
 #include <QApplication>
+#include <QLineEdit>
 
 #include "gui/app/settings_dialog.h"
 #include "gui/app/update_check_window.h"
