@@ -581,6 +581,7 @@ void BrowserWindow::setCalculating(bool on) {
   siteCommands->setEnabled(!on);
   managementPage->editor->setEnabled(!on);
   observationPage->editor->setEnabled(!on);
+  tree->menus.scriptStatistics->setEnabled(!on);  // its SQL script writes to the database
 }
 
 void BrowserWindow::copyDroppedPlot(QTreeWidgetItem* target) {
@@ -590,7 +591,6 @@ void BrowserWindow::copyDroppedPlot(QTreeWidgetItem* target) {
     managementPage->copyDroppedPlot(dragSource, into);
   else if (pages->currentIndex() == Page::Observation)
     observationPage->copyDroppedPlot(dragSource, into);
-  tree->menus.scriptStatistics->setEnabled(!on);  // its SQL script writes to the database
 }
 
 }  // namespace trb::gui
