@@ -570,81 +570,6 @@
     </message>
 </context>
 <context>
-    <name>trb::gui::ResultPage</name>
-    <message>
-        <source>YEAR_</source>
-        <translation>Jahr</translation>
-    </message>
-    <message>
-        <source>MEAS_VALUE</source>
-        <translation>gemessen</translation>
-    </message>
-    <message>
-        <source>SIM_VALUE</source>
-        <translation>modelliert</translation>
-    </message>
-    <message>
-        <source>annual C-flux [kg/ha]</source>
-        <translation>jährl. C-Fluss [kg/ha]</translation>
-    </message>
-    <message>
-        <source>year</source>
-        <translation>Jahr</translation>
-    </message>
-    <message>
-        <source>SOM gain [kgC/ha/a]</source>
-        <translation>Hum.aufb[kgC/ha/a]</translation>
-    </message>
-    <message>
-        <source>SOM loss [kgC/ha/a]</source>
-        <translation>Hum.abb[kgC/ha/a]</translation>
-    </message>
-    <message>
-        <source>saldo [kgC/ha/a]</source>
-        <translation>Saldo[kgC/ha/a]</translation>
-    </message>
-    <message>
-        <source>CO2 prod. [kgC/ha/a]</source>
-        <translation>CO2-Prod. [kgC/ha/a]</translation>
-    </message>
-    <message>
-        <source>soil C storage [t/ha]</source>
-        <translation>C im Boden [t/ha]</translation>
-    </message>
-    <message>
-        <source>N-balance</source>
-        <translation>N-Bilanz</translation>
-    </message>
-    <message>
-        <source>uptake</source>
-        <translation>Aufnahme</translation>
-    </message>
-    <message>
-        <source>fertilizer</source>
-        <translation>min.Zufuhr</translation>
-    </message>
-    <message>
-        <source>mineralisation</source>
-        <translation>Mineralisierung</translation>
-    </message>
-    <message>
-        <source>deposition</source>
-        <translation>Deposition</translation>
-    </message>
-    <message>
-        <source>div. sources</source>
-        <translation>sonstiges</translation>
-    </message>
-    <message>
-        <source>saldo</source>
-        <translation>Saldo</translation>
-    </message>
-    <message>
-        <source>crop</source>
-        <translation>Fruchtart </translation>
-    </message>
-</context>
-<context>
     <name>trb::gui::SelectionPanel</name>
     <message>
         <source>all</source>
@@ -825,6 +750,189 @@
     <message>
         <source>Excel workbook (*.xlsx)</source>
         <translation>Excel-Arbeitsmappe (*.xlsx)</translation>
+    </message>
+</context>
+<context>
+    <name>trb::evaluation</name>
+    <message>
+        <source>YEAR_</source>
+        <translation>Jahr</translation>
+    </message>
+    <message>
+        <source>MEAS_VALUE</source>
+        <translation>gemessen</translation>
+    </message>
+    <message>
+        <source>SIM_VALUE</source>
+        <translation>modelliert</translation>
+    </message>
+    <message>
+        <source>Year</source>
+        <translation>Jahr</translation>
+    </message>
+    <message>
+        <source>C-dynamics</source>
+        <translation>Ergebnisse: Corg</translation>
+    </message>
+    <message>
+        <source>N-dynamics</source>
+        <translation>Ergebnisse: Nt</translation>
+    </message>
+    <message>
+        <source>micr.BM</source>
+        <translation>Ergebnisse: Cmic</translation>
+    </message>
+    <message>
+        <source>dynamics of microbial Biomass</source>
+        <translation>Dynamik der mikrobiellen Biomasse</translation>
+    </message>
+    <message>
+        <source>misc.results</source>
+        <translation>weitere Ergebnisse</translation>
+    </message>
+    <message>
+        <source>OM-turnover</source>
+        <translation>Humusbilanz</translation>
+    </message>
+    <message>
+        <source>year</source>
+        <translation>Jahr</translation>
+    </message>
+    <message>
+        <source>SOM gain [kgC/ha/a]</source>
+        <translation>Hum.aufb[kgC/ha/a]</translation>
+    </message>
+    <message>
+        <source>SOM loss [kgC/ha/a]</source>
+        <translation>Hum.abb[kgC/ha/a]</translation>
+    </message>
+    <message>
+        <source>saldo [kgC/ha/a]</source>
+        <translation>Saldo[kgC/ha/a]</translation>
+    </message>
+    <message>
+        <source>CO2 prod. [kgC/ha/a]</source>
+        <translation>CO2-Prod. [kgC/ha/a]</translation>
+    </message>
+    <message>
+        <source>soil C storage [t/ha]</source>
+        <translation>C im Boden [t/ha]</translation>
+    </message>
+    <message>
+        <source>annual C-flux [kg/ha]</source>
+        <translation>jährl. C-Fluss [kg/ha]</translation>
+    </message>
+    <message>
+        <source>C-storage(top soil) [t/ha]</source>
+        <translation>C-Vorrat der Krume  [t/ha]</translation>
+    </message>
+    <message>
+        <source>N-balance</source>
+        <translation>N-Bilanz</translation>
+    </message>
+    <message>
+        <source>uptake</source>
+        <translation>Aufnahme</translation>
+    </message>
+    <message>
+        <source>fertilizer</source>
+        <comment>N-balance column</comment>
+        <translation>min.Zufuhr</translation>
+    </message>
+    <message>
+        <source>mineralisation</source>
+        <translation>Mineralisierung</translation>
+    </message>
+    <message>
+        <source>deposition</source>
+        <comment>N-balance column</comment>
+        <translation>Deposition</translation>
+    </message>
+    <message>
+        <source>div. sources</source>
+        <translation>sonstiges</translation>
+    </message>
+    <message>
+        <source>saldo</source>
+        <comment>N-balance column</comment>
+        <translation>Saldo</translation>
+    </message>
+    <message>
+        <source>crop</source>
+        <translation>Fruchtart </translation>
+    </message>
+    <message>
+        <source>SOM - reproduction</source>
+        <translation>Humus-Aufbau</translation>
+    </message>
+    <message>
+        <source>SOM - decomposition</source>
+        <translation>Humus-Abbau</translation>
+    </message>
+    <message>
+        <source>total C loss </source>
+        <translation>CO2-Produktion</translation>
+    </message>
+    <message>
+        <source>total C in soil</source>
+        <translation>C-Vorrat (total) </translation>
+    </message>
+    <message>
+        <source>SOM saldo</source>
+        <translation>Humussaldo</translation>
+    </message>
+    <message>
+        <source>saldo</source>
+        <comment>N-balance choice</comment>
+        <translation>Saldo</translation>
+    </message>
+    <message>
+        <source>SOM- mineralisation</source>
+        <translation>Humus- mineralisierung</translation>
+    </message>
+    <message>
+        <source>fertilizer</source>
+        <comment>N-balance choice</comment>
+        <translation>Mineral-N Zufuhr</translation>
+    </message>
+    <message>
+        <source>deposition</source>
+        <comment>N-balance choice</comment>
+        <translation>Deposition</translation>
+    </message>
+    <message>
+        <source>other sources</source>
+        <translation>sonstige Quellen </translation>
+    </message>
+    <message>
+        <source>crop uptake</source>
+        <translation>Pflanzen- aufnahme</translation>
+    </message>
+</context>
+<context>
+    <name>trb::gui::ResultPage</name>
+    <message>
+        <source>selection</source>
+        <translation>Auswahl</translation>
+    </message>
+    <message>
+        <source>create report</source>
+        <translation>Ausgabe</translation>
+    </message>
+    <message>
+        <source>save as PDF; skip preview</source>
+        <translation>als PDF; ohne Ansicht</translation>
+    </message>
+</context>
+<context>
+    <name>trb::gui::ResultChart</name>
+    <message>
+        <source>simulated</source>
+        <translation>modelliert</translation>
+    </message>
+    <message>
+        <source>observed</source>
+        <translation>gemessen</translation>
     </message>
 </context>
 <context>

@@ -28,7 +28,7 @@ struct ChartSeries {
   QList<QPointF> points;
 };
 
-struct ChartData {
+struct StatChart {
   std::array<ChartSeries, 12> series;
   bool autoscale = true;  // false once show() has fixed the ranges below
   double value_min = 0, value_max = 0;
@@ -62,7 +62,7 @@ class Tstat_set {
   Assignments assignments(bool decomposition);
 
   const QStringList& lines() const { return lines_; }
-  const ChartData& chart() const { return chart_; }
+  const StatChart& chart() const { return chart_; }
 
   // The state of the set, named as the statistics are named elsewhere.
   QString fl_id;
@@ -81,7 +81,7 @@ class Tstat_set {
 
  private:
   QStringList lines_;
-  ChartData chart_;
+  StatChart chart_;
 };
 
 // The three sets of the browser.

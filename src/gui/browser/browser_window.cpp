@@ -24,6 +24,8 @@
 #include "core/base/error.h"
 #include "core/browser/browser_service.h"
 #include "core/db/database.h"
+#include "core/evaluation/nbalance.h"
+#include "core/evaluation/result_pages.h"
 #include "core/evaluation/statistics.h"
 #include "core/settings/settings.h"
 #include "gui/browser/files_view.h"
@@ -109,6 +111,7 @@ BrowserWindow::BrowserWindow(trb::db::Database& db, bool power, QWidget* parent)
   connect(selectionPanel, &SelectionPanel::runRequested, this, &BrowserWindow::runSelection);
   connect(tree->menus.updateStatistics, &QAction::triggered, this,
           &BrowserWindow::updateStatistics);
+  connect(sitePage->runButton, &QPushButton::clicked, this, &BrowserWindow::runPlot);
   connect(tree->menus.nBalance, &QAction::triggered, this, &BrowserWindow::showNBalance);
   siteCommands = new SiteCommands(*this, db_);
   // copying by drag: drops are taken while one of the first three pages is in front
@@ -148,12 +151,14 @@ void BrowserWindow::buildPages() {
     sitePage->firstYearEdit->setText(QString::number(year));
     sitePage->fromEdit->setText(QString::number(year));
   });
-  carbonPage = makeCarbonPage(pages);
-  nitrogenPage = makeNitrogenPage(pages);
-  microbialPage = makeMicrobialPage(pages);
-  miscPage = new MiscResultsPage(pages);
-  turnoverPage = makeTurnoverPage(pages);
-  nBalancePage = makeNBalancePage(pages);
+  using trb::evaluation::ResultKind;
+  // outside power mode the comparison pages show no statistics list
+  carbonPage = new ResultPage(db_, ResultKind::Carbon, power_, pages);
+  nitrogenPage = new ResultPage(db_, ResultKind::Nitrogen, power_, pages);
+  microbialPage = new ResultPage(db_, ResultKind::MicrobialBiomass, true, pages);
+  miscPage = new ResultPage(db_, ResultKind::MiscResults, true, pages);
+  turnoverPage = new ResultPage(db_, ResultKind::Turnover, true, pages);
+  nBalancePage = new ResultPage(db_, ResultKind::NBalance, true, pages);
   // the order matters: drops on the tree are taken while one of the first three is visible
   pages->addTab(sitePage, tr("Basic-Info"));
   pages->addTab(managementPage, tr("Management"));
@@ -488,9 +493,29 @@ void BrowserWindow::loadPlot(QTreeWidgetItem* item) {
   }
   PlotTree::setRecord(item, record);
   loadedPlot = record;
+  showResults(item->text(0));
+}
+
+void BrowserWindow::showResults(const QString& plotLabel) {
+  for (ResultPage* p :
+       {carbonPage, nitrogenPage, microbialPage, miscPage, turnoverPage, nBalancePage})
+    p->setPlot(snr, loadedPlot.dbName, plotLabel);
   // the evaluation of the plot's results decides what the comparison pages show
   pages->setTabEnabled(Page::CDynamics, false);
-  miscPage->showRows(view.yearlyResults);
+  try {
+    const trb::evaluation::ComparisonPages results =
+        trb::evaluation::read_comparison_pages(db_, snr);
+    carbonPage->showData(results.carbon);
+    nitrogenPage->showData(results.nitrogen);
+    microbialPage->showData(results.microbial);
+  } catch (const std::exception& e) {
+    for (ResultPage* p : {carbonPage, nitrogenPage, microbialPage}) p->clear();
+    showProblem(e);
+  }
+  if (carbonPage->hasRows()) pages->setTabEnabled(Page::CDynamics, true);
+  pages->setTabVisible(Page::NDynamics, nitrogenPage->hasRows());
+  pages->setTabVisible(Page::MicrobialBiomass, microbialPage->hasRows());
+  if (power_) miscPage->refresh();
 }
 
 bool BrowserWindow::clickOnItem(const QString& dbName, const QString& text, bool exactMatch) {
@@ -546,7 +571,57 @@ void BrowserWindow::runSelection() {
   loadNode(tree->topLevelItem(0), Qt::NoModifier);
 }
 
-void BrowserWindow::runSimulator(int firstYear, int repeat) {
+void BrowserWindow::runPlot() {
+  if (calculating_ || !simulator_ || snr == -99) return;
+  // the repeat controls are checked first: a wrong number changes nothing
+  bool ok = false;
+  const int firstYear = sitePage->fromEdit->text().trimmed().toInt(&ok);
+  if (!ok) {
+    QMessageBox::warning(this, windowTitle(),
+                         tr("'%1' is not a valid integer value.").arg(sitePage->fromEdit->text()));
+    return;
+  }
+  const int repeat = sitePage->repeatBox->value();
+  const bool single = repeat == 0;  // the nitrogen balance only for a run without repetition
+  const qlonglong key = snr;
+  const QString location = loadedPlot.dbName;
+  const QString label = loadedNode_ ? loadedNode_->text(0) : sitePage->plotEdit->text();
+  try {
+    trb::browser::selectPlotForRun(db_, key);
+  } catch (const std::exception& e) {
+    showProblem(e);
+    return;
+  }
+  runSimulator(firstYear, repeat, power_);
+
+  QString bat = QStringLiteral("?");
+  try {
+    bat = trb::evaluation::store_mean_bat(db_, key);
+  } catch (const std::exception& e) {
+    showProblem(e);
+  }
+  // the plot reloaded, with the new results
+  rebuildTree(0);
+  loadNode(tree->topLevelItem(0), Qt::NoModifier);
+  if (!clickOnItem(location, label, true)) return;
+  sitePage->batEdit->setText(bat);
+  pages->setCurrentIndex(Page::CDynamics);
+  turnoverPage->clear();
+  nBalancePage->clear();
+  turnoverPage->refresh();
+  if (!single) return;
+  try {
+    trb::evaluation::do_balance(db_, QString::number(key));
+  } catch (const std::exception& e) {
+    showProblem(e);
+  }
+  nBalancePage->refresh();
+  pages->setTabVisible(Page::NBalance, true);
+  pages->setTabVisible(Page::Turnover, true);
+  pages->setCurrentIndex(Page::Turnover);
+}
+
+void BrowserWindow::runSimulator(int firstYear, int repeat, bool untilClosed) {
   setCalculating(true);
   SimulatorWindow* sim = simulator_;
   sim->running = true;
@@ -558,14 +633,17 @@ void BrowserWindow::runSimulator(int firstYear, int repeat) {
   sim->activateWindow();
   // wait for the end of the run (or the window's closing) while the windows stay alive
   QEventLoop wait;
-  connect(sim, &SimulatorWindow::calculationEnded, &wait, &QEventLoop::quit);
   connect(sim, &SimulatorWindow::hidden, &wait, &QEventLoop::quit);
   QTimer poll;
-  connect(&poll, &QTimer::timeout, &wait, [&wait, sim] {
-    if (!sim->running || !sim->isVisible()) wait.quit();
+  const auto done = [sim, untilClosed] {
+    return !sim->isVisible() || (!untilClosed && !sim->running);
+  };
+  if (!untilClosed) connect(sim, &SimulatorWindow::calculationEnded, &wait, &QEventLoop::quit);
+  connect(&poll, &QTimer::timeout, &wait, [&wait, done] {
+    if (done()) wait.quit();
   });
   poll.start(100);
-  if (sim->running && sim->isVisible()) wait.exec();
+  if (!done()) wait.exec();
   poll.stop();
   sim->autoclick = false;
   if (!sim->calculating()) sim->running = false;
@@ -576,6 +654,7 @@ void BrowserWindow::runSimulator(int firstYear, int repeat) {
 void BrowserWindow::setCalculating(bool on) {
   calculating_ = on;
   selectionPanel->runButton->setEnabled(!on);
+  sitePage->runButton->setEnabled(!on);
   filesView->setEditable(!on);
   tree->menus.updateStatistics->setEnabled(!on);
   siteCommands->setEnabled(!on);

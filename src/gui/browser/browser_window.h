@@ -30,7 +30,6 @@ namespace trb::gui {
 class FilesView;
 class ManagementPage;
 class NBalanceWindow;
-class MiscResultsPage;
 class ObservationPage;
 class PhaseDialog;
 class RPanel;
@@ -96,6 +95,10 @@ class BrowserWindow : public QWidget {
   // "model run for selection": marks the checked plots, runs the simulator and waits for it
   // (the window stays responsive), then rebuilds the tree.
   void runSelection();
+  // "model run (plot)": runs the loaded plot with the repeat controls of "Basic-Info", waits for
+  // the simulator, stores the plot's mean biologically active time, reloads the plot and shows
+  // its results; with "repeat" 0 also its nitrogen balance ("OM-turnover", "N-balance").
+  void runPlot();
   // True while a calculation started here runs: the commands that write are disabled.
   bool calculationRunning() const { return calculating_; }
   // A plot dropped on the plot node target: with "Management" visible the source's management is
@@ -122,7 +125,7 @@ class BrowserWindow : public QWidget {
   ResultPage* carbonPage = nullptr;
   ResultPage* nitrogenPage = nullptr;
   ResultPage* microbialPage = nullptr;
-  MiscResultsPage* miscPage = nullptr;
+  ResultPage* miscPage = nullptr;
   ResultPage* turnoverPage = nullptr;
   ResultPage* nBalancePage = nullptr;
   FilesView* filesView = nullptr;
@@ -152,7 +155,11 @@ class BrowserWindow : public QWidget {
   void fill();
   void onRightPressed(QTreeWidgetItem* item);
   void loadPlot(QTreeWidgetItem* item);
-  void runSimulator(int firstYear, int repeat);
+  // untilClosed: wait until the user closes the simulator window (power mode of a single-plot
+  // run), not only until its calculation ends.
+  void runSimulator(int firstYear, int repeat, bool untilClosed = false);
+  // Fills the result pages of the loaded plot (the evaluation of its results).
+  void showResults(const QString& plotLabel);
   void setCalculating(bool on);
   void runSpecialEvaluation(int mode, const QList<trb::browser::ExperimentNode>& experiments);
   void showProblem(const std::exception& e);
