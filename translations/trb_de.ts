@@ -1760,6 +1760,254 @@
     </message>
 </context>
 <context>
+    <name>trb::gui::TransferWindow</name>
+    <message>
+        <source>data transfer</source>
+        <translation>Datentransfer</translation>
+    </message>
+    <message>
+        <source>select destination</source>
+        <translation>Ziel auswählen</translation>
+    </message>
+    <message>
+        <source>all</source>
+        <translation>alle</translation>
+    </message>
+    <message>
+        <source>none</source>
+        <translation>keine</translation>
+    </message>
+    <message>
+        <source>invert</source>
+        <translation>umkehren</translation>
+    </message>
+    <message>
+        <source>copy</source>
+        <translation>kopieren</translation>
+    </message>
+    <message>
+        <source>go on</source>
+        <translation>weiter</translation>
+    </message>
+    <message>
+        <source>end</source>
+        <translation>Ende</translation>
+    </message>
+    <message>
+        <source>no wait on key check</source>
+        <translation>ohne Warten bei der Schlüsselprüfung</translation>
+    </message>
+    <message>
+        <source>no destination chosen</source>
+        <translation>kein Ziel gewählt</translation>
+    </message>
+    <message>
+        <source>plots of the open database</source>
+        <translation>Flächen der geöffneten Datenbank</translation>
+    </message>
+    <message>
+        <source>plots of the destination</source>
+        <translation>Flächen der Zieldatenbank</translation>
+    </message>
+    <message>
+        <source>trb databases (*.sqlite *.db);;all files (*)</source>
+        <translation>trb-Datenbanken (*.sqlite *.db);;alle Dateien (*)</translation>
+    </message>
+    <message>
+        <source> (backup: %1)</source>
+        <translation> (Sicherung: %1)</translation>
+    </message>
+    <message>
+        <source>no plot is marked</source>
+        <translation>keine Fläche markiert</translation>
+    </message>
+    <message>
+        <source>%1 of %2 plots copied</source>
+        <translation>%1 von %2 Flächen kopiert</translation>
+    </message>
+</context>
+<context>
+    <name>trb::gui::SqlWindow</name>
+    <message>
+        <source>SQL - module</source>
+        <translation>SQL - Modul</translation>
+    </message>
+    <message>
+        <source>SQL script</source>
+        <translation>SQL-Skript</translation>
+    </message>
+    <message>
+        <source>execute</source>
+        <translation>ausführen</translation>
+    </message>
+    <message>
+        <source>load from file</source>
+        <translation>aus Datei laden</translation>
+    </message>
+    <message>
+        <source>save to file</source>
+        <translation>in Datei speichern</translation>
+    </message>
+    <message>
+        <source>update sql code with parameter values</source>
+        <translation>SQL-Code mit Parameterwerten aktualisieren</translation>
+    </message>
+    <message>
+        <source>clear grid</source>
+        <translation>Tabelle leeren</translation>
+    </message>
+    <message>
+        <source>export to XLS</source>
+        <translation>nach XLS exportieren</translation>
+    </message>
+    <message>
+        <source>data change</source>
+        <translation>Datenänderung</translation>
+    </message>
+    <message>
+        <source>parameter</source>
+        <translation>Parameter</translation>
+    </message>
+    <message>
+        <source>value</source>
+        <translation>Wert</translation>
+    </message>
+    <message>
+        <source>result data set</source>
+        <translation>Ergebnisdatensatz</translation>
+    </message>
+    <message>
+        <source>parameters</source>
+        <translation>Parameter</translation>
+    </message>
+    <message>
+        <source>%1 of 10</source>
+        <translation>%1 von 10</translation>
+    </message>
+    <message>
+        <source>the script is running ...</source>
+        <translation>das Skript läuft ...</translation>
+    </message>
+    <message>
+        <source>stop</source>
+        <translation>Stopp</translation>
+    </message>
+    <message>
+        <source>the result shows its first %1 rows</source>
+        <translation>das Ergebnis zeigt seine ersten %1 Zeilen</translation>
+    </message>
+    <message>
+        <source>no result to export</source>
+        <translation>kein Ergebnis zum Exportieren</translation>
+    </message>
+</context>
+<context>
+    <name>trb::transfer::PlotTransfer</name>
+    <message>
+        <source>%1 is an Access file: such files are only read. Open it as the system database once (it is imported into a SQLite file beside it) and choose that file as the destination.</source>
+        <translation>%1 ist eine Access-Datei: solche Dateien werden nur gelesen. Öffnen Sie sie einmal als Systemdatenbank (sie wird in eine SQLite-Datei daneben importiert) und wählen Sie diese Datei als Ziel.</translation>
+    </message>
+    <message>
+        <source>%1 is the open database; choose another file as the destination.</source>
+        <translation>%1 ist die geöffnete Datenbank; wählen Sie eine andere Datei als Ziel.</translation>
+    </message>
+    <message>
+        <source>Choose the destination database first.</source>
+        <translation>Wählen Sie zuerst die Zieldatenbank.</translation>
+    </message>
+    <message>
+        <source>The backup %1 cannot be replaced.</source>
+        <translation>Die Sicherung %1 kann nicht ersetzt werden.</translation>
+    </message>
+    <message>
+        <source>The backup %1 cannot be written.</source>
+        <translation>Die Sicherung %1 kann nicht geschrieben werden.</translation>
+    </message>
+    <message>
+        <source>The file %1 does not exist.</source>
+        <translation>Die Datei %1 existiert nicht.</translation>
+    </message>
+    <message>
+        <source>The file %1 is not a trb database.</source>
+        <translation>Die Datei %1 ist keine trb-Datenbank.</translation>
+    </message>
+    <message>
+        <source>data transfer</source>
+        <translation>Datentransfer</translation>
+    </message>
+    <message>
+        <source>experiment %1 gets the key %2 in the destination (%3 is taken there)</source>
+        <translation>Versuch %1 erhält im Ziel den Schlüssel %2 (%3 ist dort vergeben)</translation>
+    </message>
+    <message>
+        <source>plot %1 copied: %2</source>
+        <translation>Fläche %1 kopiert: %2</translation>
+    </message>
+    <message>
+        <source>plot %1 is not copied</source>
+        <translation>Fläche %1 wird nicht kopiert</translation>
+    </message>
+    <message>
+        <source>plot %1 is not copied: the destination has a plot with this FL_ID</source>
+        <translation>Fläche %1 wird nicht kopiert: das Ziel hat eine Fläche mit dieser FL_ID</translation>
+    </message>
+    <message>
+        <source>plot %1 uses: %2</source>
+        <translation>Fläche %1 verwendet: %2</translation>
+    </message>
+    <message>
+        <source>soil %1</source>
+        <translation>Boden %1</translation>
+    </message>
+    <message>
+        <source>station %1 with %2 weather rows</source>
+        <translation>Station %1 mit %2 Wetterzeilen</translation>
+    </message>
+    <message>
+        <source>transaction canceled: non unique experiment ID %1</source>
+        <translation>transaction canceled: non unique experiment ID %1</translation>
+    </message>
+    <message>
+        <source>transfer stopped: %1 of %2 plots done</source>
+        <translation>Transfer angehalten: %1 von %2 Flächen erledigt</translation>
+    </message>
+</context>
+<context>
+    <name>trb::sqlmodule</name>
+    <message>
+        <source>The script %1 cannot be read: %2</source>
+        <translation>Das Skript %1 kann nicht gelesen werden: %2</translation>
+    </message>
+    <message>
+        <source>The script %1 cannot be written: %2</source>
+        <translation>Das Skript %1 kann nicht geschrieben werden: %2</translation>
+    </message>
+    <message>
+        <source>batch %1 (line %2) failed: %3</source>
+        <translation>Block %1 (Zeile %2) fehlgeschlagen: %3</translation>
+    </message>
+    <message>
+        <source>batch %1 (line %2) was stopped; the batches before it are done</source>
+        <translation>Block %1 (Zeile %2) wurde angehalten; die Blöcke davor sind ausgeführt</translation>
+    </message>
+    <message>
+        <source>batch %1 (line %2): %3 (ignored)</source>
+        <translation>Block %1 (Zeile %2): %3 (ignoriert)</translation>
+    </message>
+    <message>
+        <source>batch %1 (line %2): %3 rows affected</source>
+        <translation>Block %1 (Zeile %2): %3 Zeilen betroffen</translation>
+    </message>
+    <message>
+        <source>batch %1 (line %2): query opened</source>
+        <translation>Block %1 (Zeile %2): Abfrage geöffnet</translation>
+    </message>
+    <message>
+        <source>stopped before batch %1 (line %2); the batches before it are done</source>
+        <translation>vor Block %1 (Zeile %2) angehalten; die Blöcke davor sind ausgeführt</translation>
+    </message>
+</context>
+<context>
     <name>trb::gui::ClimateWindow</name>
     <message>
         <source>TRB climate data</source>

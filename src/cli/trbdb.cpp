@@ -18,16 +18,20 @@ namespace trb::cli {
 namespace {
 
 int usage() {
-  err() << "usage:\n"
-           "  trbdb create FILE [--demo]      new database with schema and default parameters\n"
-           "                                  (--demo adds the demo experiment)\n"
-           "  trbdb sql FILE SCRIPT           run a script of batches separated by \"go\" lines\n"
-           "  trbdb import FILE.mdb [OUT] [--force]\n"
-           "                                  import a legacy Access database into SQLite\n"
-           "  trbdb stats FILE [--phase 0|1|2]  store the statistics of every simulated plot\n"
-           "  trbdb nbalance FILE [--plot ID] [--years FIRST LAST] [--ndng LOW HIGH]\n"
-           "                                  nitrogen balance of all plots or of one\n"
-           "  trbdb ris-import FILE REFS.ris  store the references of a RIS file\n";
+  err()
+      << "usage:\n"
+         "  trbdb create FILE [--demo]      new database with schema and default parameters\n"
+         "                                  (--demo adds the demo experiment)\n"
+         "  trbdb sql FILE SCRIPT           run a script of batches separated by \"go\" lines\n"
+         "                                  (in one transaction, SELECT ... INTO t IN \"file\" too)\n"
+         "  trbdb transfer SRC DST --plots ID,ID,... [--copy-missing-parameters] [--no-key-check]\n"
+         "                                  copy plots with their data into another database\n"
+         "  trbdb import FILE.mdb [OUT] [--force]\n"
+         "                                  import a legacy Access database into SQLite\n"
+         "  trbdb stats FILE [--phase 0|1|2]  store the statistics of every simulated plot\n"
+         "  trbdb nbalance FILE [--plot ID] [--years FIRST LAST] [--ndng LOW HIGH]\n"
+         "                                  nitrogen balance of all plots or of one\n"
+         "  trbdb ris-import FILE REFS.ris  store the references of a RIS file\n";
   err().flush();
   return 2;
 }
@@ -120,6 +124,8 @@ int main(int argc, char** argv) {
     rc = trb::cli::cmdImport(args);
   else if (cmd == u"stats")
     rc = trb::cli::cmdStats(args);
+  else if (cmd == u"transfer")
+    rc = trb::cli::cmdTransfer(args);
   else if (cmd == u"nbalance")
     rc = trb::cli::cmdNbalance(args);
   else if (cmd == u"ris-import")

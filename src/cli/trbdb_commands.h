@@ -10,6 +10,7 @@ int cmdSql(const QStringList& args);
 int cmdImport(const QStringList& args);
 int cmdStats(const QStringList& args);
 int cmdNbalance(const QStringList& args);
+int cmdTransfer(const QStringList& args);
 int cmdRisImport(const QStringList& args);
 
 }  // namespace trb::cli

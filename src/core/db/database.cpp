@@ -66,6 +66,18 @@ class LiveSchema : public dialect::Schema {
     return out;
   }
 
+  QStringList attachedDatabases() override {
+    QStringList out;
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(h_, "SELECT name FROM pragma_database_list WHERE seq > 1", -1, &st,
+                           nullptr) != SQLITE_OK)
+      return out;
+    while (sqlite3_step(st) == SQLITE_ROW)
+      out << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+    sqlite3_finalize(st);
+    return out;
+  }
+
  private:
   sqlite3* h_;
 };
@@ -169,6 +181,9 @@ const QRegularExpression& plainName() {
 
 struct Database::Cache {
   AuthState auth;
+  // Files attached by attachFile: schema name by absolute path.
+  QHash<QString, QString> attachedFiles;
+  std::function<bool()> progress;
   QHash<QString, dialect::Translation> translations;
   QSet<Statement*> statements;  // prepared natively; finalized when the connection closes
 };
@@ -278,6 +293,7 @@ QSqlDatabase Database::qt() const {
 
 void Database::close() {
   if (name_.isEmpty()) return;
+  if (handle_) sqlite3_progress_handler(handle_, 0, nullptr, nullptr);
   if (cache_) {
     const QSet<Statement*> open = cache_->statements;
     for (Statement* st : open) st->release();
@@ -346,6 +362,18 @@ int Database::execute(const QString& sql, const QVariantList& binds) {
   }
   if (t.changesSchema) forgetSchemaCache();
   if (!t.attachFile.isEmpty()) {
+    const QString schemaName =
+        cache_->attachedFiles.value(QFileInfo(t.attachFile).absoluteFilePath());
+    if (!schemaName.isEmpty()) {
+      // attached before the transaction began: the make-table is part of it
+      QStringList native = t.statements;
+      for (QString& st : native)
+        st.replace(QStringLiteral("[trb_target]."), u'"' + schemaName + QStringLiteral("\"."));
+      Transaction tx(*this);
+      const int n = runTranslated(sql, native, binds, nullptr);
+      tx.commit();
+      return n;
+    }
     if (depth_ > 0)
       throw DbError(sql, QStringLiteral("A make-table query into another file cannot run inside "
                                         "a transaction."));
@@ -426,6 +454,64 @@ void Database::runNative(const QString& script) {
     }
     tail = next;
   }
+}
+
+void Database::attachFile(const QString& path, const QString& schemaName) {
+  if (!isOpen()) throw DbError(QString(), QStringLiteral("The database is not open."));
+  if (!plainName().match(schemaName).hasMatch())
+    throw DbError(schemaName, QStringLiteral("not a database name"));
+  if (depth_ > 0)
+    throw DbError(path, QStringLiteral("A database file cannot be attached inside a transaction."));
+  QSqlQuery a(qt());
+  cache_->auth.ownAttach = true;
+  a.prepare(QStringLiteral("ATTACH DATABASE ? AS ") + schemaName);
+  a.addBindValue(path);
+  const bool attached = a.exec();
+  cache_->auth.ownAttach = false;
+  if (!attached) throw DbError(path, failure(a));
+  cache_->attachedFiles.insert(QFileInfo(path).absoluteFilePath(), schemaName);
+  forgetSchemaCache();
+}
+
+void Database::detachFile(const QString& schemaName) {
+  if (!isOpen() || !plainName().match(schemaName).hasMatch()) return;
+  QSqlQuery(qt()).exec(QStringLiteral("DETACH DATABASE ") + schemaName);
+  for (auto it = cache_->attachedFiles.begin(); it != cache_->attachedFiles.end();) {
+    if (it.value().compare(schemaName, Qt::CaseInsensitive) == 0)
+      it = cache_->attachedFiles.erase(it);
+    else
+      ++it;
+  }
+  forgetSchemaCache();
+}
+
+void Database::interrupt() {
+  if (handle_) sqlite3_interrupt(handle_);
+}
+
+namespace {
+int onProgress(void* data) {
+  const auto* f = static_cast<const std::function<bool()>*>(data);
+  return (*f)() ? 1 : 0;
+}
+}  // namespace
+
+void Database::setProgressHandler(std::function<bool()> handler, int instructions) {
+  if (!handle_) return;
+  cache_->progress = std::move(handler);
+  if (cache_->progress)
+    sqlite3_progress_handler(handle_, instructions, onProgress, &cache_->progress);
+  else
+    sqlite3_progress_handler(handle_, 0, nullptr, nullptr);
+}
+
+AttachedFile::AttachedFile(Database& db, const QString& path, const QString& schemaName)
+    : db_(db), name_(schemaName) {
+  db_.attachFile(path, schemaName);
+}
+
+AttachedFile::~AttachedFile() {
+  db_.detachFile(name_);
 }
 
 bool Database::hasTable(const QString& table) const {

@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <functional>
 
 #include "core/base/error.h"
 
@@ -130,6 +131,20 @@ class Database {
   // Largest value of keyField in table plus one; 0 for an empty table.
   int getKey(const QString& table, const QString& keyField);
 
+  // Attaches another database file under schemaName, so that statements reach its tables as
+  // "schemaName.table" (copies from one file into another in one statement and one transaction).
+  // Not inside a transaction. A make-table query into that file ("SELECT ... INTO t IN file")
+  // then writes through this attachment and joins the transaction it runs in.
+  void attachFile(const QString& path, const QString& schemaName);
+  // Detaches it; nothing happens when it is not attached.
+  void detachFile(const QString& schemaName);
+
+  // Stops the statement running now (from any thread): it fails with "interrupted".
+  void interrupt();
+  // Calls handler every `instructions` steps of the engine while a statement runs; when it
+  // returns true the statement is interrupted. An empty handler removes it.
+  void setProgressHandler(std::function<bool()> handler, int instructions = 20000);
+
   // Transactions nest: the outermost one commits, inner ones are savepoints.
   void begin();
   void commit();
@@ -166,6 +181,19 @@ class Transaction {
  private:
   Database& db_;
   bool done_ = false;
+};
+
+// A database file attached for the lifetime of the object (see Database::attachFile).
+class AttachedFile {
+ public:
+  AttachedFile(Database& db, const QString& path, const QString& schemaName);
+  ~AttachedFile();
+  AttachedFile(const AttachedFile&) = delete;
+  AttachedFile& operator=(const AttachedFile&) = delete;
+
+ private:
+  Database& db_;
+  QString name_;
 };
 
 // The bundled SQL files (schema, default parameters, demo experiment) as text.

@@ -29,7 +29,9 @@ using namespace detail;
 
 class Translator {
  public:
-  Translator(const QString& sql, Schema& schema) : schema_(schema), p_(tokenize(sql)) {}
+  Translator(const QString& sql, Schema& schema) : schema_(schema), p_(tokenize(sql)) {
+    w_.attached = schema_.attachedDatabases();
+  }
 
   Translation run() {
     Translation t;
@@ -156,7 +158,12 @@ class Translator {
   QString insert() {
     p_.expectWord("insert");
     p_.expectWord("into");
-    const QString table = p_.name();
+    QString owner;
+    QString table = p_.name();
+    if (p_.eatOp(".")) {
+      owner = table;
+      table = p_.name();
+    }
     if (p_.atWord("in"))
       fail(QStringLiteral("inserting into another database file is not supported"));
     QStringList cols;
@@ -180,7 +187,7 @@ class Translator {
     }
     QStringList qcols;
     for (const QString& c : cols) qcols << quoteName(c);
-    QString head = u"INSERT INTO "_qs + quoteName(table);
+    QString head = u"INSERT INTO "_qs + w_.tableName(owner, table);
     if (!qcols.isEmpty()) head += u" ("_qs + qcols.join(QStringLiteral(", ")) + u')';
     if (p_.eatWord("values")) {
       QStringList rows;
@@ -528,6 +535,18 @@ class Translator {
 
 Translation translate(const QString& accessSql, Schema& schema) {
   return Translator(accessSql, schema).run();
+}
+
+QString makeTableFile(const QString& accessSql) {
+  try {
+    Parser p(tokenize(accessSql));
+    while (p.atOp("(")) p.take();
+    if (!p.atWord("select")) return QString();
+    const SelectP s = p.select();
+    return s->hasIntoFile ? s->intoFile : QString();
+  } catch (const std::exception&) {
+    return QString();
+  }
 }
 
 }  // namespace trb::db::dialect

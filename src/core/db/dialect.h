@@ -32,6 +32,8 @@ class Schema {
   // Result columns of a native SQLite SELECT: their names and declared types (empty type for an
   // expression). Throws std::runtime_error with the engine's message when it does not prepare.
   virtual QList<ColumnInfo> resultColumns(const QString& nativeSelect) = 0;
+  // The names of the database files attached besides the main one.
+  virtual QStringList attachedDatabases() { return {}; }
 };
 
 // A statement the translator cannot carry over.
@@ -51,6 +53,10 @@ struct Translation {
 };
 
 Translation translate(const QString& accessSql, Schema& schema);
+
+// The file a make-table query writes into ("SELECT ... INTO t IN \"file\" ..."), read without a
+// schema; empty for any other statement or one that does not parse.
+QString makeTableFile(const QString& accessSql);
 
 // Column type names of this database: the declared types the translator and schema use.
 inline constexpr const char* kInteger = "INTEGER";

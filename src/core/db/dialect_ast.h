@@ -55,7 +55,8 @@ struct TableRef;
 using TableRefP = std::shared_ptr<TableRef>;
 struct TableRef {
   enum K { Table, SubQ, Join } k = Table;
-  QString name;  // table name
+  QString name;   // table name
+  QString owner;  // the qualifier before the name ("owner.table"); kept only for an attached file
   QString alias;
   std::optional<QList<std::shared_ptr<Expr>>> args;  // a table-valued function's arguments
   std::shared_ptr<Select> sub;

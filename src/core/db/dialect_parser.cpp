@@ -391,8 +391,11 @@ TableRefP Parser::tablePrimary() {
   }
   auto r = std::make_shared<TableRef>();
   r->name = name();
-  // owner.table: keep the last part
-  while (eatOp(".")) r->name = name();
+  // owner.table: the writer keeps the owner only where it names an attached database file
+  while (eatOp(".")) {
+    r->owner = r->name;
+    r->name = name();
+  }
   if (eatOp("(")) {
     Nest nest(*this);
     r->args.emplace();

@@ -460,11 +460,17 @@ QString Writer::func(const ExprP& e) {
          xs.join(QStringLiteral(", ")) + u')';
 }
 
+QString Writer::tableName(const QString& owner, const QString& name) const {
+  if (!owner.isEmpty() && attached.contains(owner, Qt::CaseInsensitive))
+    return quoteName(owner) + u'.' + quoteName(name);
+  return quoteName(name);
+}
+
 QString Writer::tableRef(const TableRefP& r) {
   QString s;
   switch (r->k) {
     case TableRef::Table:
-      s = quoteName(r->name);
+      s = tableName(r->owner, r->name);
       if (r->args) {
         // of the engine's table-valued functions, only the reading of a table's structure
         static const QStringList readers = {"pragma_table_info",  "pragma_table_xinfo",

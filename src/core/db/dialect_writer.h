@@ -17,6 +17,12 @@ class Writer {
  public:
   // colType: the declared type kind of a column reference ("t.c" or "c"), or '?' when unknown
   std::function<char(const QStringList&)> colType = [](const QStringList&) { return '?'; };
+  // The names of the database files attached to the connection besides the main one: a table
+  // qualified with one of them ("dst.measurements") is read from that file.
+  QStringList attached;
+
+  // A table name as SQLite reads it, with its database where the owner names an attached one.
+  QString tableName(const QString& owner, const QString& name) const;
 
   QString expr(const ExprP& e, bool boolCtx = false);
   char kind(const ExprP& e);

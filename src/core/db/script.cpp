@@ -1,6 +1,10 @@
 #include "core/db/script.h"
 
+#include <QFileInfo>
 #include <QRegularExpression>
+#include <memory>
+
+#include "core/db/dialect.h"
 
 namespace trb::db {
 
@@ -51,6 +55,19 @@ bool returnsRows(const QString& batch) {
 
 void runScript(Database& db, const QString& script, const ScriptSink& sink) {
   const QList<Batch> batches = splitBatches(script);
+  // The files that make-table queries write into are attached before the transaction begins, so
+  // that their tables are created inside it: the script commits or changes nothing as a whole.
+  std::vector<std::unique_ptr<AttachedFile>> files;
+  QStringList seen;
+  for (const Batch& b : batches) {
+    const QString file = dialect::makeTableFile(b.text);
+    if (file.isEmpty()) continue;
+    const QString path = QFileInfo(file).absoluteFilePath();
+    if (seen.contains(path)) continue;
+    seen << path;
+    files.push_back(std::make_unique<AttachedFile>(
+        db, file, QStringLiteral("trb_file%1").arg(files.size() + 1)));
+  }
   Transaction tx(db);
   for (const Batch& b : batches) {
     if (returnsRows(b.text)) {

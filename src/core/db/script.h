@@ -30,7 +30,8 @@ struct ScriptSink {
 };
 
 // Runs the batches in order inside one transaction; the first failing batch throws DbError and
-// leaves the database as it was.
+// leaves the database as it was. The files that "SELECT ... INTO t IN file" batches name are
+// attached first and written inside the same transaction.
 void runScript(Database& db, const QString& script, const ScriptSink& sink);
 
 }  // namespace trb::db

@@ -11,6 +11,8 @@
 #include "gui/parameters/parameter_editor.h"
 #include "gui/references/reference_list_window.h"
 #include "gui/simulator/simulator_window.h"
+#include "gui/sqlmodule/sql_window.h"
+#include "gui/transfer/transfer_window.h"
 
 namespace trb::gui {
 
@@ -29,6 +31,9 @@ Windows::Windows(const StartOptions& options) {
   climate = std::make_unique<ClimateWindow>(main->sharedDb, main->power);
   parameters = std::make_unique<ParameterEditor>(main->sharedDb);
   main->setDataWindows(climate.get(), parameters.get());
+  transfer = std::make_unique<TransferWindow>(main->sharedDb);
+  sql = std::make_unique<SqlWindow>(main->sharedDb);
+  main->setDataTools(transfer.get(), sql.get());
   // a double click on the status bar
   QObject::connect(main.get(), &MainWindow::updateCheckRequested, main.get(), [this] {
     if (!updateCheck)
@@ -62,7 +67,9 @@ Windows::~Windows() {
   if (simulator) simulator->stopAndWait();
   updateCheck.reset();
   references.reset();
-  // the browser's grids hold statements on the shared connection
+  // the browser's grids and the SQL module's result hold statements on the shared connection
+  sql.reset();
+  transfer.reset();
   browser.reset();
   parameters.reset();
   climate.reset();

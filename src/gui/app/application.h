@@ -12,6 +12,8 @@ class ClimateWindow;
 class ParameterEditor;
 class SettingsDialog;
 class SimulatorWindow;
+class SqlWindow;
+class TransferWindow;
 class UpdateCheckWindow;
 class ReferenceListWindow;
 
@@ -23,6 +25,8 @@ struct Windows {
   std::unique_ptr<BrowserWindow> browser;
   std::unique_ptr<ClimateWindow> climate;
   std::unique_ptr<ParameterEditor> parameters;
+  std::unique_ptr<TransferWindow> transfer;
+  std::unique_ptr<SqlWindow> sql;
   std::unique_ptr<UpdateCheckWindow> updateCheck;   // made on the first double click
   std::unique_ptr<ReferenceListWindow> references;  // made on the first "show references"
 

@@ -24,6 +24,8 @@
 #include "gui/climate/climate_window.h"
 #include "gui/parameters/parameter_editor.h"
 #include "gui/simulator/simulator_window.h"
+#include "gui/sqlmodule/sql_window.h"
+#include "gui/transfer/transfer_window.h"
 #include "gui/widgets/error_reporter.h"
 #include "gui/widgets/window_placement.h"
 
@@ -153,6 +155,13 @@ void MainWindow::setDataWindows(ClimateWindow* climate, ParameterEditor* paramet
     });
 }
 
+void MainWindow::setDataTools(TransferWindow* transfer, SqlWindow* sql) {
+  transferWindow_ = transfer;
+  sqlWindow_ = sql;
+  transferButton->setEnabled(transferWindow_ != nullptr);
+  sqlButton->setEnabled(sqlWindow_ != nullptr);
+}
+
 void MainWindow::openBrowser() {
   if (!browser_) return;
   browser_->databasePath = databasePath;
@@ -190,10 +199,9 @@ void MainWindow::buildCommands() {
   databaseLabel = new QLabel(central);
   databaseLabel->setObjectName(QStringLiteral("databaseLabel"));
 
-  // The windows behind these commands are not part of this version yet.
-  for (QPushButton* b : {sqlButton, transferButton}) b->setEnabled(false);
   // until the windows exist
-  for (QPushButton* b : {selectButton, climateButton, parameterButton}) b->setEnabled(false);
+  for (QPushButton* b : {selectButton, climateButton, parameterButton, sqlButton, transferButton})
+    b->setEnabled(false);
   settingsButton->setEnabled(false);
 
   yearPanel = new QLabel(QStringLiteral("2011"), this);
@@ -216,6 +224,20 @@ void MainWindow::buildCommands() {
   });
   connect(parameterButton, &QPushButton::clicked, this, [this] {
     if (parameters_ && sharedDb.isOpen()) parameters_->openModal(sharedDb.userTables());
+  });
+  connect(transferButton, &QPushButton::clicked, this, [this] {
+    if (!transferWindow_) return;
+    if (!transferWindow_->isVisible()) placeWindow(transferWindow_, this);
+    transferWindow_->show();
+    transferWindow_->raise();
+    transferWindow_->activateWindow();
+  });
+  connect(sqlButton, &QPushButton::clicked, this, [this] {
+    if (!sqlWindow_) return;
+    if (!sqlWindow_->isVisible()) placeWindow(sqlWindow_, this);
+    sqlWindow_->show();
+    sqlWindow_->raise();
+    sqlWindow_->activateWindow();
   });
   connect(settingsButton, &QPushButton::clicked, this, [this] {
     if (!settingsDialog_) return;
@@ -430,6 +452,8 @@ void MainWindow::closeEvent(QCloseEvent* e) {
   if (settingsDialog_) settingsDialog_->hide();
   if (browser_) browser_->hide();
   if (climate_) climate_->hide();
+  if (transferWindow_) transferWindow_->close();
+  if (sqlWindow_) sqlWindow_->hide();
   e->accept();
 }
 

@@ -17,6 +17,8 @@ class BrowserWindow;
 class ClimateWindow;
 class ParameterEditor;
 class SimulatorWindow;
+class SqlWindow;
+class TransferWindow;
 class SettingsDialog;
 
 // What the main window starts from: the program's arguments (without the program itself), the
@@ -45,6 +47,8 @@ class MainWindow : public QMainWindow {
   // The climate window ("Climate Data") and the parameter editor ("Parameters"); a change of
   // stations or soil profiles refreshes the browser's choosers.
   void setDataWindows(ClimateWindow* climate, ParameterEditor* parameters);
+  // The data transfer and the SQL module, opened by "Data Transfer" and "SQL - module".
+  void setDataTools(TransferWindow* transfer, SqlWindow* sql);
 
   QString databasePath;
   QString connectionString;
@@ -112,6 +116,8 @@ class MainWindow : public QMainWindow {
   BrowserWindow* browser_ = nullptr;
   ClimateWindow* climate_ = nullptr;
   ParameterEditor* parameters_ = nullptr;
+  TransferWindow* transferWindow_ = nullptr;
+  SqlWindow* sqlWindow_ = nullptr;
   bool shown_ = false;
   bool withoutDatabase_ = false;  // the user chose to start without a database
   bool showQueued_ = false;

@@ -266,6 +266,30 @@ class TstDialect : public QObject {
     QCOMPARE(declType(o, "movetab", "mw_bat"), QStringLiteral("REAL"));
   }
 
+  // A table qualified with the name of an attached file is that file's; any other qualifier is
+  // left out as before.
+  void attachedFileQualifier() {
+    Fixture f;
+    const QString other = f.t.dir->filePath(QStringLiteral("attached.sqlite"));
+    {
+      Database o = Database::create(other);
+      o.runNative(
+          QStringLiteral("CREATE TABLE field_description (fl_id INTEGER);"
+                         "INSERT INTO field_description VALUES (7);"));
+    }
+    const QString count = QStringLiteral("select count(*) from dst.field_description");
+    f.db().attachFile(other, QStringLiteral("dst"));
+    QCOMPARE(f.db().scalar(count).toInt(), 1);
+    QCOMPARE(f.db().scalar(QStringLiteral("select count(*) from owner.field_description")).toInt(),
+             3);
+    f.db().execute(QStringLiteral(
+        "insert into dst.field_description (fl_id) select fl_id from field_description"));
+    QCOMPARE(f.db().scalar(count).toInt(), 4);
+    f.db().detachFile(QStringLiteral("dst"));
+    // no translation of the attached time is kept
+    QCOMPARE(f.db().scalar(count).toInt(), 3);
+  }
+
   void probesAndKeys() {
     Fixture f;
     Database& db = f.db();

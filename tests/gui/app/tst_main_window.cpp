@@ -28,6 +28,8 @@
 #include "gui/parameters/parameter_table_page.h"
 #include "gui/parameters/soil_profile_page.h"
 #include "gui/simulator/simulator_window.h"
+#include "gui/sqlmodule/sql_window.h"
+#include "gui/transfer/transfer_window.h"
 #include "testutil.h"
 
 using trb::gui::MainWindow;
@@ -126,6 +128,15 @@ class TestMainWindow : public QObject {
     }
     QCOMPARE(keys.size(), visible);
     QTRY_VERIFY(m.focusWidget() && m.focusWidget()->inherits("QPushButton"));
+    if (full) {
+      // the data transfer and the SQL module open from here
+      QTest::mouseClick(m.transferButton, Qt::LeftButton);
+      QTRY_VERIFY(w.transfer->isVisible());
+      QTest::mouseClick(m.sqlButton, Qt::LeftButton);
+      QTRY_VERIFY(w.sql->isVisible());
+      w.transfer->close();
+      w.sql->close();
+    }
     if (!full) {
       QCOMPARE(m.selectButton->geometry(), QRect(16, 135, 308, 45));
       // room for the title beside the title bar's buttons
