@@ -2245,4 +2245,395 @@
         <translation>Bericht</translation>
     </message>
 </context>
+<context>
+    <name>trb::gui::ClimateWindow</name>
+    <message>
+        <source>TRB climate data</source>
+        <translation>TRB Klimadaten</translation>
+    </message>
+    <message>
+        <source>station overview</source>
+        <translation>Stationsübersicht</translation>
+    </message>
+    <message>
+        <source>create new station</source>
+        <translation>Neue Station</translation>
+    </message>
+    <message>
+        <source>delete current station</source>
+        <translation>aktuelle Station löschen</translation>
+    </message>
+    <message>
+        <source>close</source>
+        <translation>Ende</translation>
+    </message>
+    <message>
+        <source>weather</source>
+        <translation>Wetterdaten</translation>
+    </message>
+    <message>
+        <source>annual N-deposition</source>
+        <translation>gemessene N-Deposition</translation>
+    </message>
+    <message>
+        <source>historic N-Deposisition</source>
+        <translation>historische N-Deposition</translation>
+    </message>
+    <message>
+        <source>ID</source>
+        <translation>ID</translation>
+    </message>
+    <message>
+        <source>station</source>
+        <translation>Station</translation>
+    </message>
+    <message>
+        <source>day</source>
+        <translation>Tag</translation>
+    </message>
+    <message>
+        <source>month</source>
+        <translation>Monat</translation>
+    </message>
+    <message>
+        <source>year</source>
+        <translation>Jahr</translation>
+    </message>
+    <message>
+        <source>temperature [°C]</source>
+        <translation>Temperatur [°C]</translation>
+    </message>
+    <message>
+        <source>precipitation [mm]</source>
+        <translation>Niederschlag [mm]</translation>
+    </message>
+    <message>
+        <source>N-dep. [kg/ha]</source>
+        <translation>N-Dep. [kg/ha]</translation>
+    </message>
+    <message>
+        <source>basic year</source>
+        <translation>NDEP Anf.Jahr</translation>
+    </message>
+    <message>
+        <source>N-dep(basic)</source>
+        <translation>NDEP Anf.Wert</translation>
+    </message>
+    <message>
+        <source>final year</source>
+        <translation>NDEP End.Jahr</translation>
+    </message>
+    <message>
+        <source>N-dep(modern)</source>
+        <translation>NDEP End.Wert</translation>
+    </message>
+    <message>
+        <source>ALL data of the station will be deleted. proceed anyway ?</source>
+        <translation>ALLE Daten der gewählten Station werden gelöscht ! Wollen Sie das ?</translation>
+    </message>
+    <message>
+        <source>please confirm wipe off</source>
+        <translation>Löschbestätigung erforderlich</translation>
+    </message>
+    <message>
+        <source>1 plot uses this station and will have no weather.</source>
+        <translation>1 Fläche verwendet diese Station und hat dann keine Wetterdaten.</translation>
+    </message>
+    <message>
+        <source>%1 plots use this station and will have no weather.</source>
+        <translation>%1 Flächen verwenden diese Station und haben dann keine Wetterdaten.</translation>
+    </message>
+    <message>
+        <source>HINT</source>
+        <translation>HINWEIS</translation>
+    </message>
+    <message>
+        <source> is already used ! continue anyway ?</source>
+        <translation> wird bereits verwendet ! trotzdem fortfahren ?</translation>
+    </message>
+</context>
+<context>
+    <name>trb::gui::TableNavigator</name>
+    <message>
+        <source>first record</source>
+        <translation>erster Datensatz</translation>
+    </message>
+    <message>
+        <source>prior record</source>
+        <translation>vorheriger Datensatz</translation>
+    </message>
+    <message>
+        <source>next record</source>
+        <translation>nächster Datensatz</translation>
+    </message>
+    <message>
+        <source>last record</source>
+        <translation>letzter Datensatz</translation>
+    </message>
+    <message>
+        <source>insert record</source>
+        <translation>Datensatz einfügen</translation>
+    </message>
+    <message>
+        <source>delete record</source>
+        <translation>Datensatz löschen</translation>
+    </message>
+    <message>
+        <source>edit record</source>
+        <translation>Datensatz bearbeiten</translation>
+    </message>
+    <message>
+        <source>post edit</source>
+        <translation>Änderung speichern</translation>
+    </message>
+    <message>
+        <source>cancel edit</source>
+        <translation>Änderung verwerfen</translation>
+    </message>
+    <message>
+        <source>refresh data</source>
+        <translation>Daten aktualisieren</translation>
+    </message>
+</context>
+<context>
+    <name>trb::gui::TableGrid</name>
+    <message>
+        <source>Delete record?</source>
+        <translation>Datensatz löschen?</translation>
+    </message>
+</context>
+<context>
+    <name>trb::db::TableEditor</name>
+    <message>
+        <source>The table %1 does not exist.</source>
+        <translation>Die Tabelle %1 existiert nicht.</translation>
+    </message>
+    <message>
+        <source>table</source>
+        <translation>Tabelle</translation>
+    </message>
+    <message>
+        <source>The rows of table %1 cannot be told apart for editing.</source>
+        <translation>Die Zeilen der Tabelle %1 lassen sich zum Bearbeiten nicht unterscheiden.</translation>
+    </message>
+    <message>
+        <source>The table %1 has no column %2.</source>
+        <translation>Die Tabelle %1 hat keine Spalte %2.</translation>
+    </message>
+    <message>
+        <source>The row no longer exists in table %1.</source>
+        <translation>Die Zeile existiert in der Tabelle %1 nicht mehr.</translation>
+    </message>
+    <message>
+        <source>"%1" is not a number: column %2 takes numbers only.</source>
+        <translation>"%1" ist keine Zahl: Spalte %2 nimmt nur Zahlen auf.</translation>
+    </message>
+    <message>
+        <source>"%1" is not a date: column %2 takes dates only.</source>
+        <translation>"%1" ist kein Datum: Spalte %2 nimmt nur Daten auf.</translation>
+    </message>
+    <message>
+        <source>"%1" does not fit column %2.</source>
+        <translation>"%1" passt nicht in Spalte %2.</translation>
+    </message>
+    <message>
+        <source>value refused</source>
+        <translation>Wert abgelehnt</translation>
+    </message>
+    <message>
+        <source>yes</source>
+        <translation>ja</translation>
+    </message>
+    <message>
+        <source>no</source>
+        <translation>nein</translation>
+    </message>
+</context>
+<context>
+    <name>trb::gui::OrganicMatterPage</name>
+    <message>
+        <source>all</source>
+        <translation>alle</translation>
+    </message>
+    <message>
+        <source>residues</source>
+        <translation>Ernterückstände</translation>
+    </message>
+    <message>
+        <source>substrates</source>
+        <translation>Substrate</translation>
+    </message>
+</context>
+<context>
+    <name>trb::gui::SoilProfilePage</name>
+    <message>
+        <source>soil  parameters - underlined items are mandatory</source>
+        <translation>Bodenparameter - unterstrichene Angaben sind Pflicht</translation>
+    </message>
+    <message>
+        <source>profile</source>
+        <translation>Profil</translation>
+    </message>
+    <message>
+        <source>soil_ID</source>
+        <translation>soil_ID</translation>
+    </message>
+    <message>
+        <source>ENTER</source>
+        <translation>ENTER</translation>
+    </message>
+    <message>
+        <source>Bulk Density</source>
+        <translation>Lagerungsdichte</translation>
+    </message>
+    <message>
+        <source>bulk density in g/cm³</source>
+        <translation>Lagerungsdichte in g/cm³</translation>
+    </message>
+    <message>
+        <source>PoreVolume</source>
+        <translation>Porenvolumen</translation>
+    </message>
+    <message>
+        <source>porosity in VOL%</source>
+        <translation>Porosität in Vol.-%</translation>
+    </message>
+    <message>
+        <source>Field Capacity</source>
+        <translation>Feldkapazität</translation>
+    </message>
+    <message>
+        <source>top soil water capacity on field [VOL%]</source>
+        <translation>Feldkapazität des Oberbodens [Vol.-%]</translation>
+    </message>
+    <message>
+        <source>Permanent Wilting Point</source>
+        <translation>Permanenter Welkepunkt</translation>
+    </message>
+    <message>
+        <source>top soil wilting point [Vol%]</source>
+        <translation>Welkepunkt des Oberbodens [Vol.-%]</translation>
+    </message>
+    <message>
+        <source>Fine Particles</source>
+        <translation>Feinanteil</translation>
+    </message>
+    <message>
+        <source>particles &lt;6 microns [%]</source>
+        <translation>Teilchen &lt;6 µm [%]</translation>
+    </message>
+    <message>
+        <source>Silt</source>
+        <translation>Schluff</translation>
+    </message>
+    <message>
+        <source>silt content in %</source>
+        <translation>Schluffgehalt in %</translation>
+    </message>
+    <message>
+        <source>Clay</source>
+        <translation>Ton</translation>
+    </message>
+    <message>
+        <source>clay content in %</source>
+        <translation>Tongehalt in %</translation>
+    </message>
+    <message>
+        <source>soil type (ReichsBodenSchätzung)</source>
+        <translation>Bodenart (Reichsbodenschätzung)</translation>
+    </message>
+    <message>
+        <source>german Reichsbodenschätzung</source>
+        <translation>Bodenart nach Reichsbodenschätzung</translation>
+    </message>
+    <message>
+        <source>Skelett</source>
+        <translation>Skelett</translation>
+    </message>
+    <message>
+        <source>content of stones etc</source>
+        <translation>Steingehalt usw.</translation>
+    </message>
+    <message>
+        <source>C-Inert-Factor (CIF)</source>
+        <translation>C-Inert-Faktor (CIF)</translation>
+    </message>
+    <message>
+        <source>use this CIF</source>
+        <translation>diesen CIF verwenden</translation>
+    </message>
+    <message>
+        <source>Delete record?</source>
+        <translation>Datensatz löschen?</translation>
+    </message>
+    <message>
+        <source>confirm append</source>
+        <translation>Anfügen bestätigen</translation>
+    </message>
+    <message>
+        <source>create new profile ?</source>
+        <translation>neues Profil anlegen ?</translation>
+    </message>
+</context>
+<context>
+    <name>trb::gui::TableBrowserPage</name>
+    <message>
+        <source>export to XLS</source>
+        <translation>nach XLS exportieren</translation>
+    </message>
+</context>
+<context>
+    <name>trb::gui::ReferencesPage</name>
+    <message>
+        <source>import from RIS-file</source>
+        <translation>aus RIS-Datei importieren</translation>
+    </message>
+    <message>
+        <source>print references</source>
+        <translation>Literatur drucken</translation>
+    </message>
+</context>
+<context>
+    <name>trb::gui::ParameterEditor</name>
+    <message>
+        <source>INDEX</source>
+        <translation>INDEX</translation>
+    </message>
+    <message>
+        <source>NAME</source>
+        <translation>NAME</translation>
+    </message>
+    <message>
+        <source>UNIT</source>
+        <translation>EINHEIT</translation>
+    </message>
+    <message>
+        <source>Fertilizers</source>
+        <translation>Mineraldünger</translation>
+    </message>
+    <message>
+        <source>Actions</source>
+        <translation>Maßnahmen</translation>
+    </message>
+    <message>
+        <source>Properties</source>
+        <translation>Merkmale</translation>
+    </message>
+    <message>
+        <source>Soil Profiles</source>
+        <translation>Bodenprofile</translation>
+    </message>
+    <message>
+        <source>Results</source>
+        <translation>Ergebnisse</translation>
+    </message>
+    <message>
+        <source>references</source>
+        <translation>Literatur</translation>
+    </message>
+    <message>
+        <source>End</source>
+        <translation>Ende</translation>
+    </message>
+</context>
 </TS>

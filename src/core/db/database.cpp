@@ -33,14 +33,17 @@ class LiveSchema : public dialect::Schema {
   QList<dialect::ColumnInfo> tableColumns(const QString& table) override {
     QList<dialect::ColumnInfo> out;
     sqlite3_stmt* st = nullptr;
-    if (sqlite3_prepare_v2(h_, "SELECT name, type FROM pragma_table_info(?1)", -1, &st, nullptr) !=
-        SQLITE_OK)
+    if (sqlite3_prepare_v2(h_,
+                           "SELECT name, type, pk > 0, dflt_value IS NOT NULL "
+                           "FROM pragma_table_info(?1)",
+                           -1, &st, nullptr) != SQLITE_OK)
       return out;
     const QByteArray t = table.toUtf8();
     sqlite3_bind_text(st, 1, t.constData(), t.size(), SQLITE_TRANSIENT);
     while (sqlite3_step(st) == SQLITE_ROW) {
       out.append({QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0))),
-                  QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 1)))});
+                  QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 1))),
+                  sqlite3_column_int(st, 2) != 0, sqlite3_column_int(st, 3) != 0});
     }
     sqlite3_finalize(st);
     return out;
@@ -525,10 +528,18 @@ bool Database::hasTable(const QString& table) const {
 }
 
 QStringList Database::columns(const QString& table) const {
-  LiveSchema schema(handle_);
   QStringList out;
-  for (const auto& c : schema.tableColumns(table)) out << c.name;
+  for (const auto& c : columnInfo(table)) out << c.name;
   return out;
+}
+
+QList<dialect::ColumnInfo> Database::columnInfo(const QString& table) const {
+  LiveSchema schema(handle_);
+  return schema.tableColumns(table);
+}
+
+qlonglong Database::lastInsertRowid() const {
+  return handle_ ? qlonglong(sqlite3_last_insert_rowid(handle_)) : 0;
 }
 
 bool Database::hasColumn(const QString& table, const QString& column) const {

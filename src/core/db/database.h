@@ -19,6 +19,10 @@ struct sqlite3_stmt;
 
 namespace trb::db {
 
+namespace dialect {
+struct ColumnInfo;
+}
+
 // A failed statement: the engine's message (message()) and the text as the caller wrote it
 // (statement(), empty when no statement was involved, as in opening a file).
 class DbError : public trb::Error {
@@ -118,6 +122,10 @@ class Database {
   bool hasTable(const QString& table) const;
   bool hasColumn(const QString& table, const QString& column) const;
   QStringList columns(const QString& table) const;
+  // The columns of a table in order with their declared types; empty when there is no such table.
+  QList<dialect::ColumnInfo> columnInfo(const QString& table) const;
+  // Rowid of the row the last INSERT on this connection added.
+  qlonglong lastInsertRowid() const;
   // User tables, sorted without regard to case.
   QStringList userTables() const;
   // Largest value of keyField in table plus one; 0 for an empty table.

@@ -19,6 +19,8 @@ namespace trb::db::dialect {
 struct ColumnInfo {
   QString name;
   QString declType;  // declared type as stored in SQLite ("INTEGER", "REAL", "TEXT", "YESNO", ...)
+  bool primaryKey = false;  // part of the table's primary key
+  bool hasDefault = false;  // declared with a default value
 };
 
 // What the translator needs to know about the database it translates for.

@@ -7,6 +7,8 @@
 #include "gui/app/update_check_window.h"
 #include "gui/browser/browser_window.h"
 #include "gui/browser/site_page.h"
+#include "gui/climate/climate_window.h"
+#include "gui/parameters/parameter_editor.h"
 #include "gui/references/reference_list_window.h"
 #include "gui/simulator/simulator_window.h"
 #include "gui/sqlmodule/sql_window.h"
@@ -26,6 +28,9 @@ Windows::Windows(const StartOptions& options) {
   browser->setMainWindow(main.get());
   browser->setSimulator(simulator.get());
   main->setBrowser(browser.get());
+  climate = std::make_unique<ClimateWindow>(main->sharedDb, main->power);
+  parameters = std::make_unique<ParameterEditor>(main->sharedDb);
+  main->setDataWindows(climate.get(), parameters.get());
   transfer = std::make_unique<TransferWindow>(main->sharedDb);
   sql = std::make_unique<SqlWindow>(main->sharedDb);
   main->setDataTools(transfer.get(), sql.get());
@@ -66,6 +71,8 @@ Windows::~Windows() {
   sql.reset();
   transfer.reset();
   browser.reset();
+  parameters.reset();
+  climate.reset();
 }
 
 int runApplication() {

@@ -8,6 +8,8 @@
 namespace trb::gui {
 
 class BrowserWindow;
+class ClimateWindow;
+class ParameterEditor;
 class SettingsDialog;
 class SimulatorWindow;
 class SqlWindow;
@@ -21,6 +23,8 @@ struct Windows {
   std::unique_ptr<SettingsDialog> settings;
   std::unique_ptr<SimulatorWindow> simulator;
   std::unique_ptr<BrowserWindow> browser;
+  std::unique_ptr<ClimateWindow> climate;
+  std::unique_ptr<ParameterEditor> parameters;
   std::unique_ptr<TransferWindow> transfer;
   std::unique_ptr<SqlWindow> sql;
   std::unique_ptr<UpdateCheckWindow> updateCheck;   // made on the first double click

@@ -21,6 +21,8 @@
 #include "gui/app/language.h"
 #include "gui/app/settings_dialog.h"
 #include "gui/browser/browser_window.h"
+#include "gui/climate/climate_window.h"
+#include "gui/parameters/parameter_editor.h"
 #include "gui/simulator/simulator_window.h"
 #include "gui/sqlmodule/sql_window.h"
 #include "gui/transfer/transfer_window.h"
@@ -138,6 +140,21 @@ void MainWindow::setBrowser(BrowserWindow* browser) {
   selectButton->setEnabled(browser_ != nullptr);
 }
 
+void MainWindow::setDataWindows(ClimateWindow* climate, ParameterEditor* parameters) {
+  climate_ = climate;
+  parameters_ = parameters;
+  climateButton->setEnabled(climate_ != nullptr);
+  parameterButton->setEnabled(parameters_ != nullptr);
+  if (climate_)
+    connect(climate_, &ClimateWindow::stationsChanged, this, [this] {
+      if (browser_) browser_->refreshStations();
+    });
+  if (parameters_)
+    connect(parameters_, &ParameterEditor::soilsChanged, this, [this] {
+      if (browser_) browser_->refreshSoils();
+    });
+}
+
 void MainWindow::setDataTools(TransferWindow* transfer, SqlWindow* sql) {
   transferWindow_ = transfer;
   sqlWindow_ = sql;
@@ -182,12 +199,9 @@ void MainWindow::buildCommands() {
   databaseLabel = new QLabel(central);
   databaseLabel->setObjectName(QStringLiteral("databaseLabel"));
 
-  // The windows behind these commands are not part of this version yet.
-  for (QPushButton* b : {climateButton, parameterButton}) b->setEnabled(false);
-  // until their windows exist
-  for (QPushButton* b : {sqlButton, transferButton}) b->setEnabled(false);
   // until the windows exist
-  selectButton->setEnabled(false);
+  for (QPushButton* b : {selectButton, climateButton, parameterButton, sqlButton, transferButton})
+    b->setEnabled(false);
   settingsButton->setEnabled(false);
 
   yearPanel = new QLabel(QStringLiteral("2011"), this);
@@ -205,6 +219,12 @@ void MainWindow::buildCommands() {
   connect(databaseButton, &QPushButton::clicked, this, &MainWindow::changeDatabase);
   connect(endButton, &QPushButton::clicked, this, &MainWindow::endProgram);
   connect(selectButton, &QPushButton::clicked, this, &MainWindow::openBrowser);
+  connect(climateButton, &QPushButton::clicked, this, [this] {
+    if (climate_ && sharedDb.isOpen()) climate_->openAll();
+  });
+  connect(parameterButton, &QPushButton::clicked, this, [this] {
+    if (parameters_ && sharedDb.isOpen()) parameters_->openModal(sharedDb.userTables());
+  });
   connect(transferButton, &QPushButton::clicked, this, [this] {
     if (!transferWindow_) return;
     if (!transferWindow_->isVisible()) placeWindow(transferWindow_, this);
@@ -387,6 +407,7 @@ void MainWindow::changeDatabase() {
     browser_->databasePath = databasePath;
     browser_->reload();
   }
+  if (climate_) climate_->reload();
   try {
     // a file without the plot table is no trb database yet: nothing to upgrade
     if (sharedDb.hasTable(QStringLiteral("field_description"))) trb::app::upgrade_area(sharedDb);
@@ -430,6 +451,7 @@ void MainWindow::closeEvent(QCloseEvent* e) {
   }
   if (settingsDialog_) settingsDialog_->hide();
   if (browser_) browser_->hide();
+  if (climate_) climate_->hide();
   if (transferWindow_) transferWindow_->close();
   if (sqlWindow_) sqlWindow_->hide();
   e->accept();

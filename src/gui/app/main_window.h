@@ -14,6 +14,8 @@ class QPushButton;
 namespace trb::gui {
 
 class BrowserWindow;
+class ClimateWindow;
+class ParameterEditor;
 class SimulatorWindow;
 class SqlWindow;
 class TransferWindow;
@@ -42,6 +44,9 @@ class MainWindow : public QMainWindow {
   void setWindows(SettingsDialog* settings, SimulatorWindow* simulator);
   // The experiment browser, opened by "Plot Selection".
   void setBrowser(BrowserWindow* browser);
+  // The climate window ("Climate Data") and the parameter editor ("Parameters"); a change of
+  // stations or soil profiles refreshes the browser's choosers.
+  void setDataWindows(ClimateWindow* climate, ParameterEditor* parameters);
   // The data transfer and the SQL module, opened by "Data Transfer" and "SQL - module".
   void setDataTools(TransferWindow* transfer, SqlWindow* sql);
 
@@ -109,6 +114,8 @@ class MainWindow : public QMainWindow {
   SettingsDialog* settingsDialog_ = nullptr;
   SimulatorWindow* simulator_ = nullptr;
   BrowserWindow* browser_ = nullptr;
+  ClimateWindow* climate_ = nullptr;
+  ParameterEditor* parameters_ = nullptr;
   TransferWindow* transferWindow_ = nullptr;
   SqlWindow* sqlWindow_ = nullptr;
   bool shown_ = false;

@@ -21,7 +21,12 @@
 #include "gui/app/main_window.h"
 #include "gui/app/settings_dialog.h"
 #include "gui/browser/browser_window.h"
+#include "gui/browser/site_page.h"
+#include "gui/climate/climate_window.h"
 #include "gui/guitest.h"
+#include "gui/parameters/parameter_editor.h"
+#include "gui/parameters/parameter_table_page.h"
+#include "gui/parameters/soil_profile_page.h"
 #include "gui/simulator/simulator_window.h"
 #include "gui/sqlmodule/sql_window.h"
 #include "gui/transfer/transfer_window.h"
@@ -519,6 +524,40 @@ class TestMainWindow : public QObject {
   }
 
   // The settings dialog: what is saved, what a cancel leaves, and a refused "BAT recalc".
+  // "Climate Data" and "Parameters" open their windows; a new station or soil profile reaches
+  // the browser's choosers.
+  void climateAndParameters() {
+    trb::gui::Windows w(options({}, QStringLiteral("E")));
+    w.main->show();
+    QTRY_VERIFY(w.main->sharedDb.isOpen());
+    w.main->selectButton->click();
+    QTRY_VERIFY(w.browser->sitePage->weatherBox->count() > 1);
+    const int stations = w.browser->sitePage->weatherBox->count();
+    QVERIFY(w.main->climateButton->isEnabled() && w.main->parameterButton->isEnabled());
+    w.main->climateButton->click();
+    QVERIFY(w.climate->isVisible());
+    QCOMPARE(w.climate->stationName->text(), QStringLiteral("-?-"));
+    w.climate->stationName->setText(QStringLiteral("Dikopshof"));
+    w.climate->createButton->click();
+    QCOMPARE(w.browser->sitePage->weatherBox->count(), stations + 1);
+    w.climate->close();
+
+    const int soils = w.browser->sitePage->soilBox->count();
+    bool onCrops = false;
+    trb::test::answerModal<trb::gui::ParameterEditor>([&](trb::gui::ParameterEditor* p) {
+      onCrops = p->pages->currentWidget() == p->cropPage;
+      p->pages->setCurrentWidget(p->soilPage);
+      trb::test::answerModal<QMessageBox>(
+          [](QMessageBox* box) { box->button(QMessageBox::Yes)->click(); });
+      p->soilPage->profileName->setText(QStringLiteral("Parabraunerde"));
+      p->soilPage->enter();
+      p->endButton->click();
+    });
+    w.main->parameterButton->click();
+    QVERIFY(onCrops);
+    QCOMPARE(w.browser->sitePage->soilBox->count(), soils + 1);
+  }
+
   void settingsDialog_data() {
     QTest::addColumn<bool>("bat");
     QTest::addColumn<QString>("pfWp");
