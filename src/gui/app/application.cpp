@@ -1,11 +1,13 @@
 #include "gui/app/application.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QLineEdit>
 
 #include "gui/app/settings_dialog.h"
 #include "gui/app/update_check_window.h"
 #include "gui/browser/browser_window.h"
+#include "gui/browser/site_commands.h"
 #include "gui/browser/site_page.h"
 #include "gui/climate/climate_window.h"
 #include "gui/parameters/parameter_editor.h"
@@ -42,6 +44,25 @@ Windows::Windows(const StartOptions& options) {
     updateCheck->show();
     updateCheck->raise();
   });
+  // "Basic-Info": the station of the plot edited in the climate window, modally; the browser then
+  // chooses the station whose name the window's field holds and saves the site description
+  QObject::connect(
+      browser->sitePage, &SitePage::weatherRequested, browser.get(), [this](qlonglong station) {
+        SitePage* page = browser->sitePage;
+        const QString name = climate->editStation(int(station), page->weatherBox->currentText());
+        browser->refreshStations();
+        const int i = page->weatherBox->findText(name);
+        browser->siteCommands->stationEdited(i >= 0 ? page->weatherBox->itemData(i).toLongLong()
+                                                    : -99);
+      });
+  // the soil of the plot in the parameter editor (power mode), and the editor itself
+  QObject::connect(browser->sitePage, &SitePage::soilEditorRequested, browser.get(),
+                   [this](qlonglong soil) {
+                     parameters->showModeless(main->sharedDb.userTables());
+                     parameters->showSoilProfile(int(soil));
+                   });
+  QObject::connect(browser->sitePage, &SitePage::parameterEditorRequested, browser.get(),
+                   [this] { parameters->showModeless(main->sharedDb.userTables()); });
   // "show references" of a plot ("Basic-Info") and of an experiment (tree menu)
   QObject::connect(browser->sitePage, &SitePage::referencesRequested, browser.get(),
                    [this](qlonglong plot) {

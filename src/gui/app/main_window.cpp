@@ -149,10 +149,15 @@ void MainWindow::setDataWindows(ClimateWindow* climate, ParameterEditor* paramet
     connect(climate_, &ClimateWindow::stationsChanged, this, [this] {
       if (browser_) browser_->refreshStations();
     });
-  if (parameters_)
+  if (parameters_) {
     connect(parameters_, &ParameterEditor::soilsChanged, this, [this] {
       if (browser_) browser_->refreshSoils();
     });
+    // the experiment icons follow the links
+    connect(parameters_, &ParameterEditor::relationsChanged, this, [this] {
+      if (browser_ && browser_->isVisible()) browser_->rebuildTree();
+    });
+  }
 }
 
 void MainWindow::setDataTools(TransferWindow* transfer, SqlWindow* sql) {

@@ -11,6 +11,9 @@
 #include "gui/parameters/references_page.h"
 #include "gui/parameters/soil_profile_page.h"
 #include "gui/parameters/table_browser_page.h"
+#include "gui/references/relations_window.h"
+#include "gui/references/ris_import_dialog.h"
+#include "gui/reports/report_commands.h"
 #include "gui/widgets/window_placement.h"
 
 namespace trb::gui {
@@ -73,7 +76,29 @@ ParameterEditor::ParameterEditor(trb::db::Database& db, QWidget* parent)
 
   connect(endButton, &QPushButton::clicked, this, &QDialog::accept);
   connect(soilPage, &SoilProfilePage::soilsChanged, this, &ParameterEditor::soilsChanged);
+  connect(referencesPage->importButton, &QPushButton::clicked, this,
+          &ParameterEditor::importReferences);
+  connect(referencesPage->printButton, &QPushButton::clicked, this,
+          [this] { printReferences(this, db_); });
+  connect(referencesPage, &ReferencesPage::relationsRequested, this,
+          &ParameterEditor::showRelations);
   resize(900, 620);
+}
+
+void ParameterEditor::importReferences() {
+  RisImportDialog dialog(db_, this);
+  dialog.exec();
+  referencesPage->reload();
+}
+
+void ParameterEditor::showRelations(qlonglong litId) {
+  // a window of its own that stays usable while the editor is shown modally
+  if (!relations) {
+    relations = new ExperimentRelationsWindow(db_, this);
+    connect(relations, &RelationsWindow::relationsChanged, this,
+            &ParameterEditor::relationsChanged);
+  }
+  relations->review(litId);
 }
 
 ParameterEditor::~ParameterEditor() = default;
@@ -83,6 +108,16 @@ int ParameterEditor::openModal(const QStringList& tables) {
   pages->setCurrentWidget(cropPage);
   placeWindow(this, parentWidget());
   return exec();
+}
+
+void ParameterEditor::showModeless(const QStringList& tables) {
+  databasePage->setTables(tables);
+  if (!isVisible()) {
+    placeWindow(this, parentWidget());
+    show();  // reads the pages
+  }
+  raise();
+  activateWindow();
 }
 
 void ParameterEditor::showSoilProfile(int soilId) {

@@ -14,6 +14,7 @@ class Database;
 
 namespace trb::gui {
 
+class ExperimentRelationsWindow;
 class OrganicMatterPage;
 class ParameterTablePage;
 class ReferencesPage;
@@ -29,6 +30,9 @@ class ParameterEditor : public QDialog {
   // "Parameters" of the main window: the table list filled with tables, the page "Crop-Parm"
   // selected, shown modally.
   int openModal(const QStringList& tables);
+  // The browser's right mouse button on the soil chooser: the editor with the table list filled
+  // with tables, shown without blocking (raised when already shown).
+  void showModeless(const QStringList& tables);
   // The browser's double click on "soil" in power mode: the soil profile soilId on the page
   // "Soil Profiles", shown without blocking.
   void showSoilProfile(int soilId);
@@ -46,10 +50,18 @@ class ParameterEditor : public QDialog {
   TableBrowserPage* resultsPage = nullptr;
   ReferencesPage* referencesPage = nullptr;
   QPushButton* endButton = nullptr;
+  ExperimentRelationsWindow* relations = nullptr;  // made on the first double click
+
+  // "import from RIS-file": the import window, modally; then the list is read again.
+  void importReferences();
+  // Double click on a reference: the experiments it is related to.
+  void showRelations(qlonglong litId);
 
  signals:
   // A soil profile was added or deleted: the soil choosers are out of date.
   void soilsChanged();
+  // A reference was related to an experiment or the relation deleted.
+  void relationsChanged();
 
  public slots:
   void done(int result) override;

@@ -31,9 +31,8 @@ ReferencesPage::ReferencesPage(trb::db::Database& db, QWidget* parent)
   importButton->setObjectName(QStringLiteral("importButton"));
   printButton = new QPushButton(tr("print references"), this);
   printButton->setObjectName(QStringLiteral("printButton"));
-  // they come with the reference import and the reports
+  // the window that holds the page connects them to the import and the report
   for (QPushButton* b : {importButton, printButton}) {
-    b->setEnabled(false);
     b->setAutoDefault(false);
     commands->addWidget(b);
   }
@@ -59,6 +58,10 @@ ReferencesPage::ReferencesPage(trb::db::Database& db, QWidget* parent)
 
   connect(list->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
           &ReferencesPage::showCurrent);
+  connect(list, &QTableView::doubleClicked, this, [this](const QModelIndex& i) {
+    if (i.isValid() && i.row() < model_->rows().size())
+      emit relationsRequested(model_->rows()[i.row()].litId);
+  });
 }
 
 void ReferencesPage::reload() {

@@ -29,6 +29,10 @@ class ReferencesPage : public QWidget {
   QPushButton* importButton = nullptr;  // "import from RIS-file"
   QPushButton* printButton = nullptr;   // "print references"
 
+ signals:
+  // Double click on a reference: its experiment relations.
+  void relationsRequested(qlonglong litId);
+
  private:
   void showCurrent();
 

@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProcess>
@@ -21,15 +22,18 @@
 #include "gui/app/main_window.h"
 #include "gui/app/settings_dialog.h"
 #include "gui/browser/browser_window.h"
+#include "gui/browser/plot_tree.h"
 #include "gui/browser/site_page.h"
 #include "gui/climate/climate_window.h"
 #include "gui/guitest.h"
 #include "gui/parameters/parameter_editor.h"
 #include "gui/parameters/parameter_table_page.h"
 #include "gui/parameters/soil_profile_page.h"
+#include "gui/parameters/table_browser_page.h"
 #include "gui/simulator/simulator_window.h"
 #include "gui/sqlmodule/sql_window.h"
 #include "gui/transfer/transfer_window.h"
+#include "gui/widgets/table_grid.h"
 #include "testutil.h"
 
 using trb::gui::MainWindow;
@@ -556,6 +560,62 @@ class TestMainWindow : public QObject {
     w.main->parameterButton->click();
     QVERIFY(onCrops);
     QCOMPARE(w.browser->sitePage->soilBox->count(), soils + 1);
+  }
+
+  // "Basic-Info": a double click on "weather" edits the plot's station in the climate window,
+  // which shows that station only; the browser then chooses the station the window's field names
+  // and saves it. A double click on "soil" (power mode) shows the parameter editor on the plot's
+  // soil profile, the right mouse button on the soil chooser the editor as it stands.
+  void basicInfoOpensClimateAndParameters() {
+    trb::gui::Windows w(options({}, QStringLiteral("E")));
+    w.main->show();
+    QTRY_VERIFY(w.main->sharedDb.isOpen());
+    w.main->selectButton->click();
+    trb::gui::PlotTree* tree = w.browser->tree;
+    QTreeWidgetItem* plot = nullptr;
+    for (QTreeWidgetItemIterator it(tree); *it && !plot; ++it)
+      if (trb::gui::PlotTree::kindOf(*it) == trb::gui::PlotTree::Kind::Plot) plot = *it;
+    QVERIFY(plot);
+    for (QTreeWidgetItem* p = plot->parent(); p; p = p->parent()) p->setExpanded(true);
+    tree->scrollToItem(plot);
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(plot).center());
+    trb::gui::SitePage* page = w.browser->sitePage;
+    const qlonglong key = page->plotKey();
+    QVERIFY(key != -99);
+    QVERIFY(page->weatherBox->count() > 2);
+    const QString before = page->weatherBox->currentText();
+    const int other = page->weatherBox->currentIndex() == 1 ? 2 : 1;
+    const QString otherName = page->weatherBox->itemText(other);
+
+    int shownStations = -1;
+    QString fieldAtOpen;
+    trb::test::answerModal<trb::gui::ClimateWindow>([&](trb::gui::ClimateWindow* c) {
+      shownStations = c->overview->model()->rowCount();
+      fieldAtOpen = c->stationName->text();
+      c->stationName->setText(otherName);
+      c->closeButton->click();
+    });
+    QTest::mouseDClick(page->weatherBox, Qt::LeftButton);
+    QCOMPARE(shownStations, 1);
+    QCOMPARE(fieldAtOpen, before);
+    QCOMPARE(page->weatherBox->currentText(), otherName);
+    QCOMPARE(
+        w.main->sharedDb
+            .scalar(QStringLiteral("select climate_id from field_description where FL_ID=?"), {key})
+            .toLongLong(),
+        page->weatherBox->itemData(other).toLongLong());
+
+    const qlonglong soil = page->soilBox->currentData().toLongLong();
+    QTest::mouseDClick(page->soilBox, Qt::LeftButton);
+    QTRY_VERIFY(w.parameters->isVisible());
+    QVERIFY(!w.parameters->isModal());
+    QCOMPARE(w.parameters->pages->currentWidget(), w.parameters->soilPage);
+    QCOMPARE(qlonglong(w.parameters->soilPage->currentSoil()), soil);
+    QVERIFY(w.parameters->databasePage->tableList->count() > 0);
+    w.parameters->close();
+    QTest::mousePress(page->soilBox, Qt::RightButton);
+    QTRY_VERIFY(w.parameters->isVisible());
+    w.parameters->close();
   }
 
   void settingsDialog_data() {

@@ -8,6 +8,7 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QPrintPreviewDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
@@ -23,6 +24,8 @@
 #include "gui/parameters/references_page.h"
 #include "gui/parameters/soil_profile_page.h"
 #include "gui/parameters/table_browser_page.h"
+#include "gui/references/relations_window.h"
+#include "gui/references/ris_import_dialog.h"
 #include "gui/widgets/table_grid.h"
 #include "gui/widgets/table_navigator.h"
 #include "xlsx_read.h"
@@ -264,9 +267,49 @@ class TestParameterEditor : public QObject {
     auto* refs = w.referencesPage;
     QVERIFY(refs->list->model()->rowCount() > 0);
     QVERIFY(refs->panel->toPlainText().startsWith(QStringLiteral("lit_id    :  ")));
-    QVERIFY(!refs->importButton->isEnabled() && !refs->printButton->isEnabled());
     w.pages->setCurrentWidget(refs);
     trb::test::screenshot(&w, QStringLiteral("parameters_references"));
+
+    // "import from RIS-file": the import window, modally; the list is read again afterwards
+    const int before = refs->list->model()->rowCount();
+    const QString ris = QDir(user_.dir.path()).filePath(QStringLiteral("new.ris"));
+    {
+      QFile f(ris);
+      QVERIFY(f.open(QIODevice::WriteOnly));
+      f.write("TY  - JOUR\nAU  - Lange, U.\nTI  - Humus im Dauerversuch\nER  - \n");
+    }
+    trb::test::answerModal<trb::gui::RisImportDialog>([&ris](trb::gui::RisImportDialog* d) {
+      d->openFile(ris);
+      d->importButton->click();
+      d->closeButton->click();
+    });
+    refs->importButton->click();
+    QCOMPARE(refs->list->model()->rowCount(), before + 1);
+
+    // a double click on the new reference shows its experiments; a relation added is announced
+    QSignalSpy changed(&w, &ParameterEditor::relationsChanged);
+    const QModelIndex added = refs->list->model()->index(before, 1);
+    refs->list->scrollTo(added);
+    const QPoint at = refs->list->visualRect(added).center();
+    QTest::mouseClick(refs->list->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(refs->list->viewport(), Qt::LeftButton, {}, at);
+    QVERIFY(w.relations && w.relations->isVisible());
+    QCOMPARE(w.relations->referenceLabel->text(),
+             refs->list->model()->index(before, 0).data().toString());
+    QVERIFY(w.relations->panel->toPlainText().isEmpty());
+    w.relations->addButton->click();
+    QCOMPARE(changed.count(), 1);
+    QVERIFY(!w.relations->panel->toPlainText().isEmpty());
+    w.relations->close();
+
+    // "print references": the reference report in the preview
+    bool previewed = false;
+    trb::test::answerModal<QPrintPreviewDialog>([&previewed](QPrintPreviewDialog* d) {
+      previewed = true;
+      d->reject();
+    });
+    refs->printButton->click();
+    QVERIFY(previewed);
   }
 };
 
