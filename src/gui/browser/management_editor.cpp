@@ -59,7 +59,7 @@ ManagementEditor::ManagementEditor(QWidget* parent) : QGroupBox(tr("Management E
   printButton->setObjectName(QStringLiteral("printButton"));
   pdfBox = new QCheckBox(tr("save as PDF; no preview"), this);
   pdfBox->setObjectName(QStringLiteral("pdfBox"));
-  // the reports are started from here once they exist
+  // the window that holds the editor enables them and starts the reports
   printButton->setEnabled(false);
   pdfBox->setEnabled(false);
 

@@ -48,7 +48,7 @@ MeasurementEditor::MeasurementEditor(QWidget* parent) : QGroupBox(tr("edit data"
   printButton->setObjectName(QStringLiteral("printButton"));
   pdfBox = new QCheckBox(tr("save as PDF; no preview"), this);
   pdfBox->setObjectName(QStringLiteral("pdfBox"));
-  // the reports are started from here once they exist
+  // the window that holds the editor enables them and starts the reports
   printButton->setEnabled(false);
   pdfBox->setEnabled(false);
 

@@ -96,7 +96,7 @@ ResultPage::ResultPage(trb::db::Database& db, ResultKind kind, bool showStatisti
       kind == ResultKind::MicrobialBiomass) {
     reportButton = new QPushButton(tr("create report"), this);
     reportButton->setObjectName(QStringLiteral("reportButton"));
-    reportButton->setEnabled(false);  // the result report comes with the reports
+    reportButton->setEnabled(false);  // enabled by the window that prints the report
     top->addWidget(reportButton);
     if (kind != ResultKind::MicrobialBiomass) {
       pdfButton = new QPushButton(tr("save as PDF; skip preview"), this);
