@@ -433,7 +433,7 @@ void MainWindow::changeDatabase() {
         QStringLiteral("\n\n") +
         tr("R scripts reach the database through the ODBC user data source T_R_B, which is "
            "missing:") +
-        QStringLiteral("\nPlease add T_R_B as MS-ACCESS user-datasource for ODBC");
+        u'\n' + trb::app::odbcSourceHint();
     ErrorReporter::report(this, trb::Error(text, QStringLiteral("ODBC error")));
   }
 }
