@@ -1,5 +1,5 @@
 // trbsim: the simulator without a window. Takes the simulator's switches (DB=path, go, M=, SC=,
-// I=, BAT0/BAT1, new_bat, ERR_P, PPQn=, POQn=, nw), prints the message list as it grows, writes
+// I=, BAT0/BAT1, new_bat, ERR_P, PPQn=, POQn=, nw, WORKERS=), prints the message list as it grows, writes
 // trb_report.txt and exits 0 when the calculation finished.
 #include <QCoreApplication>
 #include <QTextStream>
@@ -42,7 +42,9 @@ int main(int argc, char** argv) {
     out()
         << "usage: trbsim [DB=path] [go] [M=TRB|LUFA|KOLBE|NULL] [SC=RBS|KA4] [I=-1|0|1]\n"
            "              [BAT0|BAT1] [new_bat] [ERR_P[run id]] [PPQn=file.sql] [POQn=file.sql]\n"
-           "              [--select ID,ID,...|--select-all]\n"
+           "              [WORKERS=n] [--select ID,ID,...|--select-all]\n"
+           "WORKERS=n computes the plots on n threads (0: one per core, 1: one thread; the\n"
+           "results are the same); without it the setting \"workers\" holds.\n"
            "Without \"go\" it shows the settings and the selected plots and calculates nothing.\n";
     out().flush();
     return 0;

@@ -2,9 +2,13 @@
 
 #include <QHash>
 #include <QSqlRecord>
+#include <QThreadPool>
 #include <cmath>
+#include <atomic>
 #include <deque>
+#include <future>
 #include <map>
+#include <optional>
 #include <tuple>
 
 #include "core/base/error.h"
@@ -134,18 +138,6 @@ TrbYear trb_year(PlotState& st, long double D, double bat, double fat) {
 // ---------------------------------------------------------------------------------------------
 // Result tables
 
-ResultWriter::ResultWriter(Database& db) : db_(db) {
-  nresult_ = std::make_unique<Statement>(
-      db, QStringLiteral("INSERT INTO trb_nresult VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
-  driver_ = std::make_unique<Statement>(
-      db, QStringLiteral("INSERT INTO trb_driver VALUES (?, ?, ?, ?, ?, ?, ?, ?)"));
-  zbv_ = db.hasTable(QStringLiteral("trb_zbv"));
-  if (zbv_)
-    zbv_ins_ = std::make_unique<Statement>(
-        db, QStringLiteral("INSERT INTO trb_zbv VALUES (?, ?, ?, ?, ?, ?, ?, ?)"));
-}
-
-ResultWriter::~ResultWriter() = default;
 
 namespace {
 
@@ -164,8 +156,6 @@ void check_finite(const QString& table, const QVariant& year,
 
 }  // namespace
 
-// The values go in the order of the tables' columns (the inserts name no columns, so that a
-// database whose result tables carry other names for them is written as before).
 void ResultWriter::nresult(const NResultRow& r) {
   check_finite(QStringLiteral("trb_nresult"), r.year,
                {{"n_m_om", &r.n_m_om},
@@ -178,8 +168,7 @@ void ResultWriter::nresult(const NResultRow& r) {
                 {"c_mic", &r.c_mic},
                 {"c_rep", &r.c_rep},
                 {"bat", &r.bat}});
-  nresult_->exec({r.FL_ID, r.year, r.n_m_om, r.n_ops, r.C_ops, r.c_som, r.c_inert, r.n_org, r.n_som,
-                  r.c_mic, r.c_rep, r.bat});
+  nresults.push_back(r);
 }
 
 void ResultWriter::zbv(const ZbvRow& r) {
@@ -190,9 +179,7 @@ void ResultWriter::zbv(const ZbvRow& r) {
                 {"C_fom", &r.C_fom},
                 {"c_som", &r.c_som},
                 {"c_inert", &r.c_inert}});
-  if (zbv_)
-    zbv_ins_->exec(
-        {r.fl_id, r.year_, r.C_min_total, r.c_min_fom, r.C_rep_flx, r.C_fom, r.c_som, r.c_inert});
+  if (zbv_) zbvs.push_back(r);
 }
 
 void ResultWriter::driver(const DriverRow& r) {
@@ -203,8 +190,7 @@ void ResultWriter::driver(const DriverRow& r) {
                 {"bat_mean", &r.bat_mean},
                 {"meas_last", &r.meas_last},
                 {"sim_last", &r.sim_last}});
-  driver_->exec({r.fl_id, r.c_input_mean, r.c_start, r.c_inert_pct, r.bat_mean, r.meas_last,
-                 r.sim_last, r.year_num});
+  drivers.push_back(r);
 }
 
 void stop_if_canceled(const trb::Feedback& feedback) {
@@ -268,11 +254,35 @@ void TrbMethod::close_inputs() {
   inputs_.close();
 }
 
+namespace {
+
+// The rows of opstab of one plot, by year.
+struct TrbPlotInputs : PlotInputs {
+  std::vector<std::pair<qlonglong, std::vector<OpsInput>>> years;  // ascending
+
+  const std::vector<OpsInput>& rows(qlonglong year) const {
+    static const std::vector<OpsInput> none;
+    auto it = std::lower_bound(years.begin(), years.end(), year,
+                               [](const auto& y, qlonglong key) { return y.first < key; });
+    return it != years.end() && it->first == year ? it->second : none;
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<PlotInputs> TrbMethod::plot_inputs(qlonglong fl_id) {
+  auto in = std::make_unique<TrbPlotInputs>();
+  in->years = inputs_.take_plot(fl_id);
+  return in;
+}
+
 void TrbMethod::year_update(PlotState& st, const BalanceRow& row, ResultWriter& out,
                             BalanceContext& ctx) {
   // the organic inputs of the year: amounts, rates and shares as the pools need them
   const QString ops = QStringLiteral("opstab");
-  const std::vector<OpsInput>& inputs = inputs_.rows(st.fl_id, row.year_0);
+  static const TrbPlotInputs noInputs;
+  const auto* plotInputs = dynamic_cast<const TrbPlotInputs*>(st.inputs);
+  const std::vector<OpsInput>& inputs = (plotInputs ? *plotInputs : noInputs).rows(row.year_0);
   for (const OpsInput& in : inputs) {
     check_range(ops, QStringLiteral("COPS"), static_cast<double>(in.cops), Range::Amount,
                 row.year_0);
@@ -290,8 +300,8 @@ void TrbMethod::year_update(PlotState& st, const BalanceRow& row, ResultWriter& 
                 row.year_0);
   const long double D = add_year_inputs(st.pools, inputs);
   const TrbYear y = trb_year(st, D, row.bat, row.fat);
-  if (y.clamped && !st_notill_warned_.contains(st.fl_id)) {
-    st_notill_warned_.insert(st.fl_id);
+  if (y.clamped && !st.notill_warned) {
+    st.notill_warned = true;
     ctx.feedback.info(QStringLiteral("fl_id") + QString::number(st.fl_id) +
                       QStringLiteral(": no-tillage with fat below 5.13 (") + fmt_general(row.fat) +
                       QStringLiteral("), BAT factor 2/9 used"));
@@ -341,9 +351,9 @@ QString site_list_query() {
 
 namespace {
 
-// The rows of a method's input query, read as the walk reaches them: the rows before the plot in
-// balance are forgotten, so the memory held does not grow with the number of plots. Rows keep
-// their position in the query (row i is the query's i-th row).
+// The rows of a method's input query, read plot by plot as the walk takes them: only the plot
+// taken and the first row of the next are held, so the memory does not grow with the number of
+// plots.
 class InputRows {
  public:
   InputRows(Database& db, const BalanceMethod& method) : q_(db, method.input_query()) {
@@ -360,29 +370,23 @@ class InputRows {
     for (const QString& c : method.extra_columns()) extra_.push_back(q_.indexOf(c));
   }
 
-  // Whether the query has a row i (reading on up to it).
-  bool has(size_t i) {
-    while (i >= base_ + rows_.size() && !end_) read_row();
-    return i < base_ + rows_.size();
-  }
-  // Row i, which has(i) confirmed and forget_before left.
-  const BalanceRow& operator[](size_t i) const { return rows_[i - base_]; }
-  // The position of the first row still held.
-  size_t begin() const { return base_; }
-
-  // The rows before row i that do not belong to plot go.
-  void forget_before(size_t i, qlonglong plot) {
-    while (!rows_.empty() && base_ < i && rows_.front().fl_id != plot) {
-      rows_.pop_front();
-      ++base_;
-    }
+  // The rows of the next plot, in the order of the query; false after the last plot.
+  bool take_plot(std::vector<BalanceRow>& plot) {
+    plot.clear();
+    if (!ahead_ && !read_row()) return false;
+    const qlonglong fl = ahead_->fl_id;
+    do {
+      plot.push_back(std::move(*ahead_));
+      ahead_.reset();
+    } while (read_row() && ahead_->fl_id == fl);
+    return true;
   }
 
  private:
-  void read_row() {
-    if (!q_.next()) {
+  bool read_row() {
+    if (end_ || !q_.next()) {
       end_ = true;
-      return;
+      return false;
     }
     auto num = [&](int i, double missing) { return q_.isNull(i) ? missing : q_.toDouble(i); };
     BalanceRow r;
@@ -397,14 +401,14 @@ class InputRows {
     if (iFat_ >= 0) r.fat = num(iFat_, -99);
     if (iComment_ >= 0) r.comment = q_.toString(iComment_);
     for (int i : extra_) r.extra.push_back(i >= 0 ? num(i, 0) : 0);
-    rows_.push_back(std::move(r));
+    ahead_ = std::move(r);
+    return true;
   }
 
   trb::db::Reader q_;
   int iFl_, iYear_, iCorg_, iNorg_, iCif_, iBd_, iSk_, iBat_, iFat_, iComment_;
   std::vector<int> extra_;
-  std::deque<BalanceRow> rows_;
-  size_t base_ = 0;  // position of rows_.front() in the query
+  std::optional<BalanceRow> ahead_;  // the first row of the next plot
   bool end_ = false;
 };
 
@@ -506,7 +510,10 @@ qlonglong free_rowid_below(Database& db, const QString& table) {
 // The statements of the walk.
 struct WalkStatements {
   explicit WalkStatements(Database& db)
-      : out(db),
+      : hasZbv(db.hasTable(QStringLiteral("trb_zbv"))),
+        addNresult(db, QStringLiteral(
+                           "INSERT INTO trb_nresult VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")),
+        addDriver(db, QStringLiteral("INSERT INTO trb_driver VALUES (?, ?, ?, ?, ?, ?, ?, ?)")),
         deleteNresult(db, QStringLiteral("delete * from trb_nresult where fl_id=?")),
         deleteComparison(db, QStringLiteral("delete * from rs_table where FL_ID=?")),
         moveComparison(db, QStringLiteral("update rs_table set rowid=? where rowid=?")),
@@ -526,9 +533,28 @@ update trb_driver set rowid=? where rowid=(select
 Max(rowid) from trb_driver))sql")),
         spareComparisonRowid(free_rowid_below(db, QStringLiteral("rs_table"))),
         spareDriverRowid(free_rowid_below(db, QStringLiteral("trb_driver"))) {
-    if (out.has_zbv())
+    if (hasZbv) {
       deleteZbv =
           std::make_unique<Statement>(db, QStringLiteral("delete * from trb_zbv where fl_id=?"));
+      addZbv = std::make_unique<Statement>(
+          db, QStringLiteral("INSERT INTO trb_zbv VALUES (?, ?, ?, ?, ?, ?, ?, ?)"));
+    }
+  }
+
+  // The values go in the order of the tables' columns (the inserts name no columns, so that a
+  // database whose result tables carry other names for them is written as before).
+  void nresult(const NResultRow& r) {
+    addNresult.exec({r.FL_ID, r.year, r.n_m_om, r.n_ops, r.C_ops, r.c_som, r.c_inert, r.n_org,
+                     r.n_som, r.c_mic, r.c_rep, r.bat});
+  }
+  void zbv(const ZbvRow& r) {
+    if (addZbv)
+      addZbv->exec(
+          {r.fl_id, r.year_, r.C_min_total, r.c_min_fom, r.C_rep_flx, r.C_fom, r.c_som, r.c_inert});
+  }
+  void driver(const DriverRow& r) {
+    addDriver.exec({r.fl_id, r.c_input_mean, r.c_start, r.c_inert_pct, r.bat_mean, r.meas_last,
+                    r.sim_last, r.year_num});
   }
 
   // A row of another plot that holds rowid moves below every other row.
@@ -539,7 +565,10 @@ Max(rowid) from trb_driver))sql")),
     if (moveDriver.exec({spareDriverRowid, rowid}) > 0) --spareDriverRowid;
   }
 
-  ResultWriter out;
+  bool hasZbv;
+  Statement addNresult;
+  Statement addDriver;
+  std::unique_ptr<Statement> addZbv;
   Statement deleteNresult;
   std::unique_ptr<Statement> deleteZbv;
   Statement deleteComparison;
@@ -562,7 +591,268 @@ QString value_text(double v) {
   return std::isfinite(v) ? trb::fmt_general(v) : QString::number(v);
 }
 
-// The walk through the input rows, plot by plot and year by year.
+// The lines of a plot without usable data.
+void report_missing(trb::Feedback& feedback, qlonglong plot) {
+  const QString msg = QStringLiteral("missing data for FL_ID") + QString::number(plot);
+  feedback.info(msg);
+  feedback.report(trb::Error(msg, QStringLiteral("ERROR")));
+}
+
+// A plot as the walk hands it to be computed: its rows of the input query and what the method
+// reads for it beyond them.
+struct PlotJob {
+  qlonglong plot = 0;
+  std::vector<BalanceRow> rows;
+  std::unique_ptr<PlotInputs> inputs;
+  double nonBal = 0;
+  bool notill = false;
+  std::optional<UnusableValue> unusableSample;  // a sample of the plot is no number
+};
+
+// Keeps the lines and problems a plot reports, to be passed on when the plot is written; a stop
+// request is that of the run.
+class LineRecorder : public trb::Feedback {
+ public:
+  explicit LineRecorder(const trb::Feedback& run) : run_(run) {}
+  void pushLine(Level level, const QString& line) override {
+    lines_.push_back([level, line](trb::Feedback& f) { f.pushLine(level, line); });
+  }
+  void report(const trb::Error& error) override {
+    lines_.push_back([error](trb::Feedback& f) { f.report(error); });
+  }
+  void setProgress(qint64, qint64) override {}
+  bool isCanceled() const override { return run_.isCanceled(); }
+  void replay(trb::Feedback& f) const {
+    for (const auto& line : lines_) line(f);
+  }
+
+ private:
+  const trb::Feedback& run_;
+  std::vector<std::function<void(trb::Feedback&)>> lines_;
+};
+
+// The simulated content of a year, beside the measurements of the year (matched) or in a row of
+// its own.
+struct SimulatedYear {
+  qlonglong year = 0, yearNum = 0;
+  double sim = 0;
+  const std::vector<RsRow>* matched = nullptr;
+};
+
+// A computed plot: how it ended, its lines and its results.
+struct PlotRecord {
+  enum class End {
+    Calculated,      // results complete
+    Missing,         // no usable start values: results cleared
+    Unusable,        // a value the balance cannot use: results cleared
+    LoopBackFailed,  // the walk ends here
+    Stopped,         // a stop was requested while it was computed
+    Failed,          // an error to pass on (error)
+  };
+  explicit PlotRecord(const trb::Feedback& run, bool hasZbv) : lines(run), out(hasZbv) {}
+  End end = End::Calculated;
+  LineRecorder lines;
+  ResultWriter out;
+  std::vector<SimulatedYear> simulated;
+  std::optional<UnusableValue> bad;
+  std::exception_ptr error;
+};
+
+// What every plot's computation reads and none changes.
+struct WalkShared {
+  BalanceMethod& method;
+  const BalanceContext& ctx;
+  const std::map<RsKey, std::vector<RsRow>>& comparison;
+  const QSet<qlonglong>& sitePlots;
+  const QStringList& extraColumns;
+};
+
+// The computation of one plot, year by year through its rows, on any thread: it touches no
+// database and keeps what it gives in its record.
+class PlotWalk {
+ public:
+  PlotWalk(const WalkShared& shared, const PlotJob& job, PlotRecord& rec)
+      : s_(shared), job_(job), rows_(job.rows), rec_(rec), ctx_(rec.lines) {
+    ctx_.z_anf = shared.ctx.z_anf;
+    ctx_.z_cnt = shared.ctx.z_cnt;
+  }
+
+  void run() {
+    try {
+      if (job_.unusableSample) throw *job_.unusableSample;
+      if (!start_plot()) {
+        rec_.end = PlotRecord::End::Missing;
+        return;
+      }
+      for (int pass = 0; pass <= ctx_.z_cnt && !ended(); ++pass) {
+        if (pass > 0 && !loop_back()) break;
+        walk_years(pass);
+      }
+      if (!ended()) write_driver();
+    } catch (const UnusableValue& bad) {
+      rec_.end = PlotRecord::End::Unusable;
+      rec_.bad = bad;
+    } catch (...) {
+      rec_.end = PlotRecord::End::Failed;
+      rec_.error = std::current_exception();
+    }
+  }
+
+ private:
+  bool ended() const { return rec_.end != PlotRecord::End::Calculated; }
+
+  bool stop_requested() {
+    if (ctx_.feedback.isCanceled()) rec_.end = PlotRecord::End::Stopped;
+    return ended();
+  }
+
+  bool has(size_t i) const { return i < rows_.size(); }
+
+  // The start values of a plot: usable numbers, and an inert fraction of at most 1 where the
+  // method splits the carbon by it.
+  void check_start_values(const BalanceRow& r) {
+    auto table = [&](const char* c) { return s_.method.source_table(QString::fromLatin1(c)); };
+    check_range(table("corg"), QStringLiteral("corg"), r.corg, Range::Finite);
+    if (s_.method.reads_norg())
+      check_range(table("norg"), QStringLiteral("norg"), r.norg, Range::Finite);
+    check_range(table("BD"), QStringLiteral("BD"), r.bd,
+                r.bd == kMissing ? Range::Finite : Range::Amount);
+    check_range(table("skelett"), QStringLiteral("skelett"), r.skelett, Range::Share);
+    if (s_.method.splits_by_cif() && r.cif > 1)
+      throw UnusableValue{table("cif"), QStringLiteral("cif"), r.cif, QStringLiteral("is above 1"),
+                          -1};
+    check_range(table("cif"), QStringLiteral("cif"), r.cif, Range::Finite);
+  }
+
+  // The start values from the plot's first row with a carbon content; false (and reported) when
+  // they are missing.
+  bool start_plot() {
+    while (has(i_) && rows_[i_].corg < 0) ++i_;
+    bool valid = has(i_);
+    st_ = PlotState();
+    st_.fl_id = job_.plot;
+    if (valid) {
+      const BalanceRow& r = rows_[i_];
+      check_start_values(r);
+      if (s_.method.reads_norg()) st_.norg = r.norg;
+      st_.corg = r.corg;
+      st_.cif = r.cif;
+      st_.bd = r.bd;
+      st_.sk = r.skelett;
+      valid = r.corg > 0 && r.cif > 0 && r.bd > 0;
+    }
+    prevYear_ = valid ? rows_[i_].year_0 - 1 : 0;
+    if (!s_.sitePlots.contains(job_.plot))
+      ctx_.feedback.info(QStringLiteral("FL_ID not found =>") + QString::number(job_.plot));
+    if (!valid) {
+      report_missing(ctx_.feedback, job_.plot);
+      return false;
+    }
+    derive_start_values(st_);
+    st_.first = true;
+    st_.notill = job_.notill;
+    st_.non_bal = job_.nonBal;
+    st_.pools.clear();
+    st_.inputs = job_.inputs.get();
+    s_.method.start_plot(st_);
+    return true;
+  }
+
+  // A further pass starts again at the plot's year z_anf; false (and the walk ended) when the
+  // plot has no such year.
+  bool loop_back() {
+    if (ctx_.z_cnt <= 0) return true;
+    size_t k = 0;
+    while (has(k) && rows_[k].year_0 != ctx_.z_anf) ++k;
+    if (!has(k)) {
+      ctx_.feedback.report(
+          trb::Error(QStringLiteral("loopback not possible"), QStringLiteral("cycling error")));
+      ctx_.feedback.info(QStringLiteral("loopback not possible"));
+      rec_.end = PlotRecord::End::LoopBackFailed;
+      return false;
+    }
+    i_ = k;
+    prevYear_ = rows_[i_].year_0 - 1;
+    return true;
+  }
+
+  // The plot's years in order; a gap in the management years ends the plot.
+  void walk_years(int pass) {
+    while (has(i_) && !stop_requested()) {
+      const BalanceRow& r = rows_[i_];
+      const qlonglong year = r.year_0;
+      st_.z_jahr = pass == 0 ? year : st_.z_jahr + 1;
+      if (year - prevYear_ != 1) {
+        ctx_.feedback.info(QStringLiteral("fl_id") + QString::number(job_.plot) +
+                           QStringLiteral(": ") + QStringLiteral("missed year in management:") +
+                           QString::number(prevYear_ + 1));
+        i_ = rows_.size();
+        break;
+      }
+      for (size_t k = 0; k < r.extra.size(); ++k) {
+        const QString& column = s_.extraColumns.at(static_cast<qsizetype>(k));
+        check_range(s_.method.source_table(column), column, r.extra[k], Range::Finite, year);
+      }
+      st_.year_num += 1;
+      s_.method.year_update(st_, r, rec_.out, ctx_);
+      st_.years_done += 1;
+      compare_year();
+      ++i_;
+      prevYear_ = year;
+    }
+  }
+
+  // The simulated content goes beside the year's measurements, or into a row of its own.
+  void compare_year() {
+    const double sim = static_cast<double>(simulated_content(st_));
+    if (!std::isfinite(sim))
+      throw UnusableValue{QStringLiteral("rs_table"), QStringLiteral("SIM_value"), sim,
+                          QStringLiteral("is not a finite number"), st_.z_jahr};
+    SimulatedYear y{st_.z_jahr, st_.year_num, sim, nullptr};
+    auto it = s_.comparison.find({job_.plot, st_.z_jahr, st_.year_num});
+    if (it != s_.comparison.end() && !it->second.empty()) {
+      y.matched = &it->second;
+      st_.meas_last = it->second.back().meas;
+    }
+    rec_.simulated.push_back(y);
+    st_.sim_last = sim;
+  }
+
+  void write_driver() {
+    DriverRow d;
+    d.fl_id = job_.plot;
+    d.c_input_mean = s_.method.driver_input_mean(st_);
+    d.c_start = s_.method.driver_c_start(st_);
+    d.c_inert_pct = s_.method.driver_inert_pct(st_);
+    d.bat_mean = s_.method.driver_bat_mean(st_);
+    d.meas_last = st_.meas_last;
+    d.sim_last = st_.sim_last;
+    d.year_num = st_.year_num;
+    rec_.out.driver(d);
+  }
+
+  const WalkShared& s_;
+  const PlotJob& job_;
+  const std::vector<BalanceRow>& rows_;
+  PlotRecord& rec_;
+  BalanceContext ctx_;  // the run's settings, lines kept in the record
+  size_t i_ = 0;
+  PlotState st_;
+  qlonglong prevYear_ = 0;
+};
+
+// A plot handed out: computed on the walk's thread when it is written, or on a worker of the pool
+// before.
+struct PendingPlot {
+  PendingPlot(const trb::Feedback& run, bool hasZbv) : record(run, hasZbv) {}
+  PlotJob job;
+  PlotRecord record;
+  std::promise<void> computed;
+  std::future<void> done = computed.get_future();
+  bool queued = false;
+};
+
+// The walk: reads the plots in order, has them computed, and replaces their results in order.
 class BalanceWalk {
  public:
   BalanceWalk(Database& db, BalanceMethod& method, BalanceContext& ctx, BalanceOutcome& outcome)
@@ -586,14 +876,53 @@ class BalanceWalk {
   // its transaction.
   bool walk_plots(WalkStatements& sql) {
     sql_ = &sql;
-    i_ = 0;
+    const WalkShared shared{method_, ctx_, plan_.rows, sitePlots_, extraColumns_};
+    const int workers = std::max(1, ctx_.workers);
+    // Plots read ahead of the one written: enough to keep every worker busy while this thread
+    // writes; none on one thread.
+    const size_t ahead = workers > 1 ? static_cast<size_t>(workers) * 16 : 1;
+    std::deque<std::unique_ptr<PendingPlot>> pending;
+    std::atomic<bool> abandon{false};
+    QThreadPool pool;  // ends before the plots it computes
+    pool.setMaxThreadCount(workers);
+    struct Abandon {
+      std::atomic<bool>& flag;
+      QThreadPool& pool;
+      ~Abandon() {
+        flag = true;
+        pool.waitForDone();
+      }
+    } abandonOnExit{abandon, pool};
+
     int inTransaction = 0;
     trb::db::Transaction tx(db_);
-    while (rows().has(i_) && !stop_requested()) {
-      const qlonglong plot = rows()[i_].fl_id;
-      rows().forget_before(i_, plot);
-      outcome_.last_plot = plot;
-      walk_plot(plot);
+    bool inputsLeft = true;
+    while (true) {
+      while (inputsLeft && pending.size() < ahead && !ctx_.feedback.isCanceled()) {
+        auto p = std::make_unique<PendingPlot>(ctx_.feedback, sql_->hasZbv);
+        if (!next_job(p->job)) {
+          inputsLeft = false;
+          break;
+        }
+        if (workers > 1) {
+          PendingPlot* raw = p.get();
+          raw->queued = true;
+          pool.start([raw, &shared, &abandon] {
+            if (!abandon) PlotWalk(shared, raw->job, raw->record).run();
+            raw->computed.set_value();
+          });
+        }
+        pending.push_back(std::move(p));
+      }
+      if (pending.empty() || stop_requested()) break;
+      std::unique_ptr<PendingPlot> p = std::move(pending.front());
+      pending.pop_front();
+      if (p->queued)
+        p->done.wait();
+      else
+        PlotWalk(shared, p->job, p->record).run();
+      outcome_.last_plot = p->job.plot;
+      write_plot(p->job.plot, p->record);
       if (aborted_) break;
       if (++inTransaction == kPlotsPerTransaction) {
         db_.commit();
@@ -612,52 +941,87 @@ class BalanceWalk {
     return aborted_;
   }
 
-  void skip_plot(qlonglong plot) {
-    while (rows().has(i_) && rows()[i_].fl_id == plot) ++i_;
+  // The next plot to compute; false after the last.
+  bool next_job(PlotJob& job) {
+    if (!rows_->take_plot(job.rows)) return false;
+    job.plot = job.rows.front().fl_id;
+    job.nonBal = nonBalance_.value(job.plot, 0.0);
+    job.notill =
+        method_.uses_notill() && job.rows.front().comment.toUpper().contains(QStringLiteral("NOTILL"));
+    const auto bad = plan_.unusable.constFind(job.plot);
+    if (bad != plan_.unusable.cend()) job.unusableSample = *bad;
+    job.inputs = method_.plot_inputs(job.plot);
+    return true;
   }
 
-  // One plot: its new results replace the old ones whole, or (stopped part way) not at all.
-  void walk_plot(qlonglong plot) {
-    const Assessment before = outcome_.assessment;
-    const qlonglong nextSimulatedOnly = plan_.nextSimulatedOnly;
-    const size_t first = i_;
+  // One computed plot: its new results replace the old ones whole, or (stopped part way) nothing
+  // of it is written.
+  void write_plot(qlonglong plot, PlotRecord& rec) {
+    using End = PlotRecord::End;
+    if (rec.end == End::Stopped) {
+      outcome_.stopped = aborted_ = true;
+      return;
+    }
     db_.begin();
     try {
       clear_plot_results(plot);
-      if (plan_.unusable.contains(plot)) throw plan_.unusable.value(plot);
-      if (!start_plot(plot)) {
-        skip_plot(plot);
-        db_.commit();
+      // a stop asked for while a calculated plot is in hand drops it whole, as between its years
+      if (rec.end == End::Calculated && stop_requested()) {
+        db_.rollback();
         return;
       }
-      for (int pass = 0; pass <= ctx_.z_cnt && !aborted_; ++pass) {
-        if (pass > 0 && !loop_back(plot)) break;
-        walk_years(plot, pass);
+      rec.lines.replay(ctx_.feedback);
+      switch (rec.end) {
+        case End::Calculated:
+          write_results(plot, rec);
+          ++outcome_.calculated;
+          break;
+        case End::Missing:
+          break;
+        case End::Unusable:
+          // the plot stays with the results of a plot without data
+          report_unusable(plot, *rec.bad);
+          break;
+        case End::LoopBackFailed:
+          db_.rollback();
+          aborted_ = true;
+          return;
+        case End::Failed:
+          std::rethrow_exception(rec.error);
+        case End::Stopped:
+          break;
       }
-      if (!aborted_) write_driver(plot);
-    } catch (const UnusableValue& bad) {
-      // the plot's results so far go; it stays with the results of a plot without data
-      db_.rollback();
-      outcome_.assessment = before;
-      plan_.nextSimulatedOnly = nextSimulatedOnly;
-      i_ = first;
-      db_.begin();
-      clear_plot_results(plot);
-      skip_plot(plot);
-      db_.commit();
-      report_unusable(plot, bad);
-      return;
     } catch (...) {
       db_.rollback();
       throw;
     }
-    if (aborted_) {
-      db_.rollback();
-      outcome_.assessment = before;
-      return;
-    }
     db_.commit();
-    ++outcome_.calculated;
+  }
+
+  void write_results(qlonglong plot, const PlotRecord& rec) {
+    for (const NResultRow& r : rec.out.nresults) sql_->nresult(r);
+    for (const ZbvRow& r : rec.out.zbvs) sql_->zbv(r);
+    for (const SimulatedYear& y : rec.simulated) {
+      const double rounded = round_to(y.sim, 4);
+      if (!y.matched) {
+        const qlonglong rowid = plan_.nextSimulatedOnly++;
+        sql_->free_comparison_rowid(rowid);
+        sql_->addSimulatedOnly.exec({rowid, plot, y.year, y.yearNum, rounded});
+        continue;
+      }
+      for (const RsRow& m : *y.matched) {
+        sql_->setSimulated.exec({rounded, m.rowid});
+        outcome_.assessment.add(m.meas, y.sim);
+        if (ctx_.histogram) ctx_.histogram(outcome_.assessment);
+      }
+    }
+    // the summary row takes the next rowid of a table emptied at the start of the run
+    for (const DriverRow& d : rec.out.drivers) {
+      const qlonglong rowid = ++driverRows_;
+      sql_->free_driver_rowid(rowid);
+      sql_->driver(d);  // the newest row has the largest rowid
+      sql_->lastDriver.exec({rowid});
+    }
   }
 
   void report_unusable(qlonglong plot, const UnusableValue& bad) {
@@ -665,13 +1029,7 @@ class BalanceWalk {
     if (bad.year >= 0) line += QStringLiteral("of %1 ").arg(bad.year);
     line += QStringLiteral("= %1 %2").arg(value_text(bad.value), bad.why);
     ctx_.feedback.info(line);
-    report_missing(plot);
-  }
-
-  void report_missing(qlonglong plot) {
-    const QString msg = QStringLiteral("missing data for FL_ID") + QString::number(plot);
-    ctx_.feedback.info(msg);
-    ctx_.feedback.report(trb::Error(msg, QStringLiteral("ERROR")));
+    report_missing(ctx_.feedback, plot);
   }
 
   // The plot's comparison rows: its earlier ones go, its samples of this run come in.
@@ -692,145 +1050,9 @@ class BalanceWalk {
     sql_->deleteNresult.exec({plot});
     if (sql_->deleteZbv) sql_->deleteZbv->exec({plot});
     sql_->deleteDriver.exec({plot});
-    nonBal_ = nonBalance_.value(plot, 0.0);
-    notill_ =
-        method_.uses_notill() && rows()[i_].comment.toUpper().contains(QStringLiteral("NOTILL"));
     sql_->resetComparison.exec({plot});
     ctx_.feedback.setProgress(static_cast<qint64>(replaced_.size() - 1),
                               static_cast<qint64>(plot_count()));
-  }
-
-  // The start values of a plot: usable numbers, and an inert fraction of at most 1 where the
-  // method splits the carbon by it.
-  void check_start_values(const BalanceRow& r) {
-    auto table = [&](const char* c) { return method_.source_table(QString::fromLatin1(c)); };
-    check_range(table("corg"), QStringLiteral("corg"), r.corg, Range::Finite);
-    if (method_.reads_norg())
-      check_range(table("norg"), QStringLiteral("norg"), r.norg, Range::Finite);
-    check_range(table("BD"), QStringLiteral("BD"), r.bd,
-                r.bd == kMissing ? Range::Finite : Range::Amount);
-    check_range(table("skelett"), QStringLiteral("skelett"), r.skelett, Range::Share);
-    if (method_.splits_by_cif() && r.cif > 1)
-      throw UnusableValue{table("cif"), QStringLiteral("cif"), r.cif, QStringLiteral("is above 1"),
-                          -1};
-    check_range(table("cif"), QStringLiteral("cif"), r.cif, Range::Finite);
-  }
-
-  // The start values from the plot's first row with a carbon content; false (and reported) when
-  // they are missing.
-  bool start_plot(qlonglong plot) {
-    while (rows().has(i_) && rows()[i_].corg < 0) ++i_;
-    bool valid = rows().has(i_) && rows()[i_].fl_id == plot;
-    st_ = PlotState();
-    st_.fl_id = plot;
-    if (valid) {
-      const BalanceRow& r = rows()[i_];
-      check_start_values(r);
-      if (method_.reads_norg()) st_.norg = r.norg;
-      st_.corg = r.corg;
-      st_.cif = r.cif;
-      st_.bd = r.bd;
-      st_.sk = r.skelett;
-      valid = r.corg > 0 && r.cif > 0 && r.bd > 0;
-    }
-    prevYear_ = valid ? rows()[i_].year_0 - 1 : 0;
-    if (!sitePlots_.contains(plot))
-      ctx_.feedback.info(QStringLiteral("FL_ID not found =>") + QString::number(plot));
-    if (!valid) {
-      report_missing(plot);
-      return false;
-    }
-    derive_start_values(st_);
-    st_.first = true;
-    st_.notill = notill_;
-    st_.non_bal = nonBal_;
-    st_.pools.clear();
-    method_.start_plot(st_);
-    return true;
-  }
-
-  // A further pass starts again at the plot's year z_anf; false (and the walk aborted) when the
-  // plot has no such year.
-  bool loop_back(qlonglong plot) {
-    if (ctx_.z_cnt <= 0) return true;
-    // the rows forgotten belong to other plots
-    size_t k = rows().begin();
-    while (rows().has(k) && !(rows()[k].year_0 == ctx_.z_anf && rows()[k].fl_id == plot)) ++k;
-    if (!rows().has(k)) {
-      ctx_.feedback.report(
-          trb::Error(QStringLiteral("loopback not possible"), QStringLiteral("cycling error")));
-      ctx_.feedback.info(QStringLiteral("loopback not possible"));
-      aborted_ = true;
-      return false;
-    }
-    i_ = k;
-    prevYear_ = rows()[i_].year_0 - 1;
-    return true;
-  }
-
-  // The plot's years in order; a gap in the management years ends the plot.
-  void walk_years(qlonglong plot, int pass) {
-    while (rows().has(i_) && rows()[i_].fl_id == plot && !stop_requested()) {
-      const BalanceRow& r = rows()[i_];
-      const qlonglong year = r.year_0;
-      st_.z_jahr = pass == 0 ? year : st_.z_jahr + 1;
-      if (year - prevYear_ != 1) {
-        ctx_.feedback.info(QStringLiteral("fl_id") + QString::number(plot) + QStringLiteral(": ") +
-                           QStringLiteral("missed year in management:") +
-                           QString::number(prevYear_ + 1));
-        skip_plot(plot);
-        break;
-      }
-      for (size_t k = 0; k < r.extra.size(); ++k) {
-        const QString& column = extraColumns_.at(static_cast<qsizetype>(k));
-        check_range(method_.source_table(column), column, r.extra[k], Range::Finite, year);
-      }
-      st_.year_num += 1;
-      method_.year_update(st_, r, sql_->out, ctx_);
-      st_.years_done += 1;
-      compare_year(plot);
-      ++i_;
-      prevYear_ = year;
-    }
-  }
-
-  // The simulated content goes beside the year's measurements, or into a row of its own.
-  void compare_year(qlonglong plot) {
-    const double sim = static_cast<double>(simulated_content(st_));
-    if (!std::isfinite(sim))
-      throw UnusableValue{QStringLiteral("rs_table"), QStringLiteral("SIM_value"), sim,
-                          QStringLiteral("is not a finite number"), st_.z_jahr};
-    auto it = plan_.rows.find({plot, st_.z_jahr, st_.year_num});
-    if (it == plan_.rows.end() || it->second.empty()) {
-      const qlonglong rowid = plan_.nextSimulatedOnly++;
-      sql_->free_comparison_rowid(rowid);
-      sql_->addSimulatedOnly.exec({rowid, plot, st_.z_jahr, st_.year_num, round_to(sim, 4)});
-    } else {
-      for (const RsRow& m : it->second) {
-        sql_->setSimulated.exec({round_to(sim, 4), m.rowid});
-        outcome_.assessment.add(m.meas, sim);
-        st_.meas_last = m.meas;
-        if (ctx_.histogram) ctx_.histogram(outcome_.assessment);
-      }
-    }
-    st_.sim_last = sim;
-  }
-
-  // The summary row takes the next rowid of a table emptied at the start of the run.
-  void write_driver(qlonglong plot) {
-    DriverRow d;
-    d.fl_id = plot;
-    d.c_input_mean = method_.driver_input_mean(st_);
-    d.c_start = method_.driver_c_start(st_);
-    d.c_inert_pct = method_.driver_inert_pct(st_);
-    d.bat_mean = method_.driver_bat_mean(st_);
-    d.meas_last = st_.meas_last;
-    d.sim_last = st_.sim_last;
-    d.year_num = st_.year_num;
-    const qlonglong rowid = ++driverRows_;
-    sql_->free_driver_rowid(rowid);
-    sql_->out.driver(d);  // the newest row has the largest rowid
-    sql_->lastDriver.exec({rowid});
   }
 
   // After the last plot: the selected plots the walk did not reach get their samples of this
@@ -845,7 +1067,6 @@ class BalanceWalk {
   BalanceMethod& method_;
   BalanceContext& ctx_;
   BalanceOutcome& outcome_;
-  InputRows& rows() { return *rows_; }
 
   std::unique_ptr<InputRows> rows_;
   ComparisonPlan plan_;
@@ -854,12 +1075,7 @@ class BalanceWalk {
   QStringList extraColumns_;  // the method's own columns of the input query
   QSet<qlonglong> replaced_;
   WalkStatements* sql_ = nullptr;
-  size_t i_ = 0;
-  PlotState st_;
-  qlonglong prevYear_ = 0;
   qlonglong driverRows_ = 0;
-  double nonBal_ = 0;
-  bool notill_ = false;
   bool aborted_ = false;
 };
 

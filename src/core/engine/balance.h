@@ -44,6 +44,13 @@ struct BalanceRow {
   std::vector<double> extra;  // the method's own columns, in the order it names them
 };
 
+// What a method reads for one plot beyond the plot's rows of its input query. It is taken on the
+// walk's thread, which holds the database, before the plot is computed; the yearly updates read it
+// on whichever thread computes the plot.
+struct PlotInputs {
+  virtual ~PlotInputs() = default;
+};
+
 // The state of the plot in balance, carried from year to year and across loop-back passes.
 struct PlotState {
   qlonglong fl_id = 0;
@@ -63,6 +70,8 @@ struct PlotState {
   qlonglong z_jahr = 0;
   // comparison of the plot
   double meas_last = -99, sim_last = -99;
+  const PlotInputs* inputs = nullptr;  // the method's inputs of the plot, if it reads any
+  bool notill_warned = false;          // told about a clamped no-tillage factor
 };
 
 // Outputs of one year of TRB turnover.
@@ -106,6 +115,9 @@ struct BalanceContext {
   int z_cnt = 0;
   bool sim_prot = false;  // append the protocol row
   int run_id = -99;
+  // Threads computing the plots; 1 computes them on the walk's thread. The results and the lines
+  // are the same for every number.
+  int workers = 1;
 };
 
 // Ends the calculation with trb::Canceled when its feedback was asked to stop: the check between
@@ -129,20 +141,22 @@ struct DriverRow {
   QVariant fl_id, c_input_mean, c_start, c_inert_pct, bat_mean, meas_last, sim_last, year_num;
 };
 
-// Writes the results of a run with prepared statements.
+// The result rows of one plot in the order its years give them; the walk writes them to the
+// database when the plot is complete. A value that is not a finite number throws UnusableValue.
 class ResultWriter {
  public:
-  explicit ResultWriter(trb::db::Database& db);
-  ~ResultWriter();
+  explicit ResultWriter(bool has_zbv) : zbv_(has_zbv) {}
   bool has_zbv() const { return zbv_; }
   void nresult(const NResultRow& row);
-  void zbv(const ZbvRow& row);  // nothing when the database has no trb_zbv
+  void zbv(const ZbvRow& row);  // checked, but not kept when the database has no trb_zbv
   void driver(const DriverRow& row);
 
+  std::vector<NResultRow> nresults;
+  std::vector<ZbvRow> zbvs;
+  std::vector<DriverRow> drivers;
+
  private:
-  trb::db::Database& db_;
   bool zbv_ = false;
-  std::unique_ptr<trb::db::Statement> nresult_, zbv_ins_, driver_;
 };
 
 // What the preparation of a method needs from the run's settings.
@@ -168,9 +182,13 @@ class BalanceMethod {
   // that follows the walk), and once after it, however it ends.
   virtual void read_inputs(trb::db::Database&) {}
   virtual void close_inputs() {}
+  // The plot's inputs beyond its rows of the input query, taken in ascending plot order on the
+  // walk's thread; null when the method reads none.
+  virtual std::unique_ptr<PlotInputs> plot_inputs(qlonglong) { return nullptr; }
   // When a plot's start values are valid, before its first year.
   virtual void start_plot(PlotState&) {}
-  // The yearly update of a plot; sets st.C_tot and appends the year's result rows.
+  // The yearly update of a plot; sets st.C_tot and appends the year's result rows. Plots are
+  // updated on several threads at once: the update keeps its state in st and st.inputs only.
   virtual void year_update(PlotState& st, const BalanceRow& row, ResultWriter& out,
                            BalanceContext& ctx) = 0;
   // Whether the start splits the carbon by the inert fraction cif (which must then lie in 0..1).
@@ -203,6 +221,7 @@ class TrbMethod : public BalanceMethod {
   QString source_table(const QString& column) const override;
   void read_inputs(trb::db::Database& db) override;
   void close_inputs() override;
+  std::unique_ptr<PlotInputs> plot_inputs(qlonglong fl_id) override;
   void year_update(PlotState& st, const BalanceRow& row, ResultWriter& out,
                    BalanceContext& ctx) override;
   double driver_c_start(const PlotState& st) const override {
@@ -211,7 +230,6 @@ class TrbMethod : public BalanceMethod {
 
  private:
   OpsInputTable inputs_;
-  QSet<qlonglong> st_notill_warned_;  // plots already told about a clamped no-tillage factor
 };
 
 struct BalanceOutcome {
@@ -240,6 +258,10 @@ int fresh_comparison_row_count(trb::db::Database& db);
 // several plots to a transaction: a walk that stops or fails leaves every plot with its complete
 // new or its complete old results. A completed walk leaves the tables as a refill of rs_table
 // and an emptied trb_driver at its start would have. Database errors throw DbError.
+//
+// With ctx.workers above 1 the plots are computed on that many threads; this thread alone reads
+// the inputs, writes the results in plot order and passes on each plot's lines together, in plot
+// order, so that tables and lines are those of a run on one thread.
 BalanceOutcome run_balance(trb::db::Database& db, BalanceMethod& method, BalanceContext& ctx);
 
 // The method of a key ("TRB", "LUFA", "KOLBE", "NULL"); null for another key.

@@ -120,6 +120,7 @@ bool Calculation::calculate() {
     ctx.z_cnt = z_cnt;
     ctx.sim_prot = switches.sim_prot;
     ctx.run_id = switches.run_id;
+    ctx.workers = settings.workerThreads();
     const BalanceOutcome outcome = run_balance(db, *method, ctx);
     last = outcome.assessment;
     plotsSelected = outcome.selected;

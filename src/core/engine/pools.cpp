@@ -192,6 +192,19 @@ const std::vector<OpsInput>& OpsInputTable::rows(qlonglong fl_id, qlonglong year
   return it->rows;
 }
 
+std::vector<std::pair<qlonglong, std::vector<OpsInput>>> OpsInputTable::take_plot(
+    qlonglong fl_id) {
+  follow(fl_id);
+  std::vector<std::pair<qlonglong, std::vector<OpsInput>>> years;
+  auto it = std::lower_bound(groups_.begin(), groups_.end(), fl_id,
+                             [](const Group& g, qlonglong fl) { return g.fl_id < fl; });
+  const auto first = it;
+  for (; it != groups_.end() && it->fl_id == fl_id; ++it)
+    years.emplace_back(it->year, std::move(it->rows));
+  groups_.erase(first, it);
+  return years;
+}
+
 long double OpsInputTable::year_input(OpsPools& pools, qlonglong fl_id, qlonglong year) {
   return add_year_inputs(pools, rows(fl_id, year));
 }

@@ -6,6 +6,7 @@
 #include <QString>
 #include <deque>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace trb::db {
@@ -109,6 +110,9 @@ class OpsInputTable {
   void close();  // ends the reading of open
   // The rows of a plot and year; empty when there are none.
   const std::vector<OpsInput>& rows(qlonglong fl_id, qlonglong year);
+  // The rows of a plot by year, ascending, taken out of the table (a walk in ascending plot
+  // order takes each plot once).
+  std::vector<std::pair<qlonglong, std::vector<OpsInput>>> take_plot(qlonglong fl_id);
   // The yearly input from the loaded rows.
   long double year_input(OpsPools& pools, qlonglong fl_id, qlonglong year);
 

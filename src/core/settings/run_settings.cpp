@@ -2,6 +2,8 @@
 
 #include <QDir>
 #include <QSettings>
+#include <QThread>
+#include <algorithm>
 
 #include "core/db/numbers.h"
 #include "core/settings/settings.h"
@@ -53,6 +55,11 @@ SimSwitches SimSwitches::parse(const QStringList& args) {
       }
     }
     if (a.startsWith(QStringLiteral("DB="))) s.database = a.mid(3);
+    if (a.startsWith(QStringLiteral("WORKERS="))) {
+      bool ok = false;
+      const int n = a.mid(8).trimmed().toInt(&ok);
+      s.workers = ok && n >= 0 && n <= kMaxWorkers ? n : -1;
+    }
   }
   return s;
 }
@@ -64,7 +71,8 @@ RunSettings::RunSettings()
       recalc_bat(firstStart(keys::recalc_bat).toInt() != 0),
       soil_scheme(firstStart(keys::soil_scheme)),
       methode(firstStart(keys::methode)),
-      interpol(firstStart(keys::interpol).toInt()) {}
+      interpol(firstStart(keys::interpol).toInt()),
+      workers(firstStart(keys::workers).toInt()) {}
 
 RunSettings RunSettings::read(const QSettings& store, const SimSwitches& sw,
                               const QString& currentDatabase) {
@@ -84,6 +92,7 @@ RunSettings RunSettings::read(const QSettings& store, const SimSwitches& sw,
     r.r_call = readText(store, keys::r_call);
     r.r_script = readText(store, keys::r_script);
     r.r_result = readText(store, keys::r_result);
+    if (readInt(store, keys::workers, i) && i >= 0 && i <= kMaxWorkers) r.workers = i;
   }
   if (sw.has_bat) r.recalc_bat = sw.recalc_bat;
   r.simple_version = sw.simple_version;
@@ -91,7 +100,12 @@ RunSettings RunSettings::read(const QSettings& store, const SimSwitches& sw,
   if (!sw.soil_scheme.isNull()) r.soil_scheme = sw.soil_scheme;
   if (sw.has_interpol) r.interpol = sw.interpol;
   if (!sw.database.isNull()) r.database = sw.database;
+  if (sw.workers >= 0) r.workers = sw.workers;
   return r;
+}
+
+int RunSettings::workerThreads() const {
+  return workers > 0 ? workers : std::max(1, QThread::idealThreadCount());
 }
 
 QStringList RunSettings::report() const {

@@ -28,6 +28,7 @@ struct SimSwitches {
   int pre_n = 0, pst_n = 0;
   std::array<QString, 10> pre_proc_arr, pst_proc_arr;  // entries 1..9
   QString database;                                    // DB=, empty when not given
+  int workers = -1;  // WORKERS=, -1 when not given (or not a whole number in range)
 
   static SimSwitches parse(const QStringList& args);
 };
@@ -45,6 +46,10 @@ struct RunSettings {
   int interpol;
   bool simple_version = true;
   QString r_call, r_script, r_result;  // empty: their first-start defaults are placeholders
+  int workers = 0;  // threads computing the plots; 0: as many as the machine has cores
+
+  // The threads a run computes its plots on: workers, or the machine's cores for 0.
+  int workerThreads() const;
 
   // The fallbacks of a run: the first-start defaults of the settings table.
   RunSettings();

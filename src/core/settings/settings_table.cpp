@@ -83,6 +83,12 @@ QList<Setting> buildTable() {
   add(keys::regmode, nullptr, E::Choice, QString(), 0).choices = {
       {QStringLiteral("REG"), QStringLiteral("REG")},
       {QStringLiteral("LOC"), QStringLiteral("LOC")}};
+  // The threads that compute the plots of a calculation: 0 follows the machine's cores, 1 is a
+  // run on one thread; the switch WORKERS= overrides it for one run.
+  Setting& workers = add(keys::workers, nullptr, E::Number, QStringLiteral("0"), 0);
+  workers.storedAsInteger = true;
+  workers.minimum = 0;
+  workers.maximum = kMaxWorkers;
 
   // A run value of the switch I= alone.
   Setting& interpol = add(keys::interpol, nullptr, E::Choice, QStringLiteral("0"), 0);

@@ -36,9 +36,13 @@ inline constexpr QLatin1String sp_a_r{"sp_a_r"};
 inline constexpr QLatin1String regmode{"REGMODE"};
 inline constexpr QLatin1String update_page{"update_page"};
 inline constexpr QLatin1String update_folder{"update_folder"};
+inline constexpr QLatin1String workers{"workers"};
 // Not stored: the silt of a texture class, from the switch I= only.
 inline constexpr QLatin1String interpol{"interpol"};
 }  // namespace keys
+
+// The most threads a calculation computes its plots on.
+inline constexpr int kMaxWorkers = 256;
 
 // How a value is edited (and so what it allows).
 enum class Editor {
