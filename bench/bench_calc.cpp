@@ -1,9 +1,12 @@
-// trb_bench FILE [--steps]: times a whole TRB calculation on FILE (every selected plot), then the
+// trb_bench FILE [--steps] [--workers N,M,...]: times a whole TRB calculation on FILE (every
+// selected plot), once for every number of threads given (default: the machine's), then the
 // balance kernel alone: the yearly TRB update over the rows of the input query and the organic
 // inputs, both read once into memory, with no database writes. Prints plot-years per second of
 // both and their ratio, the kernel's pool sub-steps per second and the calculation's peak
 // resident memory. --steps also prints the time spent up to every line of the message list and
-// the peak resident memory up to it.
+// the peak resident memory up to it. With several numbers of threads the runs follow each other
+// on the same file, and each is split into the preparation (up to the walk's "trb running") and
+// the walk, with its speed-up over the first run.
 //
 // The kernel repeats the walk of the balance (start values, gap check, yearly update) so that
 // its last simulated content of every plot can be checked against trb_driver.sim_last of the
@@ -163,8 +166,16 @@ int main(int argc, char** argv) {
   QTextStream err(stderr);
   QStringList args = app.arguments().mid(1);
   const bool steps = args.removeAll(QStringLiteral("--steps")) > 0;
-  if (args.size() != 1 || !QFileInfo::exists(args[0])) {
-    err << "usage: trb_bench FILE [--steps]   (FILE from trb_gen; its results are overwritten)\n";
+  QList<int> workerCounts{0};
+  const qsizetype w = args.indexOf(QStringLiteral("--workers"));
+  if (w >= 0 && w + 1 < args.size()) {
+    workerCounts.clear();
+    for (const QString& n : args[w + 1].split(u',', Qt::SkipEmptyParts)) workerCounts << n.toInt();
+    args.remove(w, 2);
+  }
+  if (args.size() != 1 || !QFileInfo::exists(args[0]) || workerCounts.isEmpty()) {
+    err << "usage: trb_bench FILE [--steps] [--workers N,M,...]   (FILE from trb_gen; its "
+           "results are overwritten; 0 threads: one per core)\n";
     return 2;
   }
   const QString file = QFileInfo(args[0]).absoluteFilePath();
@@ -180,9 +191,11 @@ int main(int argc, char** argv) {
     QTextStream& err;
     StepTimes(QElapsedTimer& c, qint64& l, bool s, QTextStream& e)
         : clock(c), lastStep(l), steps(s), err(e) {}
+    qint64 walkStart = 0;
     void pushLine(Level, const QString& line) override {
-      if (!steps) return;
       const qint64 now = clock.nsecsElapsed();
+      if (line == u"trb running") walkStart = now;
+      if (!steps) return;
       rusage usage{};
       getrusage(RUSAGE_SELF, &usage);
       out() << QString::asprintf("%9.3f s %+8.3f s %6.0f MB  ", now / 1e9, (now - lastStep) / 1e9,
@@ -193,20 +206,38 @@ int main(int argc, char** argv) {
     }
     void report(const trb::Error& e) override { err << e.caption() << ": " << e.text() << '\n'; }
   } feedback(clock, lastStep, steps, err);
-  Calculation calc(feedback);
-  calc.settings.database = file;
-  calc.reportFile = file + QStringLiteral(".report.txt");
-  clock.start();
-  qint64 cpu0 = cpuNs();
-  const bool finished = calc.calculate();
-  const qint64 calcNs = clock.nsecsElapsed(), calcCpu = cpuNs() - cpu0;
+  qint64 calcNs = 0, calcCpu = 0, cpu0 = 0;
+  qint64 firstWalkNs = 0, firstNs = 0;
+  for (int workers : workerCounts) {
+    Calculation calc(feedback);
+    calc.settings.database = file;
+    calc.settings.workers = workers;
+    calc.reportFile = file + QStringLiteral(".report.txt");
+    clock.start();
+    lastStep = 0;
+    cpu0 = cpuNs();
+    const bool finished = calc.calculate();
+    calcNs = clock.nsecsElapsed();
+    calcCpu = cpuNs() - cpu0;
+    if (!finished) {
+      err << "trb_bench: the calculation stopped: " << calc.stopReason << '\n';
+      return 1;
+    }
+    const qint64 walkNs = calcNs - feedback.walkStart;
+    if (firstNs == 0) {
+      firstNs = calcNs;
+      firstWalkNs = walkNs;
+    }
+    out() << QString::asprintf(
+        "threads %d: calculation %.3f s (processor %.3f s) = preparation %.3f s + walk %.3f s; "
+        "speed-up over the first run: calculation %.2f, walk %.2f\n",
+        calc.settings.workerThreads(), calcNs / 1e9, calcCpu / 1e9, feedback.walkStart / 1e9,
+        walkNs / 1e9, double(firstNs) / calcNs, double(firstWalkNs) / walkNs);
+    out().flush();
+  }
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
   const long calcPeakKb = usage.ru_maxrss;  // the calculation's peak, before the kernel reads
-  if (!finished) {
-    err << "trb_bench: the calculation stopped: " << calc.stopReason << '\n';
-    return 1;
-  }
 
   trb::db::Database db = trb::db::Database::open(file);
   const long long calcYears =

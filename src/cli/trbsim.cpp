@@ -1,6 +1,6 @@
 // trbsim: the simulator without a window. Takes the simulator's switches (DB=path, go, M=, SC=,
-// I=, BAT0/BAT1, new_bat, ERR_P, PPQn=, POQn=, nw, WORKERS=), prints the message list as it grows, writes
-// trb_report.txt and exits 0 when the calculation finished.
+// I=, BAT0/BAT1, new_bat, ERR_P, PPQn=, POQn=, nw, WORKERS=), prints the message list as it grows,
+// writes trb_report.txt and exits 0 when the calculation finished.
 #include <QCoreApplication>
 #include <QTextStream>
 

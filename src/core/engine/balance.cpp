@@ -3,8 +3,8 @@
 #include <QHash>
 #include <QSqlRecord>
 #include <QThreadPool>
-#include <cmath>
 #include <atomic>
+#include <cmath>
 #include <deque>
 #include <future>
 #include <map>
@@ -137,7 +137,6 @@ TrbYear trb_year(PlotState& st, long double D, double bat, double fat) {
 
 // ---------------------------------------------------------------------------------------------
 // Result tables
-
 
 namespace {
 
@@ -946,8 +945,8 @@ class BalanceWalk {
     if (!rows_->take_plot(job.rows)) return false;
     job.plot = job.rows.front().fl_id;
     job.nonBal = nonBalance_.value(job.plot, 0.0);
-    job.notill =
-        method_.uses_notill() && job.rows.front().comment.toUpper().contains(QStringLiteral("NOTILL"));
+    job.notill = method_.uses_notill() &&
+                 job.rows.front().comment.toUpper().contains(QStringLiteral("NOTILL"));
     const auto bad = plan_.unusable.constFind(job.plot);
     if (bad != plan_.unusable.cend()) job.unusableSample = *bad;
     job.inputs = method_.plot_inputs(job.plot);

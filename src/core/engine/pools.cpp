@@ -192,8 +192,7 @@ const std::vector<OpsInput>& OpsInputTable::rows(qlonglong fl_id, qlonglong year
   return it->rows;
 }
 
-std::vector<std::pair<qlonglong, std::vector<OpsInput>>> OpsInputTable::take_plot(
-    qlonglong fl_id) {
+std::vector<std::pair<qlonglong, std::vector<OpsInput>>> OpsInputTable::take_plot(qlonglong fl_id) {
   follow(fl_id);
   std::vector<std::pair<qlonglong, std::vector<OpsInput>>> years;
   auto it = std::lower_bound(groups_.begin(), groups_.end(), fl_id,

@@ -1,8 +1,10 @@
 // A whole calculation as the simulator runs it: switches, settings, the steps and their log, the
 // assessment summary and the query files.
+#include <QProcess>
 #include <QSettings>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QThread>
 #include <QtTest>
 
 #include "core/engine/calculation.h"
@@ -62,6 +64,35 @@ int nonFiniteValues(trb::db::Database& db) {
   return n;
 }
 
+// Every table of the database, row by row in rowid order with the rowid, each value with its
+// type: equal dumps are equal tables to the last bit.
+QStringList dump(const QString& path) {
+  trb::db::Database db = trb::db::Database::open(path);
+  QStringList tables = db.userTables();
+  tables.sort(Qt::CaseInsensitive);
+  QStringList rows;
+  for (const QString& table : tables) {
+    QSqlQuery q = db.query(QStringLiteral("select rowid, * from [%1] order by rowid").arg(table));
+    while (q.next()) {
+      QStringList cells{table};
+      for (int i = 0; i < q.record().count(); ++i)
+        cells << QString::fromLatin1(q.value(i).typeName()) + u':' + q.value(i).toString();
+      rows << cells.join(u'|');
+    }
+  }
+  return rows;
+}
+
+// A synthetic database of the benchmark's generator: plots x years.
+QString synthetic(const QTemporaryDir& dir, int plots, int years) {
+  const QString path = dir.filePath(QStringLiteral("synthetic-%1x%2.sqlite").arg(plots).arg(years));
+  if (QFile::exists(path)) return path;
+  QProcess gen;
+  gen.start(QStringLiteral(TRB_GEN), {QString::number(plots), QString::number(years), path});
+  if (!gen.waitForFinished(120000) || gen.exitCode() != 0) return QString();
+  return path;
+}
+
 QList<qlonglong> plotsOf(trb::db::Database& db) {
   QList<qlonglong> plots;
   QSqlQuery q = db.query(QStringLiteral("select FL_ID from field_description order by FL_ID"));
@@ -102,6 +133,108 @@ class TstCalculation : public QObject {
     QFETCH(double, d);
     QFETCH(int, cls);
     QCOMPARE(trb::engine::error_class(d), cls);
+  }
+
+  // The threads of a run: stored setting, switch over it, values out of range ignored; 0 follows
+  // the machine.
+  void workerSetting_data() {
+    QTest::addColumn<QString>("stored");  // "" : not in the store
+    QTest::addColumn<QString>("switchArg");
+    QTest::addColumn<int>("workers");
+    QTest::newRow("default") << ""
+                             << "" << 0;
+    QTest::newRow("stored") << "3"
+                            << "" << 3;
+    QTest::newRow("switch over stored") << "3"
+                                        << "WORKERS=1" << 1;
+    QTest::newRow("switch 0 over stored") << "3"
+                                          << "WORKERS=0" << 0;
+    QTest::newRow("bad switch") << "3"
+                                << "WORKERS=two" << 3;
+    QTest::newRow("negative switch") << "3"
+                                     << "WORKERS=-2" << 3;
+    QTest::newRow("bad stored") << "x"
+                                << "" << 0;
+    QTest::newRow("stored out of range") << "100000"
+                                         << "" << 0;
+  }
+  void workerSetting() {
+    QFETCH(QString, stored);
+    QFETCH(QString, switchArg);
+    QFETCH(int, workers);
+    const QString ini = cwd_.filePath(QStringLiteral("workers.ini"));
+    QFile::remove(ini);
+    QSettings store(ini, QSettings::IniFormat);
+    store.setValue(QStringLiteral("methode"), QStringLiteral("TRB"));
+    if (!stored.isEmpty()) store.setValue(QStringLiteral("workers"), stored);
+    store.sync();
+    const QStringList args = switchArg.isEmpty() ? QStringList() : QStringList{switchArg};
+    const RunSettings r = RunSettings::read(store, SimSwitches::parse(args));
+    QCOMPARE(r.workers, workers);
+    QCOMPARE(r.workerThreads(), workers > 0 ? workers : std::max(1, QThread::idealThreadCount()));
+  }
+
+  // A run on several threads gives every table of a run on one, row for row and bit for bit,
+  // and the same lines in the same order: the four methods with and without recalculated BAT on
+  // the demo (a plot without data and a no-tillage plot among them), and TRB and LUFA on a
+  // synthetic database of many plots.
+  void threadsGiveTheSameRun_data() {
+    QTest::addColumn<QString>("database");  // "demo" or "synthetic"
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("loopBackYear");  // -99: none
+    for (const char* m : {"TRB", "LUFA", "KOLBE", "NULL"})
+      for (const char* bat : {"BAT0", "BAT1"})
+        QTest::addRow("demo %s %s", m, bat)
+            << "demo" << QStringList{QStringLiteral("M=") + QLatin1String(m), QLatin1String(bat)}
+            << -99;
+    QTest::newRow("synthetic TRB") << "synthetic" << QStringList{"M=TRB", "BAT1"} << -99;
+    QTest::newRow("synthetic LUFA") << "synthetic" << QStringList{"M=LUFA", "BAT0"} << -99;
+    // the synthetic plots start from 1960 to 1969 and all have 1970
+    QTest::newRow("synthetic TRB loop-back")
+        << "synthetic" << QStringList{"M=TRB", "BAT0", "ERR_P 3"} << 1970;
+    // plot 1 has 1962, plot 2 starts in 1963: the walk ends there
+    QTest::newRow("synthetic loop-back not possible")
+        << "synthetic" << QStringList{"M=TRB", "BAT1"} << 1962;
+  }
+  void threadsGiveTheSameRun() {
+    QFETCH(QString, database);
+    QFETCH(QStringList, args);
+    QFETCH(int, loopBackYear);
+    QString source;
+    TempDb demo(QStringLiteral("demo"));
+    if (database == u"demo") {
+      demo.db.runNative(QStringLiteral(
+          "update site_state set status=1; update field_description set comment='NOTILL' "
+          "where FL_ID=3; update soilproperties set skelett=100 where soil_ID=(select soil_ID "
+          "from field_description where FL_ID=7)"));
+      demo.db.close();
+      source = demo.path;
+    } else {
+      source = synthetic(cwd_, 150, 14);
+      QVERIFY(!source.isEmpty());
+    }
+    QStringList lines[2], problems[2], tables[2];
+    for (int run = 0; run < 2; ++run) {
+      TempDb t(QStringLiteral("empty"));
+      t.db.close();
+      QFile::remove(t.path);
+      QVERIFY(QFile::copy(source, t.path));
+      trb::test::RecordingFeedback fb;
+      auto c = demoCalculation(t, fb, args + QStringList{run == 0 ? "WORKERS=1" : "WORKERS=3"});
+      if (loopBackYear != -99) {
+        c->z_anf = loopBackYear;
+        c->z_cnt = 2;
+      }
+      QCOMPARE(c->calculate(), loopBackYear != 1962);
+      lines[run] = fb.lines;
+      problems[run] = fb.problems;
+      tables[run] = dump(t.path);
+    }
+    QVERIFY(lines[0].contains(QStringLiteral("trb running")));
+    QCOMPARE(lines[1], lines[0]);
+    QCOMPARE(problems[1], problems[0]);
+    QCOMPARE(tables[1].size(), tables[0].size());
+    for (qsizetype i = 0; i < tables[0].size(); ++i) QCOMPARE(tables[1].at(i), tables[0].at(i));
   }
 
   void summaryLines() {
@@ -248,8 +381,14 @@ class TstCalculation : public QObject {
   }
 
   // A run stopped part way leaves each plot with all of its old results or all of its new
-  // ones: old from a LUFA run, new from a TRB run of a copy.
+  // ones: old from a LUFA run, new from a TRB run of a copy; on one thread and on several.
+  void stoppedRunLeavesPlotsWhole_data() {
+    QTest::addColumn<QString>("workers");
+    QTest::newRow("one thread") << "WORKERS=1";
+    QTest::newRow("four threads") << "WORKERS=4";
+  }
   void stoppedRunLeavesPlotsWhole() {
+    QFETCH(QString, workers);
     TempDb t(QStringLiteral("demo"));
     t.db.execute(QStringLiteral("update site_state set status=1"));
     trb::test::RecordingFeedback fb;
@@ -265,7 +404,7 @@ class TstCalculation : public QObject {
     for (qlonglong p : plots) after[p] = plotResults(whole.path, p);
 
     StoppingFeedback stopping(3);
-    auto c = demoCalculation(t, stopping, {QStringLiteral("M=TRB")});
+    auto c = demoCalculation(t, stopping, {QStringLiteral("M=TRB"), workers});
     QVERIFY(!c->calculate());
     QCOMPARE(c->stopReason, QStringLiteral("the calculation was stopped"));
     int fresh = 0, old = 0;
