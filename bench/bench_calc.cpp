@@ -153,9 +153,9 @@ double rate(long long n, qint64 ns) {
 
 // Processor time of this process: on a shared machine the wall time also holds the waits for a
 // processor, this does not.
-qint64 cpuNs() {
+qint64 cpuNs(clockid_t clock = CLOCK_PROCESS_CPUTIME_ID) {
   timespec t{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+  clock_gettime(clock, &t);
   return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
 }
 
@@ -191,10 +191,14 @@ int main(int argc, char** argv) {
     QTextStream& err;
     StepTimes(QElapsedTimer& c, qint64& l, bool s, QTextStream& e)
         : clock(c), lastStep(l), steps(s), err(e) {}
-    qint64 walkStart = 0;
+    qint64 walkStart = 0, walkCpu = 0, walkThreadCpu = 0;
     void pushLine(Level, const QString& line) override {
       const qint64 now = clock.nsecsElapsed();
-      if (line == u"trb running") walkStart = now;
+      if (line == u"trb running") {
+        walkStart = now;
+        walkCpu = cpuNs();
+        walkThreadCpu = cpuNs(CLOCK_THREAD_CPUTIME_ID);
+      }
       if (!steps) return;
       rusage usage{};
       getrusage(RUSAGE_SELF, &usage);
@@ -224,6 +228,10 @@ int main(int argc, char** argv) {
       return 1;
     }
     const qint64 walkNs = calcNs - feedback.walkStart;
+    // the walk's processor time, and that of this thread (reading and writing) in it: on n free
+    // cores the walk takes at least the larger of this thread's part and the whole over n
+    const qint64 walkCpu = cpuNs() - feedback.walkCpu;
+    const qint64 walkThreadCpu = cpuNs(CLOCK_THREAD_CPUTIME_ID) - feedback.walkThreadCpu;
     if (firstNs == 0) {
       firstNs = calcNs;
       firstWalkNs = walkNs;
@@ -233,6 +241,10 @@ int main(int argc, char** argv) {
         "speed-up over the first run: calculation %.2f, walk %.2f\n",
         calc.settings.workerThreads(), calcNs / 1e9, calcCpu / 1e9, feedback.walkStart / 1e9,
         walkNs / 1e9, double(firstNs) / calcNs, double(firstWalkNs) / walkNs);
+    out() << QString::asprintf(
+        "          walk processor %.3f s, of it the walk's own thread %.3f s (reading, writing; "
+        "with 1 thread also computing)\n",
+        walkCpu / 1e9, walkThreadCpu / 1e9);
     out().flush();
   }
   rusage usage{};
