@@ -1029,6 +1029,7 @@ class BalanceWalk {
     line += QStringLiteral("= %1 %2").arg(value_text(bad.value), bad.why);
     ctx_.feedback.info(line);
     report_missing(ctx_.feedback, plot);
+    if (!std::isfinite(bad.value)) outcome_.non_finite = true;
   }
 
   // The plot's comparison rows: its earlier ones go, its samples of this run come in.
