@@ -455,6 +455,13 @@ class TstCalculation : public QObject {
     QTest::newRow("quantity 1e308")
         << "update cultivation set Quantity=1e308 where FL_ID=10 and year=1990 and Macode=2"
         << "FL_ID 10: opstab.COPS of 1990 = inf is not a finite number";
+    // a product that stays finite but is far beyond anything physical, and a sample as large
+    QTest::newRow("quantity 1e308, finite product")
+        << "update cultivation set Quantity=1e308 where FL_ID=10 and year=1987 and Macode=2"
+        << "FL_ID 10: opstab.COPS of 1987 = 8.75E307 is beyond any physical value";
+    QTest::newRow("sample 1e300")
+        << "update measurements set meas_value=1e300 where FL_ID=10 and M_IX=7 and year=1991"
+        << "FL_ID 10: measurements.meas_value of 1991 = 1E300 is beyond any physical value";
     QTest::newRow("inert fraction above 1")
         << "update soilproperties set cif=1.0078, cif_org=1 where soil_ID=9"
         << "FL_ID 10: tmp_soil_prop.cif = 1.0078 is above 1";
