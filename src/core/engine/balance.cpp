@@ -44,7 +44,9 @@ enum class Range {
 void check_range(const QString& table, const QString& column, double value, Range range,
                  qlonglong year = -1) {
   QString why;
-  if (!std::isfinite(value))
+  if (std::isnan(value))
+    why = QStringLiteral("is empty");
+  else if (!std::isfinite(value))
     why = QStringLiteral("is not a finite number");
   else if (std::abs(value) > kLargestInput)
     why = QStringLiteral("is beyond any physical value (more than 1e6 in size)");
@@ -1038,7 +1040,8 @@ class BalanceWalk {
   void report_unusable(qlonglong plot, const UnusableValue& bad) {
     QString line = QStringLiteral("FL_ID %1: %2.%3 ").arg(plot).arg(bad.table, bad.column);
     if (bad.year >= 0) line += QStringLiteral("of %1 ").arg(bad.year);
-    line += QStringLiteral("= %1 %2").arg(value_text(bad.value), bad.why);
+    line += std::isnan(bad.value) ? bad.why
+                                  : QStringLiteral("= %1 %2").arg(value_text(bad.value), bad.why);
     ctx_.feedback.info(line);
     report_missing(ctx_.feedback, plot);
     // an input that large may have overflowed to infinity in the work tables

@@ -459,6 +459,10 @@ class TstCalculation : public QObject {
     QTest::newRow("quantity 1e308, finite product")
         << "update cultivation set Quantity=1e308 where FL_ID=10 and year=1987 and Macode=2"
         << "FL_ID 10: opstab.COPS of 1987 = 8.75E307 is beyond any physical value";
+    // an amount never entered is not taken for 0
+    QTest::newRow("empty quantity")
+        << "update cultivation set Quantity=NULL where FL_ID=10 and year=1987 and Macode=2"
+        << "FL_ID 10: opstab.COPS of 1987 is empty";
     QTest::newRow("sample 1e300")
         << "update measurements set meas_value=1e300 where FL_ID=10 and M_IX=7 and year=1991"
         << "FL_ID 10: measurements.meas_value of 1991 = 1E300 is beyond any physical value";
