@@ -830,6 +830,42 @@ int Statement::exec(const QVariantList& binds) {
   return select ? 0 : sqlite3_changes(h);
 }
 
+void Statement::bindNull(int pos) {
+  checkBind(sqlite3_bind_null(st_, pos));
+}
+
+void Statement::bindDouble(int pos, double value) {
+  checkBind(sqlite3_bind_double(st_, pos, value));
+}
+
+void Statement::bindInt(int pos, qlonglong value) {
+  checkBind(sqlite3_bind_int64(st_, pos, value));
+}
+
+void Statement::bindVariant(int pos, const QVariant& value) {
+  checkBind(bindValue(st_, pos, value));
+}
+
+void Statement::checkBind(int rc) {
+  if (!st_) throw DbError(sql_, QStringLiteral("The database is not open."));
+  if (rc != SQLITE_OK)
+    throw DbError(sql_, QString::fromUtf8(sqlite3_errmsg(sqlite3_db_handle(st_))));
+}
+
+int Statement::run() {
+  if (!st_) throw DbError(sql_, QStringLiteral("The database is not open."));
+  sqlite3* h = sqlite3_db_handle(st_);
+  const int rc = sqlite3_step(st_);
+  if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
+    const QString msg = QString::fromUtf8(sqlite3_errmsg(h));
+    sqlite3_reset(st_);
+    throw DbError(sql_, msg);
+  }
+  const bool select = sqlite3_column_count(st_) > 0;
+  sqlite3_reset(st_);  // no statement stays open across a commit
+  return select ? 0 : sqlite3_changes(h);
+}
+
 QString bundledSql(const QString& name) {
   QFile f(QStringLiteral(":/data/") + name);
   if (!f.open(QIODevice::ReadOnly)) return QString();

@@ -45,10 +45,21 @@ class Statement {
   // Binds the values in order and executes; returns rows affected.
   int exec(const QVariantList& binds);
 
+  // Typed binding for writers of many rows, without a QVariant per value: bind every position
+  // (counted from 1), then run(). Each binds exactly what exec binds for the same value in a
+  // QVariant (bindVariant: any value, as exec binds it).
+  void bindNull(int pos);
+  void bindDouble(int pos, double value);
+  void bindInt(int pos, qlonglong value);
+  void bindVariant(int pos, const QVariant& value);
+  // Executes with the values bound since the last run (they stay bound); returns rows affected.
+  int run();
+
  private:
   friend class Database;
   friend class Reader;
   void release();
+  void checkBind(int rc);
   QString sql_;
   Database* db_ = nullptr;
   sqlite3_stmt* st_ = nullptr;

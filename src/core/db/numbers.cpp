@@ -7,8 +7,10 @@
 namespace trb {
 
 double round_half_even(double x) {
-  // nearbyint follows the current rounding mode, which is to-nearest-even unless changed.
+  // nearbyint follows the current rounding mode, which is to-nearest-even unless changed; the
+  // mode is only set (a costly write of the control registers) when something did change it.
   const int saved = std::fegetround();
+  if (saved == FE_TONEAREST) return std::nearbyint(x);
   std::fesetround(FE_TONEAREST);
   const double r = std::nearbyint(x);
   std::fesetround(saved);

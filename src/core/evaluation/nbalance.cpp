@@ -201,12 +201,43 @@ struct BalanceRun {
   void exec(const QString& sql, const QVariantList& binds = {}) { db.execute(sql, binds); }
 };
 
-// The value a term writes: 0 without a row, else the work table's value (the write rounds it).
-QVariant written(const Term* t) {
-  if (!t) return qlonglong(0);
-  if (t->empty) return QVariant();
-  return t->value;
-}
+// One value of a row of trb_n_bilanz, held until its batch of rows is written.
+struct Cell {
+  enum Kind { Null, Int, Double, Other } kind = Null;
+  qlonglong i = 0;
+  double d = 0;
+  QVariant other = {};  // a value that is neither a whole nor a real number, as read
+
+  static Cell of(qlonglong v) { return {Int, v}; }
+  static Cell of(double v) { return {Double, 0, v}; }
+  // A column of trb_nresult, as the reader gives it.
+  static Cell read(const trb::db::Reader& q, int column) {
+    if (q.isNull(column)) return {};
+    QVariant v = q.value(column);
+    if (v.typeId() == QMetaType::LongLong) return of(v.toLongLong());
+    if (v.typeId() == QMetaType::Double) return of(v.toDouble());
+    return {Other, 0, 0, std::move(v)};
+  }
+  // The value a term writes: 0 without a row, else the work table's value (the write rounds it).
+  static Cell term(const Term* t) {
+    if (!t) return of(qlonglong(0));
+    if (t->empty) return {};
+    return of(t->value);
+  }
+
+  void bind(trb::db::Statement& st, int pos) const {
+    switch (kind) {
+      case Null:
+        return st.bindNull(pos);
+      case Int:
+        return st.bindInt(pos, i);
+      case Double:
+        return st.bindDouble(pos, d);
+      case Other:
+        return st.bindVariant(pos, other);
+    }
+  }
+};
 
 // The deposition per station and year (tmp_ndeposit).
 void deposition(BalanceRun& r) {
@@ -405,7 +436,7 @@ VALUES )sql");
   constexpr int kBatch = 10, kValues = 14;
   const auto batch = insert(kBatch);
   const auto single = insert(1);
-  QVariantList values;
+  std::vector<Cell> values;
   values.reserve(kBatch * kValues);
   double stationsFor = std::numeric_limits<double>::quiet_NaN();
   QList<double> stations;
@@ -418,11 +449,11 @@ VALUES )sql");
     const Term* kopp = keyed ? r.kopp.find(key) : none;
 
     // the by-products add to the organic amendments as they were rounded into their column
-    QVariant org = written(orgd);
+    Cell org = Cell::term(orgd);
     if (kopp && (kopp->empty || (orgd && orgd->empty)))
-      org = QVariant();
+      org = Cell();
     else if (kopp)
-      org = (orgd ? trb::round_half_even(orgd->value) : 0.0) + kopp->value;
+      org = Cell::of((orgd ? trb::round_half_even(orgd->value) : 0.0) + kopp->value);
 
     // the asymbiotic fixation follows the rounded mineral fertiliser N; an empty one gets none
     qlonglong asym = 10;
@@ -433,7 +464,7 @@ VALUES )sql");
       asym = rounded > 0 ? 5 : rounded == 0 ? 10 : 0;
     }
 
-    QVariant dep = qlonglong(0);
+    Cell dep = Cell::of(qlonglong(0));
     if (keyed) {
       if (!(key.plot == stationsFor)) {
         stationsFor = key.plot;
@@ -442,22 +473,36 @@ VALUES )sql");
       for (double station : std::as_const(stations)) {
         const auto d = r.deposition.constFind({station, key.year});
         if (d == r.deposition.cend()) continue;
-        dep = *d;
+        dep = Cell::of(*d);
         break;
       }
     }
 
-    const QVariant plot = q.value(0), year = q.value(1);
-    values << plot << year << q.value(2) << org << written(kopp)
-           << written(keyed ? r.ewr.find(key) : none) << written(keyed ? r.saat.find(key) : none)
-           << written(dng) << written(keyed ? r.entz.find(key) : none)
-           << written(keyed ? r.bindung.find(key) : none) << dep << asym << plot << year;
-    if (values.size() == kBatch * kValues) {
-      batch->exec(values);
+    const Cell plot = Cell::read(q, 0), year = Cell::read(q, 1);
+    values.push_back(plot);
+    values.push_back(year);
+    values.push_back(Cell::read(q, 2));
+    values.push_back(org);
+    values.push_back(Cell::term(kopp));
+    values.push_back(Cell::term(keyed ? r.ewr.find(key) : none));
+    values.push_back(Cell::term(keyed ? r.saat.find(key) : none));
+    values.push_back(Cell::term(dng));
+    values.push_back(Cell::term(keyed ? r.entz.find(key) : none));
+    values.push_back(Cell::term(keyed ? r.bindung.find(key) : none));
+    values.push_back(dep);
+    values.push_back(Cell::of(asym));
+    values.push_back(plot);
+    values.push_back(year);
+    if (values.size() == size_t(kBatch * kValues)) {
+      for (int i = 0; i < kBatch * kValues; ++i) values[size_t(i)].bind(*batch, i + 1);
+      batch->run();
       values.clear();
     }
   }
-  for (qsizetype i = 0; i < values.size(); i += kValues) single->exec(values.mid(i, kValues));
+  for (size_t row = 0; row < values.size(); row += kValues) {
+    for (int i = 0; i < kValues; ++i) values[row + size_t(i)].bind(*single, i + 1);
+    single->run();
+  }
 }
 
 // The means per plot over the chosen years (nbil_avg), filtered by the mean mineral fertiliser N:

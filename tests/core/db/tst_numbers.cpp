@@ -1,4 +1,5 @@
 #include <QtTest>
+#include <cfenv>
 
 #include "core/db/numbers.h"
 
@@ -22,6 +23,30 @@ class TstNumbers : public QObject {
     QFETCH(int, n);
     QFETCH(double, expected);
     QCOMPARE(trb::round_to(x, n), expected);
+  }
+
+  // Ties go to even whatever rounding mode the program set, and that mode is left as it was.
+  void roundHalfEvenUnderAnyMode_data() {
+    QTest::addColumn<int>("mode");
+    QTest::newRow("to nearest") << FE_TONEAREST;
+    QTest::newRow("upward") << FE_UPWARD;
+    QTest::newRow("toward zero") << FE_TOWARDZERO;
+  }
+  void roundHalfEvenUnderAnyMode() {
+    QFETCH(int, mode);
+    const int saved = std::fegetround();
+    std::fesetround(mode);
+    const double r[] = {trb::round_half_even(2.5), trb::round_half_even(3.5),
+                        trb::round_half_even(-2.5), trb::round_half_even(-0.6),
+                        trb::round_half_even(12.4)};
+    const int after = std::fegetround();
+    std::fesetround(saved);
+    QCOMPARE(after, mode);
+    QCOMPARE(r[0], 2.0);
+    QCOMPARE(r[1], 4.0);
+    QCOMPARE(r[2], -2.0);
+    QCOMPARE(r[3], -1.0);
+    QCOMPARE(r[4], 12.0);
   }
 
   void general_data() {
