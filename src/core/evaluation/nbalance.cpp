@@ -156,6 +156,25 @@ class TermColumn {
                        [](const Row& a, const Row& b) { return a.key < b.key; });
   }
 
+  // Reads the (FL_ID, year, value) rows of a query and keeps the sum of each plot-year, as
+  // "Sum(value) ... GROUP BY FL_ID, year" would give it: the values added in the order of the
+  // rows, empty values left out, empty when there is none. A row with an empty key joins none.
+  void readSums(trb::db::Database& db, const QString& sql) {
+    read(db, sql);
+    size_t out = 0;
+    for (size_t i = 0; i < rows_.size();) {
+      Row sum{rows_[i].key, Term{true, 0.0}};
+      for (; i < rows_.size() && rows_[i].key == sum.key; ++i) {
+        const Term& t = rows_[i].term;
+        if (t.empty) continue;
+        sum.term.value += t.value;
+        sum.term.empty = false;
+      }
+      rows_[out++] = sum;
+    }
+    rows_.resize(out);
+  }
+
   // The term of a plot-year, or nullptr when the work table has no row for it.
   const Term* find(const PlotYear& key) {
     const auto before = [](const Row& r, const PlotYear& k) { return r.key < k; };
@@ -333,10 +352,7 @@ slvopspa.item_ix)
    WHERE (((cultivation.Macode)=3)) )sql") +
              r.onePlot,
          r.plotBind);
-  r.orgd.read(r.db, QStringLiteral(R"sql(
-SELECT FL_ID, year, Sum(n_orgd) AS n_orgd FROM nbil_orgd
-GROUP BY FL_ID, year
-)sql"));
+  r.orgd.readSums(r.db, QStringLiteral("SELECT FL_ID, year, n_orgd FROM nbil_orgd"));
 }
 
 // N of by-products left on the field (nbil_kopp), gathered for the balance.
@@ -354,10 +370,7 @@ ON slvpflan.kop_ix = slvopspa.item_ix)
    WHERE  cultivation.Macode=9 and slvopspa.cnr_alt>0)sql") +
              r.onePlot,
          r.plotBind);
-  r.kopp.read(r.db, QStringLiteral(R"sql(
-SELECT FL_ID, year, Sum(n_kopp) AS n_kopp FROM nbil_kopp
-GROUP BY FL_ID, year
-)sql"));
+  r.kopp.readSums(r.db, QStringLiteral("SELECT FL_ID, year, n_kopp FROM nbil_kopp"));
 }
 
 // Seed N for the balance, rounded.
@@ -373,10 +386,7 @@ void uptake_into_balance(BalanceRun& r) {
 
 // Residue N for the balance: the sum of a plot-year's harvests.
 void residues_into_balance(BalanceRun& r) {
-  r.ewr.read(r.db, QStringLiteral(R"sql(
-SELECT FL_ID, year, Sum(n_ewr) AS n_ewr FROM nbil_ewr
-GROUP BY FL_ID, year
-)sql"));
+  r.ewr.readSums(r.db, QStringLiteral("SELECT FL_ID, year, n_ewr FROM nbil_ewr"));
 }
 
 // Symbiotic fixation of legumes (nbil_nleg), gathered for the balance.

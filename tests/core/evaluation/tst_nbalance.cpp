@@ -172,7 +172,7 @@ class TstNbalance : public QObject {
 
   // Records without a quantity leave their terms empty, as the joins of the balance carry them:
   // an empty mineral N gets no asymbiotic fixation, an empty amendment empties the organic input
-  // that its year's by-products add to.
+  // that its year's by-products add to; beside another amendment of its year it adds nothing.
   void emptyQuantities() {
     trb::test::TempDb t;
     buildBalance(t.db);
@@ -180,8 +180,10 @@ class TstNbalance : public QObject {
         "INSERT INTO field_description (FL_ID, versuch_code, site_description, climate_ID) "
         "VALUES (4,'V','p4',1);"
         "INSERT INTO cultivation (FL_ID, year, Macode, Item_IX, Quantity, Sim_Quantity) VALUES "
-        "(4,1990,4,-99,NULL,NULL),(4,1991,3,9102,NULL,NULL),(4,1991,9,9001,50,50);"
-        "INSERT INTO trb_nresult (FL_ID, year, n_m_om) VALUES (4,1990,10),(4,1991,10);"));
+        "(4,1990,4,-99,NULL,NULL),(4,1991,3,9102,NULL,NULL),(4,1991,9,9001,50,50),"
+        "(4,1992,3,9102,10,10),(4,1992,3,9102,NULL,NULL);"
+        "INSERT INTO trb_nresult (FL_ID, year, n_m_om) VALUES (4,1990,10),(4,1991,10),"
+        "(4,1992,10);"));
     do_balance(t.db, QStringLiteral("*"));
     QSqlQuery q = t.db.query(QStringLiteral(
         "select n_dng, asym_nbind, n_org_inp, n_kop_inp from trb_n_bilanz where fl_id=4 "
@@ -194,6 +196,9 @@ class TstNbalance : public QObject {
     QCOMPARE(q.value(1).toInt(), 10);
     QVERIFY(q.value(2).isNull());
     QCOMPARE(q.value(3).toInt(), 40);
+    QVERIFY(q.next());
+    QCOMPARE(q.value(2).toInt(), 10);
+    QCOMPARE(q.value(3).toInt(), 0);
   }
 
   void filters_data() {
