@@ -411,13 +411,6 @@ class InputRows {
   bool end_ = false;
 };
 
-struct RsKey {
-  qlonglong fl, year, num;
-  bool operator<(const RsKey& o) const {
-    return std::tie(fl, year, num) < std::tie(o.fl, o.year, o.num);
-  }
-};
-
 struct RsRow {
   qlonglong rowid;
   double meas;
@@ -428,57 +421,128 @@ const QString kFreshComparisonFrom = QStringLiteral(
     " FROM site_state LEFT JOIN measurements ON site_state.FL_ID = measurements.FL_ID "
     " WHERE (((site_state.status)=1) AND ((measurements.M_IX)=7)) ");
 
-// A comparison row of the run with the rowid it gets in rs_table.
-struct FreshRow {
-  qlonglong rowid;
-  QVariantList values;  // meas_id, FL_ID, M_IX, DAY_, MONTH_, YEAR_, YEAR_NUM, MEAS_VALUE
+// The comparison rows of one plot as the walk reads them from the plan: the rowids its samples
+// get, in order, and the samples by year and year number.
+struct PlotComparison {
+  std::vector<qlonglong> rowids;
+  std::map<std::pair<qlonglong, qlonglong>, std::vector<RsRow>> byYear;
 };
 
 // The new comparison rows of the run. Their rowids are those a refill of rs_table at the start
 // would give them: after the rows of the plots not selected, in the order of the query; the rows
 // of simulated values alone follow in the order of the walk. Replacing the plots one by one with
 // these rowids leaves the table of such a refill.
-struct ComparisonPlan {
-  QHash<qlonglong, std::vector<FreshRow>> fresh;  // by plot
-  std::map<RsKey, std::vector<RsRow>> rows;       // by plot, year and year number
-  QList<qlonglong> selected;                      // in the order of FL_ID
-  QHash<qlonglong, UnusableValue> unusable;       // plots with a sample that is no number
+//
+// The rows wait in a temporary table (written to a temporary file when it grows), each with its
+// values as the query gave them, so that the memory of a run does not grow with its samples; the
+// walk reads them plot by plot.
+class ComparisonPlan {
+ public:
+  QList<qlonglong> selected;                 // in the order of FL_ID
+  QHash<qlonglong, UnusableValue> unusable;  // plots with a sample that is no number
   qlonglong nextSimulatedOnly = 1;
 
-  void read(Database& db) {
-    const qlonglong kept = db.scalar(QStringLiteral(R"sql(
+  explicit ComparisonPlan(Database& db) : db_(db) {}
+  ~ComparisonPlan() {
+    if (!made_) return;
+    try {
+      reader_.reset();
+      copy_.reset();
+      db_.runNative(QStringLiteral("DROP TABLE IF EXISTS temp.trb_walk_fresh"));
+    } catch (...) {
+      // the temporary table goes with the connection at the latest
+    }
+  }
+
+  void read() {
+    const qlonglong kept = db_.scalar(QStringLiteral(R"sql(
 SELECT Max(rs_table.rowid) FROM rs_table WHERE NOT EXISTS
 (SELECT site_state.FL_ID FROM site_state WHERE
 site_state.FL_ID = rs_table.FL_ID AND site_state.status=1))sql"))
                                .toLongLong();
     qlonglong rowid = kept;
-    trb::db::Reader q(db, QStringLiteral(R"sql(
+    db_.runNative(QStringLiteral(R"sql(
+DROP TABLE IF EXISTS temp.trb_walk_fresh;
+CREATE TEMP TABLE trb_walk_fresh (
+  rid INTEGER PRIMARY KEY, plot INTEGER, yr INTEGER, num INTEGER, meas REAL,
+  meas_id, FL_ID, M_IX, DAY_, MONTH_, YEAR_, YEAR_NUM, MEAS_VALUE
+))sql"));
+    made_ = true;
+    {
+      trb::db::Transaction tx(db_);
+      Statement keep(db_, QStringLiteral(R"sql(
+INSERT INTO trb_walk_fresh VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?))sql"));
+      trb::db::Reader q(db_, QStringLiteral(R"sql(
 SELECT measurements.meas_id, measurements.FL_ID, measurements.M_IX,
 measurements.day, measurements.month, measurements.year,
 measurements.year_number, measurements.meas_value)sql") +
-                              kFreshComparisonFrom);
-    while (q.next()) {
-      FreshRow r{++rowid, {}};
-      for (int i = 0; i < 8; ++i) r.values << q.value(i);
-      const qlonglong plot = q.toLongLong(1);
-      // a sample that is not a finite number is kept empty, and its plot is not calculated
-      if (!q.isNull(7) && !std::isfinite(q.toDouble(7))) {
-        if (!unusable.contains(plot))
-          unusable.insert(
-              plot, UnusableValue{QStringLiteral("measurements"), QStringLiteral("meas_value"),
-                                  q.toDouble(7), QStringLiteral("is not a finite number"),
-                                  q.toLongLong(5)});
-        r.values[7] = QVariant();
+                                 kFreshComparisonFrom);
+      QVariantList row(13);
+      while (q.next()) {
+        row[0] = ++rowid;
+        for (int i = 0; i < 8; ++i) row[5 + i] = q.value(i);
+        const qlonglong plot = q.toLongLong(1);
+        // a sample that is not a finite number is kept empty, and its plot is not calculated
+        if (!q.isNull(7) && !std::isfinite(q.toDouble(7))) {
+          if (!unusable.contains(plot))
+            unusable.insert(
+                plot, UnusableValue{QStringLiteral("measurements"), QStringLiteral("meas_value"),
+                                    q.toDouble(7), QStringLiteral("is not a finite number"),
+                                    q.toLongLong(5)});
+          row[12] = QVariant();
+        }
+        row[1] = plot;
+        row[2] = q.toLongLong(5);
+        row[3] = q.toLongLong(6);
+        row[4] = q.isNull(7) ? 0.0 : q.toDouble(7);
+        keep.exec(row);
       }
-      rows[{plot, q.toLongLong(5), q.toLongLong(6)}].push_back(
-          {r.rowid, q.isNull(7) ? 0.0 : q.toDouble(7)});
-      fresh[plot].push_back(std::move(r));
+      tx.commit();
     }
+    db_.runNative(
+        QStringLiteral("CREATE INDEX temp.trb_walk_fresh_plot ON trb_walk_fresh (plot, rid)"));
     nextSimulatedOnly = rowid + 1;
     QSqlQuery s =
-        db.query(QStringLiteral("select FL_ID from site_state where status=1 order by FL_ID"));
+        db_.query(QStringLiteral("select FL_ID from site_state where status=1 order by FL_ID"));
     while (s.next()) selected << s.value(0).toLongLong();
   }
+
+  // The comparison rows of a plot.
+  PlotComparison plot(qlonglong fl) {
+    if (!reader_)
+      reader_ = std::make_unique<trb::db::Reader>(db_, QStringLiteral(R"sql(
+SELECT rid, yr, num, meas FROM trb_walk_fresh WHERE plot = ? ORDER BY rid)sql"),
+                                                  QVariantList{fl});
+    else
+      reader_->rebind({fl});
+    PlotComparison c;
+    while (reader_->next()) {
+      const qlonglong rid = reader_->toLongLong(0);
+      c.rowids.push_back(rid);
+      c.byYear[{reader_->toLongLong(1), reader_->toLongLong(2)}].push_back(
+          {rid, reader_->toDouble(3)});
+    }
+    return c;
+  }
+
+  // Writes the plot's comparison rows (their rowids freed before) into rs_table.
+  void insert(qlonglong fl) {
+    if (!copy_)
+      copy_ = std::make_unique<Statement>(db_, QStringLiteral(R"sql(
+INSERT INTO rs_table (rowid, meas_id, FL_ID, M_IX,
+DAY_, MONTH_, YEAR_, YEAR_NUM, MEAS_VALUE)
+SELECT rid, meas_id, FL_ID, M_IX, DAY_, MONTH_, YEAR_, YEAR_NUM, MEAS_VALUE
+FROM trb_walk_fresh
+WHERE plot = ?
+ORDER BY rid)sql"));
+    copy_->exec({fl});
+  }
+
+ private:
+  Database& db_;
+  bool made_ = false;
+  std::unique_ptr<trb::db::Reader> reader_;
+  std::unique_ptr<Statement> copy_;
 };
 
 // The first "non-balance" share (measurement m_ix -1) of every plot.
@@ -516,10 +580,6 @@ struct WalkStatements {
         deleteNresult(db, QStringLiteral("delete * from trb_nresult where fl_id=?")),
         deleteComparison(db, QStringLiteral("delete * from rs_table where FL_ID=?")),
         moveComparison(db, QStringLiteral("update rs_table set rowid=? where rowid=?")),
-        addComparison(db, QStringLiteral(R"sql(
-INSERT INTO rs_table (rowid, meas_id, FL_ID, M_IX,
-DAY_, MONTH_, YEAR_, YEAR_NUM, MEAS_VALUE)
-VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?))sql")),
         resetComparison(db, QStringLiteral("update rs_table set sim_value=-99 where fl_id=?")),
         setSimulated(db, QStringLiteral("update rs_table set SIM_value=? where rowid=?")),
         addSimulatedOnly(db, QStringLiteral(R"sql(
@@ -572,7 +632,6 @@ Max(rowid) from trb_driver))sql")),
   std::unique_ptr<Statement> deleteZbv;
   Statement deleteComparison;
   Statement moveComparison;
-  Statement addComparison;
   Statement resetComparison;
   Statement setSimulated;
   Statement addSimulatedOnly;
@@ -606,6 +665,7 @@ struct PlotJob {
   double nonBal = 0;
   bool notill = false;
   std::optional<UnusableValue> unusableSample;  // a sample of the plot is no number
+  PlotComparison comparison;                    // its samples of this run
 };
 
 // Keeps the lines and problems a plot reports, to be passed on when the plot is written; a stop
@@ -661,7 +721,6 @@ struct PlotRecord {
 struct WalkShared {
   BalanceMethod& method;
   const BalanceContext& ctx;
-  const std::map<RsKey, std::vector<RsRow>>& comparison;
   const QSet<qlonglong>& sitePlots;
   const QStringList& extraColumns;
 };
@@ -808,8 +867,9 @@ class PlotWalk {
       throw UnusableValue{QStringLiteral("rs_table"), QStringLiteral("SIM_value"), sim,
                           QStringLiteral("is not a finite number"), st_.z_jahr};
     SimulatedYear y{st_.z_jahr, st_.year_num, sim, nullptr};
-    auto it = s_.comparison.find({job_.plot, st_.z_jahr, st_.year_num});
-    if (it != s_.comparison.end() && !it->second.empty()) {
+    const auto& byYear = job_.comparison.byYear;
+    auto it = byYear.find({st_.z_jahr, st_.year_num});
+    if (it != byYear.end() && !it->second.empty()) {
       y.matched = &it->second;
       st_.meas_last = it->second.back().meas;
     }
@@ -860,7 +920,7 @@ class BalanceWalk {
   // The rows of the method's input query and what the comparison needs.
   void read_tables() {
     rows_ = std::make_unique<InputRows>(db_, method_);
-    plan_.read(db_);
+    plan_.read();
     nonBalance_ = read_non_balance_shares(db_);
     sitePlots_ = read_site_list_plots(db_);
     extraColumns_ = method_.extra_columns();
@@ -875,7 +935,7 @@ class BalanceWalk {
   // its transaction.
   bool walk_plots(WalkStatements& sql) {
     sql_ = &sql;
-    const WalkShared shared{method_, ctx_, plan_.rows, sitePlots_, extraColumns_};
+    const WalkShared shared{method_, ctx_, sitePlots_, extraColumns_};
     const int workers = std::max(1, ctx_.workers);
     // Plots read ahead of the one written: enough to keep every worker busy while this thread
     // writes; none on one thread.
@@ -921,7 +981,7 @@ class BalanceWalk {
       else
         PlotWalk(shared, p->job, p->record).run();
       outcome_.last_plot = p->job.plot;
-      write_plot(p->job.plot, p->record);
+      write_plot(p->job, p->record);
       if (aborted_) break;
       if (++inTransaction == kPlotsPerTransaction) {
         db_.commit();
@@ -950,20 +1010,22 @@ class BalanceWalk {
     const auto bad = plan_.unusable.constFind(job.plot);
     if (bad != plan_.unusable.cend()) job.unusableSample = *bad;
     job.inputs = method_.plot_inputs(job.plot);
+    job.comparison = plan_.plot(job.plot);
     return true;
   }
 
   // One computed plot: its new results replace the old ones whole, or (stopped part way) nothing
   // of it is written.
-  void write_plot(qlonglong plot, PlotRecord& rec) {
+  void write_plot(const PlotJob& job, PlotRecord& rec) {
     using End = PlotRecord::End;
+    const qlonglong plot = job.plot;
     if (rec.end == End::Stopped) {
       outcome_.stopped = aborted_ = true;
       return;
     }
     db_.begin();
     try {
-      clear_plot_results(plot);
+      clear_plot_results(plot, job.comparison.rowids);
       // a stop asked for while a calculated plot is in hand drops it whole, as between its years
       if (rec.end == End::Calculated && stop_requested()) {
         db_.rollback();
@@ -1032,20 +1094,18 @@ class BalanceWalk {
   }
 
   // The plot's comparison rows: its earlier ones go, its samples of this run come in.
-  void replace_comparison_rows(qlonglong plot) {
+  void replace_comparison_rows(qlonglong plot, const std::vector<qlonglong>& rowids) {
     sql_->deleteComparison.exec({plot});
-    const auto fresh = plan_.fresh.constFind(plot);
-    if (fresh != plan_.fresh.cend())
-      for (const FreshRow& r : *fresh) {
-        sql_->free_comparison_rowid(r.rowid);
-        sql_->addComparison.exec(QVariantList{r.rowid} + r.values);
-      }
+    if (!rowids.empty()) {
+      for (qlonglong rowid : rowids) sql_->free_comparison_rowid(rowid);
+      plan_.insert(plot);
+    }
     replaced_.insert(plot);
   }
 
   // The plot's earlier results go, its comparison rows wait for new simulated values.
-  void clear_plot_results(qlonglong plot) {
-    replace_comparison_rows(plot);
+  void clear_plot_results(qlonglong plot, const std::vector<qlonglong>& rowids) {
+    replace_comparison_rows(plot, rowids);
     sql_->deleteNresult.exec({plot});
     if (sql_->deleteZbv) sql_->deleteZbv->exec({plot});
     sql_->deleteDriver.exec({plot});
@@ -1058,7 +1118,7 @@ class BalanceWalk {
   // run, and the summary rows of plots not calculated in it go.
   void finish_replacement() {
     for (qlonglong plot : plan_.selected)
-      if (!replaced_.contains(plot)) replace_comparison_rows(plot);
+      if (!replaced_.contains(plot)) replace_comparison_rows(plot, plan_.plot(plot).rowids);
     db_.execute(QStringLiteral("delete * from trb_driver where rowid<1 or rowid>?"), {driverRows_});
   }
 
@@ -1068,7 +1128,7 @@ class BalanceWalk {
   BalanceOutcome& outcome_;
 
   std::unique_ptr<InputRows> rows_;
-  ComparisonPlan plan_;
+  ComparisonPlan plan_{db_};
   QHash<qlonglong, double> nonBalance_;
   QSet<qlonglong> sitePlots_;
   QStringList extraColumns_;  // the method's own columns of the input query
