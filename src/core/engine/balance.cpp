@@ -10,6 +10,7 @@
 #include <map>
 #include <optional>
 #include <tuple>
+#include <unordered_map>
 
 #include "core/base/error.h"
 #include "core/db/database.h"
@@ -586,12 +587,14 @@ struct WalkStatements {
 INSERT INTO rs_table (rowid, FL_ID, YEAR_, YEAR_NUM, M_IX,
 SIM_value) VALUES (?, ?, ?, ?, -7, ?))sql")),
         deleteDriver(db, QStringLiteral("delete * from trb_driver where fl_id=?")),
+        deleteDriverRow(db, QStringLiteral("delete * from trb_driver where rowid=?")),
         moveDriver(db, QStringLiteral("update trb_driver set rowid=? where rowid=?")),
         lastDriver(db, QStringLiteral(R"sql(
 update trb_driver set rowid=? where rowid=(select
 Max(rowid) from trb_driver))sql")),
         spareComparisonRowid(free_rowid_below(db, QStringLiteral("rs_table"))),
         spareDriverRowid(free_rowid_below(db, QStringLiteral("trb_driver"))) {
+    read_earlier_drivers(db);
     if (hasZbv) {
       deleteZbv =
           std::make_unique<Statement>(db, QStringLiteral("delete * from trb_zbv where fl_id=?"));
@@ -621,7 +624,35 @@ Max(rowid) from trb_driver))sql")),
     if (moveComparison.exec({spareComparisonRowid, rowid}) > 0) --spareComparisonRowid;
   }
   void free_driver_rowid(qlonglong rowid) {
-    if (moveDriver.exec({spareDriverRowid, rowid}) > 0) --spareDriverRowid;
+    if (moveDriver.exec({spareDriverRowid, rowid}) == 0) return;
+    if (driversByRowid) {
+      const auto moved = driverPlotOfRow.find(rowid);
+      if (moved != driverPlotOfRow.end()) {
+        const qlonglong plot = moved->second;
+        driverPlotOfRow.erase(moved);
+        driverPlotOfRow.emplace(spareDriverRowid, plot);
+        for (qlonglong& r : driverRowsOfPlot[plot])
+          if (r == rowid) r = spareDriverRowid;
+      }
+    }
+    --spareDriverRowid;
+  }
+
+  // The plot's earlier summary rows go. trb_driver has no index on the plot, so that a search by
+  // the plot reads the whole table: the rows of the plots are taken by their rowids where every
+  // plot key in the table is a whole number (only such a row equals the plot's key).
+  void delete_driver(qlonglong plot) {
+    if (!driversByRowid) {
+      deleteDriver.exec({plot});
+      return;
+    }
+    const auto rows = driverRowsOfPlot.find(plot);
+    if (rows == driverRowsOfPlot.end()) return;
+    for (qlonglong rowid : rows->second) {
+      deleteDriverRow.exec({rowid});
+      driverPlotOfRow.erase(rowid);
+    }
+    driverRowsOfPlot.erase(rows);
   }
 
   bool hasZbv;
@@ -636,10 +667,31 @@ Max(rowid) from trb_driver))sql")),
   Statement setSimulated;
   Statement addSimulatedOnly;
   Statement deleteDriver;
+  Statement deleteDriverRow;
   Statement moveDriver;
   Statement lastDriver;
   qlonglong spareComparisonRowid;
   qlonglong spareDriverRowid;
+  // the rows trb_driver held before the walk, by plot and by rowid (where they are now)
+  bool driversByRowid = true;
+  std::unordered_map<qlonglong, std::vector<qlonglong>> driverRowsOfPlot;
+  std::unordered_map<qlonglong, qlonglong> driverPlotOfRow;
+
+ private:
+  void read_earlier_drivers(Database& db) {
+    trb::db::Reader q(db, QStringLiteral("select rowid, fl_id from trb_driver"));
+    while (q.next()) {
+      if (q.isNull(1)) continue;  // equals no plot
+      if (q.value(1).typeId() != QMetaType::LongLong) {
+        driversByRowid = false;
+        driverRowsOfPlot.clear();
+        driverPlotOfRow.clear();
+        return;
+      }
+      driverRowsOfPlot[q.toLongLong(1)].push_back(q.toLongLong(0));
+      driverPlotOfRow.emplace(q.toLongLong(0), q.toLongLong(1));
+    }
+  }
 };
 
 // Plots whose results are replaced in one transaction.
@@ -1108,7 +1160,7 @@ class BalanceWalk {
     replace_comparison_rows(plot, rowids);
     sql_->deleteNresult.exec({plot});
     if (sql_->deleteZbv) sql_->deleteZbv->exec({plot});
-    sql_->deleteDriver.exec({plot});
+    sql_->delete_driver(plot);
     sql_->resetComparison.exec({plot});
     ctx_.feedback.setProgress(static_cast<qint64>(replaced_.size() - 1),
                               static_cast<qint64>(plot_count()));
