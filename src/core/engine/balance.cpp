@@ -399,7 +399,10 @@ class InputRows {
     r.skelett = iSk_ >= 0 ? num(iSk_, 0) : 0;
     if (iBat_ >= 0) r.bat = num(iBat_, 0);
     if (iFat_ >= 0) r.fat = num(iFat_, -99);
-    if (iComment_ >= 0) r.comment = q_.toString(iComment_);
+    // the walk reads the comment of a plot's first row only
+    if (iComment_ >= 0 && (!read_ || r.fl_id != lastFl_)) r.comment = q_.toString(iComment_);
+    read_ = true;
+    lastFl_ = r.fl_id;
     for (int i : extra_) r.extra.push_back(i >= 0 ? num(i, 0) : 0);
     ahead_ = std::move(r);
     return true;
@@ -410,6 +413,8 @@ class InputRows {
   std::vector<int> extra_;
   std::optional<BalanceRow> ahead_;  // the first row of the next plot
   bool end_ = false;
+  bool read_ = false;  // a row was read, of plot lastFl_
+  qlonglong lastFl_ = 0;
 };
 
 struct RsRow {
@@ -571,12 +576,54 @@ qlonglong free_rowid_below(Database& db, const QString& table) {
   return std::min<qlonglong>(low.isNull() ? 0 : low.toLongLong(), 0) - 1;
 }
 
+// The rowid after the largest of a table: no row at or above it was there before the walk.
+qlonglong rowid_after_last(Database& db, const QString& table) {
+  const QVariant high = db.scalar(QStringLiteral("SELECT Max(rowid) FROM ") + table);
+  return std::max<qlonglong>(high.isNull() ? 0 : high.toLongLong(), 0) + 1;
+}
+
+// Rows of a result table, several to a statement: the values go in the order of the table's
+// columns (the inserts name no columns, so that a database whose result tables carry other names
+// for them is written as before); the rows come in the order given.
+class RowInserter {
+ public:
+  static constexpr int kRowsPerStatement = 10;
+
+  RowInserter(Database& db, const QString& table, int columns)
+      : columns_(columns),
+        one_(db, insert_text(table, columns, 1)),
+        many_(db, insert_text(table, columns, kRowsPerStatement)) {}
+
+  // Takes the values of one row; full statements go at once, the rest at flush().
+  void add(std::initializer_list<QVariant> row) {
+    for (const QVariant& v : row) pending_.push_back(v);
+    if (pending_.size() == static_cast<qsizetype>(columns_) * kRowsPerStatement) {
+      many_.exec(pending_);
+      pending_.clear();
+    }
+  }
+  void flush() {
+    for (qsizetype i = 0; i < pending_.size(); i += columns_) one_.exec(pending_.mid(i, columns_));
+    pending_.clear();
+  }
+
+ private:
+  static QString insert_text(const QString& table, int columns, int rows) {
+    QStringList marks(columns, QStringLiteral("?"));
+    const QString row = QStringLiteral("(") + marks.join(QStringLiteral(", ")) + u')';
+    return QStringLiteral("INSERT INTO ") + table + QStringLiteral(" VALUES ") +
+           QStringList(rows, row).join(QStringLiteral(", "));
+  }
+  int columns_;
+  Statement one_, many_;
+  QVariantList pending_;
+};
+
 // The statements of the walk.
 struct WalkStatements {
   explicit WalkStatements(Database& db)
       : hasZbv(db.hasTable(QStringLiteral("trb_zbv"))),
-        addNresult(db, QStringLiteral(
-                           "INSERT INTO trb_nresult VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")),
+        addNresult(db, QStringLiteral("trb_nresult"), 12),
         addDriver(db, QStringLiteral("INSERT INTO trb_driver VALUES (?, ?, ?, ?, ?, ?, ?, ?)")),
         deleteNresult(db, QStringLiteral("delete * from trb_nresult where fl_id=?")),
         deleteComparison(db, QStringLiteral("delete * from rs_table where FL_ID=?")),
@@ -593,37 +640,46 @@ SIM_value) VALUES (?, ?, ?, ?, -7, ?))sql")),
 update trb_driver set rowid=? where rowid=(select
 Max(rowid) from trb_driver))sql")),
         spareComparisonRowid(free_rowid_below(db, QStringLiteral("rs_table"))),
-        spareDriverRowid(free_rowid_below(db, QStringLiteral("trb_driver"))) {
+        spareDriverRowid(free_rowid_below(db, QStringLiteral("trb_driver"))),
+        comparisonRowidsFree(rowid_after_last(db, QStringLiteral("rs_table"))),
+        driverRowidsFree(rowid_after_last(db, QStringLiteral("trb_driver"))) {
     read_earlier_drivers(db);
     if (hasZbv) {
       deleteZbv =
           std::make_unique<Statement>(db, QStringLiteral("delete * from trb_zbv where fl_id=?"));
-      addZbv = std::make_unique<Statement>(
-          db, QStringLiteral("INSERT INTO trb_zbv VALUES (?, ?, ?, ?, ?, ?, ?, ?)"));
+      addZbv = std::make_unique<RowInserter>(db, QStringLiteral("trb_zbv"), 8);
     }
   }
 
-  // The values go in the order of the tables' columns (the inserts name no columns, so that a
-  // database whose result tables carry other names for them is written as before).
-  void nresult(const NResultRow& r) {
-    addNresult.exec({r.FL_ID, r.year, r.n_m_om, r.n_ops, r.C_ops, r.c_som, r.c_inert, r.n_org,
-                     r.n_som, r.c_mic, r.c_rep, r.bat});
+  // The yearly rows of a plot, in the order of its years.
+  void nresults(const std::vector<NResultRow>& rows) {
+    for (const NResultRow& r : rows)
+      addNresult.add({r.FL_ID, r.year, r.n_m_om, r.n_ops, r.C_ops, r.c_som, r.c_inert, r.n_org,
+                      r.n_som, r.c_mic, r.c_rep, r.bat});
+    addNresult.flush();
   }
-  void zbv(const ZbvRow& r) {
-    if (addZbv)
-      addZbv->exec(
+  void zbvs(const std::vector<ZbvRow>& rows) {
+    if (!addZbv) return;
+    for (const ZbvRow& r : rows)
+      addZbv->add(
           {r.fl_id, r.year_, r.C_min_total, r.c_min_fom, r.C_rep_flx, r.C_fom, r.c_som, r.c_inert});
+    addZbv->flush();
   }
+  // The values go in the order of the table's columns, as for the yearly rows.
   void driver(const DriverRow& r) {
     addDriver.exec({r.fl_id, r.c_input_mean, r.c_start, r.c_inert_pct, r.bat_mean, r.meas_last,
                     r.sim_last, r.year_num});
   }
 
   // A row of another plot that holds rowid moves below every other row.
+  // Every rowid is given once in a walk, so that a rowid above those the table held at its start
+  // is free.
   void free_comparison_rowid(qlonglong rowid) {
+    if (rowid >= comparisonRowidsFree) return;
     if (moveComparison.exec({spareComparisonRowid, rowid}) > 0) --spareComparisonRowid;
   }
   void free_driver_rowid(qlonglong rowid) {
+    if (rowid >= driverRowidsFree) return;
     if (moveDriver.exec({spareDriverRowid, rowid}) == 0) return;
     if (driversByRowid) {
       const auto moved = driverPlotOfRow.find(rowid);
@@ -656,9 +712,9 @@ Max(rowid) from trb_driver))sql")),
   }
 
   bool hasZbv;
-  Statement addNresult;
+  RowInserter addNresult;
   Statement addDriver;
-  std::unique_ptr<Statement> addZbv;
+  std::unique_ptr<RowInserter> addZbv;
   Statement deleteNresult;
   std::unique_ptr<Statement> deleteZbv;
   Statement deleteComparison;
@@ -672,6 +728,8 @@ Max(rowid) from trb_driver))sql")),
   Statement lastDriver;
   qlonglong spareComparisonRowid;
   qlonglong spareDriverRowid;
+  qlonglong comparisonRowidsFree;  // no row at or above these rowids at the start
+  qlonglong driverRowidsFree;
   // the rows trb_driver held before the walk, by plot and by rowid (where they are now)
   bool driversByRowid = true;
   std::unordered_map<qlonglong, std::vector<qlonglong>> driverRowsOfPlot;
@@ -1112,8 +1170,8 @@ class BalanceWalk {
   }
 
   void write_results(qlonglong plot, const PlotRecord& rec) {
-    for (const NResultRow& r : rec.out.nresults) sql_->nresult(r);
-    for (const ZbvRow& r : rec.out.zbvs) sql_->zbv(r);
+    sql_->nresults(rec.out.nresults);
+    sql_->zbvs(rec.out.zbvs);
     for (const SimulatedYear& y : rec.simulated) {
       const double rounded = round_to(y.sim, 4);
       if (!y.matched) {
