@@ -7,7 +7,6 @@
 #include <QString>
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
 #include "core/db/numbers.h"
 
@@ -168,9 +167,16 @@ void fnStr(sqlite3_context* ctx, int, sqlite3_value** a) {
   if (sqlite3_value_type(a[0]) == SQLITE_INTEGER) {
     const sqlite3_int64 i = sqlite3_value_int64(a[0]);
     if (i > -1000000000000000LL && i < 1000000000000000LL) {
+      // the digits from the right, then the sign or the blank
       char buf[24];
-      const int n = std::snprintf(buf, sizeof buf, i >= 0 ? " %lld" : "%lld", (long long)i);
-      return sqlite3_result_text(ctx, buf, n, SQLITE_TRANSIENT);
+      char* p = buf + sizeof buf;
+      sqlite3_uint64 u = i < 0 ? sqlite3_uint64(-i) : sqlite3_uint64(i);
+      do {
+        *--p = char('0' + u % 10);
+        u /= 10;
+      } while (u);
+      *--p = i < 0 ? '-' : ' ';
+      return sqlite3_result_text(ctx, p, int(buf + sizeof buf - p), SQLITE_TRANSIENT);
     }
   }
   double d;

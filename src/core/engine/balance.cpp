@@ -29,9 +29,14 @@ using trb::db::Statement;
 
 namespace {
 
+// No input of the balance comes near this size (contents in per cent, amounts in kg or dt per
+// hectare, rates, ratios); a larger one is a fault of the data, and carried through the years it
+// would overflow the sums of the comparison.
+constexpr double kLargestInput = 1e6;
+
 enum class Range {
-  Finite,    // any finite number
-  Amount,    // finite, not below 0
+  Finite,    // a finite number of at most kLargestInput in size
+  Amount,    // finite, from 0 up to kLargestInput
   Fraction,  // 0..1
   Share,     // 0 up to but not including 1 (a share the balance divides by 1 minus)
 };
@@ -40,8 +45,12 @@ enum class Range {
 void check_range(const QString& table, const QString& column, double value, Range range,
                  qlonglong year = -1) {
   QString why;
-  if (!std::isfinite(value))
+  if (std::isnan(value))
+    why = QStringLiteral("is empty");
+  else if (!std::isfinite(value))
     why = QStringLiteral("is not a finite number");
+  else if (std::abs(value) > kLargestInput)
+    why = QStringLiteral("is beyond any physical value (more than 1e6 in size)");
   else if (range == Range::Amount && value < 0)
     why = QStringLiteral("is negative");
   else if (range == Range::Fraction && !(value >= 0 && value <= 1))
@@ -488,19 +497,25 @@ measurements.year_number, measurements.meas_value)sql") +
         row[0] = ++rowid;
         for (int i = 0; i < 8; ++i) row[5 + i] = q.value(i);
         const qlonglong plot = q.toLongLong(1);
-        // a sample that is not a finite number is kept empty, and its plot is not calculated
-        if (!q.isNull(7) && !std::isfinite(q.toDouble(7))) {
+        // a sample that is not a finite number is kept empty, and its plot is not calculated; nor
+        // is the plot of a sample beyond any physical value (its errors would overflow the sums)
+        const double sample = q.isNull(7) ? 0.0 : q.toDouble(7);
+        if (!std::isfinite(sample) || std::abs(sample) > kLargestInput) {
           if (!unusable.contains(plot))
             unusable.insert(
-                plot, UnusableValue{QStringLiteral("measurements"), QStringLiteral("meas_value"),
-                                    q.toDouble(7), QStringLiteral("is not a finite number"),
-                                    q.toLongLong(5)});
-          row[12] = QVariant();
+                plot,
+                UnusableValue{
+                    QStringLiteral("measurements"), QStringLiteral("meas_value"), sample,
+                    std::isfinite(sample)
+                        ? QStringLiteral("is beyond any physical value (more than 1e6 in size)")
+                        : QStringLiteral("is not a finite number"),
+                    q.toLongLong(5)});
+          if (!std::isfinite(sample)) row[12] = QVariant();
         }
         row[1] = plot;
         row[2] = q.toLongLong(5);
         row[3] = q.toLongLong(6);
-        row[4] = q.isNull(7) ? 0.0 : q.toDouble(7);
+        row[4] = sample;
         keep.exec(row);
       }
       tx.commit();
@@ -1198,9 +1213,13 @@ class BalanceWalk {
   void report_unusable(qlonglong plot, const UnusableValue& bad) {
     QString line = QStringLiteral("FL_ID %1: %2.%3 ").arg(plot).arg(bad.table, bad.column);
     if (bad.year >= 0) line += QStringLiteral("of %1 ").arg(bad.year);
-    line += QStringLiteral("= %1 %2").arg(value_text(bad.value), bad.why);
+    line += std::isnan(bad.value) ? bad.why
+                                  : QStringLiteral("= %1 %2").arg(value_text(bad.value), bad.why);
     ctx_.feedback.info(line);
     report_missing(ctx_.feedback, plot);
+    // an input that large may have overflowed to infinity in the work tables
+    if (!std::isfinite(bad.value) || std::abs(bad.value) > kLargestInput)
+      outcome_.non_finite = true;
   }
 
   // The plot's comparison rows: its earlier ones go, its samples of this run come in.

@@ -239,6 +239,8 @@ struct BalanceOutcome {
   int calculated = 0;     // plots that got a summary row
   Assessment assessment;
   qlonglong last_plot = -99;
+  // a plot was left out for a value that is not a finite number or beyond any physical value
+  bool non_finite = false;
 };
 
 // A value the balance cannot use: an input outside its range or a result that is not a finite

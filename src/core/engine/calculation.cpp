@@ -17,6 +17,7 @@
 #include "core/engine/inputs.h"
 #include "core/engine/slvptf.h"
 #include "core/engine/soil_table.h"
+#include "core/engine/work_tables.h"
 
 namespace trb::engine {
 
@@ -122,6 +123,13 @@ bool Calculation::calculate() {
     ctx.run_id = switches.run_id;
     ctx.workers = settings.workerThreads();
     const BalanceOutcome outcome = run_balance(db, *method, ctx);
+    if (outcome.non_finite) {
+      // the walk met an infinity (an input so large that a product overflows) and left its plot
+      // out: no such value stays behind in the work tables either
+      const int rows = clear_infinite_work_values(db);
+      log(QStringLiteral("values that are not finite numbers cleared in %1 rows of the work tables")
+              .arg(rows));
+    }
     last = outcome.assessment;
     plotsSelected = outcome.selected;
     plotsCalculated = outcome.calculated;

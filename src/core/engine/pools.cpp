@@ -5,6 +5,7 @@
 #include <QSqlRecord>
 #include <QVariant>
 #include <algorithm>
+#include <limits>
 
 #include "core/db/database.h"
 #include "core/engine/calc_stop.h"
@@ -78,32 +79,41 @@ void check_ratios(const OpsInput& r) {
       QCoreApplication::translate("trb::engine", "parameter error"));
 }
 
+// An empty amount, rate or ratio is not a 0: it is read as NaN, which the balance reports as an
+// empty value of the plot (a parameter without its value, a quantity never entered).
+constexpr long double kEmpty = std::numeric_limits<long double>::quiet_NaN();
+
 OpsInput input_from(const trb::db::Reader& q, const OpsColumns& c) {
+  auto number = [&](int i) -> long double { return q.isNull(i) ? kEmpty : q.toDouble(i); };
   OpsInput r;
   r.fl_id = q.toLongLong(c.fl_id);
   r.year = q.toLongLong(c.year);
   r.name = q.toString(c.name);
-  r.cops = q.toDouble(c.cops);
+  r.cops = number(c.cops);
   r.ctype = q.toString(c.ctype);
-  r.k = q.toDouble(c.k);
-  r.eta = q.toDouble(c.eta);
-  r.cnr = q.toDouble(c.cnr);
-  r.cnr_alt = q.toDouble(c.cnr_alt);
+  r.k = number(c.k);
+  r.eta = number(c.eta);
+  r.cnr = number(c.cnr);
+  r.cnr_alt = number(c.cnr_alt);
   r.item_ix = q.toLongLong(c.item_ix);
   return r;
 }
 
 OpsInput input_from(const QSqlQuery& q, const OpsColumns& c) {
+  auto number = [&](int i) -> long double {
+    const QVariant v = q.value(i);
+    return v.isNull() ? kEmpty : v.toDouble();
+  };
   OpsInput r;
   r.fl_id = q.value(c.fl_id).toLongLong();
   r.year = q.value(c.year).toLongLong();
   r.name = q.value(c.name).toString();
-  r.cops = q.value(c.cops).toDouble();
+  r.cops = number(c.cops);
   r.ctype = q.value(c.ctype).toString();
-  r.k = q.value(c.k).toDouble();
-  r.eta = q.value(c.eta).toDouble();
-  r.cnr = q.value(c.cnr).toDouble();
-  r.cnr_alt = q.value(c.cnr_alt).toDouble();
+  r.k = number(c.k);
+  r.eta = number(c.eta);
+  r.cnr = number(c.cnr);
+  r.cnr_alt = number(c.cnr_alt);
   r.item_ix = q.value(c.item_ix).toLongLong();
   return r;
 }

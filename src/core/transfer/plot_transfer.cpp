@@ -27,6 +27,9 @@ struct TableCopy {
   const char* table;
   const char* columns;
   const char* key;
+  // Copied as well where both databases have them: a copy without them would lose data (the
+  // stones of a soil change its simulated contents); older files lack some of them.
+  const char* optional = "";
 };
 
 const TableCopy kPlotTables[] = {
@@ -35,7 +38,7 @@ const TableCopy kPlotTables[] = {
     {"field_description",
      "fl_id,herkunft,soil_id,climate_id,location,site_description,mw_bat,versuch_code,"
      "classification,comment",
-     "fl_id"},
+     "fl_id", "area"},
     {"site_state", "fl_id", "fl_id"},
 };
 
@@ -43,8 +46,9 @@ const TableCopy kSoil = {"soilproperties",
                          "soil_ID,profile,BA_RBS_CODE,BA_RBS,BA_KA4,BA_LfL,clay,silt,silt_org,sand,"
                          "sand_org,FAT,FAT_org,PWP,PWP_org,PV,PV_org,FC,FC_org,PD,PD_org,BD,BD_org,"
                          "cif,cif_org",
-                         "soil_id"};
-const TableCopy kStation = {"climate_station", "climate_ID,station", "climate_id"};
+                         "soil_id", "skelett"};
+const TableCopy kStation = {"climate_station", "climate_ID,station", "climate_id",
+                            "year0_nd,ndep_0,year1_nd,ndep_1"};
 const TableCopy kWeather = {"climate_data", "climate_ID,day,month,year,temperature,precipitation",
                             "climate_id"};
 
@@ -325,20 +329,28 @@ void PlotTransfer::copyPlot(int flId, Feedback& feedback) {
       station = int(r.toLongLong(1));
     }
   }
+  // the columns of a copy: its list, and those of its optional ones both databases have
+  auto columns = [this](const TableCopy& c) {
+    QString list = QString::fromLatin1(c.columns);
+    const QStringList shared = sharedColumns(QString::fromLatin1(c.table));
+    for (const QString& o : QString::fromLatin1(c.optional).split(u',', Qt::SkipEmptyParts))
+      if (shared.contains(o, Qt::CaseInsensitive)) list += u',' + o;
+    return list;
+  };
   db::Transaction tx(db_);
   QStringList counts;
   for (const TableCopy& c : kPlotTables) {
-    const int n = copyRows(db_, QString::fromLatin1(c.table), QString::fromLatin1(c.columns),
-                           QString::fromLatin1(c.key), flId);
+    const int n =
+        copyRows(db_, QString::fromLatin1(c.table), columns(c), QString::fromLatin1(c.key), flId);
     counts << QStringLiteral("%1 %2").arg(n).arg(QString::fromLatin1(c.table));
   }
   if (!destinationHas(QStringLiteral("soilproperties"), QStringLiteral("soil_id"), soil)) {
-    copyRows(db_, QString::fromLatin1(kSoil.table), QString::fromLatin1(kSoil.columns),
-             QString::fromLatin1(kSoil.key), soil);
+    copyRows(db_, QString::fromLatin1(kSoil.table), columns(kSoil), QString::fromLatin1(kSoil.key),
+             soil);
     counts << tr("soil %1").arg(soil);
   }
   if (!destinationHas(QStringLiteral("climate_station"), QStringLiteral("climate_id"), station)) {
-    copyRows(db_, QString::fromLatin1(kStation.table), QString::fromLatin1(kStation.columns),
+    copyRows(db_, QString::fromLatin1(kStation.table), columns(kStation),
              QString::fromLatin1(kStation.key), station);
     const int n =
         copyRows(db_, QString::fromLatin1(kWeather.table), QString::fromLatin1(kWeather.columns),

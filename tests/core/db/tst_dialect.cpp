@@ -64,6 +64,7 @@ class TstDialect : public QObject {
     QTest::newRow("Str leading blank") << "select Str(5)" << QVariant(" 5");
     QTest::newRow("Str negative") << "select Str(-5)" << QVariant("-5");
     QTest::newRow("Str zero") << "select Str(0)" << QVariant(" 0");
+    QTest::newRow("Str year") << "select Str(1990)" << QVariant(" 1990");
     QTest::newRow("Str whole real") << "select Str(2001.0)" << QVariant(" 2001");
     QTest::newRow("Str large key")
         << "select Str(-123456789012345)" << QVariant("-123456789012345");

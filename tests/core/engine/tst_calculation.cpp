@@ -53,14 +53,16 @@ QStringList plotResults(const QString& path, qlonglong plot) {
 }
 
 // The number of values in the result and soil tables that are numbers but not finite ones.
-int nonFiniteValues(trb::db::Database& db) {
+// Infinities in any table but the one the test put an infinity into.
+int nonFiniteValues(trb::db::Database& db, const QString& input = QStringLiteral("measurements")) {
   int n = 0;
-  for (const char* table : {"rs_table", "trb_nresult", "trb_zbv", "trb_driver", "tmp_soil_prop"})
-    for (const QString& c : db.columns(QString::fromLatin1(table)))
-      n += db.scalar(
-                 QStringLiteral("select count(*) from %1 where Abs([%2]) > 1.7976931348623157E+308")
-                     .arg(QString::fromLatin1(table), c))
-               .toInt();
+  for (const QString& table : db.userTables())
+    if (table.compare(input, Qt::CaseInsensitive) != 0)
+      for (const QString& c : db.columns(table))
+        n += db.scalar(QStringLiteral(
+                           "select count(*) from [%1] where Abs([%2]) > 1.7976931348623157E+308")
+                           .arg(table, c))
+                 .toInt();
   return n;
 }
 
@@ -470,6 +472,17 @@ class TstCalculation : public QObject {
     QTest::newRow("quantity 1e308")
         << "update cultivation set Quantity=1e308 where FL_ID=10 and year=1990 and Macode=2"
         << "FL_ID 10: opstab.COPS of 1990 = inf is not a finite number";
+    // a product that stays finite but is far beyond anything physical, and a sample as large
+    QTest::newRow("quantity 1e308, finite product")
+        << "update cultivation set Quantity=1e308 where FL_ID=10 and year=1987 and Macode=2"
+        << "FL_ID 10: opstab.COPS of 1987 = 8.75E307 is beyond any physical value";
+    // an amount never entered is not taken for 0
+    QTest::newRow("empty quantity")
+        << "update cultivation set Quantity=NULL where FL_ID=10 and year=1987 and Macode=2"
+        << "FL_ID 10: opstab.COPS of 1987 is empty";
+    QTest::newRow("sample 1e300")
+        << "update measurements set meas_value=1e300 where FL_ID=10 and M_IX=7 and year=1991"
+        << "FL_ID 10: measurements.meas_value of 1991 = 1E300 is beyond any physical value";
     QTest::newRow("inert fraction above 1")
         << "update soilproperties set cif=1.0078, cif_org=1 where soil_ID=9"
         << "FL_ID 10: tmp_soil_prop.cif = 1.0078 is above 1";

@@ -134,6 +134,68 @@ class TstNbalance : public QObject {
              0);
   }
 
+  // The balance table follows trb_nresult row by row, whatever the order of plots and years and
+  // with a plot-year twice; every row carries the terms of its plot-year.
+  void termsInAnyRowOrder() {
+    const QString terms = QStringLiteral(
+        "select FL_ID, year, N_m_om, n_org_inp, n_kop_inp, n_ewr, n_saat, n_dng, n_entz, "
+        "n_bindung, n_deposition, asym_nbind, idx from trb_n_bilanz");
+    const auto rowsOf = [&terms](trb::db::Database& db, const QString& order) {
+      QStringList rows;
+      QSqlQuery q = db.query(terms + order);
+      while (q.next()) {
+        QStringList v;
+        for (int i = 0; i < 13; ++i) v << q.value(i).toString();
+        rows << v.join(u'|');
+      }
+      return rows;
+    };
+    trb::test::TempDb sorted;
+    buildBalance(sorted.db);
+    do_balance(sorted.db, QStringLiteral("*"));
+    const QStringList expected = rowsOf(sorted.db, QStringLiteral(" order by rowid"));
+
+    trb::test::TempDb shuffled;
+    buildBalance(shuffled.db);
+    shuffled.db.runNative(
+        QStringLiteral("CREATE TABLE keep AS SELECT * FROM trb_nresult; DELETE FROM trb_nresult;"
+                       "INSERT INTO trb_nresult SELECT * FROM keep ORDER BY FL_ID DESC, year DESC;"
+                       "INSERT INTO trb_nresult (FL_ID, year, n_m_om) VALUES (1,1990,50);"));
+    do_balance(shuffled.db, QStringLiteral("*"));
+    QStringList got = rowsOf(shuffled.db, QStringLiteral(" order by rowid"));
+    QCOMPARE(got.first().section(u'|', 0, 1), QStringLiteral("3|1996"));
+    QCOMPARE(got.last(), expected.first());
+    got.removeLast();
+    std::reverse(got.begin(), got.end());
+    QCOMPARE(got, expected);
+  }
+
+  // Records without a quantity leave their terms empty, as the joins of the balance carry them:
+  // an empty mineral N gets no asymbiotic fixation, an empty amendment empties the organic input
+  // that its year's by-products add to.
+  void emptyQuantities() {
+    trb::test::TempDb t;
+    buildBalance(t.db);
+    t.db.runNative(QStringLiteral(
+        "INSERT INTO field_description (FL_ID, versuch_code, site_description, climate_ID) "
+        "VALUES (4,'V','p4',1);"
+        "INSERT INTO cultivation (FL_ID, year, Macode, Item_IX, Quantity, Sim_Quantity) VALUES "
+        "(4,1990,4,-99,NULL,NULL),(4,1991,3,9102,NULL,NULL),(4,1991,9,9001,50,50);"
+        "INSERT INTO trb_nresult (FL_ID, year, n_m_om) VALUES (4,1990,10),(4,1991,10);"));
+    do_balance(t.db, QStringLiteral("*"));
+    QSqlQuery q = t.db.query(QStringLiteral(
+        "select n_dng, asym_nbind, n_org_inp, n_kop_inp from trb_n_bilanz where fl_id=4 "
+        "order by year"));
+    QVERIFY(q.next());
+    QVERIFY(q.value(0).isNull());
+    QCOMPARE(q.value(1).toInt(), 0);
+    QVERIFY(q.next());
+    QCOMPARE(q.value(0).toInt(), 0);
+    QCOMPARE(q.value(1).toInt(), 10);
+    QVERIFY(q.value(2).isNull());
+    QCOMPARE(q.value(3).toInt(), 40);
+  }
+
   void filters_data() {
     QTest::addColumn<QStringList>("filter");
     QTest::addColumn<QStringList>("plots");

@@ -106,6 +106,40 @@ class TstPlotTransfer : public QObject {
     QCOMPARE(count(dst.db, QStringLiteral("select count(*) from ref2vcode")), 2);
   }
 
+  // The stones of the soil, the plot's area and the station's deposition go over where both
+  // files have those columns; a destination without them (an older file) still takes the plot.
+  void optionalColumnsGoOverWhereBothHaveThem() {
+    TempDb src(QStringLiteral("demo"));
+    src.db.runNative(QStringLiteral(
+        "update soilproperties set skelett = 12.5 where soil_id = 1;"
+        "update field_description set area = 42 where fl_id = 1;"
+        "update climate_station set year0_nd = 1950, ndep_0 = 10, year1_nd = 1990, ndep_1 = 30"));
+    for (const bool older : {false, true}) {
+      TempDb dst;
+      if (older)
+        dst.db.runNative(
+            QStringLiteral("alter table soilproperties drop column skelett;"
+                           "alter table field_description drop column area"));
+      PlotTransfer t(src.db);
+      t.selectDestination(dst.path);
+      Answers answers;
+      RecordingFeedback fb;
+      QCOMPARE(t.transfer({1}, false, answers, fb).copied, QList<int>{1});
+      if (!older) {
+        QCOMPARE(dst.db.scalar(QStringLiteral("select skelett from soilproperties")).toDouble(),
+                 12.5);
+        QCOMPARE(dst.db.scalar(QStringLiteral("select area from field_description")).toDouble(),
+                 42.0);
+      }
+      QCOMPARE(dst.db
+                   .scalar(QStringLiteral(
+                       "select year0_nd & '/' & ndep_0 & '/' & year1_nd & '/' & ndep_1 from "
+                       "climate_station"))
+                   .toString(),
+               QStringLiteral("1950/10/1990/30"));
+    }
+  }
+
   void literatureIsNotDuplicated() {
     TempDb src(QStringLiteral("demo"));
     TempDb dst;
