@@ -10,6 +10,7 @@
 #include <map>
 #include <optional>
 #include <tuple>
+#include <unordered_map>
 
 #include "core/base/error.h"
 #include "core/db/database.h"
@@ -407,7 +408,10 @@ class InputRows {
     r.skelett = iSk_ >= 0 ? num(iSk_, 0) : 0;
     if (iBat_ >= 0) r.bat = num(iBat_, 0);
     if (iFat_ >= 0) r.fat = num(iFat_, -99);
-    if (iComment_ >= 0) r.comment = q_.toString(iComment_);
+    // the walk reads the comment of a plot's first row only
+    if (iComment_ >= 0 && (!read_ || r.fl_id != lastFl_)) r.comment = q_.toString(iComment_);
+    read_ = true;
+    lastFl_ = r.fl_id;
     for (int i : extra_) r.extra.push_back(i >= 0 ? num(i, 0) : 0);
     ahead_ = std::move(r);
     return true;
@@ -418,13 +422,8 @@ class InputRows {
   std::vector<int> extra_;
   std::optional<BalanceRow> ahead_;  // the first row of the next plot
   bool end_ = false;
-};
-
-struct RsKey {
-  qlonglong fl, year, num;
-  bool operator<(const RsKey& o) const {
-    return std::tie(fl, year, num) < std::tie(o.fl, o.year, o.num);
-  }
+  bool read_ = false;  // a row was read, of plot lastFl_
+  qlonglong lastFl_ = 0;
 };
 
 struct RsRow {
@@ -437,62 +436,134 @@ const QString kFreshComparisonFrom = QStringLiteral(
     " FROM site_state LEFT JOIN measurements ON site_state.FL_ID = measurements.FL_ID "
     " WHERE (((site_state.status)=1) AND ((measurements.M_IX)=7)) ");
 
-// A comparison row of the run with the rowid it gets in rs_table.
-struct FreshRow {
-  qlonglong rowid;
-  QVariantList values;  // meas_id, FL_ID, M_IX, DAY_, MONTH_, YEAR_, YEAR_NUM, MEAS_VALUE
+// The comparison rows of one plot as the walk reads them from the plan: the rowids its samples
+// get, in order, and the samples by year and year number.
+struct PlotComparison {
+  std::vector<qlonglong> rowids;
+  std::map<std::pair<qlonglong, qlonglong>, std::vector<RsRow>> byYear;
 };
 
 // The new comparison rows of the run. Their rowids are those a refill of rs_table at the start
 // would give them: after the rows of the plots not selected, in the order of the query; the rows
 // of simulated values alone follow in the order of the walk. Replacing the plots one by one with
 // these rowids leaves the table of such a refill.
-struct ComparisonPlan {
-  QHash<qlonglong, std::vector<FreshRow>> fresh;  // by plot
-  std::map<RsKey, std::vector<RsRow>> rows;       // by plot, year and year number
-  QList<qlonglong> selected;                      // in the order of FL_ID
-  QHash<qlonglong, UnusableValue> unusable;       // plots with a sample that is no number
+//
+// The rows wait in a temporary table (written to a temporary file when it grows), each with its
+// values as the query gave them, so that the memory of a run does not grow with its samples; the
+// walk reads them plot by plot.
+class ComparisonPlan {
+ public:
+  QList<qlonglong> selected;                 // in the order of FL_ID
+  QHash<qlonglong, UnusableValue> unusable;  // plots with a sample that is no number
   qlonglong nextSimulatedOnly = 1;
 
-  void read(Database& db) {
-    const qlonglong kept = db.scalar(QStringLiteral(R"sql(
+  explicit ComparisonPlan(Database& db) : db_(db) {}
+  ~ComparisonPlan() {
+    if (!made_) return;
+    try {
+      reader_.reset();
+      copy_.reset();
+      db_.runNative(QStringLiteral("DROP TABLE IF EXISTS temp.trb_walk_fresh"));
+    } catch (...) {
+      // the temporary table goes with the connection at the latest
+    }
+  }
+
+  void read() {
+    const qlonglong kept = db_.scalar(QStringLiteral(R"sql(
 SELECT Max(rs_table.rowid) FROM rs_table WHERE NOT EXISTS
 (SELECT site_state.FL_ID FROM site_state WHERE
 site_state.FL_ID = rs_table.FL_ID AND site_state.status=1))sql"))
                                .toLongLong();
     qlonglong rowid = kept;
-    trb::db::Reader q(db, QStringLiteral(R"sql(
+    db_.runNative(QStringLiteral(R"sql(
+DROP TABLE IF EXISTS temp.trb_walk_fresh;
+CREATE TEMP TABLE trb_walk_fresh (
+  rid INTEGER PRIMARY KEY, plot INTEGER, yr INTEGER, num INTEGER, meas REAL,
+  meas_id, FL_ID, M_IX, DAY_, MONTH_, YEAR_, YEAR_NUM, MEAS_VALUE
+))sql"));
+    made_ = true;
+    {
+      trb::db::Transaction tx(db_);
+      Statement keep(db_, QStringLiteral(R"sql(
+INSERT INTO trb_walk_fresh VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?))sql"));
+      trb::db::Reader q(db_, QStringLiteral(R"sql(
 SELECT measurements.meas_id, measurements.FL_ID, measurements.M_IX,
 measurements.day, measurements.month, measurements.year,
 measurements.year_number, measurements.meas_value)sql") +
-                              kFreshComparisonFrom);
-    while (q.next()) {
-      FreshRow r{++rowid, {}};
-      for (int i = 0; i < 8; ++i) r.values << q.value(i);
-      const qlonglong plot = q.toLongLong(1);
-      // a sample that is not a finite number is kept empty, and its plot is not calculated; nor is
-      // the plot of a sample beyond any physical value (its errors would overflow the sums)
-      const double sample = q.isNull(7) ? 0.0 : q.toDouble(7);
-      if (!std::isfinite(sample) || std::abs(sample) > kLargestInput) {
-        if (!unusable.contains(plot))
-          unusable.insert(
-              plot, UnusableValue{
-                        QStringLiteral("measurements"), QStringLiteral("meas_value"), sample,
-                        std::isfinite(sample)
-                            ? QStringLiteral("is beyond any physical value (more than 1e6 in size)")
-                            : QStringLiteral("is not a finite number"),
-                        q.toLongLong(5)});
-        if (!std::isfinite(sample)) r.values[7] = QVariant();
+                                 kFreshComparisonFrom);
+      QVariantList row(13);
+      while (q.next()) {
+        row[0] = ++rowid;
+        for (int i = 0; i < 8; ++i) row[5 + i] = q.value(i);
+        const qlonglong plot = q.toLongLong(1);
+        // a sample that is not a finite number is kept empty, and its plot is not calculated; nor
+        // is the plot of a sample beyond any physical value (its errors would overflow the sums)
+        const double sample = q.isNull(7) ? 0.0 : q.toDouble(7);
+        if (!std::isfinite(sample) || std::abs(sample) > kLargestInput) {
+          if (!unusable.contains(plot))
+            unusable.insert(
+                plot,
+                UnusableValue{
+                    QStringLiteral("measurements"), QStringLiteral("meas_value"), sample,
+                    std::isfinite(sample)
+                        ? QStringLiteral("is beyond any physical value (more than 1e6 in size)")
+                        : QStringLiteral("is not a finite number"),
+                    q.toLongLong(5)});
+          if (!std::isfinite(sample)) row[12] = QVariant();
+        }
+        row[1] = plot;
+        row[2] = q.toLongLong(5);
+        row[3] = q.toLongLong(6);
+        row[4] = sample;
+        keep.exec(row);
       }
-      rows[{plot, q.toLongLong(5), q.toLongLong(6)}].push_back(
-          {r.rowid, q.isNull(7) ? 0.0 : q.toDouble(7)});
-      fresh[plot].push_back(std::move(r));
+      tx.commit();
     }
+    db_.runNative(
+        QStringLiteral("CREATE INDEX temp.trb_walk_fresh_plot ON trb_walk_fresh (plot, rid)"));
     nextSimulatedOnly = rowid + 1;
     QSqlQuery s =
-        db.query(QStringLiteral("select FL_ID from site_state where status=1 order by FL_ID"));
+        db_.query(QStringLiteral("select FL_ID from site_state where status=1 order by FL_ID"));
     while (s.next()) selected << s.value(0).toLongLong();
   }
+
+  // The comparison rows of a plot.
+  PlotComparison plot(qlonglong fl) {
+    if (!reader_)
+      reader_ = std::make_unique<trb::db::Reader>(db_, QStringLiteral(R"sql(
+SELECT rid, yr, num, meas FROM trb_walk_fresh WHERE plot = ? ORDER BY rid)sql"),
+                                                  QVariantList{fl});
+    else
+      reader_->rebind({fl});
+    PlotComparison c;
+    while (reader_->next()) {
+      const qlonglong rid = reader_->toLongLong(0);
+      c.rowids.push_back(rid);
+      c.byYear[{reader_->toLongLong(1), reader_->toLongLong(2)}].push_back(
+          {rid, reader_->toDouble(3)});
+    }
+    return c;
+  }
+
+  // Writes the plot's comparison rows (their rowids freed before) into rs_table.
+  void insert(qlonglong fl) {
+    if (!copy_)
+      copy_ = std::make_unique<Statement>(db_, QStringLiteral(R"sql(
+INSERT INTO rs_table (rowid, meas_id, FL_ID, M_IX,
+DAY_, MONTH_, YEAR_, YEAR_NUM, MEAS_VALUE)
+SELECT rid, meas_id, FL_ID, M_IX, DAY_, MONTH_, YEAR_, YEAR_NUM, MEAS_VALUE
+FROM trb_walk_fresh
+WHERE plot = ?
+ORDER BY rid)sql"));
+    copy_->exec({fl});
+  }
+
+ private:
+  Database& db_;
+  bool made_ = false;
+  std::unique_ptr<trb::db::Reader> reader_;
+  std::unique_ptr<Statement> copy_;
 };
 
 // The first "non-balance" share (measurement m_ix -1) of every plot.
@@ -520,81 +591,180 @@ qlonglong free_rowid_below(Database& db, const QString& table) {
   return std::min<qlonglong>(low.isNull() ? 0 : low.toLongLong(), 0) - 1;
 }
 
+// The rowid after the largest of a table: no row at or above it was there before the walk.
+qlonglong rowid_after_last(Database& db, const QString& table) {
+  const QVariant high = db.scalar(QStringLiteral("SELECT Max(rowid) FROM ") + table);
+  return std::max<qlonglong>(high.isNull() ? 0 : high.toLongLong(), 0) + 1;
+}
+
+// Rows of a result table, several to a statement: the values go in the order of the table's
+// columns (the inserts name no columns, so that a database whose result tables carry other names
+// for them is written as before); the rows come in the order given.
+class RowInserter {
+ public:
+  static constexpr int kRowsPerStatement = 10;
+
+  RowInserter(Database& db, const QString& table, int columns)
+      : columns_(columns),
+        one_(db, insert_text(table, columns, 1)),
+        many_(db, insert_text(table, columns, kRowsPerStatement)) {}
+
+  // Takes the values of one row; full statements go at once, the rest at flush().
+  void add(std::initializer_list<QVariant> row) {
+    for (const QVariant& v : row) pending_.push_back(v);
+    if (pending_.size() == static_cast<qsizetype>(columns_) * kRowsPerStatement) {
+      many_.exec(pending_);
+      pending_.clear();
+    }
+  }
+  void flush() {
+    for (qsizetype i = 0; i < pending_.size(); i += columns_) one_.exec(pending_.mid(i, columns_));
+    pending_.clear();
+  }
+
+ private:
+  static QString insert_text(const QString& table, int columns, int rows) {
+    QStringList marks(columns, QStringLiteral("?"));
+    const QString row = QStringLiteral("(") + marks.join(QStringLiteral(", ")) + u')';
+    return QStringLiteral("INSERT INTO ") + table + QStringLiteral(" VALUES ") +
+           QStringList(rows, row).join(QStringLiteral(", "));
+  }
+  int columns_;
+  Statement one_, many_;
+  QVariantList pending_;
+};
+
 // The statements of the walk.
 struct WalkStatements {
   explicit WalkStatements(Database& db)
       : hasZbv(db.hasTable(QStringLiteral("trb_zbv"))),
-        addNresult(db, QStringLiteral(
-                           "INSERT INTO trb_nresult VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")),
+        addNresult(db, QStringLiteral("trb_nresult"), 12),
         addDriver(db, QStringLiteral("INSERT INTO trb_driver VALUES (?, ?, ?, ?, ?, ?, ?, ?)")),
         deleteNresult(db, QStringLiteral("delete * from trb_nresult where fl_id=?")),
         deleteComparison(db, QStringLiteral("delete * from rs_table where FL_ID=?")),
         moveComparison(db, QStringLiteral("update rs_table set rowid=? where rowid=?")),
-        addComparison(db, QStringLiteral(R"sql(
-INSERT INTO rs_table (rowid, meas_id, FL_ID, M_IX,
-DAY_, MONTH_, YEAR_, YEAR_NUM, MEAS_VALUE)
-VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?))sql")),
         resetComparison(db, QStringLiteral("update rs_table set sim_value=-99 where fl_id=?")),
         setSimulated(db, QStringLiteral("update rs_table set SIM_value=? where rowid=?")),
         addSimulatedOnly(db, QStringLiteral(R"sql(
 INSERT INTO rs_table (rowid, FL_ID, YEAR_, YEAR_NUM, M_IX,
 SIM_value) VALUES (?, ?, ?, ?, -7, ?))sql")),
         deleteDriver(db, QStringLiteral("delete * from trb_driver where fl_id=?")),
+        deleteDriverRow(db, QStringLiteral("delete * from trb_driver where rowid=?")),
         moveDriver(db, QStringLiteral("update trb_driver set rowid=? where rowid=?")),
         lastDriver(db, QStringLiteral(R"sql(
 update trb_driver set rowid=? where rowid=(select
 Max(rowid) from trb_driver))sql")),
         spareComparisonRowid(free_rowid_below(db, QStringLiteral("rs_table"))),
-        spareDriverRowid(free_rowid_below(db, QStringLiteral("trb_driver"))) {
+        spareDriverRowid(free_rowid_below(db, QStringLiteral("trb_driver"))),
+        comparisonRowidsFree(rowid_after_last(db, QStringLiteral("rs_table"))),
+        driverRowidsFree(rowid_after_last(db, QStringLiteral("trb_driver"))) {
+    read_earlier_drivers(db);
     if (hasZbv) {
       deleteZbv =
           std::make_unique<Statement>(db, QStringLiteral("delete * from trb_zbv where fl_id=?"));
-      addZbv = std::make_unique<Statement>(
-          db, QStringLiteral("INSERT INTO trb_zbv VALUES (?, ?, ?, ?, ?, ?, ?, ?)"));
+      addZbv = std::make_unique<RowInserter>(db, QStringLiteral("trb_zbv"), 8);
     }
   }
 
-  // The values go in the order of the tables' columns (the inserts name no columns, so that a
-  // database whose result tables carry other names for them is written as before).
-  void nresult(const NResultRow& r) {
-    addNresult.exec({r.FL_ID, r.year, r.n_m_om, r.n_ops, r.C_ops, r.c_som, r.c_inert, r.n_org,
-                     r.n_som, r.c_mic, r.c_rep, r.bat});
+  // The yearly rows of a plot, in the order of its years.
+  void nresults(const std::vector<NResultRow>& rows) {
+    for (const NResultRow& r : rows)
+      addNresult.add({r.FL_ID, r.year, r.n_m_om, r.n_ops, r.C_ops, r.c_som, r.c_inert, r.n_org,
+                      r.n_som, r.c_mic, r.c_rep, r.bat});
+    addNresult.flush();
   }
-  void zbv(const ZbvRow& r) {
-    if (addZbv)
-      addZbv->exec(
+  void zbvs(const std::vector<ZbvRow>& rows) {
+    if (!addZbv) return;
+    for (const ZbvRow& r : rows)
+      addZbv->add(
           {r.fl_id, r.year_, r.C_min_total, r.c_min_fom, r.C_rep_flx, r.C_fom, r.c_som, r.c_inert});
+    addZbv->flush();
   }
+  // The values go in the order of the table's columns, as for the yearly rows.
   void driver(const DriverRow& r) {
     addDriver.exec({r.fl_id, r.c_input_mean, r.c_start, r.c_inert_pct, r.bat_mean, r.meas_last,
                     r.sim_last, r.year_num});
   }
 
   // A row of another plot that holds rowid moves below every other row.
+  // Every rowid is given once in a walk, so that a rowid above those the table held at its start
+  // is free.
   void free_comparison_rowid(qlonglong rowid) {
+    if (rowid >= comparisonRowidsFree) return;
     if (moveComparison.exec({spareComparisonRowid, rowid}) > 0) --spareComparisonRowid;
   }
   void free_driver_rowid(qlonglong rowid) {
-    if (moveDriver.exec({spareDriverRowid, rowid}) > 0) --spareDriverRowid;
+    if (rowid >= driverRowidsFree) return;
+    if (moveDriver.exec({spareDriverRowid, rowid}) == 0) return;
+    if (driversByRowid) {
+      const auto moved = driverPlotOfRow.find(rowid);
+      if (moved != driverPlotOfRow.end()) {
+        const qlonglong plot = moved->second;
+        driverPlotOfRow.erase(moved);
+        driverPlotOfRow.emplace(spareDriverRowid, plot);
+        for (qlonglong& r : driverRowsOfPlot[plot])
+          if (r == rowid) r = spareDriverRowid;
+      }
+    }
+    --spareDriverRowid;
+  }
+
+  // The plot's earlier summary rows go. trb_driver has no index on the plot, so that a search by
+  // the plot reads the whole table: the rows of the plots are taken by their rowids where every
+  // plot key in the table is a whole number (only such a row equals the plot's key).
+  void delete_driver(qlonglong plot) {
+    if (!driversByRowid) {
+      deleteDriver.exec({plot});
+      return;
+    }
+    const auto rows = driverRowsOfPlot.find(plot);
+    if (rows == driverRowsOfPlot.end()) return;
+    for (qlonglong rowid : rows->second) {
+      deleteDriverRow.exec({rowid});
+      driverPlotOfRow.erase(rowid);
+    }
+    driverRowsOfPlot.erase(rows);
   }
 
   bool hasZbv;
-  Statement addNresult;
+  RowInserter addNresult;
   Statement addDriver;
-  std::unique_ptr<Statement> addZbv;
+  std::unique_ptr<RowInserter> addZbv;
   Statement deleteNresult;
   std::unique_ptr<Statement> deleteZbv;
   Statement deleteComparison;
   Statement moveComparison;
-  Statement addComparison;
   Statement resetComparison;
   Statement setSimulated;
   Statement addSimulatedOnly;
   Statement deleteDriver;
+  Statement deleteDriverRow;
   Statement moveDriver;
   Statement lastDriver;
   qlonglong spareComparisonRowid;
   qlonglong spareDriverRowid;
+  qlonglong comparisonRowidsFree;  // no row at or above these rowids at the start
+  qlonglong driverRowidsFree;
+  // the rows trb_driver held before the walk, by plot and by rowid (where they are now)
+  bool driversByRowid = true;
+  std::unordered_map<qlonglong, std::vector<qlonglong>> driverRowsOfPlot;
+  std::unordered_map<qlonglong, qlonglong> driverPlotOfRow;
+
+ private:
+  void read_earlier_drivers(Database& db) {
+    trb::db::Reader q(db, QStringLiteral("select rowid, fl_id from trb_driver"));
+    while (q.next()) {
+      if (q.isNull(1)) continue;  // equals no plot
+      if (q.value(1).typeId() != QMetaType::LongLong) {
+        driversByRowid = false;
+        driverRowsOfPlot.clear();
+        driverPlotOfRow.clear();
+        return;
+      }
+      driverRowsOfPlot[q.toLongLong(1)].push_back(q.toLongLong(0));
+      driverPlotOfRow.emplace(q.toLongLong(0), q.toLongLong(1));
+    }
+  }
 };
 
 // Plots whose results are replaced in one transaction.
@@ -620,6 +790,7 @@ struct PlotJob {
   double nonBal = 0;
   bool notill = false;
   std::optional<UnusableValue> unusableSample;  // a sample of the plot is no number
+  PlotComparison comparison;                    // its samples of this run
 };
 
 // Keeps the lines and problems a plot reports, to be passed on when the plot is written; a stop
@@ -675,7 +846,6 @@ struct PlotRecord {
 struct WalkShared {
   BalanceMethod& method;
   const BalanceContext& ctx;
-  const std::map<RsKey, std::vector<RsRow>>& comparison;
   const QSet<qlonglong>& sitePlots;
   const QStringList& extraColumns;
 };
@@ -822,8 +992,9 @@ class PlotWalk {
       throw UnusableValue{QStringLiteral("rs_table"), QStringLiteral("SIM_value"), sim,
                           QStringLiteral("is not a finite number"), st_.z_jahr};
     SimulatedYear y{st_.z_jahr, st_.year_num, sim, nullptr};
-    auto it = s_.comparison.find({job_.plot, st_.z_jahr, st_.year_num});
-    if (it != s_.comparison.end() && !it->second.empty()) {
+    const auto& byYear = job_.comparison.byYear;
+    auto it = byYear.find({st_.z_jahr, st_.year_num});
+    if (it != byYear.end() && !it->second.empty()) {
       y.matched = &it->second;
       st_.meas_last = it->second.back().meas;
     }
@@ -874,7 +1045,7 @@ class BalanceWalk {
   // The rows of the method's input query and what the comparison needs.
   void read_tables() {
     rows_ = std::make_unique<InputRows>(db_, method_);
-    plan_.read(db_);
+    plan_.read();
     nonBalance_ = read_non_balance_shares(db_);
     sitePlots_ = read_site_list_plots(db_);
     extraColumns_ = method_.extra_columns();
@@ -889,7 +1060,7 @@ class BalanceWalk {
   // its transaction.
   bool walk_plots(WalkStatements& sql) {
     sql_ = &sql;
-    const WalkShared shared{method_, ctx_, plan_.rows, sitePlots_, extraColumns_};
+    const WalkShared shared{method_, ctx_, sitePlots_, extraColumns_};
     const int workers = std::max(1, ctx_.workers);
     // Plots read ahead of the one written: enough to keep every worker busy while this thread
     // writes; none on one thread.
@@ -935,7 +1106,7 @@ class BalanceWalk {
       else
         PlotWalk(shared, p->job, p->record).run();
       outcome_.last_plot = p->job.plot;
-      write_plot(p->job.plot, p->record);
+      write_plot(p->job, p->record);
       if (aborted_) break;
       if (++inTransaction == kPlotsPerTransaction) {
         db_.commit();
@@ -964,20 +1135,22 @@ class BalanceWalk {
     const auto bad = plan_.unusable.constFind(job.plot);
     if (bad != plan_.unusable.cend()) job.unusableSample = *bad;
     job.inputs = method_.plot_inputs(job.plot);
+    job.comparison = plan_.plot(job.plot);
     return true;
   }
 
   // One computed plot: its new results replace the old ones whole, or (stopped part way) nothing
   // of it is written.
-  void write_plot(qlonglong plot, PlotRecord& rec) {
+  void write_plot(const PlotJob& job, PlotRecord& rec) {
     using End = PlotRecord::End;
+    const qlonglong plot = job.plot;
     if (rec.end == End::Stopped) {
       outcome_.stopped = aborted_ = true;
       return;
     }
     db_.begin();
     try {
-      clear_plot_results(plot);
+      clear_plot_results(plot, job.comparison.rowids);
       // a stop asked for while a calculated plot is in hand drops it whole, as between its years
       if (rec.end == End::Calculated && stop_requested()) {
         db_.rollback();
@@ -1012,8 +1185,8 @@ class BalanceWalk {
   }
 
   void write_results(qlonglong plot, const PlotRecord& rec) {
-    for (const NResultRow& r : rec.out.nresults) sql_->nresult(r);
-    for (const ZbvRow& r : rec.out.zbvs) sql_->zbv(r);
+    sql_->nresults(rec.out.nresults);
+    sql_->zbvs(rec.out.zbvs);
     for (const SimulatedYear& y : rec.simulated) {
       const double rounded = round_to(y.sim, 4);
       if (!y.matched) {
@@ -1050,23 +1223,21 @@ class BalanceWalk {
   }
 
   // The plot's comparison rows: its earlier ones go, its samples of this run come in.
-  void replace_comparison_rows(qlonglong plot) {
+  void replace_comparison_rows(qlonglong plot, const std::vector<qlonglong>& rowids) {
     sql_->deleteComparison.exec({plot});
-    const auto fresh = plan_.fresh.constFind(plot);
-    if (fresh != plan_.fresh.cend())
-      for (const FreshRow& r : *fresh) {
-        sql_->free_comparison_rowid(r.rowid);
-        sql_->addComparison.exec(QVariantList{r.rowid} + r.values);
-      }
+    if (!rowids.empty()) {
+      for (qlonglong rowid : rowids) sql_->free_comparison_rowid(rowid);
+      plan_.insert(plot);
+    }
     replaced_.insert(plot);
   }
 
   // The plot's earlier results go, its comparison rows wait for new simulated values.
-  void clear_plot_results(qlonglong plot) {
-    replace_comparison_rows(plot);
+  void clear_plot_results(qlonglong plot, const std::vector<qlonglong>& rowids) {
+    replace_comparison_rows(plot, rowids);
     sql_->deleteNresult.exec({plot});
     if (sql_->deleteZbv) sql_->deleteZbv->exec({plot});
-    sql_->deleteDriver.exec({plot});
+    sql_->delete_driver(plot);
     sql_->resetComparison.exec({plot});
     ctx_.feedback.setProgress(static_cast<qint64>(replaced_.size() - 1),
                               static_cast<qint64>(plot_count()));
@@ -1076,7 +1247,7 @@ class BalanceWalk {
   // run, and the summary rows of plots not calculated in it go.
   void finish_replacement() {
     for (qlonglong plot : plan_.selected)
-      if (!replaced_.contains(plot)) replace_comparison_rows(plot);
+      if (!replaced_.contains(plot)) replace_comparison_rows(plot, plan_.plot(plot).rowids);
     db_.execute(QStringLiteral("delete * from trb_driver where rowid<1 or rowid>?"), {driverRows_});
   }
 
@@ -1086,7 +1257,7 @@ class BalanceWalk {
   BalanceOutcome& outcome_;
 
   std::unique_ptr<InputRows> rows_;
-  ComparisonPlan plan_;
+  ComparisonPlan plan_{db_};
   QHash<qlonglong, double> nonBalance_;
   QSet<qlonglong> sitePlots_;
   QStringList extraColumns_;  // the method's own columns of the input query

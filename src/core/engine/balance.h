@@ -40,7 +40,7 @@ struct BalanceRow {
   qlonglong fl_id = 0;
   qlonglong year_0 = 0;
   double corg = -99, norg = -99, cif = -99, bd = -99, skelett = 0, bat = 0, fat = -99;
-  QString comment;
+  QString comment;            // read on the first row of a plot only
   std::vector<double> extra;  // the method's own columns, in the order it names them
 };
 

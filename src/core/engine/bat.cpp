@@ -135,12 +135,11 @@ SELECT Clim4sim.FL_ID, clim4sim.year_ as year_0, tmp_soil_prop.FAT, clim4sim.lte
   feedback.info(QStringLiteral("tmp bat :") + QString::number(rows));
   db.execute(QStringLiteral(" create unique index idx_fl_yr on tmp_bat(fl_id, year_0)  \n\n"));
 
-  // Rows are written back by rowid: the unique index makes it the row of (fl_id, year_0).
-  struct Row {
-    qlonglong rowid;
-    double bat;
-  };
-  std::vector<Row> updates;
+  // Rows are written back by rowid as they are read (the unique index makes it the row of
+  // (fl_id, year_0); the read follows that index, which the update leaves alone): the memory does
+  // not grow with the table. A year without weather stops the run with nothing written.
+  trb::db::Transaction tx(db);
+  trb::db::Statement update(db, QStringLiteral("update tmp_bat set BAT=? where rowid=?"));
   {
     trb::db::Reader q(db, QStringLiteral(R"sql(
 select rowid, fl_id, year_0, FAT, ltem, rain from
@@ -155,12 +154,9 @@ tmp_bat order by fl_id, year_0)sql"));
       }
       const double rain = q.toDouble(5);
       if (rain > 0)
-        updates.push_back({q.toLongLong(0), interpolated_bat(table, ltem, rain, q.toDouble(3))});
+        update.exec({interpolated_bat(table, ltem, rain, q.toDouble(3)), q.toLongLong(0)});
     }
   }
-  trb::db::Transaction tx(db);
-  trb::db::Statement update(db, QStringLiteral("update tmp_bat set BAT=? where rowid=?"));
-  for (const Row& r : updates) update.exec({r.bat, r.rowid});
   tx.commit();
   feedback.setProgress(0, 0);
   return rows;

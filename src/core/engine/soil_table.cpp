@@ -2,6 +2,7 @@
 
 #include <QSqlQuery>
 #include <cmath>
+#include <limits>
 #include <utility>
 #include <vector>
 
@@ -90,20 +91,30 @@ ORDER BY field_description.FL_ID)sql"));
 
 void complete_soil_table(trb::db::Database& db, const SoilOptions& options, const PoreSizes& pores,
                          trb::Feedback& feedback) {
-  std::vector<std::pair<qint64, QSqlRecord>> rows;
-  {
-    QSqlQuery q = db.query(QStringLiteral(R"sql(
-select tmp_soil_prop.rowid as trb_rowid, tmp_soil_prop.* from
-tmp_soil_prop)sql"));
-    while (q.next()) rows.emplace_back(q.value(0).toLongLong(), q.record());
-  }
+  // The rows are read and completed in chunks in the order of their rowids, so that the memory
+  // does not grow with the table.
+  const int total = db.scalar(QStringLiteral("select count(*) from tmp_soil_prop")).toInt();
   SoilTable table(db);
   trb::db::Transaction tx(db);
-  const int total = static_cast<int>(rows.size());
-  for (int i = 0; i < total; ++i) {
-    feedback.setProgress(i, total);
-    SoilRow row(table, rows[i].second, rows[i].first);
-    complete_soil_row(row, options, pores, feedback);
+  std::vector<std::pair<qint64, QSqlRecord>> rows;
+  qint64 after = std::numeric_limits<qint64>::min();
+  int i = 0;
+  while (true) {
+    rows.clear();
+    {
+      QSqlQuery q = db.query(QStringLiteral(R"sql(
+select top 2000 tmp_soil_prop.rowid as trb_rowid, tmp_soil_prop.* from
+tmp_soil_prop where tmp_soil_prop.rowid > ? order by tmp_soil_prop.rowid)sql"),
+                             {after});
+      while (q.next()) rows.emplace_back(q.value(0).toLongLong(), q.record());
+    }
+    if (rows.empty()) break;
+    for (const auto& [rowid, record] : rows) {
+      feedback.setProgress(i++, total);
+      SoilRow row(table, record, rowid);
+      complete_soil_row(row, options, pores, feedback);
+    }
+    after = rows.back().first;
   }
   feedback.setProgress(total, total);
   tx.commit();

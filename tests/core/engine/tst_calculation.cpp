@@ -401,18 +401,26 @@ class TstCalculation : public QObject {
   }
 
   // A run stopped part way leaves each plot with all of its old results or all of its new
-  // ones: old from a LUFA run, new from a TRB run of a copy; on one thread and on several.
+  // ones: old from a LUFA run, new from a TRB run of a copy; on one thread and on several. The
+  // old summary rows may be there twice, and beside a row whose plot key is text.
   void stoppedRunLeavesPlotsWhole_data() {
     QTest::addColumn<QString>("workers");
-    QTest::newRow("one thread") << "WORKERS=1";
-    QTest::newRow("four threads") << "WORKERS=4";
+    QTest::addColumn<QString>("earlier");  // native SQL on the results of the LUFA run
+    const QString twice = QStringLiteral("insert into trb_driver select * from trb_driver");
+    QTest::newRow("one thread") << "WORKERS=1" << QString();
+    QTest::newRow("four threads") << "WORKERS=4" << QString();
+    QTest::newRow("summary rows twice") << "WORKERS=1" << twice;
+    QTest::newRow("summary rows twice, a key of text")
+        << "WORKERS=4" << twice + QStringLiteral(";insert into trb_driver (fl_id) values ('x')");
   }
   void stoppedRunLeavesPlotsWhole() {
     QFETCH(QString, workers);
+    QFETCH(QString, earlier);
     TempDb t(QStringLiteral("demo"));
     t.db.execute(QStringLiteral("update site_state set status=1"));
     trb::test::RecordingFeedback fb;
     QVERIFY(demoCalculation(t, fb, {QStringLiteral("M=LUFA")})->calculate());
+    if (!earlier.isEmpty()) t.db.runNative(earlier);
     const QList<qlonglong> plots = plotsOf(t.db);
     QMap<qlonglong, QStringList> before, after;
     for (qlonglong p : plots) before[p] = plotResults(t.path, p);
@@ -420,8 +428,17 @@ class TstCalculation : public QObject {
     whole.db.close();
     QFile::remove(whole.path);
     QVERIFY(QFile::copy(t.path, whole.path));
-    QVERIFY(demoCalculation(whole, fb, {QStringLiteral("M=TRB")})->calculate());
+    QVERIFY(demoCalculation(whole, fb, {QStringLiteral("M=TRB"), workers})->calculate());
     for (qlonglong p : plots) after[p] = plotResults(whole.path, p);
+    {
+      // a finished run leaves the summary rows of its plots only, one each
+      trb::db::Database db = trb::db::Database::open(whole.path);
+      QCOMPARE(
+          db.scalar(QStringLiteral("select count(*) from trb_driver")).toInt(),
+          db.scalar(QStringLiteral("select count(*) from (select distinct fl_id from "
+                                   "trb_driver where fl_id in (select fl_id from site_state))"))
+              .toInt());
+    }
 
     StoppingFeedback stopping(3);
     auto c = demoCalculation(t, stopping, {QStringLiteral("M=TRB"), workers});
