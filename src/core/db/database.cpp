@@ -819,15 +819,7 @@ int Statement::exec(const QVariantList& binds) {
     if (bindValue(st_, i + 1, binds.at(i)) != SQLITE_OK)
       throw DbError(sql_, QString::fromUtf8(sqlite3_errmsg(h)));
   }
-  const int rc = sqlite3_step(st_);
-  if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
-    const QString msg = QString::fromUtf8(sqlite3_errmsg(h));
-    sqlite3_reset(st_);
-    throw DbError(sql_, msg);
-  }
-  const bool select = sqlite3_column_count(st_) > 0;
-  sqlite3_reset(st_);  // no statement stays open across a commit
-  return select ? 0 : sqlite3_changes(h);
+  return run();
 }
 
 void Statement::bindNull(int pos) {

@@ -6,6 +6,21 @@
 
 namespace trb {
 
+bool holds_number(const QVariant& v) {
+  switch (v.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Double:
+    case QMetaType::Float:
+    case QMetaType::Bool:
+      return true;
+    default:
+      return false;
+  }
+}
+
 double round_half_even(double x) {
   // nearbyint follows the current rounding mode, which is to-nearest-even unless changed; the
   // mode is only set (a costly write of the control registers) when something did change it.

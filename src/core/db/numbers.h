@@ -3,8 +3,12 @@
 
 #include <QLocale>
 #include <QString>
+#include <QVariant>
 
 namespace trb {
+
+// True when the value is a number (whole, real or a truth value), not text or empty.
+bool holds_number(const QVariant& v);
 
 // Rounds to n decimals: multiply by 10^n, round to the nearest whole number with ties to even,
 // divide again.

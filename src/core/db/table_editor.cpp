@@ -7,6 +7,7 @@
 
 #include "core/db/database.h"
 #include "core/db/dialect.h"
+#include "core/db/numbers.h"
 
 namespace trb::db {
 
@@ -19,21 +20,6 @@ QString tr(const char* text) {
 // A name in brackets, as the dialect reads table and column names with blanks or odd characters.
 QString bracketed(const QString& name) {
   return u'[' + name + u']';
-}
-
-bool isNumberType(const QVariant& v) {
-  switch (v.typeId()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Double:
-    case QMetaType::Float:
-    case QMetaType::Bool:
-      return true;
-    default:
-      return false;
-  }
 }
 
 }  // namespace
@@ -175,11 +161,11 @@ QVariant TableEditor::normalized(int column, const QVariant& value) const {
   if (value.isNull() || !value.isValid()) return c.kind == 'b' ? QVariant(0) : QVariant();
   if (c.kind == 'b') {
     if (value.typeId() == QMetaType::Bool) return value.toBool() ? -1 : 0;
-    if (isNumberType(value)) return value.toDouble() != 0 ? -1 : 0;
+    if (trb::holds_number(value)) return value.toDouble() != 0 ? -1 : 0;
     return valueFromText(column, value.toString());
   }
   if (c.isNumber()) {
-    if (!isNumberType(value)) {
+    if (!trb::holds_number(value)) {
       // text from a caller: read with a decimal point, as numbers in SQL text are
       bool ok = false;
       const double x = value.toString().trimmed().toDouble(&ok);

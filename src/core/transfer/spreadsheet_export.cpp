@@ -15,21 +15,6 @@ namespace trb::transfer {
 
 namespace {
 
-bool isNumber(const QVariant& v) {
-  switch (v.typeId()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Double:
-    case QMetaType::Float:
-    case QMetaType::Bool:
-      return true;
-    default:
-      return false;
-  }
-}
-
 // Sheet names: at most 31 characters, none of []:*?/\ .
 QByteArray sheetName(const QString& name) {
   QString n = name.isEmpty() ? QStringLiteral("Sheet1") : name;
@@ -63,7 +48,7 @@ void write_spreadsheet(const QString& path, const Sheet& sheet) {
       const auto rr = lxw_row_t(r + 1);
       const auto cc = lxw_col_t(c);
       if (v.isNull() || !v.isValid()) continue;
-      if (isNumber(v)) {
+      if (trb::holds_number(v)) {
         double x = v.toDouble();
         if (!std::isfinite(x)) {
           worksheet_write_string(ws, rr, cc, v.toString().toUtf8().constData(), nullptr);
