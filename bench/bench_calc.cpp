@@ -11,15 +11,25 @@
 // The kernel repeats the walk of the balance (start values, gap check, yearly update) so that
 // its last simulated content of every plot can be checked against trb_driver.sim_last of the
 // calculation: the two must agree to the last bit, or the kernel measured something else.
+//
+// Last, the floor that SQLite itself sets: as many rows as the first run added to the database
+// (two whole numbers and six real numbers each, about the width of the work tables) are written
+// into a scratch file beside FILE in one transaction and read back once. The calculation must at
+// least write its work and result tables and read its inputs back, one connection at a time, so
+// that time bounds the ratio of calculation to kernel from below and the speed-up on n threads
+// from above. Run it on a fresh file from trb_gen: a file calculated before adds no rows.
+#include <sqlite3.h>
 #include <sys/resource.h>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTextStream>
+#include <algorithm>
 #include <cmath>
 #include <ctime>
 #include <vector>
@@ -159,6 +169,67 @@ qint64 cpuNs(clockid_t clock = CLOCK_PROCESS_CPUTIME_ID) {
   return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
 }
 
+// The rows of every table of FILE, by table.
+QHash<QString, long long> table_rows(const QString& file) {
+  QHash<QString, long long> rows;
+  trb::db::Database db = trb::db::Database::open(file);
+  QStringList tables;
+  {
+    QSqlQuery q = db.query(QStringLiteral("select name from sqlite_master where type='table'"));
+    while (q.next()) tables << q.value(0).toString();
+  }
+  for (const QString& t : tables)
+    rows.insert(t, db.scalar(QStringLiteral("select count(*) from [%1]").arg(t)).toLongLong());
+  return rows;
+}
+
+struct Floor {
+  double writeCpu = 0, readCpu = 0;  // seconds of processor time
+  bool ok = false;
+};
+
+// SQLite alone: rows rows written into a new file in one transaction, then read back once.
+Floor sqlite_floor(const QString& path, long long rows) {
+  Floor f;
+  QFile::remove(path);
+  sqlite3* db = nullptr;
+  const QByteArray name = QFile::encodeName(path);
+  if (sqlite3_open(name.constData(), &db) != SQLITE_OK) {
+    sqlite3_close(db);
+    return f;
+  }
+  const QByteArray cache = "PRAGMA cache_size = -" + QByteArray::number(trb::db::kPageCacheKib);
+  sqlite3_exec(db, cache.constData(), nullptr, nullptr, nullptr);
+  sqlite3_exec(
+      db, "create table t (a integer, b integer, c real, d real, e real, f real, g real, h real)",
+      nullptr, nullptr, nullptr);
+  qint64 cpu = cpuNs();
+  sqlite3_exec(db, "begin", nullptr, nullptr, nullptr);
+  sqlite3_stmt* st = nullptr;
+  sqlite3_prepare_v2(db, "insert into t values (?, ?, ?, ?, ?, ?, ?, ?)", -1, &st, nullptr);
+  for (long long i = 0; i < rows; ++i) {
+    sqlite3_bind_int64(st, 1, i / 50);
+    sqlite3_bind_int64(st, 2, 1950 + i % 50);
+    for (int c = 3; c <= 8; ++c) sqlite3_bind_double(st, c, double(i) * 0.37 + c * 1.1);
+    sqlite3_step(st);
+    sqlite3_reset(st);
+  }
+  sqlite3_finalize(st);
+  f.ok = sqlite3_exec(db, "commit", nullptr, nullptr, nullptr) == SQLITE_OK;
+  f.writeCpu = (cpuNs() - cpu) / 1e9;
+  cpu = cpuNs();
+  double sum = 0;
+  sqlite3_prepare_v2(db, "select * from t", -1, &st, nullptr);
+  while (sqlite3_step(st) == SQLITE_ROW)
+    for (int c = 0; c < 8; ++c) sum += sqlite3_column_double(st, c);
+  sqlite3_finalize(st);
+  f.readCpu = (cpuNs() - cpu) / 1e9;
+  f.ok = f.ok && sum > 0;
+  sqlite3_close(db);
+  QFile::remove(path);
+  return f;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -211,7 +282,10 @@ int main(int argc, char** argv) {
     void report(const trb::Error& e) override { err << e.caption() << ": " << e.text() << '\n'; }
   } feedback(clock, lastStep, steps, err);
   qint64 calcNs = 0, calcCpu = 0, cpu0 = 0;
-  qint64 firstWalkNs = 0, firstNs = 0;
+  qint64 firstWalkNs = 0, firstNs = 0, firstPrepNs = 0;
+  const QHash<QString, long long> rowsBefore = table_rows(file);
+  long long rowsAdded = -1;
+  int threads = 1;
   for (int workers : workerCounts) {
     Calculation calc(feedback);
     calc.settings.database = file;
@@ -235,7 +309,13 @@ int main(int argc, char** argv) {
     if (firstNs == 0) {
       firstNs = calcNs;
       firstWalkNs = walkNs;
+      firstPrepNs = feedback.walkStart;
+      rowsAdded = 0;
+      const QHash<QString, long long> after = table_rows(file);
+      for (auto it = after.constBegin(); it != after.constEnd(); ++it)
+        rowsAdded += std::max(0LL, it.value() - rowsBefore.value(it.key()));
     }
+    threads = std::max(threads, calc.settings.workerThreads());
     out() << QString::asprintf(
         "threads %d: calculation %.3f s (processor %.3f s) = preparation %.3f s + walk %.3f s; "
         "speed-up over the first run: calculation %.2f, walk %.2f\n",
@@ -293,6 +373,26 @@ int main(int argc, char** argv) {
                static_cast<long long>(driverSim.size()),
                static_cast<long long>(kernel.simLast.size()), disagree)
         << QString::asprintf("(checksum %.6Lg)\n", kernel.checksum);
+  out().flush();
+
+  const Floor floor = sqlite_floor(file + QStringLiteral(".floor.sqlite"), rowsAdded);
+  if (floor.ok && kernelCpu > 0) {
+    const double k = kernelCpu / 1e9, io = floor.writeCpu + floor.readCpu;
+    out() << QString::asprintf(
+        "floor:       SQLite alone writes the %lld rows the calculation added in %.3f s "
+        "and reads them back in %.3f s (processor): calculation / kernel cannot go "
+        "below %.2f (processor)\n",
+        rowsAdded, floor.writeCpu, floor.readCpu, (k + io) / k);
+  } else {
+    out() << "floor:       not measured (the calculation added no rows: use a fresh file)\n";
+  }
+  // Amdahl: the preparation runs on one connection before the walk starts
+  const int n = std::max(threads, 2);
+  const double t1 = firstNs / 1e9, prep = firstPrepNs / 1e9;
+  out() << QString::asprintf(
+      "preparation: %.3f s of the first run's %.3f s come before the walk, on one thread: on %d "
+      "threads the calculation cannot be more than %.2f times as fast\n",
+      prep, t1, n, t1 / (prep + (t1 - prep) / n));
   out().flush();
   return disagree == 0 && calcYears == kernel.plotYears ? 0 : 1;
 }
