@@ -438,14 +438,6 @@
         <source>model run (plot)</source>
         <translation>Modell_Start</translation>
     </message>
-    <message>
-        <source>repeat</source>
-        <translation>wiederholen</translation>
-    </message>
-    <message>
-        <source>from</source>
-        <translation>ab</translation>
-    </message>
 </context>
 <context>
     <name>trb::gui::ManagementPage</name>
@@ -587,6 +579,9 @@
         <source>model run for selection</source>
         <translation>Modellstart für Auswahl</translation>
     </message>
+</context>
+<context>
+    <name>trb::gui::RepeatControls</name>
     <message>
         <source>repeat</source>
         <translation>wiederholen</translation>

@@ -36,6 +36,7 @@
 #include "gui/browser/management_editor.h"
 #include "gui/browser/measurement_editor.h"
 #include "gui/browser/phase_dialog.h"
+#include "gui/browser/repeat_controls.h"
 #include "gui/browser/result_pages.h"
 #include "gui/browser/selection_panel.h"
 #include "gui/browser/site_commands.h"
@@ -234,7 +235,7 @@ void BrowserWindow::buildPages() {
   observationPage->setDatabase(&db_);
   connect(observationPage, &ObservationPage::firstYearChanged, this, [this](int year) {
     sitePage->firstYearEdit->setText(QString::number(year));
-    sitePage->fromEdit->setText(QString::number(year));
+    sitePage->repeatControls->fromEdit->setText(QString::number(year));
   });
   using trb::evaluation::ResultKind;
   // outside power mode the comparison pages show no statistics list
@@ -570,7 +571,8 @@ void BrowserWindow::loadPlot(QTreeWidgetItem* item) {
   managementPage->showPlot(snr, view.management);
   observationPage->showPlot(snr, view.firstYear, view.measurements);
   sitePage->showSite(view.site, view.firstYear);
-  if (view.firstYear != -99) selectionPanel->fromEdit->setText(QString::number(view.firstYear));
+  if (view.firstYear != -99)
+    selectionPanel->repeatControls->fromEdit->setText(QString::number(view.firstYear));
   if (view.found) {
     record.dbName = view.site.location;
     record.vcode = view.site.vcode;
@@ -634,24 +636,26 @@ void BrowserWindow::showDatabaseSelection() {
   areas->setCurrentWidget(selectionPanel);
 }
 
+std::optional<int> BrowserWindow::checkedFirstYear(const RepeatControls* controls) {
+  const std::optional<int> year = controls->firstYear();
+  if (!year)
+    QMessageBox::warning(this, windowTitle(),
+                         tr("'%1' is not a valid integer value.").arg(controls->fromEdit->text()));
+  return year;
+}
+
 void BrowserWindow::runSelection() {
   if (calculating_ || !simulator_) return;
   // the repeat controls are checked first: a wrong number changes nothing
-  bool ok = false;
-  const int firstYear = selectionPanel->fromEdit->text().trimmed().toInt(&ok);
-  if (!ok) {
-    QMessageBox::warning(
-        this, windowTitle(),
-        tr("'%1' is not a valid integer value.").arg(selectionPanel->fromEdit->text()));
-    return;
-  }
+  const std::optional<int> firstYear = checkedFirstYear(selectionPanel->repeatControls);
+  if (!firstYear) return;
   try {
     trb::browser::selectEntriesForRun(db_, selectionPanel->checkedEntries());
   } catch (const std::exception& e) {
     showProblem(e);
     return;
   }
-  runSimulator(firstYear, selectionPanel->repeatBox->value());
+  runSimulator(*firstYear, selectionPanel->repeatControls->repeatCount());
   rebuildTree(0);
   loadNode(tree->topLevelItem(0), Qt::NoModifier);
 }
@@ -659,14 +663,9 @@ void BrowserWindow::runSelection() {
 void BrowserWindow::runPlot() {
   if (calculating_ || !simulator_ || snr == -99) return;
   // the repeat controls are checked first: a wrong number changes nothing
-  bool ok = false;
-  const int firstYear = sitePage->fromEdit->text().trimmed().toInt(&ok);
-  if (!ok) {
-    QMessageBox::warning(this, windowTitle(),
-                         tr("'%1' is not a valid integer value.").arg(sitePage->fromEdit->text()));
-    return;
-  }
-  const int repeat = sitePage->repeatBox->value();
+  const std::optional<int> firstYear = checkedFirstYear(sitePage->repeatControls);
+  if (!firstYear) return;
+  const int repeat = sitePage->repeatControls->repeatCount();
   const bool single = repeat == 0;  // the nitrogen balance only for a run without repetition
   const qlonglong key = snr;
   const QString location = loadedPlot.dbName;
@@ -677,7 +676,7 @@ void BrowserWindow::runPlot() {
     showProblem(e);
     return;
   }
-  runSimulator(firstYear, repeat, power_);
+  runSimulator(*firstYear, repeat, power_);
 
   QString bat = QStringLiteral("?");
   try {

@@ -10,6 +10,7 @@
 #include <QString>
 #include <QWidget>
 #include <functional>
+#include <optional>
 
 #include "gui/browser/plot_tree.h"
 
@@ -33,6 +34,7 @@ class NBalanceWindow;
 class ObservationPage;
 class PhaseDialog;
 class RPanel;
+class RepeatControls;
 class ResultPage;
 class ScriptStatisticsWindow;
 class SelectionPanel;
@@ -150,6 +152,8 @@ class BrowserWindow : public QWidget {
   void showEvent(QShowEvent* e) override;
 
  private:
+  // "from" of the controls as a whole number; anything else is refused with a message.
+  std::optional<int> checkedFirstYear(const RepeatControls* controls);
   void buildPages();
   // The report commands of the tree's menus and of "Basic-Info".
   void connectReports();

@@ -2,11 +2,11 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QSpinBox>
 #include <QVBoxLayout>
+
+#include "gui/browser/repeat_controls.h"
 
 namespace trb::gui {
 
@@ -31,13 +31,7 @@ SelectionPanel::SelectionPanel(QWidget* parent) : QWidget(parent) {
   noneButton = button(QStringLiteral("noneButton"), tr("none"));
   invertButton = button(QStringLiteral("invertButton"), tr("invert"));
   runButton = button(QStringLiteral("runSelectionButton"), tr("model run for selection"));
-  repeatBox = new QSpinBox(this);
-  repeatBox->setObjectName(QStringLiteral("selectionRepeatBox"));
-  repeatBox->setRange(0, 999);
-  fromEdit = new QLineEdit(QStringLiteral("-99"), this);
-  fromEdit->setObjectName(QStringLiteral("selectionFromEdit"));
-  fromEdit->setMaximumWidth(fromEdit->fontMetrics().horizontalAdvance(QStringLiteral("000000")) +
-                            16);
+  repeatControls = new RepeatControls(999, QStringLiteral("selection"), this);
 
   auto* choose = new QHBoxLayout;
   choose->addWidget(allButton);
@@ -47,11 +41,7 @@ SelectionPanel::SelectionPanel(QWidget* parent) : QWidget(parent) {
   auto* run = new QHBoxLayout;
   run->addWidget(runButton);
   run->addSpacing(12);
-  run->addWidget(new QLabel(tr("repeat"), this));
-  run->addWidget(repeatBox);
-  run->addWidget(new QLabel(QStringLiteral("X"), this));
-  run->addWidget(new QLabel(tr("from"), this));
-  run->addWidget(fromEdit);
+  run->addWidget(repeatControls);
   run->addStretch(1);
   auto* l = new QVBoxLayout(this);
   l->addWidget(heading);

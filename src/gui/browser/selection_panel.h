@@ -6,12 +6,12 @@
 #include <QWidget>
 
 class QLabel;
-class QLineEdit;
 class QListWidget;
 class QPushButton;
-class QSpinBox;
 
 namespace trb::gui {
+
+class RepeatControls;
 
 class SelectionPanel : public QWidget {
   Q_OBJECT
@@ -29,8 +29,7 @@ class SelectionPanel : public QWidget {
   QPushButton* allButton = nullptr;
   QPushButton* noneButton = nullptr;
   QPushButton* invertButton = nullptr;
-  QSpinBox* repeatBox = nullptr;     // "repeat"
-  QLineEdit* fromEdit = nullptr;     // "from"
+  RepeatControls* repeatControls = nullptr;
   QPushButton* runButton = nullptr;  // "model run for selection"
 
  signals:

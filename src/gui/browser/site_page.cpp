@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 
 #include "core/db/numbers.h"
+#include "gui/browser/repeat_controls.h"
 
 namespace trb::gui {
 
@@ -93,21 +94,11 @@ SitePage::SitePage(bool power, QWidget* parent) : QWidget(parent), power_(power)
   outer->addLayout(commands);
 
   runButton = button(QStringLiteral("runButton"), tr("model run (plot)"));
-  repeatBox = new QSpinBox(this);
-  repeatBox->setObjectName(QStringLiteral("repeatBox"));
-  repeatBox->setRange(0, 99);
-  fromEdit = new QLineEdit(QStringLiteral("-99"), this);
-  fromEdit->setObjectName(QStringLiteral("fromEdit"));
-  fromEdit->setMaximumWidth(fromEdit->fontMetrics().horizontalAdvance(QStringLiteral("000000")) +
-                            16);
+  repeatControls = new RepeatControls(99, QString(), this);
   auto* run = new QHBoxLayout;
   run->addWidget(runButton);
   run->addSpacing(12);
-  run->addWidget(new QLabel(tr("repeat"), this));
-  run->addWidget(repeatBox);
-  run->addWidget(new QLabel(QStringLiteral("X"), this));
-  run->addWidget(new QLabel(tr("from"), this));
-  run->addWidget(fromEdit);
+  run->addWidget(repeatControls);
   run->addStretch(1);
   outer->addLayout(run);
   outer->addStretch(1);
@@ -219,7 +210,7 @@ void SitePage::showSite(const trb::browser::SiteDescription& site, int firstYear
   selectKey(soilBox, site.soilId);
   flIdEdit->setText(QString::number(site.flId));
   firstYearEdit->setText(QString::number(firstYear));
-  if (firstYear != -99) fromEdit->setText(QString::number(firstYear));
+  if (firstYear != -99) repeatControls->fromEdit->setText(QString::number(firstYear));
   setEditable(true);
 }
 

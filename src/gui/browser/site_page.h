@@ -23,6 +23,8 @@ class QTimer;
 
 namespace trb::gui {
 
+class RepeatControls;
+
 class SitePage : public QWidget {
   Q_OBJECT
  public:
@@ -57,8 +59,7 @@ class SitePage : public QWidget {
   QPushButton* printButton = nullptr;
   QPushButton* referencesButton = nullptr;
   QPushButton* runButton = nullptr;  // "model run (plot)"
-  QSpinBox* repeatBox = nullptr;
-  QLineEdit* fromEdit = nullptr;
+  RepeatControls* repeatControls = nullptr;
 
  signals:
   // "update changes", or the user chose another station or soil.

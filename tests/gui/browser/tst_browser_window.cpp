@@ -26,6 +26,7 @@
 #include "gui/browser/files_view.h"
 #include "gui/browser/list_pages.h"
 #include "gui/browser/phase_dialog.h"
+#include "gui/browser/repeat_controls.h"
 #include "gui/browser/result_pages.h"
 #include "gui/browser/selection_panel.h"
 #include "gui/browser/site_page.h"
@@ -173,8 +174,8 @@ class TestBrowserWindow : public QObject {
     QCOMPARE(s->flIdEdit->text(), QStringLiteral("2"));
     QCOMPARE(s->batEdit->text(), QLocale().toString(28.5));
     QCOMPARE(s->firstYearEdit->text(), QStringLiteral("1980"));
-    QCOMPARE(s->fromEdit->text(), QStringLiteral("1980"));
-    QCOMPARE(w->selectionPanel->fromEdit->text(), QStringLiteral("1980"));
+    QCOMPARE(s->repeatControls->fromEdit->text(), QStringLiteral("1980"));
+    QCOMPARE(w->selectionPanel->repeatControls->fromEdit->text(), QStringLiteral("1980"));
     QCOMPARE(s->weatherBox->currentData().toLongLong(), 0);
     QCOMPARE(s->soilBox->currentData().toLongLong(), 1);
     QVERIFY(s->weatherBox->currentText() != QStringLiteral("-?-"));
@@ -308,7 +309,7 @@ class TestBrowserWindow : public QObject {
     trb::gui::SelectionPanel* p = w->selectionPanel;
     QCOMPARE(p->heading->text(), QStringLiteral("choose plots for simulation"));
     QCOMPARE(p->list->count(), 10);
-    QCOMPARE(p->fromEdit->text(), QStringLiteral("-99"));
+    QCOMPARE(p->repeatControls->fromEdit->text(), QStringLiteral("-99"));
     trb::test::screenshot(w.get(), QStringLiteral("browser_selection"));
     // all, invert: nothing; then the wanted ones
     p->allButton->click();
@@ -355,7 +356,7 @@ class TestBrowserWindow : public QObject {
     const QList<qlonglong> before = flagged();
     w->showDatabaseSelection();
     w->selectionPanel->list->item(0)->setCheckState(Qt::Checked);
-    w->selectionPanel->fromEdit->setText(QStringLiteral("19x5"));
+    w->selectionPanel->repeatControls->fromEdit->setText(QStringLiteral("19x5"));
     message_.clear();
     trb::test::answerModal<QMessageBox>([this](QMessageBox* box) {
       message_ = box->text();

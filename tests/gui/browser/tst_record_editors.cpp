@@ -25,6 +25,7 @@
 #include "gui/browser/list_pages.h"
 #include "gui/browser/management_editor.h"
 #include "gui/browser/measurement_editor.h"
+#include "gui/browser/repeat_controls.h"
 #include "gui/browser/result_pages.h"
 #include "gui/browser/site_page.h"
 #include "gui/guitest.h"
@@ -353,7 +354,7 @@ class TestRecordEditors : public QObject {
     e->saveButton->click();
     QCOMPARE(p->firstYear(), 1982);
     QCOMPARE(w->sitePage->firstYearEdit->text(), QStringLiteral("1982"));
-    QCOMPARE(w->sitePage->fromEdit->text(), QStringLiteral("1982"));
+    QCOMPARE(w->sitePage->repeatControls->fromEdit->text(), QStringLiteral("1982"));
     QCOMPARE(count(QStringLiteral("select count(*) from measurements where fl_id=1 and m_ix=7 and "
                                   "year_number=0")),
              1);

@@ -24,6 +24,7 @@
 #include "gui/app/language.h"
 #include "gui/browser/browser_window.h"
 #include "gui/browser/plot_tree.h"
+#include "gui/browser/repeat_controls.h"
 #include "gui/browser/result_pages.h"
 #include "gui/browser/site_page.h"
 #include "gui/guitest.h"
@@ -83,7 +84,7 @@ class TestResultPagesWindow : public QObject {
   void runControlPlot(BrowserWindow* w, trb::gui::SimulatorWindow& sim, int repeat,
                       bool* sawWait = nullptr) {
     press(w->tree, kControl);
-    w->sitePage->repeatBox->setValue(repeat);
+    w->sitePage->repeatControls->repeatBox->setValue(repeat);
     QMetaObject::Connection closer;
     bool closedByUser = false;
     if (w->power())
@@ -263,7 +264,7 @@ class TestResultPagesWindow : public QObject {
     w->setSimulator(&sim);
     press(w->tree, kControl);
     const QList<qlonglong> before = trb::engine::plotsSelectedForRun(db_);
-    w->sitePage->fromEdit->setText(QStringLiteral("1980.5"));
+    w->sitePage->repeatControls->fromEdit->setText(QStringLiteral("1980.5"));
     QString message;
     trb::test::answerModal<QMessageBox>([&](QMessageBox* box) {
       message = box->text();
