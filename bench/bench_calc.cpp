@@ -18,12 +18,10 @@
 // least write its work and result tables and read its inputs back, one connection at a time, so
 // that time bounds the ratio of calculation to kernel from below and the speed-up on n threads
 // from above. Run it on a fresh file from trb_gen: a file calculated before adds no rows.
-#include <sqlite3.h>
 #include <sys/resource.h>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QSqlQuery>
@@ -39,6 +37,7 @@
 #include "core/engine/balance.h"
 #include "core/engine/calculation.h"
 #include "core/engine/pools.h"
+#include "sqlite_floor.h"
 
 namespace {
 
@@ -161,13 +160,7 @@ double rate(long long n, qint64 ns) {
   return ns > 0 ? n / (ns / 1e9) : 0;
 }
 
-// Processor time of this process: on a shared machine the wall time also holds the waits for a
-// processor, this does not.
-qint64 cpuNs(clockid_t clock = CLOCK_PROCESS_CPUTIME_ID) {
-  timespec t{};
-  clock_gettime(clock, &t);
-  return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
-}
+using trb::bench::cpuNs;
 
 // The rows of every table of FILE, by table.
 QHash<QString, long long> table_rows(const QString& file) {
@@ -181,53 +174,6 @@ QHash<QString, long long> table_rows(const QString& file) {
   for (const QString& t : tables)
     rows.insert(t, db.scalar(QStringLiteral("select count(*) from [%1]").arg(t)).toLongLong());
   return rows;
-}
-
-struct Floor {
-  double writeCpu = 0, readCpu = 0;  // seconds of processor time
-  bool ok = false;
-};
-
-// SQLite alone: rows rows written into a new file in one transaction, then read back once.
-Floor sqlite_floor(const QString& path, long long rows) {
-  Floor f;
-  QFile::remove(path);
-  sqlite3* db = nullptr;
-  const QByteArray name = QFile::encodeName(path);
-  if (sqlite3_open(name.constData(), &db) != SQLITE_OK) {
-    sqlite3_close(db);
-    return f;
-  }
-  const QByteArray cache = "PRAGMA cache_size = -" + QByteArray::number(trb::db::kPageCacheKib);
-  sqlite3_exec(db, cache.constData(), nullptr, nullptr, nullptr);
-  sqlite3_exec(
-      db, "create table t (a integer, b integer, c real, d real, e real, f real, g real, h real)",
-      nullptr, nullptr, nullptr);
-  qint64 cpu = cpuNs();
-  sqlite3_exec(db, "begin", nullptr, nullptr, nullptr);
-  sqlite3_stmt* st = nullptr;
-  sqlite3_prepare_v2(db, "insert into t values (?, ?, ?, ?, ?, ?, ?, ?)", -1, &st, nullptr);
-  for (long long i = 0; i < rows; ++i) {
-    sqlite3_bind_int64(st, 1, i / 50);
-    sqlite3_bind_int64(st, 2, 1950 + i % 50);
-    for (int c = 3; c <= 8; ++c) sqlite3_bind_double(st, c, double(i) * 0.37 + c * 1.1);
-    sqlite3_step(st);
-    sqlite3_reset(st);
-  }
-  sqlite3_finalize(st);
-  f.ok = sqlite3_exec(db, "commit", nullptr, nullptr, nullptr) == SQLITE_OK;
-  f.writeCpu = (cpuNs() - cpu) / 1e9;
-  cpu = cpuNs();
-  double sum = 0;
-  sqlite3_prepare_v2(db, "select * from t", -1, &st, nullptr);
-  while (sqlite3_step(st) == SQLITE_ROW)
-    for (int c = 0; c < 8; ++c) sum += sqlite3_column_double(st, c);
-  sqlite3_finalize(st);
-  f.readCpu = (cpuNs() - cpu) / 1e9;
-  f.ok = f.ok && sum > 0;
-  sqlite3_close(db);
-  QFile::remove(path);
-  return f;
 }
 
 }  // namespace
@@ -375,7 +321,8 @@ int main(int argc, char** argv) {
         << QString::asprintf("(checksum %.6Lg)\n", kernel.checksum);
   out().flush();
 
-  const Floor floor = sqlite_floor(file + QStringLiteral(".floor.sqlite"), rowsAdded);
+  const trb::bench::Floor floor =
+      trb::bench::sqlite_floor(file + QStringLiteral(".floor.sqlite"), rowsAdded);
   if (floor.ok && kernelCpu > 0) {
     const double k = kernelCpu / 1e9, io = floor.writeCpu + floor.readCpu;
     out() << QString::asprintf(

@@ -2,7 +2,8 @@
 // nitrogen balance of all plots on a calculated database, and prints both times (wall time, with
 // the processor time beside it). --steps also prints the processor time of every step of the
 // balance. The file is changed as the two commands change it: the statistics tables and the
-// balance tables are recreated.
+// balance tables are recreated. Last, SQLite alone writes as many rows as the balance wrote into a
+// scratch file beside FILE and reads them back: the floor under the balance's time.
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTextStream>
@@ -13,14 +14,11 @@
 #include "core/db/database.h"
 #include "core/evaluation/nbalance.h"
 #include "core/evaluation/statistics.h"
+#include "sqlite_floor.h"
 
 namespace {
 
-qint64 cpuNs() {
-  timespec t{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-  return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
-}
+using trb::bench::cpuNs;
 
 // Prints the processor time of each step of a multi-step command as the next one begins.
 class StepTimes : public trb::Feedback {
@@ -54,16 +52,19 @@ class StepTimes : public trb::Feedback {
   qint64 cpu_ = 0;
 };
 
-void timed(QTextStream& out, const QString& what, const std::function<void()>& run) {
+// Runs run, prints its wall and processor time and returns the processor seconds.
+double timed(QTextStream& out, const QString& what, const std::function<void()>& run) {
   QElapsedTimer clock;
   clock.start();
   const qint64 cpu0 = cpuNs();
   run();
+  const double cpu = (cpuNs() - cpu0) / 1e9;
   out << what
       << QStringLiteral(": %1 s (processor %2 s)\n")
              .arg(clock.nsecsElapsed() / 1e9, 0, 'f', 3)
-             .arg((cpuNs() - cpu0) / 1e9, 0, 'f', 3);
+             .arg(cpu, 0, 'f', 3);
   out.flush();
+  return cpu;
 }
 
 }  // namespace
@@ -90,13 +91,30 @@ int main(int argc, char** argv) {
           [&] { plots = trb::evaluation::update_statistics(db, 0); });
     out << "  plots with results: " << plots << "\n";
     StepTimes feedback(out, steps);
-    timed(out, QStringLiteral("nitrogen balance"), [&] {
+    const double balanceCpu = timed(out, QStringLiteral("nitrogen balance"), [&] {
       feedback.start();
       trb::evaluation::do_balance(db, QStringLiteral("*"), {}, feedback);
       feedback.finishStep();
     });
     out << "  rows of trb_n_bilanz: "
         << db.scalar(QStringLiteral("select count(*) from trb_n_bilanz")).toLongLong() << "\n";
+    long long written = 0;
+    for (const char* table :
+         {"trb_n_bilanz", "nbil_n_dng", "nbil_n_entzug", "nbil_n_saat", "nbil_ewr", "nbil_orgd",
+          "nbil_kopp", "nbil_nleg", "trb_nsaldo", "nmin_saldo", "NT_saldo", "tmp_ndeposit"})
+      if (db.hasTable(QLatin1String(table)))
+        written += db.scalar(QStringLiteral("select count(*) from [%1]").arg(QLatin1String(table)))
+                       .toLongLong();
+    const trb::bench::Floor floor =
+        trb::bench::sqlite_floor(file + QStringLiteral(".floor.sqlite"), written);
+    if (floor.ok)
+      out << QStringLiteral(
+                 "  floor: SQLite alone writes the %1 rows the balance wrote in %2 s and reads "
+                 "them back in %3 s (processor); the balance took %4 times that\n")
+                 .arg(written)
+                 .arg(floor.writeCpu, 0, 'f', 3)
+                 .arg(floor.readCpu, 0, 'f', 3)
+                 .arg(balanceCpu / (floor.writeCpu + floor.readCpu), 0, 'f', 2);
   } catch (const trb::Error& e) {
     err << "trb_bench_eval: " << e.message() << "\n";
     return 1;
