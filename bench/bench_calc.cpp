@@ -16,8 +16,9 @@
 // (two whole numbers and six real numbers each, about the width of the work tables) are written
 // into a scratch file beside FILE in one transaction and read back once. The calculation must at
 // least write its work and result tables and read its inputs back, one connection at a time, so
-// that time bounds the ratio of calculation to kernel from below and the speed-up on n threads
-// from above. Run it on a fresh file from trb_gen: a file calculated before adds no rows.
+// that time bounds the ratio of calculation to kernel from below. The share of the first run that
+// the preparation takes before the walk starts bounds the speed-up on n threads from above. Run it
+// on a fresh file from trb_gen: a file calculated before adds no rows.
 #include <sys/resource.h>
 
 #include <QCoreApplication>
