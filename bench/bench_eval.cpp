@@ -1,9 +1,10 @@
-// trb_bench_eval FILE [--steps]: times 'Update-Statistics' over all plots (all records) and the
-// nitrogen balance of all plots on a calculated database, and prints both times (wall time, with
-// the processor time beside it). --steps also prints the processor time of every step of the
-// balance. The file is changed as the two commands change it: the statistics tables and the
-// balance tables are recreated. Last, SQLite alone writes as many rows as the balance wrote into a
-// scratch file beside FILE and reads them back: the floor under the balance's time.
+// trb_bench_eval FILE [--steps] [--workers N]: times 'Update-Statistics' over all plots (all
+// records) and the nitrogen balance of all plots on a calculated database, and prints both times
+// (wall time, with the processor time beside it). --steps also prints the processor time of every
+// step of the balance. --workers gives the balance its threads (1 when not given). The file is
+// changed as the two commands change it: the statistics tables and the balance tables are
+// recreated. Last, SQLite alone writes as many rows as the balance wrote into a scratch file beside
+// FILE and reads them back: the floor under the balance's time.
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTextStream>
@@ -35,12 +36,15 @@ class StepTimes : public trb::Feedback {
   void start() {
     step_ = 0;
     cpu_ = cpuNs();
+    wall_.start();
   }
   void finishStep() {
     if (!print_ || step_ < 0) return;
     const qint64 now = cpuNs();
-    out_
-        << QStringLiteral("  step %1: %2 s\n").arg(step_ + 1, 2).arg((now - cpu_) / 1e9, 0, 'f', 3);
+    out_ << QStringLiteral("  step %1: %2 s (processor %3 s)\n")
+                .arg(step_ + 1, 2)
+                .arg(wall_.restart() / 1e3, 0, 'f', 3)
+                .arg((now - cpu_) / 1e9, 0, 'f', 3);
     out_.flush();
     cpu_ = now;
   }
@@ -50,6 +54,7 @@ class StepTimes : public trb::Feedback {
   bool print_;
   qint64 step_ = -1;
   qint64 cpu_ = 0;
+  QElapsedTimer wall_;
 };
 
 // Runs run, prints its wall and processor time and returns the processor seconds.
@@ -76,10 +81,16 @@ int main(int argc, char** argv) {
   const QStringList args = app.arguments().mid(1);
   const bool steps = args.contains(QStringLiteral("--steps"));
   QString file;
-  for (const QString& a : args)
-    if (!a.startsWith(u"--")) file = a;
-  if (file.isEmpty()) {
-    err << "usage: trb_bench_eval FILE [--steps]\n"
+  int threads = 1;
+  bool bad = false;
+  for (int i = 0; i < args.size(); ++i) {
+    if (args.at(i) == u"--workers" && i + 1 < args.size())
+      threads = args.at(++i).toInt(&bad), bad = !bad || threads < 1;
+    else if (!args.at(i).startsWith(u"--"))
+      file = args.at(i);
+  }
+  if (file.isEmpty() || bad) {
+    err << "usage: trb_bench_eval FILE [--steps] [--workers N]\n"
            "  times Update-Statistics (all records) and the nitrogen balance of all plots on a\n"
            "  calculated database; FILE keeps the recreated tables.\n";
     return 2;
@@ -93,7 +104,7 @@ int main(int argc, char** argv) {
     StepTimes feedback(out, steps);
     const double balanceCpu = timed(out, QStringLiteral("nitrogen balance"), [&] {
       feedback.start();
-      trb::evaluation::do_balance(db, QStringLiteral("*"), {}, feedback);
+      trb::evaluation::do_balance(db, QStringLiteral("*"), {}, feedback, threads);
       feedback.finishStep();
     });
     out << "  rows of trb_n_bilanz: "

@@ -3,6 +3,9 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QProcess>
+#include <QSqlQuery>
+#include <QSqlRecord>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <cmath>
@@ -43,6 +46,41 @@ struct RecordingFeedback : trb::Feedback {
 inline QString sharedFixture(const QString& name) {
   return QDir(QStringLiteral(TRB_SHARED_FIXTURES)).filePath(name);
 }
+
+// Every user table of a database file: its definition, then its rows in rowid order, each value
+// with its type, one line per row; for comparing two runs that must leave the same tables.
+inline QStringList dump(const QString& path) {
+  trb::db::Database db = trb::db::Database::open(path);
+  QStringList tables = db.userTables();
+  tables.sort(Qt::CaseInsensitive);
+  QStringList rows;
+  for (const QString& table : tables) {
+    rows << table + u'|' +
+                db.scalar(QStringLiteral("select sql from sqlite_master where name = ?"), {table})
+                    .toString();
+    QSqlQuery q = db.query(QStringLiteral("select rowid, * from [%1] order by rowid").arg(table));
+    while (q.next()) {
+      QStringList cells{table};
+      for (int i = 0; i < q.record().count(); ++i)
+        cells << QString::fromLatin1(q.value(i).typeName()) + u':' + q.value(i).toString();
+      rows << cells.join(u'|');
+    }
+  }
+  return rows;
+}
+
+#ifdef TRB_GEN
+// A synthetic database of the benchmark's generator in dir: plots x years; empty when the
+// generator fails.
+inline QString synthetic(const QTemporaryDir& dir, int plots, int years) {
+  const QString path = dir.filePath(QStringLiteral("synthetic-%1x%2.sqlite").arg(plots).arg(years));
+  if (QFile::exists(path)) return path;
+  QProcess gen;
+  gen.start(QStringLiteral(TRB_GEN), {QString::number(plots), QString::number(years), path});
+  if (!gen.waitForFinished(120000) || gen.exitCode() != 0) return QString();
+  return path;
+}
+#endif
 
 }  // namespace trb::test
 

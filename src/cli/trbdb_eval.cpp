@@ -12,6 +12,8 @@
 #include "core/db/numbers.h"
 #include "core/evaluation/nbalance.h"
 #include "core/evaluation/statistics.h"
+#include "core/settings/run_settings.h"
+#include "core/settings/settings.h"
 
 namespace trb::cli {
 
@@ -85,6 +87,7 @@ int cmdNbalance(const QStringList& args) {
   QString file, plot = QStringLiteral("*");
   QString first = QStringLiteral("0"), last = QStringLiteral("3000");
   QString low = QStringLiteral("0"), high = QStringLiteral("3000");
+  int workers = -1;
   bool bad = false;
   for (int i = 0; i < args.size(); ++i) {
     const QString& a = args.at(i);
@@ -96,6 +99,10 @@ int cmdNbalance(const QStringList& args) {
     } else if (a == u"--ndng" && i + 2 < args.size()) {
       low = args.at(++i);
       high = args.at(++i);
+    } else if (a == u"--workers" && i + 1 < args.size()) {
+      bool ok = false;
+      workers = args.at(++i).toInt(&ok);
+      bad = bad || !ok || workers < 0 || workers > trb::settings::kMaxWorkers;
     } else if (!a.startsWith(u"--") && file.isEmpty()) {
       file = a;
     } else {
@@ -104,9 +111,11 @@ int cmdNbalance(const QStringList& args) {
   }
   if (file.isEmpty() || bad) {
     err << "usage: trbdb nbalance FILE [--plot ID] [--years FIRST LAST] [--ndng LOW HIGH]\n"
+           "                     [--workers N]\n"
            "  the nitrogen balance of all plots (or of one plot: per year) into trb_n_bilanz,\n"
            "  trb_nsaldo, nmin_saldo and, for all plots, NT_saldo; prints nmin_saldo.\n"
-           "  The year and mineral-N ranges apply to all plots only.\n";
+           "  The year and mineral-N ranges apply to all plots only. --workers 1 runs it on\n"
+           "  one thread, 0 on the machine's cores; without it the setting \"workers\" holds.\n";
     return 2;
   }
   try {
@@ -114,7 +123,12 @@ int cmdNbalance(const QStringList& args) {
     ConsoleFeedback opening(QStringLiteral("rows"));
     trb::db::Database db = trb::app::open_database(file, opening);
     opening.endProgress();
-    trb::evaluation::do_balance(db, plot, filter);
+    trb::settings::SimSwitches switches;
+    switches.workers = workers;
+    const int threads =
+        trb::settings::RunSettings::read(*trb::settings::openStore(), switches).workerThreads();
+    trb::Feedback silent;
+    trb::evaluation::do_balance(db, plot, filter, silent, threads);
     printTable(out, db, QStringLiteral("nmin_saldo"));
   } catch (const trb::Error& e) {
     out.flush();

@@ -108,6 +108,7 @@ bool busy(int code) {
 // What the connection lets statements do beyond reading and writing the tables of its file.
 struct AuthState {
   bool ownAttach = false;  // the layer attaches the target of a make-table query into a file
+  bool ownPragma = false;  // the layer sets how the connection writes (scratch file, cache spill)
 };
 
 // The pragmas a statement may run: the structure of tables and indexes (as the Qt driver and the
@@ -131,7 +132,7 @@ int authorize(void* data, int action, const char* a1, const char* a2, const char
     case SQLITE_ATTACH:
       return st->ownAttach ? SQLITE_OK : SQLITE_DENY;
     case SQLITE_PRAGMA:
-      return allowedPragma(a1, a2) ? SQLITE_OK : SQLITE_DENY;
+      return st->ownPragma || allowedPragma(a1, a2) ? SQLITE_OK : SQLITE_DENY;
     case SQLITE_FUNCTION: {
       // extension loading, native pointers, huge blobs: nothing a statement here needs
       static const QSet<QByteArray> denied = {"load_extension", "fts3_tokenizer", "zeroblob"};
@@ -460,8 +461,6 @@ void Database::attachFile(const QString& path, const QString& schemaName) {
   if (!isOpen()) throw DbError(QString(), QStringLiteral("The database is not open."));
   if (!plainName().match(schemaName).hasMatch())
     throw DbError(schemaName, QStringLiteral("not a database name"));
-  if (depth_ > 0)
-    throw DbError(path, QStringLiteral("A database file cannot be attached inside a transaction."));
   QSqlQuery a(qt());
   cache_->auth.ownAttach = true;
   a.prepare(QStringLiteral("ATTACH DATABASE ? AS ") + schemaName);
@@ -483,6 +482,57 @@ void Database::detachFile(const QString& schemaName) {
       ++it;
   }
   forgetSchemaCache();
+}
+
+void Database::runOwnPragmas(const char* pragmas) {
+  if (!isOpen()) throw DbError(QString(), QStringLiteral("The database is not open."));
+  cache_->auth.ownPragma = true;
+  char* err = nullptr;
+  const int rc = sqlite3_exec(handle_, pragmas, nullptr, nullptr, &err);
+  cache_->auth.ownPragma = false;
+  if (rc != SQLITE_OK) {
+    const QString msg = QString::fromUtf8(err ? err : sqlite3_errmsg(handle_));
+    sqlite3_free(err);
+    throw DbError(QString::fromUtf8(pragmas), msg);
+  }
+}
+
+void Database::makeScratch() {
+  runOwnPragmas("PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF");
+}
+
+void Database::setCacheSpill(bool on) {
+  runOwnPragmas(on ? "PRAGMA cache_spill = ON" : "PRAGMA cache_spill = OFF");
+}
+
+void Database::copyTable(const QString& schemaName, const QString& table) {
+  if (!isOpen()) throw DbError(QString(), QStringLiteral("The database is not open."));
+  if (!plainName().match(schemaName).hasMatch())
+    throw DbError(schemaName, QStringLiteral("not a database name"));
+  if (!plainName().match(table).hasMatch())
+    throw DbError(table, QStringLiteral("not a table name"));
+  // the table's definition as its file holds it, so that the copy has the same column types
+  const QString find = QStringLiteral(
+                           "SELECT sql FROM %1.sqlite_master WHERE type = 'table' AND "
+                           "name = ?1 COLLATE NOCASE")
+                           .arg(schemaName);
+  QString create;
+  {
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(handle_, find.toUtf8().constData(), -1, &st, nullptr) != SQLITE_OK)
+      throw DbError(find, QString::fromUtf8(sqlite3_errmsg(handle_)));
+    const QByteArray name = table.toUtf8();
+    sqlite3_bind_text(st, 1, name.constData(), int(name.size()), SQLITE_TRANSIENT);
+    if (sqlite3_step(st) == SQLITE_ROW)
+      create = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+    sqlite3_finalize(st);
+  }
+  if (!create.startsWith(QStringLiteral("CREATE TABLE "), Qt::CaseInsensitive))
+    throw DbError(find, QStringLiteral("no table %1 in %2").arg(table, schemaName));
+  // "CREATE TABLE name" without a schema makes it in the main file
+  runNative(
+      QStringLiteral("DROP TABLE IF EXISTS main.%1;\n%2;\nINSERT INTO main.%1 SELECT * FROM %3.%1")
+          .arg(table, create, schemaName));
 }
 
 void Database::interrupt() {

@@ -144,11 +144,24 @@ class Database {
 
   // Attaches another database file under schemaName, so that statements reach its tables as
   // "schemaName.table" (copies from one file into another in one statement and one transaction).
-  // Not inside a transaction. A make-table query into that file ("SELECT ... INTO t IN file")
-  // then writes through this attachment and joins the transaction it runs in.
+  // A make-table query into that file ("SELECT ... INTO t IN file") then writes through this
+  // attachment and joins the transaction it runs in. Attached inside a transaction, the file can
+  // be detached only after the transaction ends, once a statement has read it.
   void attachFile(const QString& path, const QString& schemaName);
   // Detaches it; nothing happens when it is not attached.
   void detachFile(const QString& schemaName);
+
+  // Makes the main table `table` a copy of schemaName.table, replacing one of that name: the same
+  // definition as that file holds it, the same rows in the same order with the same values.
+  void copyTable(const QString& schemaName, const QString& table);
+
+  // For a scratch file of this connection's own that nothing must survive: no rollback journal,
+  // no waiting for the disk.
+  void makeScratch();
+  // Whether a transaction may write changed pages into the file before it commits (on when
+  // opened). Off while another connection of this program reads the file, so that this one never
+  // waits for that reader before its commit; the changed pages then stay in memory.
+  void setCacheSpill(bool on);
 
   // Stops the statement running now (from any thread): it fails with "interrupted".
   void interrupt();
@@ -169,6 +182,7 @@ class Database {
   friend class Statement;
   void attach(const QString& path, bool mustExist);
   void forgetSchemaCache();
+  void runOwnPragmas(const char* pragmas);
   int runTranslated(const QString& original, const QStringList& native, const QVariantList& binds,
                     QSqlQuery* keep);
 

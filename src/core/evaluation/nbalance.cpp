@@ -1,13 +1,21 @@
 #include "core/evaluation/nbalance.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <QSqlQuery>
+#include <QTemporaryDir>
 #include <QVariant>
 #include <algorithm>
+#include <atomic>
+#include <exception>
 #include <iterator>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <stdexcept>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "core/db/database.h"
@@ -200,6 +208,8 @@ class TermColumn {
   PlotYear last_{-std::numeric_limits<double>::infinity(), 0};
 };
 
+class SideTables;
+
 // What every step of a balance run knows: the database, the plot restriction and the filters,
 // and the terms gathered from the work tables until they are written into trb_n_bilanz.
 struct BalanceRun {
@@ -216,8 +226,20 @@ struct BalanceRun {
   // the plots' climate stations and the stations' deposition above 0 by year
   QHash<double, QList<double>> stationsOfPlot = {};
   QHash<QPair<double, double>, double> deposition = {};
+  // the work tables a second thread makes beside this run, when there is one
+  SideTables* side = nullptr;
+  // the legume table is made (with a side, while waiting for it)
+  bool legumesMade = false;
+  // a new scratch file: there are no old work tables to drop (the name of one would reach the
+  // database the scratch file reads from)
+  bool scratch = false;
 
   void exec(const QString& sql, const QVariantList& binds = {}) { db.execute(sql, binds); }
+  void dropOld(const QString& table) {
+    if (!scratch) db.dropTable(table);
+  }
+  // With a side: copies its work table in (the first waits for the side) and returns true.
+  bool fromSide(const QString& table);
 };
 
 // One value of a row of trb_n_bilanz, held until its batch of rows is written.
@@ -266,7 +288,7 @@ void deposition(BalanceRun& r) {
 // The balance table (trb_n_bilanz), made empty here with the columns of its make-table query;
 // its rows, one per plot and simulated year, are written once every term is known.
 void balance_table(BalanceRun& r) {
-  r.db.dropTable(QStringLiteral("trb_n_bilanz"));
+  r.dropOld(QStringLiteral("trb_n_bilanz"));
   r.exec(QStringLiteral(R"sql(
 SELECT FL_ID, year, N_m_om, 0 as N_Org_inp, 0 as N_kop_inp,  0 as N_EWR, 0 as
 N_SAAT, 
@@ -278,7 +300,7 @@ str(FL_ID)+"_"+str( year) as idx  INTO trb_n_bilanz
 
 // Mineral fertiliser N per plot and year (nbil_n_dng), gathered for the balance.
 void mineral_fertiliser(BalanceRun& r) {
-  r.db.dropTable(QStringLiteral("nbil_n_dng"));
+  r.dropOld(QStringLiteral("nbil_n_dng"));
   r.exec(QStringLiteral(R"sql(
 SELECT cultivation.FL_ID, cultivation.year, Sum(cultivation.Quantity) AS
 N_dng , 
@@ -292,7 +314,7 @@ WHERE (((cultivation.Macode) = 4))   )sql") +
 
 // N taken off with the harvest (nbil_n_entzug).
 void crop_uptake(BalanceRun& r) {
-  r.db.dropTable(QStringLiteral("nbil_n_entzug"));
+  r.dropOld(QStringLiteral("nbil_n_entzug"));
   r.exec(QStringLiteral(R"sql(
 SELECT cultivation.FL_ID, cultivation.year, 
 Sum([cultivation].[Quantity]*[slvpflan].[N_GEHALT]) AS n_entz, 
@@ -307,7 +329,8 @@ WHERE (((cultivation.Macode) In (2,9)))  )sql") +
 
 // N of the seed, spread over its years of use (nbil_n_saat).
 void seed(BalanceRun& r) {
-  r.db.dropTable(QStringLiteral("nbil_n_saat"));
+  if (r.fromSide(QStringLiteral("nbil_n_saat"))) return;
+  r.dropOld(QStringLiteral("nbil_n_saat"));
   r.exec(QStringLiteral(R"sql(
 SELECT cultivation.FL_ID, cultivation.year, 
 sum( n_saat_imp.menge*n_saat_imp.n_gehalt/(100*n_saat_imp.nutzungsjahre))
@@ -323,7 +346,8 @@ WHERE (((cultivation.Macode) In (2,9)))  )sql") +
 
 // N of harvest and root residues (nbil_ewr).
 void residues(BalanceRun& r) {
-  r.db.dropTable(QStringLiteral("nbil_ewr"));
+  if (r.fromSide(QStringLiteral("nbil_ewr"))) return;
+  r.dropOld(QStringLiteral("nbil_ewr"));
   r.exec(QStringLiteral(R"sql(
  SELECT cultivation.FL_ID, cultivation.year, slvpflan.ITEM_IX ,
 Str(cultivation.FL_ID)+"_"+Str(cultivation.year) AS idx ,
@@ -338,9 +362,10 @@ N_ewr INTO nbil_ewr
 
 // N of organic amendments (nbil_orgd), gathered for the balance.
 void organic_amendments(BalanceRun& r) {
+  if (r.fromSide(QStringLiteral("nbil_orgd"))) return;
   // nbil_orgd and nbil_kopp keep one row per record; the balance takes the sum of a plot-year,
   // so that a second application in the same year is not lost
-  r.db.dropTable(QStringLiteral("nbil_orgd"));
+  r.dropOld(QStringLiteral("nbil_orgd"));
   r.exec(QStringLiteral(R"sql(
  SELECT cultivation.FL_ID, cultivation.year  ,
 slvopspa.item_ix,Str(cultivation.FL_ID)+"_"+Str(cultivation.year) AS idx
@@ -357,7 +382,8 @@ slvopspa.item_ix)
 
 // N of by-products left on the field (nbil_kopp), gathered for the balance.
 void by_products(BalanceRun& r) {
-  r.db.dropTable(QStringLiteral("nbil_kopp"));
+  if (r.fromSide(QStringLiteral("nbil_kopp"))) return;
+  r.dropOld(QStringLiteral("nbil_kopp"));
   r.exec(QStringLiteral(R"sql(
  SELECT cultivation.FL_ID, cultivation.year , cultivation.Macode,
 Str(cultivation.FL_ID)+"_"+Str(cultivation.year) AS idx,
@@ -375,6 +401,7 @@ ON slvpflan.kop_ix = slvopspa.item_ix)
 
 // Seed N for the balance, rounded.
 void seed_into_balance(BalanceRun& r) {
+  if (r.side) return;  // read by the side
   r.saat.read(r.db,
               QStringLiteral("SELECT FL_ID, year, int(n_saat+0.5) AS n_saat FROM nbil_n_saat"));
 }
@@ -386,12 +413,15 @@ void uptake_into_balance(BalanceRun& r) {
 
 // Residue N for the balance: the sum of a plot-year's harvests.
 void residues_into_balance(BalanceRun& r) {
+  if (r.side) return;  // read by the side
   r.ewr.readSums(r.db, QStringLiteral("SELECT FL_ID, year, n_ewr FROM nbil_ewr"));
 }
 
 // Symbiotic fixation of legumes (nbil_nleg), gathered for the balance.
 void legume_fixation(BalanceRun& r) {
-  r.db.dropTable(QStringLiteral("nbil_nleg"));
+  if (r.legumesMade) return;
+  r.legumesMade = true;
+  r.dropOld(QStringLiteral("nbil_nleg"));
   r.exec(QStringLiteral(R"sql(
 SELECT cultivation.FL_ID, cultivation.year, 
 Sum([cultivation].[Quantity]*[leg_parm].[faktor]+[leg_parm].[konstante])AS
@@ -618,6 +648,142 @@ const BalanceStep kSteps[] = {
 };
 static_assert(std::size(kSteps) == kBalanceSteps);
 
+// The work tables that read only the management records and the parameters (seed, residues,
+// organic amendments, by-products) with their terms, made by a second thread on a connection of
+// its own into a scratch file, while the run makes the deposition, the balance table, the mineral
+// fertiliser, the uptake and the legumes. The run copies each table in at its own step, so that
+// the database ends with the same tables and rows as after a run on one thread.
+//
+// The side starts once the run holds its read lock, so that both read the same committed file;
+// the run changes none of the tables the side reads. The run keeps its changed pages in memory
+// until the side is done, so that it never waits for the side's read lock, and attaches the
+// scratch file only then (a statement of the run that looked into the file while the side wrote
+// it would hold the side's commit back).
+class SideTables {
+ public:
+  static constexpr const char* kSchema = "trb_side";
+
+  // Makes the scratch file; throws trb::Error when there is no place for it.
+  SideTables(trb::db::Database& db, trb::Feedback& feedback)
+      : db_(db), source_(db.path()), feedback_(feedback) {
+    if (!dir_.isValid())
+      throw trb::Error(QStringLiteral("No folder for the scratch file of the nitrogen balance: ") +
+                       dir_.errorString());
+    path_ = dir_.filePath(QStringLiteral("nbalance_side.sqlite"));
+    QFile f(path_);
+    if (!f.open(QIODevice::WriteOnly))
+      throw trb::Error(
+          QStringLiteral("Cannot make the scratch file %1: %2").arg(path_, f.errorString()));
+  }
+
+  // Stops a side still running and waits for it; detaches the scratch file (after the run's
+  // transaction has ended).
+  ~SideTables() {
+    stop();
+    spillAgain();
+  }
+
+  SideTables(const SideTables&) = delete;
+  SideTables& operator=(const SideTables&) = delete;
+
+  // Starts the side; false when no thread could be started.
+  bool start() {
+    db_.setCacheSpill(false);
+    try {
+      thread_ = std::thread([this] { run(); });
+    } catch (const std::system_error&) {
+      spillAgain();
+      return false;
+    }
+    return true;
+  }
+
+  // Waits for the side and hands its terms to r; returns false when the side failed, so that the
+  // run makes the tables itself. Throws trb::Canceled when a stop was asked meanwhile.
+  bool collect(BalanceRun& r) {
+    if (collected_) return !failure_;
+    if (thread_.joinable()) thread_.join();
+    collected_ = true;
+    spillAgain();
+    feedback_.throwIfCanceled(QStringLiteral("The nitrogen balance was stopped."));
+    if (failure_) return false;
+    attached_.emplace(db_, path_, QString::fromLatin1(kSchema));
+    r.saat = std::move(terms_.saat);
+    r.ewr = std::move(terms_.ewr);
+    r.orgd = std::move(terms_.orgd);
+    r.kopp = std::move(terms_.kopp);
+    return true;
+  }
+
+  // Stops the side at its next check and waits for it.
+  void stop() {
+    stop_ = true;
+    if (thread_.joinable()) thread_.join();
+  }
+
+ private:
+  void spillAgain() {
+    try {
+      db_.setCacheSpill(true);
+    } catch (...) {
+      // only a closed connection refuses it
+    }
+  }
+
+  void run() {
+    try {
+      trb::db::Database side = trb::db::Database::open(path_);
+      side.makeScratch();
+      side.attachFile(source_, QStringLiteral("trb_source"));
+      side.setProgressHandler([this] { return stop_.load() || feedback_.isCanceled(); });
+      trb::Feedback silent;
+      BalanceRun w{side, true, {}, {}, {}, {}, {}, {}, {}, silent};
+      w.scratch = true;
+      trb::db::Transaction tx(side);
+      seed(w);
+      residues(w);
+      organic_amendments(w);
+      by_products(w);
+      seed_into_balance(w);
+      residues_into_balance(w);
+      tx.commit();
+      terms_.saat = std::move(w.saat);
+      terms_.ewr = std::move(w.ewr);
+      terms_.orgd = std::move(w.orgd);
+      terms_.kopp = std::move(w.kopp);
+    } catch (...) {
+      failure_ = std::current_exception();
+    }
+  }
+
+  struct Terms {
+    TermColumn saat, ewr, orgd, kopp;
+  };
+
+  trb::db::Database& db_;
+  const QString source_;
+  trb::Feedback& feedback_;
+  QTemporaryDir dir_;
+  QString path_;
+  std::optional<trb::db::AttachedFile> attached_;
+  std::atomic<bool> stop_{false};
+  std::exception_ptr failure_;
+  Terms terms_;
+  bool collected_ = false;
+  std::thread thread_;
+};
+
+bool BalanceRun::fromSide(const QString& table) {
+  if (!side) return false;
+  legume_fixation(*this);  // this run's own work while the side may still be busy
+  if (!side->collect(*this)) {
+    side = nullptr;  // the side failed: this run makes the remaining tables itself
+    return false;
+  }
+  db.copyTable(QString::fromLatin1(SideTables::kSchema), table);
+  return true;
+}
+
 }  // namespace
 
 void do_balance(trb::db::Database& db, const QString& id, const NBalanceFilter& filter) {
@@ -626,7 +792,7 @@ void do_balance(trb::db::Database& db, const QString& id, const NBalanceFilter& 
 }
 
 void do_balance(trb::db::Database& db, const QString& id, const NBalanceFilter& filter,
-                trb::Feedback& feedback) {
+                trb::Feedback& feedback, int threads) {
   const bool all = id.trimmed() == u"*";
   qlonglong plot = 0;
   if (!all) {
@@ -651,12 +817,33 @@ void do_balance(trb::db::Database& db, const QString& id, const NBalanceFilter& 
   r.yearBinds = {f.first_year, f.last_year};
   r.rangeBinds = {f.ndng_low, f.ndng_high};
 
+  // A second thread only for all plots of a database file, outside any transaction: it reads
+  // the file as it was committed, which then holds everything this run reads.
+  std::optional<SideTables> side;
+  if (all && threads > 1 && db.transactionDepth() == 0 && QFileInfo(db.path()).isFile()) {
+    try {
+      side.emplace(db, feedback);
+    } catch (const trb::Error&) {
+      // no scratch file: the run makes every table itself
+    }
+  }
+
   trb::db::Transaction tx(db);
-  for (int k = 0; k < kBalanceSteps; ++k) {
-    // a stop leaves the database as it was
-    feedback.throwIfCanceled(QStringLiteral("The nitrogen balance was stopped."));
-    steps.setCurrentStep(k);
-    kSteps[k].run(r);
+  try {
+    if (side) {
+      // the run's read lock first: from here on no other program can change the file
+      db.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master"));
+      if (side->start()) r.side = &*side;
+    }
+    for (int k = 0; k < kBalanceSteps; ++k) {
+      // a stop leaves the database as it was
+      feedback.throwIfCanceled(QStringLiteral("The nitrogen balance was stopped."));
+      steps.setCurrentStep(k);
+      kSteps[k].run(r);
+    }
+  } catch (...) {
+    if (side) side->stop();  // before the transaction rolls back
+    throw;
   }
   steps.setProgress(1, 1);
   tx.commit();

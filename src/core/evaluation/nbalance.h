@@ -42,8 +42,11 @@ void prepare_ndeposit(trb::db::Database& db);
 // one plot always takes years 0 to 3000 and fertiliser 0 to 3000. Throws std::invalid_argument
 // for an id that is neither "*" nor a whole number, trb::db::DbError when a statement fails and
 // trb::Canceled when the feedback was asked to stop (the database is then left as it was).
+// With threads above 1 a run over all plots of a database file, outside a transaction, makes the
+// work tables of seed, residues, organic amendments and by-products on a second thread
+// (through a scratch file in the temporary folder): the same tables, in less time.
 void do_balance(trb::db::Database& db, const QString& id, const NBalanceFilter& filter,
-                trb::Feedback& feedback);
+                trb::Feedback& feedback, int threads = 1);
 void do_balance(trb::db::Database& db, const QString& id, const NBalanceFilter& filter = {});
 
 // The summary tables a balance run leaves for the window's list: the mineral N balance and the

@@ -20,6 +20,8 @@
 #include "core/db/database.h"
 #include "core/db/numbers.h"
 #include "core/evaluation/nbalance.h"
+#include "core/settings/run_settings.h"
+#include "core/settings/settings.h"
 #include "gui/widgets/error_reporter.h"
 #include "gui/widgets/row_model.h"
 #include "gui/widgets/sheet_export.h"
@@ -190,6 +192,12 @@ void NBalanceWindow::runBalance() {
   const auto filter = trb::evaluation::NBalanceFilter::parse(
       firstYearEdit->text(), lastYearEdit->text(), ndngLowEdit->text(), ndngHighEdit->text());
   const QString path = db_.path();
+  // the threads of a calculation (the setting "workers") serve the balance too
+  int threads = 1;
+  {
+    auto store = trb::settings::openStore();
+    threads = trb::settings::RunSettings::read(*store, {}).workerThreads();
+  }
 
   setIdle(false);
   grid->setVisible(false);
@@ -200,10 +208,10 @@ void NBalanceWindow::runBalance() {
   // The balance writes through a connection of its own, so that this window (and the others on
   // the shared connection) stay responsive; it is one transaction, so the others see the tables
   // of the last run until it commits.
-  thread_ = QThread::create([this, path, id, filter] {
+  thread_ = QThread::create([this, path, id, filter, threads] {
     try {
       trb::db::Database db = trb::db::Database::open(path);
-      trb::evaluation::do_balance(db, id, filter, *feedback_);
+      trb::evaluation::do_balance(db, id, filter, *feedback_, threads);
     } catch (const trb::Error& e) {
       failure_ = e;
     } catch (const std::exception& e) {

@@ -14,6 +14,8 @@ using trb::engine::Assessment;
 using trb::engine::Calculation;
 using trb::engine::RunSettings;
 using trb::engine::SimSwitches;
+using trb::test::dump;
+using trb::test::synthetic;
 using trb::test::TempDb;
 
 namespace {
@@ -68,33 +70,6 @@ int nonFiniteValues(trb::db::Database& db, const QString& input = QStringLiteral
 
 // Every table of the database, row by row in rowid order with the rowid, each value with its
 // type: equal dumps are equal tables to the last bit.
-QStringList dump(const QString& path) {
-  trb::db::Database db = trb::db::Database::open(path);
-  QStringList tables = db.userTables();
-  tables.sort(Qt::CaseInsensitive);
-  QStringList rows;
-  for (const QString& table : tables) {
-    QSqlQuery q = db.query(QStringLiteral("select rowid, * from [%1] order by rowid").arg(table));
-    while (q.next()) {
-      QStringList cells{table};
-      for (int i = 0; i < q.record().count(); ++i)
-        cells << QString::fromLatin1(q.value(i).typeName()) + u':' + q.value(i).toString();
-      rows << cells.join(u'|');
-    }
-  }
-  return rows;
-}
-
-// A synthetic database of the benchmark's generator: plots x years.
-QString synthetic(const QTemporaryDir& dir, int plots, int years) {
-  const QString path = dir.filePath(QStringLiteral("synthetic-%1x%2.sqlite").arg(plots).arg(years));
-  if (QFile::exists(path)) return path;
-  QProcess gen;
-  gen.start(QStringLiteral(TRB_GEN), {QString::number(plots), QString::number(years), path});
-  if (!gen.waitForFinished(120000) || gen.exitCode() != 0) return QString();
-  return path;
-}
-
 QList<qlonglong> plotsOf(trb::db::Database& db) {
   QList<qlonglong> plots;
   QSqlQuery q = db.query(QStringLiteral("select FL_ID from field_description order by FL_ID"));

@@ -9,6 +9,7 @@
 
 using trb::evaluation::do_balance;
 using trb::evaluation::NBalanceFilter;
+using trb::test::dump;
 
 namespace {
 
@@ -58,10 +59,43 @@ QStringList plotsOf(trb::db::Database& db, const QString& table) {
   return plots;
 }
 
+// A copy of a database file under a new name in dir.
+QString copyOf(const QString& source, const QTemporaryDir& dir, const QString& name) {
+  const QString path = dir.filePath(name);
+  QFile::remove(path);
+  return QFile::copy(source, path) ? path : QString();
+}
+
+// Asks the run to stop once it has reached the given step (counted from 0).
+struct StopAtStep : trb::Feedback {
+  explicit StopAtStep(int step) : step(step) {}
+  void setProgress(qint64 pos, qint64 count) override {
+    if (count > 0 && pos >= step * trb::MultiStepFeedback::kStepUnits) cancel();
+  }
+  int step;
+};
+
 }  // namespace
 
 class TstNbalance : public QObject {
   Q_OBJECT
+
+  QTemporaryDir cwd_;
+
+  // The database after a balance of all plots on the given number of threads (after an earlier
+  // one over other years, when asked).
+  QStringList balanced(const QString& source, int threads, bool earlier) {
+    const QString path = copyOf(source, cwd_, QStringLiteral("run.sqlite"));
+    if (path.isEmpty()) return {};
+    {
+      trb::db::Database db = trb::db::Database::open(path);
+      trb::Feedback silent;
+      if (earlier) do_balance(db, QStringLiteral("*"), NBalanceFilter{1991, 1991}, silent, threads);
+      do_balance(db, QStringLiteral("*"), NBalanceFilter{1990, 1999, 0, 1000}, silent, threads);
+    }
+    return dump(path);
+  }
+
  private slots:
   void deposition_data() {
     QTest::addColumn<int>("station");
@@ -302,6 +336,59 @@ class TstNbalance : public QObject {
       do_balance(t.db, id, f);
     });
     QVERIFY(!t.db.hasTable(QStringLiteral("trb_n_bilanz")));
+  }
+
+  // With a second thread the run ends with the same tables, definitions, rows and values as on
+  // one, where it makes the first balance and where it replaces an earlier one; without a folder
+  // for its scratch file it keeps to one thread.
+  void secondThread_data() {
+    QTest::addColumn<QString>("database");  // "fixture" or "synthetic"
+    QTest::addColumn<bool>("earlier");
+    QTest::addColumn<bool>("scratchFolder");
+    QTest::newRow("fixture, first balance") << "fixture" << false << true;
+    QTest::newRow("fixture, earlier balance replaced") << "fixture" << true << true;
+    QTest::newRow("synthetic, earlier balance replaced") << "synthetic" << true << true;
+    QTest::newRow("no folder for the scratch file") << "fixture" << true << false;
+  }
+  void secondThread() {
+    QFETCH(QString, database);
+    QFETCH(bool, earlier);
+    QFETCH(bool, scratchFolder);
+    QString source = trb::test::synthetic(cwd_, 120, 12);
+    if (database == u"fixture") {
+      trb::test::TempDb t;
+      buildBalance(t.db);
+      t.db.close();
+      source = copyOf(t.path, cwd_, QStringLiteral("fixture.sqlite"));
+    }
+    QVERIFY(!source.isEmpty());
+    const QStringList one = balanced(source, 1, earlier);
+    QVERIFY(one.size() > 20);
+    const QByteArray tmp = qgetenv("TMPDIR");
+    if (!scratchFolder) qputenv("TMPDIR", cwd_.filePath(QStringLiteral("missing/folder")).toUtf8());
+    const QStringList two = balanced(source, 2, earlier);
+    if (!scratchFolder) tmp.isNull() ? qunsetenv("TMPDIR") : qputenv("TMPDIR", tmp);
+    QCOMPARE(two.size(), one.size());
+    for (qsizetype i = 0; i < one.size(); ++i) QCOMPARE(two.at(i), one.at(i));
+  }
+
+  // A stop while the second thread works leaves the earlier balance as it was; the next run
+  // finishes as a run on one thread does.
+  void stopWithSecondThread() {
+    const QString source = trb::test::synthetic(cwd_, 300, 20);
+    QVERIFY(!source.isEmpty());
+    const QStringList one = balanced(source, 1, false);
+    const QString path = copyOf(source, cwd_, QStringLiteral("stopped.sqlite"));
+    trb::db::Database db = trb::db::Database::open(path);
+    trb::Feedback silent;
+    do_balance(db, QStringLiteral("*"), NBalanceFilter{1991, 1991}, silent, 2);
+    const QStringList before = dump(path);
+    StopAtStep stop(2);
+    QVERIFY_THROWS_EXCEPTION(trb::Canceled, do_balance(db, QStringLiteral("*"), {}, stop, 2));
+    QCOMPARE(dump(path), before);
+    do_balance(db, QStringLiteral("*"), NBalanceFilter{1990, 1999, 0, 1000}, silent, 2);
+    db.close();
+    QCOMPARE(dump(path), one);
   }
 
   // A statement that fails leaves the tables of the previous run as they were.
