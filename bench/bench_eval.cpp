@@ -1,8 +1,8 @@
 // trb_bench_eval FILE [--steps] [--workers N]: times 'Update-Statistics' over all plots (all
 // records) and the nitrogen balance of all plots on a calculated database, and prints both times
-// (wall time, with the processor time beside it). --steps also prints the wall and processor time of every
-// step of the balance. --workers gives the balance its threads (1 when not given). The file is
-// changed as the two commands change it: the statistics tables and the balance tables are
+// (wall time, with the processor time beside it). --steps also prints the wall and processor time
+// of every step of the balance. --workers gives the balance its threads (1 when not given). The
+// file is changed as the two commands change it: the statistics tables and the balance tables are
 // recreated. Last, SQLite alone writes as many rows as the balance wrote into a scratch file beside
 // FILE and reads them back: the floor under the balance's time.
 #include <QCoreApplication>
