@@ -274,6 +274,10 @@ int main(int argc, char** argv) {
         walkCpu / 1e9, walkThreadCpu / 1e9);
     out().flush();
   }
+  if (workerCounts.size() > 1 && rowsAdded > 0)
+    out() << "          (the first run started on a fresh file; every later run first dropped the "
+             "tables of the run before it, which takes time: compare two later runs, as the last "
+             "two of --workers 1,2,1,2)\n";
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
   const long calcPeakKb = usage.ru_maxrss;  // the calculation's peak, before the kernel reads
