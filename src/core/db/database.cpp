@@ -267,6 +267,9 @@ void Database::attach(const QString& path, bool mustExist) {
   // a page cache of 2 MB would spill dirty pages to the file. The cache grows only as far as the
   // file needs it; large sorts go to temporary files, so that the memory of a calculation stays
   // bounded however large the database grows (a sort holds up to the cache size in memory).
+  // SQLite's sorter threads (PRAGMA threads) stay off: with helper threads the sorter orders the
+  // rows of a group by their whole record instead of in the order they arrive, so a sum over a
+  // group of a spilled sort can change in its last bits.
   const QByteArray cache = "PRAGMA cache_size = -" + QByteArray::number(kPageCacheKib);
   sqlite3_exec(handle_, cache.constData(), nullptr, nullptr, nullptr);
   // A file that merely has the name of a database fails here, before anything is written.
