@@ -193,11 +193,8 @@ void NBalanceWindow::runBalance() {
       firstYearEdit->text(), lastYearEdit->text(), ndngLowEdit->text(), ndngHighEdit->text());
   const QString path = db_.path();
   // the threads of a calculation (the setting "workers") serve the balance too
-  int threads = 1;
-  {
-    auto store = trb::settings::openStore();
-    threads = trb::settings::RunSettings::read(*store, {}).workerThreads();
-  }
+  const int threads =
+      trb::settings::RunSettings::read(*trb::settings::openStore(), {}).workerThreads();
 
   setIdle(false);
   grid->setVisible(false);
