@@ -15,7 +15,8 @@ int cmdRisImport(const QStringList& args) {
   if (args.size() != 2) {
     err << "usage: trbdb ris-import FILE REFERENCES.ris\n"
            "  stores the records of a RIS file in referenzen, as the control table RiS_import\n"
-           "  says; prints how many were stored and why others were not.\n";
+           "  says, all in one transaction; prints why records were not stored and \"n of m\n"
+           "  records stored\". Exit status 0 when every record was stored, 1 otherwise.\n";
     return 2;
   }
   try {
@@ -24,11 +25,13 @@ int cmdRisImport(const QStringList& args) {
     trb::db::Database db = trb::app::open_database(args.at(0), opening);
     opening.endProgress();
     trb::Feedback quiet;  // the result is printed below, once
-    const auto result = trb::references::import_ris(db, lines, quiet);
-    out << result.stored << " records stored\n";
-    out.flush();
+    const auto result = trb::references::import_ris(db, lines, quiet, false);
+    for (const QString& line : result.notes) err << line << "\n";
     for (const QString& line : result.notStored) err << line << "\n";
-    return result.notStored.isEmpty() ? 0 : 1;
+    err.flush();
+    out << result.lines.constLast() << "\n";  // "n of m records stored"
+    out.flush();
+    return result.stored == result.records ? 0 : 1;
   } catch (const trb::Error& e) {
     out.flush();
     printError(QStringLiteral("trbdb ris-import: ") + args.at(0), e);

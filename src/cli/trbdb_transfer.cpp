@@ -48,7 +48,9 @@ class ConsoleQuestions : public trb::transfer::TransferQuestions {
 int cmdTransfer(const QStringList& args) {
   QStringList rest = args;
   const bool copyMissing = rest.removeAll(QStringLiteral("--copy-missing-parameters")) > 0;
-  const bool noKeyCheck = rest.removeAll(QStringLiteral("--no-key-check")) > 0;
+  trb::transfer::TransferOptions options;
+  options.keyCheck = rest.removeAll(QStringLiteral("--no-key-check")) == 0;
+  options.updateSchema = rest.removeAll(QStringLiteral("--keep-schema")) == 0;
   QList<int> plots;
   const int at = rest.indexOf(QStringLiteral("--plots"));
   if (at >= 0 && at + 1 < rest.size()) {
@@ -65,7 +67,7 @@ int cmdTransfer(const QStringList& args) {
   }
   if (rest.size() != 2 || plots.isEmpty()) {
     err() << "usage: trbdb transfer SRC DST --plots ID,ID,... [--copy-missing-parameters] "
-             "[--no-key-check]\n";
+             "[--no-key-check] [--keep-schema]\n";
     return 2;
   }
   try {
@@ -74,14 +76,17 @@ int cmdTransfer(const QStringList& args) {
     opening.endProgress();
     trb::transfer::PlotTransfer transfer(db);
     transfer.selectDestination(rest.at(1));
-    out() << "backup of the destination: " << trb::transfer::PlotTransfer::backupName(rest.at(1))
-          << "\n";
+    if (!transfer.keptBackup().isEmpty())
+      err() << "a transfer into " << rest.at(1) << " did not finish; its backup "
+            << transfer.keptBackup() << " is kept\n";
+    out() << "backup of the destination: " << transfer.backup() << "\n";
     ConsoleQuestions questions(copyMissing);
     ConsoleFeedback feedback;
     const trb::transfer::TransferResult result =
-        transfer.transfer(plots, !noKeyCheck, questions, feedback);
+        transfer.transfer(plots, options, questions, feedback);
     out() << result.copied.size() << " of " << plots.size() << " plots copied\n";
-    return result.copied.size() == plots.size() ? 0 : 1;
+    // every plot, with every value it has in the source, or exit status 1
+    return result.copied.size() == plots.size() && !result.incomplete ? 0 : 1;
   } catch (const trb::Error& e) {
     printError(QStringLiteral("trbdb transfer"), e);
     return 1;

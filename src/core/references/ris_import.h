@@ -15,22 +15,32 @@ class Database;
 
 namespace trb::references {
 
-// The lines of a RIS file: UTF-8 (with or without byte-order mark) or, when the bytes are not
-// valid UTF-8, Latin-1. Throws trb::Error naming the file when it cannot be read.
+// The lines of a RIS file. A file with a byte-order mark is read in that encoding (UTF-8 or
+// UTF-16); otherwise each line on its own: as UTF-8 where it is valid UTF-8, else as Windows-1252
+// (Latin-1 with the typographic quotes and dashes of that code page). Throws trb::Error naming the
+// file when it cannot be read, is empty or holds binary data.
 QStringList read_ris_file(const QString& path);
 
 struct RisImportResult {
   int stored = 0;
+  int records = 0;  // every record of the file, stored or not
   // What the import window lists: the slots of every ended record, one line each (empty ones
-  // included), then the summary lines.
+  // included; only when asked for), the notes on records (ended without the end tag, not stored),
+  // and the closing line "n of m records stored".
   QStringList lines;
-  // One line per record that could not be stored, with the reason.
+  // One line per record that was not stored, with its position and the reason.
   QStringList notStored;
+  // Records taken as ended without their end tag (by the next TY or the end of the file).
+  QStringList notes;
 };
 
-// Imports the records of lines. A record is stored when its end tag comes; a record that cannot
-// be stored is reported and the import goes on with the next one. Each record is stored on its
-// own, so a failure leaves the records before it in place.
-RisImportResult import_ris(db::Database& db, const QStringList& lines, Feedback& feedback);
+// Imports the records of lines in one transaction: all of them or, when the import fails, none.
+// A record ends with its end tag, with the next TY (the start of a new record) or with the end of
+// the lines. A record without author, title and year is not stored, nor one equal to a stored
+// reference (same authors, year and title, or the same DOI where referenzen keeps one). Throws
+// trb::Error when the lines hold no record at all. slotLines: list the slots of every record in
+// the result's lines, as the import window shows them.
+RisImportResult import_ris(db::Database& db, const QStringList& lines, Feedback& feedback,
+                           bool slotLines = true);
 
 }  // namespace trb::references

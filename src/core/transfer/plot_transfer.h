@@ -1,10 +1,12 @@
 // Copying chosen plots with everything they depend on from the open database into another trb
 // database file (the destination): experiment rows, literature links and references, the plot
 // with its measurements, management and selection row, and its soil and climate station with the
-// weather where the destination lacks them. Keys stay as they are.
+// weather and deposition where the destination lacks them. Keys stay as they are; a soil or
+// station the destination has under the same key is used only when it holds the same values.
 //
 // The destination is attached to the open connection for the time of a command, so every copy is
-// one statement from file to file, and the rows of one plot go in one transaction.
+// one statement from file to file, and a whole transfer run is one transaction: interrupted, it
+// leaves the destination as it was.
 #pragma once
 
 #include <QList>
@@ -70,10 +72,23 @@ class TransferQuestions {
   virtual bool continueWithPlot(int flId, int missing) = 0;
 };
 
+struct TransferOptions {
+  // Compare the parameter items of each plot with the destination's first (the key check).
+  bool keyCheck = true;
+  // Copy a plot whose soil or station differs from the one the destination has under the same
+  // key; the plot then uses the destination's. Without it such a plot is not copied.
+  bool copyAnyway = false;
+  // Add the columns and tables the destination lacks (an older file) before copying; without it
+  // their values are not copied and the result says the copy is incomplete.
+  bool updateSchema = true;
+};
+
 struct TransferResult {
   QList<int> copied;
   QList<int> skipped;
-  bool canceled = false;  // an experiment code the user did not confirm: nothing was copied
+  QList<int> differing;     // skipped: their soil or station differs in the destination
+  bool canceled = false;    // an experiment code the user did not confirm: nothing was copied
+  bool incomplete = false;  // copied without columns the destination lacks
 };
 
 class PlotTransfer {
@@ -81,12 +96,27 @@ class PlotTransfer {
   explicit PlotTransfer(db::Database& source);
 
   // "select destination": copies the file to the same name with ".bak" appended (an older copy is
-  // replaced) and takes it as the destination. Throws trb::Error for an Access file, a file that
-  // is not a trb database, the open database itself, or a backup that cannot be written.
+  // replaced) and takes it as the destination. The backup of a transfer into that file that did
+  // not finish is never replaced: the copy then goes to the next free "name.bak.1", "name.bak.2",
+  // ... Throws trb::Error for an Access file, a file that is not a trb database, the open database
+  // itself, or a backup that cannot be written.
   void selectDestination(const QString& file);
   bool hasDestination() const { return !destination_.isEmpty(); }
   QString destination() const { return destination_; }
+  // The backup the last choice of the destination made.
+  QString backup() const { return backup_; }
+  // The backup of an unfinished transfer that the last choice kept; empty when there was none.
+  QString keptBackup() const { return keptBackup_; }
   static QString backupName(const QString& file) { return file + QStringLiteral(".bak"); }
+  // Exists while a transfer into file runs and stays when it does not finish; holds the name of
+  // the backup taken before that run.
+  static QString unfinishedMarker(const QString& file) {
+    return file + QStringLiteral(".unfinished-transfer");
+  }
+
+  // What the destination lacks of the tables and columns a transfer writes ("table.column", or
+  // "table" for a whole table): an older file.
+  QStringList missingInDestination();
 
   QList<TransferPlot> destinationPlots();
 
@@ -98,12 +128,20 @@ class PlotTransfer {
   // How many of the items a plot uses (both phases) the destination lacks.
   int missingItems(int flId);
 
-  // "copy": the plots in the given order. With keyCheck the parameter items of each plot are
-  // compared with the destination first. A plot whose FL_ID the destination has already is not
-  // copied; each plot is copied whole or not at all. Throws trb::Error when a copy fails (the
-  // plots before it stay copied).
+  // "copy": the plots in the given order, in one transaction. Plots that are not in the open
+  // database are refused before anything is copied (trb::Error). A plot whose FL_ID the
+  // destination has already is not copied, nor one whose soil or station differs from the
+  // destination's under the same key (unless options.copyAnyway). Throws trb::Error when a copy
+  // fails; nothing of the run then stays. A stop asked through the feedback keeps the plots
+  // copied before it.
+  TransferResult transfer(const QList<int>& plots, const TransferOptions& options,
+                          TransferQuestions& questions, Feedback& feedback);
   TransferResult transfer(const QList<int>& plots, bool keyCheck, TransferQuestions& questions,
-                          Feedback& feedback);
+                          Feedback& feedback) {
+    TransferOptions options;
+    options.keyCheck = keyCheck;
+    return transfer(plots, options, questions, feedback);
+  }
 
  private:
   class Attached;
@@ -113,9 +151,15 @@ class PlotTransfer {
   bool destinationHas(const QString& table, const QString& key, const QVariant& value);
   // The columns a table has in both files, for the copies of whole rows.
   QStringList sharedColumns(const QString& table);
+  void updateDestinationSchema(Feedback& feedback);
+  // Empty when the destination lacks the plot's soil and station or has them with the same
+  // values; otherwise what differs, for the message.
+  QString differingDependency(int flId);
 
   db::Database& db_;
   QString destination_;
+  QString backup_;
+  QString keptBackup_;
   int attachDepth_ = 0;
 };
 

@@ -43,6 +43,11 @@ TransferWindow::TransferWindow(trb::db::Database& db, QWidget* parent)
   goOnButton->setEnabled(false);
   noWaitBox = new QCheckBox(tr("no wait on key check"), this);
   noWaitBox->setObjectName(QStringLiteral("noWaitBox"));
+  copyAnywayBox = new QCheckBox(tr("copy anyway where soil or station differ"), this);
+  copyAnywayBox->setObjectName(QStringLiteral("copyAnywayBox"));
+  copyAnywayBox->setToolTip(
+      tr("A plot whose soil or climate station differs from the one the destination has under the "
+         "same key is not copied; ticked, it is copied and uses the destination's."));
 
   plotList = new QListWidget(this);
   plotList->setObjectName(QStringLiteral("plotList"));
@@ -70,7 +75,8 @@ TransferWindow::TransferWindow(trb::db::Database& db, QWidget* parent)
 
   auto* commands = new QHBoxLayout;
   for (QWidget* w : {static_cast<QWidget*>(destinationButton), static_cast<QWidget*>(copyButton),
-                     static_cast<QWidget*>(noWaitBox), static_cast<QWidget*>(goOnButton)})
+                     static_cast<QWidget*>(noWaitBox), static_cast<QWidget*>(copyAnywayBox),
+                     static_cast<QWidget*>(goOnButton)})
     commands->addWidget(w);
   commands->addStretch();
   commands->addWidget(endButton);
@@ -142,10 +148,12 @@ void TransferWindow::selectDestination() {
   const QString file = dialog.selectedFiles().first();
   try {
     transfer_.selectDestination(file);
-    destinationLabel->setText(
-        QDir::toNativeSeparators(transfer_.destination()) +
-        tr(" (backup: %1)")
-            .arg(QDir::toNativeSeparators(trb::transfer::PlotTransfer::backupName(file))));
+    QString label = QDir::toNativeSeparators(transfer_.destination()) +
+                    tr(" (backup: %1)").arg(QDir::toNativeSeparators(transfer_.backup()));
+    if (!transfer_.keptBackup().isEmpty())
+      label += u'\n' + tr("The backup %1 of a transfer that did not finish is kept.")
+                           .arg(QDir::toNativeSeparators(transfer_.keptBackup()));
+    destinationLabel->setText(label);
     refreshDestination();
   } catch (const trb::Error& e) {
     ErrorReporter::report(this, e, windowTitle());
@@ -181,21 +189,50 @@ void TransferWindow::copy() {
     feedback_->info(tr("no plot is marked"));
     return;
   }
+  trb::transfer::TransferOptions options;
+  options.keyCheck = !noWaitBox->isChecked();
+  options.copyAnyway = copyAnywayBox->isChecked();
+  const std::optional<bool> update = askSchemaUpdate();
+  if (!update) return;
+  options.updateSchema = *update;
   setBusy(true);
   feedback_->resetCanceled();
   try {
-    const auto result = transfer_.transfer(plots, !noWaitBox->isChecked(), *this, *feedback_);
+    const auto result = transfer_.transfer(plots, options, *this, *feedback_);
     if (result.canceled)
       QMessageBox::information(this, QStringLiteral("transaction canceled"),
                                QStringLiteral("non unique experiment ID"));
     else
       feedback_->info(tr("%1 of %2 plots copied").arg(result.copied.size()).arg(plots.size()));
+    if (!result.canceled && !result.differing.isEmpty())
+      feedback_->info(tr("Tick \"%1\" to copy them with the destination's soil and station.")
+                          .arg(copyAnywayBox->text()));
   } catch (const trb::Error& e) {
     ErrorReporter::report(this, e, windowTitle());
   }
   errorLines_.clear();
   setBusy(false);
   refreshDestination();
+}
+
+std::optional<bool> TransferWindow::askSchemaUpdate() {
+  QStringList missing;
+  try {
+    missing = transfer_.missingInDestination();
+  } catch (const trb::Error& e) {
+    ErrorReporter::report(this, e, windowTitle());
+    return std::nullopt;
+  }
+  if (missing.isEmpty()) return true;
+  const auto answer = QMessageBox::question(
+      this, windowTitle(),
+      tr("The destination is older than the open database and lacks %1.\n\nAdd them to the "
+         "destination before copying? Without them these values are not copied, and the copied "
+         "plots may calculate otherwise there.")
+          .arg(missing.join(QStringLiteral(", "))),
+      QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
+  if (answer == QMessageBox::Cancel) return std::nullopt;
+  return answer == QMessageBox::Yes;
 }
 
 bool TransferWindow::addPlotsToExistingExperiment(const QString&) {

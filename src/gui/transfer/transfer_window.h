@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QWidget>
+#include <optional>
 
 #include "core/transfer/plot_transfer.h"
 
@@ -41,6 +42,8 @@ class TransferWindow : public QWidget, private trb::transfer::TransferQuestions 
   QPushButton* goOnButton = nullptr;
   QPushButton* endButton = nullptr;
   QCheckBox* noWaitBox = nullptr;  // no wait on key check
+  // copy a plot whose soil or station differs in the destination; it then uses the destination's
+  QCheckBox* copyAnywayBox = nullptr;
   QProgressBar* progress = nullptr;
 
   // True while the key check waits for "go on".
@@ -62,6 +65,9 @@ class TransferWindow : public QWidget, private trb::transfer::TransferQuestions 
                       const trb::transfer::KeyCheck& check) override;
   bool continueWithPlot(int flId, int missing) override;
 
+  // The question before copying into an older destination: bring its schema up to date (true),
+  // copy without what it lacks (false), or copy nothing (no value).
+  std::optional<bool> askSchemaUpdate();
   void setMarks(int mode);  // 0 none, 1 all, 2 invert
   void refreshDestination();
   void messageDoubleClicked(QListWidgetItem* item);

@@ -12,21 +12,16 @@ class TestReferences : public QObject {
   Q_OBJECT
  private slots:
   void risRecords();
-  void failedRecordIsReportedAndImportGoesOn();
+  void recordsNotStored_data();
+  void recordsNotStored();
+  void duplicatesAreNotStoredTwice();
+  void importIsAllOrNothing();
   void fileEncodings_data();
   void fileEncodings();
+  void filesThatAreNotRis();
   void experimentRelations();
   void plotKeywords();
 };
-
-namespace {
-
-QString autor(db::Database& db, qlonglong id) {
-  return db.scalar(QStringLiteral("SELECT Autor FROM referenzen WHERE lit_id = ?"), {id})
-      .toString();
-}
-
-}  // namespace
 
 void TestReferences::risRecords() {
   test::TempDb t;
@@ -43,56 +38,152 @@ void TestReferences::risRecords() {
       "TY  - BOOK",
       "AU  - First, A.",
       "PY  - 1999",  // no cut_at text in the value: kept whole
-      // no end tag: the next record's values join this one
+      "SP  - 10",
+      "EP  - 20",
+      // no end tag: the next type begins a record of its own
       "TY  - CHAP",
       "AU  - Second, B.",
+      "TI  - Second title",
       "ER  - ",
   };
   test::RecordingFeedback fb;
   const auto result = references::import_ris(t.db, lines, fb);
-  QCOMPARE(result.stored, 2);
+  QCOMPARE(result.stored, 3);
+  QCOMPARE(result.records, 3);
   QVERIFY(result.notStored.isEmpty());
-  QCOMPARE(result.lines.size(), 2 * 15 + 1);
-  QCOMPARE(result.lines.last(), QStringLiteral("2 records stored"));
-  db::Reader r(t.db, QStringLiteral("SELECT Autor, Jahr, Titel, produkt FROM referenzen ORDER BY "
-                                    "lit_id"));
+  QCOMPARE(result.notes.size(), 1);
+  QVERIFY2(result.notes[0].contains(QStringLiteral("record 2 (line 9)")) &&
+               result.notes[0].contains(QStringLiteral("line 14")),
+           qPrintable(result.notes[0]));
+  QCOMPARE(result.lines.size(), 3 * 15 + 2);
+  QCOMPARE(result.lines.last(), QStringLiteral("3 of 3 records stored"));
+  db::Reader r(t.db, QStringLiteral("SELECT Autor, Jahr, Titel, produkt, seite FROM referenzen "
+                                    "ORDER BY lit_id"));
   QVERIFY(r.next());
   QCOMPARE(r.toString(0), QStringLiteral("Müller-Lüdenscheidt, K.; Schmidt, A."));
   QCOMPARE(r.toString(1), QStringLiteral("2003"));
   QCOMPARE(r.toString(2), QStringLiteral("Long-term effects of manure"));
   QVERIFY(r.next());
-  QCOMPARE(r.toString(0), QStringLiteral("First, A.; Second, B."));
+  QCOMPARE(r.toString(0), QStringLiteral("First, A."));
   QCOMPARE(r.toString(1), QStringLiteral("1999"));
-  QCOMPARE(r.toString(3), QStringLiteral("BOOK CHAP"));  // no connector: a blank only
+  QCOMPARE(r.toString(3), QStringLiteral("BOOK"));
+  QCOMPARE(r.toString(4), QStringLiteral("10- 20"));
+  QVERIFY(r.next());
+  QCOMPARE(r.toString(0), QStringLiteral("Second, B."));
+  QCOMPARE(r.toString(3), QStringLiteral("CHAP"));
+  QVERIFY(!r.next());
 }
 
-void TestReferences::failedRecordIsReportedAndImportGoesOn() {
+// Records that are not stored, each named by its position; the rest of the file is stored.
+void TestReferences::recordsNotStored_data() {
+  QTest::addColumn<QStringList>("lines");
+  QTest::addColumn<int>("stored");
+  QTest::addColumn<QString>("why");
+  QTest::newRow("last record without end tag: stored, with a note")
+      << QStringList{"TY  - JOUR", "AU  - A, A.", "ER  -", "TY  - JOUR", "AU  - Last, L."} << 2
+      << "record 2 (line 4) has no end tag: taken as ended by the end of the file";
+  QTest::newRow("type and DOI only")
+      << QStringList{"TY  - JOUR", "DO  - 10.1/x", "ER  -", "TY  - JOUR", "TI  - T", "ER  -"} << 1
+      << "record 1 (line 1) not stored: it has no author, title or year";
+  QTest::newRow("empty record") << QStringList{"TY  - JOUR", "TI  - T", "ER  -", "ER  -"} << 1
+                                << "record 2 (line 4) not stored: it is empty";
+  QTest::newRow("twice in one file")
+      << QStringList{"TY  - JOUR", "AU  - A, A.", "TI  - T", "PY  - 2001", "ER  -",
+                     "TY  - BOOK", "AU  - a, a.", "TI  - t", "PY  - 2001", "ER  -"}
+      << 1 << "record 2 (line 6) (a, a., 2001, t) is already there as reference 1";
+  QTest::newRow("a key that cannot be stored")
+      << QStringList{"ID  - abc", "AU  - Broken, B.", "ER  -",
+                     "ID  - 77",  "AU  - Fine, F.",   "ER  -"}
+      << 1 << "record 1 (line 1) (Broken, B.) not stored: ";
+}
+
+void TestReferences::recordsNotStored() {
+  QFETCH(QStringList, lines);
+  QFETCH(int, stored);
+  QFETCH(QString, why);
   test::TempDb t;
   // a tag that writes the key: a text there cannot be stored
   t.db.execute(
       QStringLiteral("INSERT INTO RiS_import VALUES ('ID', 'lit_id', 'referenzen', '', '')"));
-  const QStringList lines = {"ID  - abc", "AU  - Broken, B.", "ER  -",
-                             "ID  - 77",  "AU  - Fine, F.",   "ER  -"};
   test::RecordingFeedback fb;
   const auto result = references::import_ris(t.db, lines, fb);
-  QCOMPARE(result.stored, 1);
-  QCOMPARE(result.notStored.size(), 1);
-  QVERIFY2(result.notStored[0].contains(QStringLiteral("Broken, B.")),
-           qPrintable(result.notStored[0]));
-  QCOMPARE(result.lines.last(), result.notStored[0]);
-  QCOMPARE(autor(t.db, 77), QStringLiteral("Fine, F."));
+  QCOMPARE(result.stored, stored);
+  QCOMPARE(result.records, 2);
+  QCOMPARE(t.db.scalar(QStringLiteral("SELECT count(*) FROM referenzen")).toInt(), stored);
+  const QString said = (result.notes + result.notStored).join(u'\n');
+  QVERIFY2(said.startsWith(why), qPrintable(said));
+  QVERIFY(fb.lines.join(u'\n').contains(why));
+  QCOMPARE(result.lines.last(), QStringLiteral("%1 of 2 records stored").arg(stored));
+}
+
+// A record equal to a stored reference, by authors, year and title or by its DOI, is not stored
+// again: importing a file twice stores it once.
+void TestReferences::duplicatesAreNotStoredTwice() {
+  test::TempDb t;
+  t.db.runNative(
+      QStringLiteral("ALTER TABLE referenzen ADD COLUMN DOI TEXT;"
+                     "INSERT INTO RiS_import VALUES ('DO', 'DOI', 'referenzen', '', '')"));
+  const QStringList lines = {"TY  - JOUR", "AU  - Roth, P.", "TI  - Humus",   "PY  - 1990", "ER  -",
+                             "TY  - JOUR", "AU  - Other",    "DO  - 10.5/ab", "ER  -"};
+  test::RecordingFeedback fb;
+  QCOMPARE(references::import_ris(t.db, lines, fb).stored, 2);
+  // the same DOI under another author is the same work
+  const QStringList again =
+      lines + QStringList{"TY  - JOUR", "AU  - Else", "DO  - 10.5/AB", "ER  -"};
+  const auto second = references::import_ris(t.db, again, fb);
+  QCOMPARE(second.stored, 0);
+  QCOMPARE(second.notStored.size(), 3);
+  QVERIFY2(second.notStored[2].contains(QStringLiteral("same DOI")),
+           qPrintable(second.notStored[2]));
+  QCOMPARE(t.db.scalar(QStringLiteral("SELECT count(*) FROM referenzen")).toInt(), 2);
+}
+
+// The whole file or nothing: a stop or a file without any record leaves referenzen as it was.
+void TestReferences::importIsAllOrNothing() {
+  test::TempDb t;
+  QStringList lines;
+  for (int i = 0; i < 5000; ++i)
+    lines << "TY  - JOUR" << QStringLiteral("TI  - T%1").arg(i) << "ER  -";
+  struct StopLate : test::RecordingFeedback {
+    void setProgress(qint64 pos, qint64 count) override {
+      if (pos > 10000) cancel();
+      RecordingFeedback::setProgress(pos, count);
+    }
+  } stop;
+  QVERIFY_THROWS_EXCEPTION(Canceled, references::import_ris(t.db, lines, stop));
+  QCOMPARE(t.db.scalar(QStringLiteral("SELECT count(*) FROM referenzen")).toInt(), 0);
+  test::RecordingFeedback fb;
+  for (const QStringList& none : {QStringList{}, QStringList{"no tags here", "AB - unknown"}})
+    QVERIFY_THROWS_EXCEPTION(Error, references::import_ris(t.db, none, fb));
 }
 
 void TestReferences::fileEncodings_data() {
   QTest::addColumn<QByteArray>("bytes");
+  QTest::addColumn<QString>("autor");
   const QString text = QStringLiteral("TY  - JOUR\r\nAU  - Größe, Ä.\r\nER  - \r\n");
-  QTest::newRow("utf-8") << text.toUtf8();
-  QTest::newRow("utf-8 with mark") << QByteArray("\xEF\xBB\xBF") + text.toUtf8();
-  QTest::newRow("latin-1") << text.toLatin1();
+  const QString name = QStringLiteral("Größe, Ä.");
+  QTest::newRow("utf-8") << text.toUtf8() << name;
+  QTest::newRow("utf-8 with mark") << QByteArray("\xEF\xBB\xBF") + text.toUtf8() << name;
+  QTest::newRow("latin-1") << text.toLatin1() << name;
+  QByteArray le("\xFF\xFE"), be("\xFE\xFF");
+  for (QChar c : text) {
+    le.append(char(c.unicode() & 0xFF)).append(char(c.unicode() >> 8));
+    be.append(char(c.unicode() >> 8)).append(char(c.unicode() & 0xFF));
+  }
+  QTest::newRow("utf-16le with mark") << le << name;
+  QTest::newRow("utf-16be with mark") << be << name;
+  // one line from a UTF-8 editor, one from a Windows one with its quotes and dash
+  QTest::newRow("mixed lines") << QByteArray(
+                                      "TY  - JOUR\nTI  - Gr\xC3\xB6\xC3\x9F"
+                                      "e\n"
+                                      "AU  - M\xFCller \x93"
+                                      "A\x94 \x96 B\nER  -\n")
+                               << QStringLiteral("Müller “A” – B");
 }
 
 void TestReferences::fileEncodings() {
   QFETCH(QByteArray, bytes);
+  QFETCH(QString, autor);
   test::TempDb t;
   const QString path = t.dir->filePath(QStringLiteral("refs.ris"));
   QFile f(path);
@@ -100,11 +191,33 @@ void TestReferences::fileEncodings() {
   f.write(bytes);
   f.close();
   const QStringList lines = references::read_ris_file(path);
-  QCOMPARE(lines.size(), 3);
   test::RecordingFeedback fb;
   QCOMPARE(references::import_ris(t.db, lines, fb).stored, 1);
-  QCOMPARE(t.db.scalar(QStringLiteral("SELECT Autor FROM referenzen")).toString(),
-           QStringLiteral("Größe, Ä."));
+  QCOMPARE(t.db.scalar(QStringLiteral("SELECT Autor FROM referenzen")).toString(), autor);
+  if (QByteArray(QTest::currentDataTag()) == "mixed lines")
+    QCOMPARE(t.db.scalar(QStringLiteral("SELECT Titel FROM referenzen")).toString(),
+             QStringLiteral("Größe"));
+}
+
+// Files that hold no text are refused with the reason.
+void TestReferences::filesThatAreNotRis() {
+  test::TempDb t;
+  const QString path = t.dir->filePath(QStringLiteral("x.ris"));
+  for (const QByteArray& bytes :
+       {QByteArray(), QByteArray("\r\n \n"), QByteArray("PK\x03\x04\0\0\x14\0binary", 14)}) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+    f.close();
+    try {
+      references::read_ris_file(path);
+      QFAIL("read");
+    } catch (const Error& e) {
+      QVERIFY2(e.message().contains(QStringLiteral("empty")) ||
+                   e.message().contains(QStringLiteral("binary")),
+               qPrintable(e.message()));
+    }
+  }
 }
 
 void TestReferences::experimentRelations() {

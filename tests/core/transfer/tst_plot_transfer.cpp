@@ -1,5 +1,6 @@
 // Copying plots into another database: what goes over, what is left alone, and that a plot goes
 // whole or not at all.
+#include <QRegularExpression>
 #include <QSqlRecord>
 #include <QtTest>
 
@@ -106,38 +107,179 @@ class TstPlotTransfer : public QObject {
     QCOMPARE(count(dst.db, QStringLiteral("select count(*) from ref2vcode")), 2);
   }
 
-  // The stones of the soil, the plot's area and the station's deposition go over where both
-  // files have those columns; a destination without them (an older file) still takes the plot.
-  void optionalColumnsGoOverWhereBothHaveThem() {
+  // An older destination (without the stones of the soil, the plot's area, the station's
+  // deposition columns and its table of yearly deposition) is brought up to date before the copy,
+  // so that every value goes over; kept as it is, the copy says what it left out.
+  void olderDestination_data() {
+    QTest::addColumn<bool>("older");
+    QTest::addColumn<bool>("update");
+    QTest::newRow("current destination") << false << true;
+    QTest::newRow("older, brought up to date") << true << true;
+    QTest::newRow("older, kept as it is") << true << false;
+  }
+  void olderDestination() {
+    QFETCH(bool, older);
+    QFETCH(bool, update);
     TempDb src(QStringLiteral("demo"));
-    src.db.runNative(QStringLiteral(
-        "update soilproperties set skelett = 12.5 where soil_id = 1;"
-        "update field_description set area = 42 where fl_id = 1;"
-        "update climate_station set year0_nd = 1950, ndep_0 = 10, year1_nd = 1990, ndep_1 = 30"));
-    for (const bool older : {false, true}) {
-      TempDb dst;
-      if (older)
-        dst.db.runNative(
-            QStringLiteral("alter table soilproperties drop column skelett;"
-                           "alter table field_description drop column area"));
-      PlotTransfer t(src.db);
-      t.selectDestination(dst.path);
-      Answers answers;
-      RecordingFeedback fb;
-      QCOMPARE(t.transfer({1}, false, answers, fb).copied, QList<int>{1});
-      if (!older) {
-        QCOMPARE(dst.db.scalar(QStringLiteral("select skelett from soilproperties")).toDouble(),
-                 12.5);
-        QCOMPARE(dst.db.scalar(QStringLiteral("select area from field_description")).toDouble(),
-                 42.0);
-      }
-      QCOMPARE(dst.db
-                   .scalar(QStringLiteral(
-                       "select year0_nd & '/' & ndep_0 & '/' & year1_nd & '/' & ndep_1 from "
-                       "climate_station"))
-                   .toString(),
-               QStringLiteral("1950/10/1990/30"));
+    src.db.runNative(
+        QStringLiteral("update soilproperties set skelett = 12.5 where soil_id = 1;"
+                       "update field_description set area = 42 where fl_id = 1"));
+    TempDb dst;
+    if (older)
+      dst.db.runNative(
+          QStringLiteral("alter table soilproperties drop column skelett;"
+                         "alter table field_description drop column area;"
+                         "alter table climate_station drop column year0_nd;"
+                         "alter table climate_station drop column ndep_1;"
+                         "drop table reg_ndeposit"));
+    PlotTransfer t(src.db);
+    t.selectDestination(dst.path);
+    const QStringList missing = t.missingInDestination();
+    QCOMPARE(missing.size(), older ? 5 : 0);
+    if (older)
+      QVERIFY2(missing.contains(QStringLiteral("soilproperties.skelett")) &&
+                   missing.contains(QStringLiteral("reg_ndeposit")),
+               qPrintable(missing.join(u',')));
+    Answers answers;
+    RecordingFeedback fb;
+    trb::transfer::TransferOptions options;
+    options.keyCheck = false;
+    options.updateSchema = update;
+    const auto result = t.transfer({1}, options, answers, fb);
+    QCOMPARE(result.copied, QList<int>{1});
+    QCOMPARE(result.incomplete, !update);
+    QVERIFY2(fb.lines.join(u'\n').contains(QStringLiteral("reg_ndeposit")) == older,
+             qPrintable(fb.lines.join(u'\n')));
+    if (!update) {
+      QVERIFY(!dst.db.hasColumn(QStringLiteral("soilproperties"), QStringLiteral("skelett")));
+      return;
     }
+    QCOMPARE(dst.db.scalar(QStringLiteral("select skelett from soilproperties")).toDouble(), 12.5);
+    QCOMPARE(dst.db.scalar(QStringLiteral("select area from field_description")).toDouble(), 42.0);
+    QCOMPARE(dst.db
+                 .scalar(QStringLiteral(
+                     "select year0_nd & '/' & ndep_0 & '/' & year1_nd & '/' & ndep_1 from "
+                     "climate_station"))
+                 .toString(),
+             QStringLiteral("1980/45/2010/20"));
+    auto deposition = [](trb::db::Database& db) {
+      QStringList out;
+      QSqlQuery q = db.query(QStringLiteral(
+          "select year & ':' & N_dep_y from reg_ndeposit where climate_id = 0 order by year"));
+      while (q.next()) out << q.value(0).toString();
+      return out;
+    };
+    QCOMPARE(deposition(dst.db), deposition(src.db));
+    QVERIFY(!deposition(dst.db).isEmpty());
+    // a plot's area that was never given keeps the value of a missing one
+    TempDb older2;
+    older2.db.runNative(
+        QStringLiteral("alter table field_description drop column area;"
+                       "insert into field_description (fl_id) values (99)"));
+    PlotTransfer t2(src.db);
+    t2.selectDestination(older2.path);
+    QCOMPARE(t2.transfer({2}, options, answers, fb).copied, QList<int>{2});
+    QCOMPARE(older2.db.scalar(QStringLiteral("select area from field_description where fl_id = 99"))
+                 .toDouble(),
+             -99.0);
+  }
+
+  // A soil or station with the plot's key but other values in the destination: the plot is not
+  // copied, and the message names the key, both names and what differs; copied anyway, it uses
+  // the destination's. Equal values under another name are the same soil or station.
+  void differingSoilOrStation_data() {
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<bool>("anyway");
+    QTest::addColumn<QString>("message");
+    const QString soil = QStringLiteral(
+        "soil 2 (\"Heidmoor Sand-Braunerde\" in the open database, \"Profile 1-2\" in the "
+        "destination) differs in ");
+    const QString station = QStringLiteral(
+        "station 1 (\"Heidmoor\" in the open database, \"Station 2\" in the destination) "
+        "differs in ");
+    const QString soilName = QStringLiteral("update soilproperties set profile = 'Profile 1-2';");
+    const QString stationName = QStringLiteral("update climate_station set station = 'Station 2';");
+    QTest::newRow("clay") << soilName + "update soilproperties set clay = 7" << false
+                          << soil + "clay";
+    QTest::newRow("clay, copied anyway")
+        << soilName + "update soilproperties set clay = 7" << true << soil + "clay";
+    QTest::newRow("stones") << soilName + "update soilproperties set skelett = 0" << false
+                            << soil + "skelett";
+    QTest::newRow("deposition trend")
+        << stationName + "update climate_station set ndep_1 = 19" << false << station + "ndep_1";
+    QTest::newRow("weather of a year")
+        << stationName + "update climate_data set temperature = 9.1 where year = 2019" << false
+        << station + "climate_data.temperature (year 2019, month 12, day 31)";
+    QTest::newRow("a weather row less")
+        << stationName + "delete from climate_data where year = 2020" << false
+        << station + "climate_data (";
+    QTest::newRow("deposition of a year")
+        << stationName + "update reg_ndeposit set N_dep_y = 17 where year = 2018" << false
+        << station + "reg_ndeposit.N_dep_y (year 2018)";
+    QTest::newRow("names only") << soilName + stationName << false << QString();
+  }
+  void differingSoilOrStation() {
+    QFETCH(QString, change);
+    QFETCH(bool, anyway);
+    QFETCH(QString, message);
+    TempDb src(QStringLiteral("demo"));
+    TempDb dst;
+    PlotTransfer t(src.db);
+    t.selectDestination(dst.path);
+    Answers answers;
+    RecordingFeedback fb;
+    // plot 7 brings soil 2 and station 1 over; then they are changed there
+    QCOMPARE(t.transfer({7}, false, answers, fb).copied, QList<int>{7});
+    dst.db.runNative(change);
+    const QStringList soilAndStation = everything(dst.db).filter(
+        QRegularExpression(QStringLiteral("^(soilproperties|climate_|reg_ndeposit)")));
+    trb::transfer::TransferOptions options;
+    options.keyCheck = false;
+    options.copyAnyway = anyway;
+    RecordingFeedback second;
+    const auto result = t.transfer({6}, options, answers, second);
+    const bool copied = message.isEmpty() || anyway;
+    QCOMPARE(result.copied, copied ? QList<int>{6} : QList<int>{});
+    QCOMPARE(result.differing, copied ? QList<int>{} : QList<int>{6});
+    QCOMPARE(
+        count(dst.db, QStringLiteral("select count(*) from field_description where fl_id = 6")),
+        copied ? 1 : 0);
+    const QString said = second.lines.join(u'\n');
+    if (!message.isEmpty())
+      QVERIFY2(said.contains((anyway ? QStringLiteral("plot 6 is copied anyway and uses the "
+                                                      "destination's: ")
+                                     : QStringLiteral("plot 6 is not copied: ")) +
+                             message),
+               qPrintable(said));
+    // the destination's soil and station stay as they were
+    QCOMPARE(everything(dst.db).filter(
+                 QRegularExpression(QStringLiteral("^(soilproperties|climate_|reg_ndeposit)"))),
+             soilAndStation);
+  }
+
+  // A plot without a soil or a station copies none and says so.
+  void plotWithoutSoil_data() {
+    QTest::addColumn<QString>("key");
+    QTest::newRow("empty") << QStringLiteral("null");
+    QTest::newRow("missing value") << QStringLiteral("-99");
+  }
+  void plotWithoutSoil() {
+    QFETCH(QString, key);
+    TempDb src(QStringLiteral("demo"));
+    src.db.runNative(QStringLiteral("insert into soilproperties (soil_id, profile) values (0, 'x');"
+                                    "update field_description set soil_id = %1, climate_id = %1 "
+                                    "where fl_id = 1")
+                         .arg(key));
+    TempDb dst;
+    PlotTransfer t(src.db);
+    t.selectDestination(dst.path);
+    Answers answers;
+    RecordingFeedback fb;
+    QCOMPARE(t.transfer({1}, false, answers, fb).copied, QList<int>{1});
+    const QString line = fb.lines.filter(QStringLiteral("plot 1 copied")).value(0);
+    QVERIFY2(line.endsWith(QStringLiteral("no soil, no station")), qPrintable(line));
+    QCOMPARE(count(dst.db, QStringLiteral("select count(*) from soilproperties")), 0);
+    QCOMPARE(count(dst.db, QStringLiteral("select count(*) from climate_station")), 0);
   }
 
   void literatureIsNotDuplicated() {
@@ -175,23 +317,35 @@ class TstPlotTransfer : public QObject {
     QCOMPARE(everything(dst.db), before);
   }
 
-  void failureInsidePlotLeavesNoneOfIt() {
+  // A run is one transaction: a failure in its second plot leaves nothing of the first, nor of
+  // the schema update; plots the open database lacks are refused before anything is copied.
+  void failedRunLeavesDestinationAsItWas() {
     TempDb src(QStringLiteral("demo"));
     TempDb dst;
-    // the selection row is written after measurements, management and the plot row
     dst.db.runNative(QStringLiteral(
-        "CREATE TRIGGER fail_here BEFORE INSERT ON site_state BEGIN SELECT RAISE(ABORT, "
-        "'forced failure'); END;"));
+        "alter table soilproperties drop column skelett;"
+        "CREATE TRIGGER fail_here BEFORE INSERT ON site_state WHEN new.fl_id = 2 BEGIN "
+        "SELECT RAISE(ABORT, 'forced failure'); END;"));
+    const QStringList before = everything(dst.db);
+    const QString schema = trb::test::dump(dst.path).filter(QStringLiteral("CREATE")).join(u'\n');
     PlotTransfer t(src.db);
     t.selectDestination(dst.path);
     Answers answers;
     RecordingFeedback fb;
-    QVERIFY_THROWS_EXCEPTION(trb::Error, t.transfer({1}, false, answers, fb));
-    for (const char* table : {"measurements", "cultivation", "field_description", "site_state",
-                              "soilproperties", "climate_data"})
-      QCOMPARE(count(dst.db, QStringLiteral("select count(*) from %1").arg(table)), 0);
+    QVERIFY_THROWS_EXCEPTION(trb::Error, t.transfer({1, 2}, false, answers, fb));
+    QCOMPARE(everything(dst.db), before);
+    QCOMPARE(trb::test::dump(dst.path).filter(QStringLiteral("CREATE")).join(u'\n'), schema);
+    try {
+      t.transfer({1, 77, 78}, false, answers, fb);
+      QFAIL("plots 77 and 78 are not in the open database");
+    } catch (const trb::Error& e) {
+      QVERIFY2(e.message().contains(QStringLiteral("77, 78")), qPrintable(e.message()));
+    }
+    QCOMPARE(everything(dst.db), before);
     // the source's connection is usable and has no file attached any more
     QCOMPARE(count(src.db, QStringLiteral("select count(*) from pragma_database_list")), 1);
+    // nor is a run left marked as unfinished
+    QVERIFY(!QFile::exists(PlotTransfer::unfinishedMarker(dst.path)));
   }
 
   void experimentQuestion_data() {
@@ -288,6 +442,42 @@ class TstPlotTransfer : public QObject {
     TempDb bare(QStringLiteral("empty"));
     QVERIFY_THROWS_EXCEPTION(trb::Error, t.selectDestination(bare.path));
     QCOMPARE(t.destination(), QFileInfo(dst.path).absoluteFilePath());
+  }
+
+  // The backup a transfer took before it was interrupted is never replaced: later choices of the
+  // destination write the next free numbered backup.
+  void backupOfUnfinishedTransferIsKept() {
+    TempDb src(QStringLiteral("demo"));
+    TempDb dst;
+    PlotTransfer t(src.db);
+    t.selectDestination(dst.path);
+    const QString bak = PlotTransfer::backupName(dst.path);
+    QCOMPARE(t.backup(), bak);
+    QVERIFY(t.keptBackup().isEmpty());
+    // what a killed run leaves: its mark naming the backup
+    QFile mark(PlotTransfer::unfinishedMarker(dst.path));
+    QVERIFY(mark.open(QIODevice::WriteOnly));
+    mark.write(bak.toUtf8());
+    mark.close();
+    const QByteArray untouched = [&] {
+      QFile f(bak);
+      return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }();
+    dst.db.runNative(QStringLiteral("INSERT INTO experiments (exp_id, vcode) VALUES (77, 'x');"));
+    for (const char* next : {".bak.1", ".bak.2"}) {
+      t.selectDestination(dst.path);
+      QCOMPARE(t.backup(), dst.path + QString::fromLatin1(next));
+      QCOMPARE(t.keptBackup(), bak);
+      QVERIFY(QFile::exists(t.backup()));
+    }
+    QFile f(bak);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), untouched);
+    // a run that finishes leaves the earlier mark where it is
+    Answers answers;
+    RecordingFeedback fb;
+    QCOMPARE(t.transfer({1}, false, answers, fb).copied, QList<int>{1});
+    QVERIFY(QFile::exists(mark.fileName()));
   }
 };
 

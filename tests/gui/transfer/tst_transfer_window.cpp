@@ -177,6 +177,44 @@ class TstTransferWindow : public QObject {
              1);
   }
 
+  // An older destination whose soil 1 holds other values: the question before the copy brings
+  // its schema up to date; the plot on that soil is not copied and the list says why; with "copy
+  // anyway" it is copied, and the list says that it uses the destination's soil.
+  void differingSoilAndOlderDestination() {
+    {
+      trb::db::Database dst = trb::db::Database::open(destination_);
+      dst.runNative(QStringLiteral(
+          "insert into soilproperties (soil_id, profile, clay) values (1, 'Profile 1-2', 7);"
+          "alter table field_description drop column area"));
+    }
+    TransferWindow w(source_);
+    w.show();
+    chooseDestination(w, destination_);
+    w.noWaitBox->setChecked(true);
+    lineStarting(w.plotList, QStringLiteral(" 1:"))->setCheckState(Qt::Checked);
+    QString question;
+    trb::test::answerModal<QMessageBox>([&question](QMessageBox* b) {
+      question = b->text();
+      b->button(QMessageBox::Yes)->click();
+    });
+    QTest::mouseClick(w.copyButton, Qt::LeftButton);
+    QVERIFY2(question.contains(QStringLiteral("field_description.area")), qPrintable(question));
+    QVERIFY(lineStarting(w.messages, QStringLiteral("plot 1 is not copied: soil 1 (")));
+    QVERIFY(lineStarting(w.messages, QStringLiteral("Tick \"copy anyway")));
+    QCOMPARE(w.destinationList->count(), 0);
+
+    // brought up to date by the first copy: no question this time
+    w.copyAnywayBox->setChecked(true);
+    QTest::mouseClick(w.copyButton, Qt::LeftButton);
+    QVERIFY(lineStarting(
+        w.messages, QStringLiteral("plot 1 is copied anyway and uses the destination's: soil 1")));
+    QCOMPARE(w.destinationList->count(), 1);
+    trb::db::Database dst = trb::db::Database::open(destination_);
+    QCOMPARE(dst.scalar(QStringLiteral("select area from field_description")),
+             source_.scalar(QStringLiteral("select area from field_description where fl_id = 1")));
+    QCOMPARE(dst.scalar(QStringLiteral("select count(*) from soilproperties")).toInt(), 1);
+  }
+
   void germanCaptions() {
     trb::gui::setCaptionLanguage(QStringLiteral("D"));
     const auto english = qScopeGuard([] { trb::gui::setCaptionLanguage(QStringLiteral("E")); });
