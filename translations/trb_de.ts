@@ -1787,6 +1787,30 @@
         <translation>ohne Warten bei der Schlüsselprüfung</translation>
     </message>
     <message>
+        <source>copy anyway where soil or station differ</source>
+        <translation>trotzdem kopieren, wo Boden oder Station abweichen</translation>
+    </message>
+    <message>
+        <source>A plot whose soil or climate station differs from the one the destination has under the same key is not copied; ticked, it is copied and uses the destination's.</source>
+        <translation>Eine Parzelle, deren Boden oder Klimastation von dem/der gleichen Schlüssels im Ziel abweicht, wird nicht kopiert; angekreuzt wird sie kopiert und verwendet die des Ziels.</translation>
+    </message>
+    <message>
+        <source>The backup %1 of a transfer that did not finish is kept.</source>
+        <translation>Die Sicherung %1 eines nicht beendeten Transfers bleibt erhalten.</translation>
+    </message>
+    <message>
+        <source>Tick &quot;%1&quot; to copy them with the destination's soil and station.</source>
+        <translation>&quot;%1&quot; ankreuzen, um sie mit Boden und Station des Ziels zu kopieren.</translation>
+    </message>
+    <message>
+        <source>The destination is older than the open database and lacks %1.
+
+Add them to the destination before copying? Without them these values are not copied, and the copied plots may calculate otherwise there.</source>
+        <translation>Die Zieldatenbank ist älter als die geöffnete und es fehlen %1.
+
+Vor dem Kopieren ergänzen? Ohne sie werden diese Werte nicht kopiert, und die kopierten Parzellen können dort anders rechnen.</translation>
+    </message>
+    <message>
         <source>no destination chosen</source>
         <translation>kein Ziel gewählt</translation>
     </message>

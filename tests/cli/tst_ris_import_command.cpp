@@ -66,7 +66,9 @@ class TstRisImportCommand : public QObject {
     const auto r = trbdb({QStringLiteral("ris-import"), db_, ris});
     QVERIFY2(r.code == code, qPrintable(r.out + r.err));
     QCOMPARE(references() - before, added);
-    QVERIFY2(r.out.trimmed().endsWith(out), qPrintable(r.out));
+    QVERIFY2(out.isEmpty() ? !r.out.contains(QStringLiteral("records stored"))
+                           : r.out.trimmed().endsWith(out),
+             qPrintable(r.out));
     QVERIFY2(r.err.contains(err), qPrintable(r.err));
   }
 
