@@ -199,14 +199,14 @@ class TstTransferWindow : public QObject {
     });
     QTest::mouseClick(w.copyButton, Qt::LeftButton);
     QVERIFY2(question.contains(QStringLiteral("field_description.area")), qPrintable(question));
-    QVERIFY(lineStarting(w.messages, QStringLiteral("plot 1 is not copied: soil 1 (")));
-    QVERIFY(lineStarting(w.messages, QStringLiteral("Tick \"copy anyway")));
+    QTRY_VERIFY(lineStarting(w.messages, QStringLiteral("plot 1 is not copied: soil 1 (")));
+    QTRY_VERIFY(lineStarting(w.messages, QStringLiteral("Tick \"copy anyway")));
     QCOMPARE(w.destinationList->count(), 0);
 
     // brought up to date by the first copy: no question this time
     w.copyAnywayBox->setChecked(true);
     QTest::mouseClick(w.copyButton, Qt::LeftButton);
-    QVERIFY(lineStarting(
+    QTRY_VERIFY(lineStarting(
         w.messages, QStringLiteral("plot 1 is copied anyway and uses the destination's: soil 1")));
     QCOMPARE(w.destinationList->count(), 1);
     trb::db::Database dst = trb::db::Database::open(destination_);
