@@ -18,6 +18,7 @@ int count(const QString& file, const QString& sql) {
   return db.scalar(sql).toInt();
 }
 
+// The rows of a query, each as its values joined by "|".
 QStringList rows(const QString& file, const QString& sql) {
   trb::db::Database db = trb::db::Database::open(file);
   QStringList out;

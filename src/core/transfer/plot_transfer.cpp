@@ -224,6 +224,15 @@ QStringList columns_of(db::Database& db, const QString& schema, const QString& t
   return out;
 }
 
+// The plot's soil and climate station keys, as stored (null where it has none).
+std::pair<QVariant, QVariant> soil_and_station(db::Database& db, int flId) {
+  db::Reader r(db,
+               QStringLiteral("select soil_id, climate_id from field_description where fl_id=?"),
+               {flId});
+  if (!r.next()) return {};
+  return {r.value(0), r.value(1)};
+}
+
 // A table a transfer writes, with the columns of the source it copies there.
 struct Written {
   QString table;
@@ -375,16 +384,7 @@ QString first_row_difference(db::Database& db, const QString& table, const QStri
 }  // namespace
 
 QString PlotTransfer::differingDependency(int flId) {
-  QVariant soil, station;
-  {
-    db::Reader r(db_,
-                 QStringLiteral("select soil_id, climate_id from field_description where fl_id=?"),
-                 {flId});
-    if (r.next()) {
-      soil = r.value(0);
-      station = r.value(1);
-    }
-  }
+  const auto [soil, station] = soil_and_station(db_, flId);
   QStringList out;
   auto describe = [&](const QString& what, const QVariant& key, const QString& table,
                       const QString& keyColumn, const QString& nameColumn,
@@ -567,16 +567,7 @@ AND referenzen.lit_id NOT IN (SELECT lit_id FROM trb_dst.referenzen WHERE lit_id
 }
 
 void PlotTransfer::copyPlot(int flId, Feedback& feedback) {
-  QVariant soil, station;
-  {
-    db::Reader r(db_,
-                 QStringLiteral("select soil_id, climate_id from field_description where fl_id=?"),
-                 {flId});
-    if (r.next()) {
-      soil = r.value(0);
-      station = r.value(1);
-    }
-  }
+  const auto [soil, station] = soil_and_station(db_, flId);
   // the columns of a copy: its list, and those of its optional ones both databases have
   auto columns = [this](const TableCopy& c) {
     QString list = QString::fromLatin1(c.columns);

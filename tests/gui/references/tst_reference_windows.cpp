@@ -100,7 +100,7 @@ class TstReferenceWindows : public QObject {
     QCOMPARE(d.list->count(), 3);
     d.importButton->click();
     QVERIFY(!d.importButton->isEnabled());  // once per opened file
-    QCOMPARE(d.list->item(d.list->count() - 1)->text(), QStringLiteral("1 records stored"));
+    QCOMPARE(d.list->item(d.list->count() - 1)->text(), QStringLiteral("1 of 1 records stored"));
     QCOMPARE(t.db.scalar(QStringLiteral("SELECT count(*) FROM referenzen")).toInt(), 1);
   }
 
