@@ -15,7 +15,8 @@ namespace {
 QStringList rows(const QString& path, const QString& table, const QString& where) {
   trb::db::Database db = trb::db::Database::open(path);
   QStringList lines;
-  QSqlQuery q = db.query(QStringLiteral("select * from %1 where %2 order by rowid").arg(table, where));
+  QSqlQuery q =
+      db.query(QStringLiteral("select * from %1 where %2 order by rowid").arg(table, where));
   while (q.next()) {
     QStringList cells;
     for (int i = 0; i < q.record().count(); ++i) cells << q.value(i).toString();
@@ -53,10 +54,10 @@ class TstStartStateCommands : public QObject {
   void initTestCase() {
     calculated_ = dir_.filePath(QStringLiteral("demo.sqlite"));
     QCOMPARE(trbdb({QStringLiteral("create"), calculated_, QStringLiteral("--demo")}).code, 0);
-    const Run r = run(QStringLiteral(TRB_TRBSIM),
-                      {QStringLiteral("DB=") + calculated_, QStringLiteral("go"),
-                       QStringLiteral("--select-all")},
-                      dir_.path());
+    const Run r = run(
+        QStringLiteral(TRB_TRBSIM),
+        {QStringLiteral("DB=") + calculated_, QStringLiteral("go"), QStringLiteral("--select-all")},
+        dir_.path());
     QCOMPARE(r.code, 0);
   }
 
@@ -92,8 +93,7 @@ class TstStartStateCommands : public QObject {
              rows(calculated_, QStringLiteral("measurements"), notWritten));
     for (const QString& line : lines.mid(1)) {
       const QString plot = line.section(u'\t', 0, 0);
-      QCOMPARE(rows(db, QStringLiteral("measurements"),
-                    QStringLiteral("m_ix=-1 and fl_id=") + plot)
+      QCOMPARE(rows(db, QStringLiteral("measurements"), QStringLiteral("m_ix=-1 and fl_id=") + plot)
                    .size(),
                1);
       QCOMPARE(trb::db::Database::open(db)
@@ -113,8 +113,8 @@ class TstStartStateCommands : public QObject {
   void steadyState() {
     const QString db = copy(QStringLiteral("level.sqlite"));
     Run r = trbdb({QStringLiteral("steady-state"), db, QStringLiteral("--plots"),
-                   QStringLiteral("1,77"), QStringLiteral("--years"),
-                   QStringLiteral("1990-2010"), QStringLiteral("--workers"), QStringLiteral("2")});
+                   QStringLiteral("1,77"), QStringLiteral("--years"), QStringLiteral("1990-2010"),
+                   QStringLiteral("--workers"), QStringLiteral("2")});
     QCOMPARE(r.code, 1);
     QVERIFY2(r.err.contains(QStringLiteral("trbdb steady-state: FL_ID 77: ")), qPrintable(r.err));
     const QStringList lines = r.out.split(u'\n', Qt::SkipEmptyParts);

@@ -4,6 +4,7 @@
 #include <QSettings>
 #include <QSqlQuery>
 #include <QtTest>
+#include <atomic>
 
 #include "core/db/numbers.h"
 #include "core/engine/calculation.h"
@@ -90,10 +91,10 @@ class TstStartState : public QObject {
     QVERIFY(calc.size() > 20);
     QCOMPARE(qsizetype(pass.size()), calc.size());
     for (qsizetype k = 0; k < calc.size(); ++k) QCOMPARE(pass[size_t(k)].stock, calc[k]);
-    QSqlQuery q = t.db.query(QStringLiteral(
-                                 "select YEAR_, YEAR_NUM, SIM_VALUE from rs_table where fl_id=? "
-                                 "and m_ix=7 and sim_value > 0"),
-                             {plot});
+    QSqlQuery q =
+        t.db.query(QStringLiteral("select YEAR_, YEAR_NUM, SIM_VALUE from rs_table where fl_id=? "
+                                  "and m_ix=7 and sim_value > 0"),
+                   {plot});
     int compared = 0;
     while (q.next()) {
       const auto& y = pass[size_t(q.value(1).toLongLong() - 1)];
@@ -126,12 +127,12 @@ class TstStartState : public QObject {
     TempDb t(QStringLiteral("demo"));
     setNonBal(t, plot, made);
     calculate(t, plot);
-    const double bd = t.db.scalar(QStringLiteral("select BD from tmp_soil_prop where fl_id=?"),
-                                  {plot})
-                          .toDouble();
-    const double sk = t.db.scalar(QStringLiteral("select skelett from tmp_soil_prop where fl_id=?"),
-                                  {plot})
-                          .toDouble();
+    const double bd =
+        t.db.scalar(QStringLiteral("select BD from tmp_soil_prop where fl_id=?"), {plot})
+            .toDouble();
+    const double sk =
+        t.db.scalar(QStringLiteral("select skelett from tmp_soil_prop where fl_id=?"), {plot})
+            .toDouble();
     const QList<double> stock = stocks(t, plot);
     const qlonglong first = t.db.scalar(QStringLiteral("select min(year) from trb_nresult where "
                                                        "fl_id=?"),
@@ -198,7 +199,7 @@ class TstStartState : public QObject {
   // Refused plots, with the reason; the batch keeps the refusal beside the other plots' results
   // and writes only theirs.
   void refusals_data() {
-    QTest::addColumn<QString>("sql");  // run on plot 1 before
+    QTest::addColumn<QString>("sql");    // run on plot 1 before
     QTest::addColumn<QString>("fit");    // the fit's refusal
     QTest::addColumn<QString>("level");  // the level's, empty: none
     QTest::newRow("no pairs") << "delete from measurements where fl_id=1 and m_ix=7 and "
@@ -209,11 +210,14 @@ class TstStartState : public QObject {
                               << "1 measured soil carbon contents" << QString();
     QTest::newRow("no initial value")
         << "delete from measurements where fl_id=1 and m_ix=7 and year_number=0"
-        << "no carbon initial value" << "no carbon initial value";
+        << "no carbon initial value"
+        << "no carbon initial value";
     QTest::newRow("no such plot") << "delete from field_description where fl_id=1"
-                                  << "no such plot" << "no such plot";
+                                  << "no such plot"
+                                  << "no such plot";
     QTest::newRow("no soil profile") << "delete from soilproperties where soil_ID=1"
-                                     << "no management years" << "no management years";
+                                     << "no management years"
+                                     << "no management years";
   }
   void refusals() {
     QFETCH(QString, sql);
@@ -242,7 +246,23 @@ class TstStartState : public QObject {
 
     const auto levels = trb::engine::sustained_levels(t.db, {1}, {}, prep, 1, silent);
     QCOMPARE(bool(levels[0].result), level.isEmpty());
-    if (!level.isEmpty()) QVERIFY2(levels[0].refusal.contains(level), qPrintable(levels[0].refusal));
+    if (!level.isEmpty())
+      QVERIFY2(levels[0].refusal.contains(level), qPrintable(levels[0].refusal));
+  }
+
+  // A stop asked for while the plots are fitted ends the batch, and nothing is written.
+  void stopWritesNothing() {
+    TempDb t(QStringLiteral("demo"));
+    struct StopLater : trb::Feedback {
+      mutable std::atomic<int> asked{0};
+      bool isCanceled() const override { return ++asked > 150; }
+    } stop;
+    const auto prep = trb::engine::preparation_settings(t.db, settings(t.path));
+    const QStringList before = trb::test::dump(t.path);
+    QVERIFY_THROWS_EXCEPTION(trb::Canceled,
+                             trb::engine::fit_start_plots(t.db, {1, 2, 3}, prep, 1, true, stop));
+    QVERIFY(stop.asked > 150);
+    QCOMPARE(trb::test::dump(t.path), before);
   }
 
   // A span outside the simulated years, or backwards, is refused.
