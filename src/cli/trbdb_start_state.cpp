@@ -84,8 +84,7 @@ int runCommand(const QString& name, const StartStateArgs& a, Run run, Print prin
         trb::settings::RunSettings::read(*trb::settings::openStore(), switches);
     const trb::engine::PreparationSettings prep = trb::engine::preparation_settings(db, settings);
     ConsoleFeedback feedback;
-    const std::vector<PlotOutcome<T>> outcomes =
-        run(db, prep, settings.workerThreads(), feedback);
+    const std::vector<PlotOutcome<T>> outcomes = run(db, prep, settings.workerThreads(), feedback);
     bool refused = false;
     for (const PlotOutcome<T>& o : outcomes) {
       if (o.result) {
@@ -126,8 +125,7 @@ int cmdFitStart(const QStringList& args) {
       },
       [](const trb::engine::NonBalFit& f) {
         out() << f.plot << '\t' << num(f.nonBal, 6) << '\t' << num(f.rmseBefore, 6) << '\t'
-              << num(f.rmseAfter, 6) << '\t' << f.pairs << (f.onBound ? "\ton bound" : "")
-              << "\n";
+              << num(f.rmseAfter, 6) << '\t' << f.pairs << (f.onBound ? "\ton bound" : "") << "\n";
       });
 }
 
@@ -151,8 +149,8 @@ int cmdSteadyState(const QStringList& args) {
       },
       [](const trb::engine::SustainedLevel& s) {
         out() << s.plot << '\t' << s.from << '-' << s.to << '\t' << s.cycles << '\t'
-              << num(s.level, 6) << '\t' << num(s.levelStock, 3) << '\t' << num(s.start, 6)
-              << '\t' << num(s.startStock, 3) << '\t' << num(s.start - s.level, 6) << '\t'
+              << num(s.level, 6) << '\t' << num(s.levelStock, 3) << '\t' << num(s.start, 6) << '\t'
+              << num(s.startStock, 3) << '\t' << num(s.start - s.level, 6) << '\t'
               << num(s.startStock - s.levelStock, 3)
               << (s.converged ? "" : "\tno convergence within 10000 cycles") << "\n";
       });

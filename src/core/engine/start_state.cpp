@@ -58,7 +58,8 @@ PassRange pass_range(const StartStateInputs& in) {
   if (!(r.corg > 0 && r.cif > 0 && r.bd > 0))
     throw StartStateRefused(
         plot_prefix(in.plot) +
-        QStringLiteral("missing start data (carbon initial value, inert fraction or bulk density)"));
+        QStringLiteral(
+            "missing start data (carbon initial value, inert fraction or bulk density)"));
   size_t end = i + 1;
   while (end < rows.size() && rows[end].year_0 - rows[end - 1].year_0 == 1) ++end;
   return {i, end};
@@ -110,9 +111,9 @@ class PassRunner {
     st_.years_done += 1;
     const double content = static_cast<double>(simulated_content(st_));
     if (!std::isfinite(content))
-      throw StartStateRefused(plot_prefix(in_.plot) +
-                              QStringLiteral("the simulated carbon of %1 is not a finite number")
-                                  .arg(st_.z_jahr));
+      throw StartStateRefused(
+          plot_prefix(in_.plot) +
+          QStringLiteral("the simulated carbon of %1 is not a finite number").arg(st_.z_jahr));
     return {st_.z_jahr, st_.year_num, content, static_cast<double>(st_.C_tot)};
   }
 
@@ -195,7 +196,8 @@ NonBalFit fit_non_bal(const StartStateInputs& in, const trb::Feedback& feedback)
   {
     const std::vector<SimulatedCarbon> pass = simulate_pass(in, in.storedNonBal);
     std::map<std::pair<qlonglong, qlonglong>, size_t> at;
-    for (size_t k = 0; k < pass.size(); ++k) at.emplace(std::pair{pass[k].year, pass[k].yearNum}, k);
+    for (size_t k = 0; k < pass.size(); ++k)
+      at.emplace(std::pair{pass[k].year, pass[k].yearNum}, k);
     for (const CarbonSample& s : in.samples) {
       const auto it = at.find({s.year, s.yearNumber});
       if (it != at.end()) pairs.emplace_back(it->second, s.value);
@@ -228,9 +230,9 @@ NonBalFit fit_non_bal(const StartStateInputs& in, const trb::Feedback& feedback)
     fit.curve.push_back({x, rmse(x)});
     if (fit.curve.back().rmse < fit.curve[best].rmse) best = fit.curve.size() - 1;
   }
-  const auto [lowest, highest] = std::minmax_element(
-      fit.curve.begin(), fit.curve.end(),
-      [](const CurvePoint& a, const CurvePoint& b) { return a.rmse < b.rmse; });
+  const auto [lowest, highest] =
+      std::minmax_element(fit.curve.begin(), fit.curve.end(),
+                          [](const CurvePoint& a, const CurvePoint& b) { return a.rmse < b.rmse; });
   if (highest->rmse - lowest->rmse <= 1e-12 * std::max(1.0, highest->rmse))
     throw StartStateRefused(plot_prefix(in.plot) +
                             QStringLiteral("the simulated soil carbon does not depend on the start "
@@ -362,9 +364,8 @@ std::vector<StartStateInputs> read_start_state_inputs(Database& db, const QList<
   method.close_inputs();
   {
     // the first start deviation of a plot counts, as in the calculation
-    trb::db::Reader q(db, QStringLiteral(
-                              "select fl_id, meas_value from measurements where m_ix=-1 "
-                              "order by meas_id"));
+    trb::db::Reader q(db, QStringLiteral("select fl_id, meas_value from measurements where m_ix=-1 "
+                                         "order by meas_id"));
     while (q.next())
       for (size_t k : at.value(q.toLongLong(0)))
         if (!inputs[k].hasStoredNonBal) {
@@ -373,9 +374,9 @@ std::vector<StartStateInputs> read_start_state_inputs(Database& db, const QList<
         }
   }
   {
-    trb::db::Reader q(db, QStringLiteral(
-                              "select fl_id, [year], year_number, meas_value from measurements "
-                              "where m_ix=7 order by meas_id"));
+    trb::db::Reader q(
+        db, QStringLiteral("select fl_id, [year], year_number, meas_value from measurements "
+                           "where m_ix=7 order by meas_id"));
     while (q.next()) {
       for (size_t k : at.value(q.toLongLong(0))) {
         if (q.toLongLong(2) == 0) inputs[k].hasCarbonStart = true;
@@ -426,7 +427,8 @@ where m_ix=7 and year_number=0 and fl_id=? order by meas_id)sql"),
 insert into measurements (fl_id, m_ix, meas_value, [year], [month], [day], year_number)
 values (?, -1, ?, ?, ?, ?, 0))sql"),
                {plot, nonBal, date[0], date[1], date[2]});
-    written.measId = db.scalar(QStringLiteral("select max(meas_id) from measurements")).toLongLong();
+    written.measId =
+        db.scalar(QStringLiteral("select max(meas_id) from measurements")).toLongLong();
     written.inserted = true;
   }
   // the plot's comparison is void until it is calculated again
@@ -481,11 +483,10 @@ std::vector<PlotOutcome<SustainedLevel>> sustained_levels(Database& db,
                                                           const YearSpan& span,
                                                           const PreparationSettings& prep,
                                                           int workers, trb::Feedback& feedback) {
-  return run_plots<SustainedLevel>(
-      db, plots, prep, workers, feedback,
-      [&span](const StartStateInputs& in, const trb::Feedback& f) {
-        return sustained_level(in, span, f);
-      });
+  return run_plots<SustainedLevel>(db, plots, prep, workers, feedback,
+                                   [&span](const StartStateInputs& in, const trb::Feedback& f) {
+                                     return sustained_level(in, span, f);
+                                   });
 }
 
 }  // namespace trb::engine

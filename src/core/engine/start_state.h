@@ -92,12 +92,12 @@ struct CurvePoint {
 // The start deviation fitted to the measured soil carbon.
 struct NonBalFit {
   qlonglong plot = 0;
-  double nonBal = 0;        // fitted, rounded to 6 decimals
-  double storedNonBal = 0;  // the value the plot has now
-  double rmseBefore = 0;    // with the stored value, % carbon
-  double rmseAfter = 0;     // with the fitted value
-  int pairs = 0;            // measured contents of simulated years
-  bool onBound = false;     // the fitted value is an end of the admissible range
+  double nonBal = 0;              // fitted, rounded to 6 decimals
+  double storedNonBal = 0;        // the value the plot has now
+  double rmseBefore = 0;          // with the stored value, % carbon
+  double rmseAfter = 0;           // with the fitted value
+  int pairs = 0;                  // measured contents of simulated years
+  bool onBound = false;           // the fitted value is an end of the admissible range
   std::vector<CurvePoint> curve;  // the coarse scan, ascending in non_bal
 };
 
