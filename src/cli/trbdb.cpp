@@ -40,7 +40,11 @@ int usage() {
          "  trbdb report FILE --sites | --references [--out DIR] [--lang D|E]\n"
          "                                  the PDF reports of an experiment, of the site\n"
          "                                  conditions or of the reference list\n"
-         "  trbdb ris-import FILE REFS.ris  store the references of a RIS file\n";
+         "  trbdb ris-import FILE REFS.ris  store the references of a RIS file\n"
+         "  trbdb fit-start FILE --plots ID,... [--write]\n"
+         "                                  fit the start deviation of the active pool\n"
+         "  trbdb steady-state FILE --plots ID,... [--years FROM-TO]\n"
+         "                                  the carbon level the management sustains\n";
   err().flush();
   return 2;
 }
@@ -147,6 +151,10 @@ int main(int argc, char** argv) {
     rc = trb::cli::cmdReport(args);
   else if (cmd == u"ris-import")
     rc = trb::cli::cmdRisImport(args);
+  else if (cmd == u"fit-start")
+    rc = trb::cli::cmdFitStart(args);
+  else if (cmd == u"steady-state")
+    rc = trb::cli::cmdSteadyState(args);
   else
     rc = trb::cli::usage();
   trb::cli::out().flush();

@@ -13,5 +13,7 @@ int cmdNbalance(const QStringList& args);
 int cmdTransfer(const QStringList& args);
 int cmdReport(const QStringList& args);
 int cmdRisImport(const QStringList& args);
+int cmdFitStart(const QStringList& args);
+int cmdSteadyState(const QStringList& args);
 
 }  // namespace trb::cli

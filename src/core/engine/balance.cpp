@@ -1320,4 +1320,21 @@ BalanceOutcome run_balance(Database& db, BalanceMethod& method, BalanceContext& 
   return outcome;
 }
 
+// ---------------------------------------------------------------------------------------------
+// The walk's reader for others
+
+struct BalanceInputReader::Impl {
+  Impl(Database& db, const BalanceMethod& method) : rows(db, method) {}
+  InputRows rows;
+};
+
+BalanceInputReader::BalanceInputReader(Database& db, const BalanceMethod& method)
+    : impl_(std::make_unique<Impl>(db, method)) {}
+
+BalanceInputReader::~BalanceInputReader() = default;
+
+bool BalanceInputReader::take_plot(std::vector<BalanceRow>& plot) {
+  return impl_->rows.take_plot(plot);
+}
+
 }  // namespace trb::engine

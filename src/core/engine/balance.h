@@ -266,6 +266,20 @@ int fresh_comparison_row_count(trb::db::Database& db);
 // order, so that tables and lines are those of a run on one thread.
 BalanceOutcome run_balance(trb::db::Database& db, BalanceMethod& method, BalanceContext& ctx);
 
+// The rows of a method's input query plot by plot, read as the walk reads them (missing numbers,
+// the comment of a plot's first row): for work that runs a plot's years in memory.
+class BalanceInputReader {
+ public:
+  BalanceInputReader(trb::db::Database& db, const BalanceMethod& method);
+  ~BalanceInputReader();
+  // The rows of the next plot in the order of the query; false after the last plot.
+  bool take_plot(std::vector<BalanceRow>& plot);
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
 // The method of a key ("TRB", "LUFA", "KOLBE", "NULL"); null for another key.
 std::unique_ptr<BalanceMethod> make_balance_method(const QString& key);
 
