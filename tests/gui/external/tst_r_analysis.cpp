@@ -12,6 +12,7 @@
 #include <QStackedWidget>
 #include <QtTest>
 
+#include "core/app/session.h"
 #include "core/db/database.h"
 #include "core/settings/settings.h"
 #include "gui/app/language.h"
@@ -61,14 +62,15 @@ class TestRAnalysis : public QObject {
   Q_OBJECT
   trb::test::PrivateUser user_;
   QString demo_;
-  QString work_;  // the working folder
-  trb::db::Database db_;
+  QString work_;               // the working folder
+  trb::app::Session session_;  // the database the windows work on
+  trb::db::Database& db_ = session_.db();
 
   QString odbcIni() const { return user_.path(QStringLiteral("odbc.ini")); }
 
   std::unique_ptr<BrowserWindow> openBrowser() {
-    auto w = std::make_unique<BrowserWindow>(db_, true);
-    w->databasePath = demo_;
+    auto w = std::make_unique<BrowserWindow>(session_, true);
+    session_.setDatabasePath(demo_);
     w->show();
     return w;
   }
@@ -302,7 +304,7 @@ cat("plots:", nrow(sqlQuery(ch, "select * from field_description")), "\n")
 odbcClose(ch)
 )r"));
     db_.close();
-    trb::gui::SimulatorWindow sim;
+    trb::gui::SimulatorWindow sim(session_);
     sim.show();
     sim.onActivated();
     QVERIFY(sim.rButton->isEnabled());
