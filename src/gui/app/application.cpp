@@ -40,7 +40,7 @@ Windows::Windows(const StartOptions& options) {
   // a double click on the status bar
   QObject::connect(main.get(), &MainWindow::updateCheckRequested, main.get(), [this] {
     if (!updateCheck)
-      updateCheck = std::make_unique<UpdateCheckWindow>(main->currentversion,
+      updateCheck = std::make_unique<UpdateCheckWindow>(*session, main->currentversion,
                                                         main->start().programPath, main.get());
     updateCheck->show();
     updateCheck->raise();

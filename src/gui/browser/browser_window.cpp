@@ -503,7 +503,7 @@ void BrowserWindow::updateStatistics() {
 }
 
 void BrowserWindow::showNBalance() {
-  if (!nBalanceWindow) nBalanceWindow = new NBalanceWindow(db_, this);
+  if (!nBalanceWindow) nBalanceWindow = new NBalanceWindow(session_, this);
   nBalanceWindow->open(this);
 }
 

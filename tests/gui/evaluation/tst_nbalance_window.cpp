@@ -11,6 +11,7 @@
 #include <QTableView>
 #include <QtTest>
 
+#include "core/app/session.h"
 #include "core/db/database.h"
 #include "core/db/numbers.h"
 #include "core/engine/calculation.h"
@@ -27,7 +28,8 @@ class TstNBalanceWindow : public QObject {
   trb::test::PrivateUser user_;
   QTemporaryDir dir_;
   QString path_;
-  trb::db::Database db_;
+  trb::app::Session session_;  // the database the window works on
+  trb::db::Database& db_ = session_.db();
 
  private slots:
   // The demo database with every plot calculated once.
@@ -75,7 +77,7 @@ class TstNBalanceWindow : public QObject {
     QFETCH(QString, text);
     QFETCH(QString, named);
     db_.dropTable(QStringLiteral("nmin_saldo"));
-    NBalanceWindow w(db_);
+    NBalanceWindow w(session_);
     w.open(nullptr);
     auto* edit = w.findChild<QLineEdit*>(field);
     QVERIFY(edit);
@@ -98,7 +100,7 @@ class TstNBalanceWindow : public QObject {
   // All plots: the bar runs to 17, NMIN_SALDO is selected and shown, the plot balance can be
   // chosen, and the exported sheet holds the titles and typed numbers rounded to 4 decimals.
   void runAllPlotsAndExport() {
-    NBalanceWindow w(db_);
+    NBalanceWindow w(session_);
     w.open(nullptr);
     QSignalSpy done(&w, &NBalanceWindow::balanceDone);
     int highest = 0;
@@ -161,7 +163,7 @@ class TstNBalanceWindow : public QObject {
     const int years =
         db_.scalar(QStringLiteral("select count(*) from trb_nresult where fl_id=?"), {plot})
             .toInt();
-    NBalanceWindow w(db_);
+    NBalanceWindow w(session_);
     w.open(nullptr);
     QSignalSpy done(&w, &NBalanceWindow::balanceDone);
     w.plotEdit->setText(QString::number(plot));
