@@ -3,7 +3,6 @@
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QDir>
-#include <QEventLoop>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -76,7 +75,7 @@ BrowserWindow::BrowserWindow(trb::app::Session& session, bool power, QWidget* pa
   selectionPanel = new SelectionPanel(this);
   rPanel = new QWidget(this);
   rPanel->setObjectName(QStringLiteral("rPanel"));
-  rInterface = new RPanel(db_, rPanel);
+  rInterface = new RPanel(session_, rPanel);
   (new QVBoxLayout(rPanel))->addWidget(rInterface);
   progressPanel = new QWidget(this);
   progressPanel->setObjectName(QStringLiteral("progressPanel"));
@@ -137,14 +136,14 @@ BrowserWindow::BrowserWindow(trb::app::Session& session, bool power, QWidget* pa
   });
   connect(tree, &PlotTree::plotDropped, this, &BrowserWindow::copyDroppedPlot);
 
-  scriptStatistics = new ScriptStatisticsWindow(db_, this);
+  scriptStatistics = new ScriptStatisticsWindow(session_, this);
   connect(tree->menus.rInterface, &QAction::triggered, this, &BrowserWindow::openRInterface);
   connect(tree->menus.scriptStatistics, &QAction::triggered, this,
           &BrowserWindow::openScriptStatistics);
   connect(scriptStatistics, &ScriptStatisticsWindow::plotsRunRequested, this,
           [this] { rebuildTree(100); });
-  setSpecialEvaluation(100,
-                       [this](qlonglong flId) { return scriptStatistics->evaluatePlot(flId); });
+  setSpecialEvaluation(
+      100, [this](const QList<qlonglong>& plots) { return scriptStatistics->evaluatePlots(plots); });
   connectReports();
   jobView_ = new JobView(this, nullptr, progressBar);
   connect(jobView_, &JobView::finished, this, [this] {
@@ -449,42 +448,32 @@ void BrowserWindow::buildTree(int mode) {
   if (specialEvaluations_.contains(mode)) runSpecialEvaluation(mode, experiments);
 }
 
-void BrowserWindow::setSpecialEvaluation(int mode, PlotEvaluation step) {
-  specialEvaluations_.insert(mode, std::move(step));
+void BrowserWindow::setSpecialEvaluation(int mode, PlotEvaluation walk) {
+  specialEvaluations_.insert(mode, std::move(walk));
 }
 
 void BrowserWindow::runSpecialEvaluation(int mode,
                                          const QList<trb::browser::ExperimentNode>& experiments) {
-  const PlotEvaluation step = specialEvaluations_.value(mode);
+  if (jobView_->isRunning()) return;
   // each plot once, also where two experiments share a location and so list the same plots
   QList<qlonglong> keys;
   for (const auto& x : experiments)
     for (const auto& p : x.plots)
       if (p.resultRows > 0 && !keys.contains(p.flId)) keys << p.flId;
+  trb::app::Job* job = specialEvaluations_.value(mode)(keys);
+  if (!job) return;
   const bool shown = mode == 100;
   if (shown) {
     areas->setCurrentWidget(progressPanel);
-    progressBar->setMaximum(std::max<int>(1, int(keys.size())));
-    progressBar->setValue(0);
-    progressBar->setVisible(true);
+    progressCaption->setText(job->title());
   }
   tree->setEnabled(false);  // no second walk or rebuild while this one waits for R
-  QList<qlonglong> done;
-  bool go = true;
-  for (const auto& x : experiments) {
-    if (shown) progressCaption->setText(x.location);
-    for (const auto& p : x.plots) {
-      if (!go || p.resultRows <= 0 || done.contains(p.flId)) continue;
-      done << p.flId;
-      if (shown) progressBar->setValue(int(done.size()));
-      QCoreApplication::processEvents();
-      go = step(p.flId);
-    }
-  }
-  tree->setEnabled(true);
-  progressBar->setVisible(false);
-  progressCaption->clear();
-  if (shown) areas->setCurrentWidget(pages);
+  afterJob_ = [this, shown] {
+    tree->setEnabled(true);
+    progressCaption->clear();
+    if (shown) areas->setCurrentWidget(pages);
+  };
+  jobView_->attach(job);
 }
 
 void BrowserWindow::openRInterface() {

@@ -26,6 +26,7 @@ namespace trb::db {
 class Database;
 }
 namespace trb::app {
+class Job;
 class Session;
 struct RunReport;
 }  // namespace trb::app
@@ -71,10 +72,10 @@ class BrowserWindow : public QWidget {
   void updateStatistics();
   // "N-balance": the window 'TRB N balance' on the shared connection.
   void showNBalance();
-  // The per-plot step of a special evaluation: rebuildTree(mode) runs it once for every plot with
-  // results; false ends the walk. Mode 100 shows the progress panel, mode 200 runs quietly.
-  using PlotEvaluation = std::function<bool(qlonglong flId)>;
-  void setSpecialEvaluation(int mode, PlotEvaluation step);
+  // A special evaluation: rebuildTree(mode) starts it as a job over every plot with results (each
+  // once); a null job starts nothing. Mode 100 shows its progress in the progress panel.
+  using PlotEvaluation = std::function<trb::app::Job*(const QList<qlonglong>& plots)>;
+  void setSpecialEvaluation(int mode, PlotEvaluation walk);
   // '"R" interface': the R panel in front, opened anew.
   void openRInterface();
   // 'script based statistics': the window 'Datenanalyse mit R'.

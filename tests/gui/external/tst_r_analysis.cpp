@@ -134,18 +134,11 @@ class TestRAnalysis : public QObject {
       question = box->windowTitle() + u':' + box->text();
       box->button(QMessageBox::Yes)->click();
     });
-    // The button is watched while R runs; the timer belongs to this test so that it never
-    // fires into a later one, however short the run.
-    bool disabledDuringRun = false;
-    QTimer watch;
-    watch.setInterval(20);
-    connect(&watch, &QTimer::timeout, [&] { disabledDuringRun |= !p->runButton->isEnabled(); });
-    watch.start();
+    // R runs as a job: the button is off until it has ended
     QTest::mouseClick(p->runButton, Qt::LeftButton);
-    watch.stop();
     QVERIFY2(question.startsWith(QStringLiteral("ODBC error:")), qPrintable(question));
-    QVERIFY(disabledDuringRun);
-    QVERIFY(p->runButton->isEnabled());
+    QVERIFY(!p->runButton->isEnabled());
+    QTRY_VERIFY_WITH_TIMEOUT(p->runButton->isEnabled(), 60000);
     const QString ini = readFile(odbcIni());
     QVERIFY2(ini.contains(QStringLiteral("[T_R_B]")) && ini.contains(QStringLiteral("StepAPI=1")) &&
                  ini.contains(QStringLiteral("Database=") + db_.path()),
@@ -232,6 +225,9 @@ odbcClose(ch)
 
     QTest::mouseClick(s->goButton, Qt::LeftButton);
     QVERIFY(!s->isVisible());
+    // the walk is a job: the tree comes back when it has ended
+    QVERIFY(!w->tree->isEnabled());
+    QTRY_VERIFY_WITH_TIMEOUT(w->tree->isEnabled(), 60000);
     QCOMPARE(s->donePlots, QList<qlonglong>({keys[0], keys[1]}));
     QCOMPARE(s->pcnt, 2);
     QCOMPARE(readFile(QDir(data).filePath(QStringLiteral("perplot.txt"))),
@@ -260,6 +256,7 @@ odbcClose(ch)
     s->sqlEdit->setText(QStringLiteral("bad.txt"));
     s->rEdit->setText(QStringLiteral("plot.r"));
     s->goButton->click();
+    QTRY_VERIFY_WITH_TIMEOUT(w->tree->isEnabled(), 60000);
     QVERIFY(s->donePlots.isEmpty());
     auto* box = w->findChild<QMessageBox*>(QStringLiteral("errorBox"));
     QVERIFY(box);
