@@ -10,6 +10,7 @@
 #include <QSettings>
 #include <QTableView>
 #include <QtTest>
+#include <atomic>
 
 #include "core/app/session.h"
 #include "core/db/database.h"
@@ -49,6 +50,27 @@ class TstNBalanceWindow : public QObject {
     calc.settings.database = path_;
     QVERIFY2(calc.calculate(), qPrintable(calc.stopReason));
     db_ = trb::db::Database::open(path_);
+  }
+
+  // Another job writes the database (a calculation started in another window): the balance is
+  // refused with a message naming that job, and nothing runs.
+  void refusedWhileAnotherJobWrites() {
+    std::atomic<bool> release{false};
+    session_.jobs().start(QStringLiteral("calculation"), db_.path(), [&release](trb::app::Job&) {
+      while (!release) QThread::msleep(1);
+      return trb::app::Job::End{};
+    });
+    NBalanceWindow w(session_);
+    w.open(nullptr);
+    QTest::mouseClick(w.runButton, Qt::LeftButton);
+    auto* box = w.findChild<QMessageBox*>(QStringLiteral("errorBox"));
+    QVERIFY(box);
+    QVERIFY2(box->text().contains(QStringLiteral("\"calculation\"")), qPrintable(box->text()));
+    QVERIFY(!w.running());
+    QVERIFY(w.runButton->isEnabled() && w.progress->isHidden());
+    box->close();
+    release = true;
+    QTRY_VERIFY(!session_.jobs().isBusy());
   }
 
   // A field that is no number stops the run before anything is written, and says which field.
