@@ -35,11 +35,11 @@ struct RunRequest {
 // How far a calculation got, as data: the simulator fills it, the session completes it.
 struct RunReport {
   RunRequest request;
-  bool finished = false;      // "job finished"
-  bool stopped = false;       // the user stopped it
-  bool walkStarted = false;   // the balance began: plots not reached keep their earlier results
-  int plotsTotal = 0;         // plots of the walk
-  int plotsCalculated = 0;    // plots the walk wrote results for
+  bool finished = false;     // "job finished"
+  bool stopped = false;      // the user stopped it
+  bool walkStarted = false;  // the balance began: plots not reached keep their earlier results
+  int plotsTotal = 0;        // plots of the walk
+  int plotsCalculated = 0;   // plots the walk wrote results for
   QString meanBat = QStringLiteral("?");  // a plot run: the plot's stored mean BAT
   bool nBalance = false;                  // a plot run: its nitrogen balance was computed
   QList<trb::Error> problems;             // what went wrong after the calculation

@@ -97,12 +97,11 @@ void runR(const RRun& run) {
   startR(launcher, run);
   const int code = launcher.resultCode();
   if (code != -1)
-    throw trb::Error(QCoreApplication::translate("trb::gui::RRunner",
-                                                 "R cannot be started: %1\n%2 (error %3)")
-                         .arg(QDir::toNativeSeparators(run.rCall),
-                              QString::fromLocal8Bit(std::strerror(code)))
-                         .arg(code),
-                     QStringLiteral("R"));
+    throw trb::Error(
+        QCoreApplication::translate("trb::gui::RRunner", "R cannot be started: %1\n%2 (error %3)")
+            .arg(QDir::toNativeSeparators(run.rCall), QString::fromLocal8Bit(std::strerror(code)))
+            .arg(code),
+        QStringLiteral("R"));
   launcher.waitForEnd();
 }
 

@@ -142,8 +142,9 @@ BrowserWindow::BrowserWindow(trb::app::Session& session, bool power, QWidget* pa
           &BrowserWindow::openScriptStatistics);
   connect(scriptStatistics, &ScriptStatisticsWindow::plotsRunRequested, this,
           [this] { rebuildTree(100); });
-  setSpecialEvaluation(
-      100, [this](const QList<qlonglong>& plots) { return scriptStatistics->evaluatePlots(plots); });
+  setSpecialEvaluation(100, [this](const QList<qlonglong>& plots) {
+    return scriptStatistics->evaluatePlots(plots);
+  });
   connectReports();
   jobView_ = new JobView(this, nullptr, progressBar);
   connect(jobView_, &JobView::finished, this, [this] {

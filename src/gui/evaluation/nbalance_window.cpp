@@ -23,9 +23,9 @@
 #include "core/settings/run_settings.h"
 #include "core/settings/settings.h"
 #include "gui/widgets/error_reporter.h"
+#include "gui/widgets/job_view.h"
 #include "gui/widgets/row_model.h"
 #include "gui/widgets/sheet_export.h"
-#include "gui/widgets/job_view.h"
 #include "gui/widgets/window_placement.h"
 
 namespace trb::gui {
@@ -182,8 +182,8 @@ void NBalanceWindow::runBalance() {
   // tables of the last run until it commits.
   trb::app::Job* job = nullptr;
   try {
-    job = session_.jobs().start(
-        windowTitle(), path, [path, id, filter, threads](trb::app::Job& job) {
+    job =
+        session_.jobs().start(windowTitle(), path, [path, id, filter, threads](trb::app::Job& job) {
           trb::db::Database db = trb::db::Database::open(path);
           trb::evaluation::do_balance(db, id, filter, job, threads);
           return trb::app::Job::End{};

@@ -191,9 +191,9 @@ trb::app::Job* ScriptStatisticsWindow::evaluatePlots(const QList<qlonglong>& plo
   const QString sql = QFileInfo::exists(sqlPath) ? readFile(sqlPath) : QString();
   const QString rPath = dir.filePath(spez100r);
   if (!QFileInfo::exists(rPath))
-    ErrorReporter::report(isVisible() ? this : parentWidget(),
-                          trb::Error(tr("file for R script not found"),
-                                     QDir::toNativeSeparators(rPath)));
+    ErrorReporter::report(
+        isVisible() ? this : parentWidget(),
+        trb::Error(tr("file for R script not found"), QDir::toNativeSeparators(rPath)));
   trb::external::RRun run;
   run.rCall = RRunner::rCall();
   run.folder = dir.path();

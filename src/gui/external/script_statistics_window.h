@@ -23,7 +23,7 @@ class Database;
 namespace trb::app {
 class Job;
 class Session;
-}
+}  // namespace trb::app
 
 namespace trb::gui {
 

@@ -116,9 +116,8 @@ class TestJobRunner : public QObject {
       QVERIFY(e.message().contains(QStringLiteral("calculation")));
       QVERIFY(e.message().contains(QStringLiteral("N balance")));
     }
-    Job* other =
-        runner.start(QStringLiteral("other"), dir.filePath(QStringLiteral("b.sqlite")),
-                     steps(1, &done));
+    Job* other = runner.start(QStringLiteral("other"), dir.filePath(QStringLiteral("b.sqlite")),
+                              steps(1, &done));
     QVERIFY(other);
     gate = true;
     QVERIFY(finished.wait(10000));

@@ -155,7 +155,8 @@ class TestMainWindow : public QObject {
              (selectCaption == u"&Daten Verarbeiten" ? QStringLiteral("Systemdatenbank=")
                                                      : QStringLiteral("system database=")) +
                  QStringLiteral("demo.sqlite"));
-    QCOMPARE(w.session->db().scalar(QStringLiteral("select count(*) from slvpflan where name<>") + names)
+    QCOMPARE(w.session->db()
+                 .scalar(QStringLiteral("select count(*) from slvpflan where name<>") + names)
                  .toInt(),
              0);
     QCOMPARE(m.yearPanel->text(), QStringLiteral("2011"));
@@ -437,9 +438,9 @@ class TestMainWindow : public QObject {
       QCOMPARE(opened, other);
       QVERIFY(
           w.session->db().hasColumn(QStringLiteral("field_description"), QStringLiteral("area")));
-      QCOMPARE(w.session->db().scalar(QStringLiteral("select min(area) from field_description"))
-                   .toInt(),
-               -99);
+      QCOMPARE(
+          w.session->db().scalar(QStringLiteral("select min(area) from field_description")).toInt(),
+          -99);
     }
     QCOMPARE(stored(QStringLiteral("database")), other);
     QVERIFY(odbc.open(QIODevice::ReadOnly));
@@ -452,9 +453,10 @@ class TestMainWindow : public QObject {
                         .arg(opened));
     } else {
       // first that the change worked, then what R needs
-      QTRY_VERIFY2(odbcMessage.startsWith(QStringLiteral("ODBC error|The system database is now ") +
-                                          QDir::toNativeSeparators(w.session->databasePath()) + u'.'),
-                   qPrintable(odbcMessage));
+      QTRY_VERIFY2(
+          odbcMessage.startsWith(QStringLiteral("ODBC error|The system database is now ") +
+                                 QDir::toNativeSeparators(w.session->databasePath()) + u'.'),
+          qPrintable(odbcMessage));
       // on this platform the hint names the SQLite driver and the file of the data sources
       QVERIFY(odbcMessage.endsWith(trb::app::odbcSourceHint()));
       QVERIFY(odbcMessage.contains(QStringLiteral("Please add T_R_B as a user data source")));
