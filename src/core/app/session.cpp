@@ -19,6 +19,7 @@ Session::~Session() {
 // --- Database -----------------------------------------------------------------------------------
 
 void Session::openDatabase(trb::Feedback& feedback) {
+  emit databaseAboutToChange();
   db_.close();
   try {
     db_ = open_database(databasePath_, feedback);
@@ -35,6 +36,7 @@ void Session::changeDatabase(const QString& path, trb::Feedback& feedback) {
 }
 
 void Session::closeDatabase() {
+  emit databaseAboutToChange();
   db_.close();
   emit databaseChanged();
 }

@@ -58,7 +58,8 @@ class Session : public QObject {
   QString databasePath() const { return databasePath_; }
   void setDatabasePath(const QString& path) { databasePath_ = path; }
   // Opens the database at databasePath() (what opening did goes to feedback). Throws trb::Error;
-  // the session is then without a database. Emits databaseChanged either way.
+  // the session is then without a database. Emits databaseAboutToChange before the old
+  // connection closes and databaseChanged afterwards, either way.
   void openDatabase(trb::Feedback& feedback);
   // "Change System Database": the named file becomes the database.
   void changeDatabase(const QString& path, trb::Feedback& feedback);
@@ -103,6 +104,8 @@ class Session : public QObject {
   void notifyKeysShifted();
 
  signals:
+  // Windows holding statements on the connection let them go here.
+  void databaseAboutToChange();
   void databaseChanged();
   void settingChanged(const QString& name);
   void runRequested(const trb::app::RunRequest& request);

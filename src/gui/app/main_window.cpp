@@ -418,9 +418,8 @@ void MainWindow::changeDatabase() {
   }
   session_.setDatabasePath(file);
   connectionString = trb::app::connectionString(provider, file);
-  if (browser_) browser_->releaseDatabase();
+  // the browser follows the session's database by itself
   if (!openConnection()) return;
-  if (browser_) browser_->reload();
   if (climate_) climate_->reload();
   try {
     // a file without the plot table is no trb database yet: nothing to upgrade

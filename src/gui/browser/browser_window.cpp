@@ -151,6 +151,13 @@ BrowserWindow::BrowserWindow(trb::app::Session& session, bool power, QWidget* pa
     if (const auto after = std::exchange(afterJob_, nullptr)) after();
   });
   connect(&session_, &trb::app::Session::runEnded, this, &BrowserWindow::runEnded);
+  connect(&session_, &trb::app::Session::databaseAboutToChange, this,
+          &BrowserWindow::releaseDatabase);
+  // a plot of the database before is not one of this one
+  connect(&session_, &trb::app::Session::databaseChanged, this, [this] {
+    forgetLoadedPlot();
+    reload();
+  });
   connect(&session_, &trb::app::Session::structureChanged, this, &BrowserWindow::structureChanged);
   connect(&session_, &trb::app::Session::plotDeleted, this, [this](qlonglong flId) {
     if (flId == snr) forgetLoadedPlot();

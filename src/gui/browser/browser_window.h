@@ -61,7 +61,7 @@ class BrowserWindow : public QWidget {
 
   bool power() const { return power_; }
 
-  // Before the shared connection changes: the files view lets its tables go.
+  // Before the session's connection changes: the files view lets its tables go.
   void releaseDatabase();
   // After it changed: a visible browser shows the new database as on showing.
   void reload();
