@@ -84,17 +84,6 @@ QString experimentLabel(const QString& location, const QString& vcode) {
   return location + QStringLiteral("   <") + vcode + QStringLiteral(">");
 }
 
-QString locationOf(const QString& label) {
-  const int lt = label.indexOf(u'<');
-  return (lt < 0 ? label : label.left(lt)).trimmed();
-}
-
-QString codeOf(const QString& label) {
-  const int lt = label.indexOf(u'<');
-  if (lt < 0) return QStringLiteral("?");
-  return label.mid(lt + 1, qMax(0, label.size() - lt - 2));
-}
-
 // --- A clicked plot ---------------------------------------------------------------------------
 
 namespace {

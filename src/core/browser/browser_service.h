@@ -47,10 +47,6 @@ QList<ExperimentNode> readTree(trb::db::Database& db);
 QString rootLabel(const QString& fileName);
 // location + "   <" + code + ">"
 QString experimentLabel(const QString& location, const QString& vcode);
-// The text before the first "<", trimmed; a label without "<" is its own location.
-QString locationOf(const QString& label);
-// The text between the first "<" and the last character; "?" for a label without "<".
-QString codeOf(const QString& label);
 
 // --- A clicked plot ---------------------------------------------------------------------------
 

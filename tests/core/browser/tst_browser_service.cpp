@@ -51,27 +51,9 @@ class TstBrowserService : public QObject {
     QCOMPARE(rootLabel(input), expected);
   }
 
-  void locationAndCode_data() {
-    QTest::addColumn<QString>("label");
-    QTest::addColumn<QString>("location");
-    QTest::addColumn<QString>("code");
-    QTest::newRow("experiment") << experimentLabel(QStringLiteral("Kleinhausen"),
-                                                   QStringLiteral("V 1"))
-                                << "Kleinhausen"
-                                << "V 1";
-    QTest::newRow("without <") << " plots "
-                               << "plots"
-                               << "?";
-    QTest::newRow("empty code") << "Halle   <>"
-                                << "Halle"
-                                << "";
-  }
-  void locationAndCode() {
-    QFETCH(QString, label);
-    QFETCH(QString, location);
-    QFETCH(QString, code);
-    QCOMPARE(locationOf(label), location);
-    QCOMPARE(codeOf(label), code);
+  void experimentLabel() {
+    QCOMPARE(trb::browser::experimentLabel(QStringLiteral("Kleinhausen"), QStringLiteral("V 1")),
+             QStringLiteral("Kleinhausen   <V 1>"));
   }
 
   void treeGroupsPlotsByLocation() {

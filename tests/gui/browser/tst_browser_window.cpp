@@ -207,10 +207,11 @@ class TestBrowserWindow : public QObject {
     press(t, node(t, QStringLiteral("Heidmoor   <2>")));
     QCOMPARE(w->slvDb, QStringLiteral("Heidmoor"));
     QCOMPARE(w->managementPage->heading->text(), QStringLiteral("Heidmoor   <2>"));
-    // found by location and label, as after a run
-    QVERIFY(w->clickOnItem(QStringLiteral("Kleinhausen"), kManure, true));
+    // found by its key, as after a run
+    QVERIFY(w->clickOnPlot(3, QStringLiteral("Kleinhausen")));
     QCOMPARE(w->snr, 3);
-    QVERIFY(!w->clickOnItem(QStringLiteral("Kleinhausen"), QStringLiteral("nowhere"), false));
+    QCOMPARE(w->sitePage->plotEdit->text(), kManure);
+    QVERIFY(!w->clickOnPlot(999, QStringLiteral("Kleinhausen")));
     trb::test::screenshot(w.get(), QStringLiteral("browser_plot"));
     w->pages->setCurrentIndex(Page::Management);
     trb::test::screenshot(w.get(), QStringLiteral("browser_management"));
