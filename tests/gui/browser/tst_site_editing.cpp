@@ -9,6 +9,7 @@
 #include <QPrintPreviewDialog>
 #include <QPushButton>
 #include <QStackedWidget>
+#include <QTableView>
 #include <QtTest>
 
 #include "core/app/session.h"

@@ -397,7 +397,7 @@ class TestSimulatorWindow : public QObject {
     sim.close();
 
     // one language throughout: the program's messages and Qt's own dialogs
-    SimulatorWindow missing;
+    SimulatorWindow missing(session_);
     const QString path = user_.path(QStringLiteral("missing.sqlite"));
     showOn(missing, path);
     QCOMPARE(missing.messageLines().first(),
