@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QPushButton>
 #include <QSettings>
@@ -16,6 +17,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "core/app/session.h"
 #include "core/db/database.h"
 #include "core/evaluation/nbalance.h"
 #include "core/evaluation/result_pages.h"
@@ -53,15 +55,16 @@ int main(int argc, char** argv) {
   }
 
   try {
-    trb::db::Database db = trb::db::Database::open(file);
+    trb::app::Session session;
+    session.setDatabasePath(file);
+    trb::db::Database& db = session.db();
+    db = trb::db::Database::open(file);
     const QString label =
         db.scalar(QStringLiteral("select site_description from field_description where fl_id=?"),
                   {plot})
             .toString();
-    trb::gui::SimulatorWindow sim;
-    trb::gui::BrowserWindow w(db, false);
-    w.databasePath = file;
-    w.setSimulator(&sim);
+    trb::gui::SimulatorWindow sim(session);
+    trb::gui::BrowserWindow w(session, false);
     w.show();
     const auto found = w.tree->findItems(label, Qt::MatchExactly | Qt::MatchRecursive);
     if (found.isEmpty()) {
@@ -74,13 +77,17 @@ int main(int argc, char** argv) {
     QElapsedTimer t;
     for (int i = 0; i < 5; ++i) {
       t.start();
+      // the run ends when the session says so; the window thread turns meanwhile
+      QEventLoop wait;
+      QObject::connect(&session, &trb::app::Session::runEnded, &wait, &QEventLoop::quit);
       w.sitePage->runButton->click();
+      if (session.runPending()) wait.exec();
       runMs.push_back(t.nsecsElapsed() / 1e6);
       // what follows the calculation, without it
       t.start();
       trb::evaluation::store_mean_bat(db, plot);
       w.rebuildTree(0);
-      w.clickOnItem(w.loadedPlot.dbName, label, true);
+      w.clickOnPlot(plot, w.loadedPlot.dbName);
       w.turnoverPage->refresh();
       trb::evaluation::do_balance(db, QString::number(plot));
       w.nBalancePage->refresh();

@@ -84,17 +84,6 @@ QString experimentLabel(const QString& location, const QString& vcode) {
   return location + QStringLiteral("   <") + vcode + QStringLiteral(">");
 }
 
-QString locationOf(const QString& label) {
-  const int lt = label.indexOf(u'<');
-  return (lt < 0 ? label : label.left(lt)).trimmed();
-}
-
-QString codeOf(const QString& label) {
-  const int lt = label.indexOf(u'<');
-  if (lt < 0) return QStringLiteral("?");
-  return label.mid(lt + 1, qMax(0, label.size() - lt - 2));
-}
-
 // --- A clicked plot ---------------------------------------------------------------------------
 
 namespace {
@@ -175,43 +164,29 @@ PlotView loadPlot(Database& db, qlonglong flId) {
 
 // --- Choosing plots for a run -----------------------------------------------------------------
 
-QStringList experimentSelection(Database& db, const QString& location) {
-  QStringList entries;
+QList<SelectionEntry> experimentSelection(Database& db, const QString& location) {
+  QList<SelectionEntry> entries;
   Reader r(db, QStringLiteral("select * from field_description where location=?"), {location});
   const int fl = r.indexOf(QStringLiteral("FL_ID"));
   const int site = r.indexOf(QStringLiteral("site_description"));
   const int herkunft = r.indexOf(QStringLiteral("Herkunft"));
   while (r.next())
-    entries.append(r.toString(fl) + QStringLiteral(": ") + r.toString(site) +
-                   QStringLiteral("  ===>   ") + r.toString(herkunft));
+    entries.append({r.value(fl).toLongLong(), r.toString(fl) + QStringLiteral(": ") +
+                                                  r.toString(site) + QStringLiteral("  ===>   ") +
+                                                  r.toString(herkunft)});
   return entries;
 }
 
-QStringList databaseSelection(Database& db) {
-  QStringList entries;
+QList<SelectionEntry> databaseSelection(Database& db) {
+  QList<SelectionEntry> entries;
   Reader r(db,
            QStringLiteral(
                "select fl_id, location, site_description from field_description order by fl_id"));
   while (r.next())
-    entries.append(QStringLiteral(" ") + r.toString(0) + QStringLiteral(": ") + r.toString(1) +
-                   QStringLiteral(" - ") + r.toString(2));
+    entries.append({r.value(0).toLongLong(), QStringLiteral(" ") + r.toString(0) +
+                                                 QStringLiteral(": ") + r.toString(1) +
+                                                 QStringLiteral(" - ") + r.toString(2)});
   return entries;
-}
-
-qlonglong keyOfSelectionEntry(const QString& entry) {
-  const int colon = entry.indexOf(u':');
-  return (colon < 0 ? entry : entry.left(colon)).trimmed().toLongLong();
-}
-
-void selectEntriesForRun(Database& db, const QStringList& checkedEntries) {
-  QList<qlonglong> plots;
-  plots.reserve(checkedEntries.size());
-  for (const QString& e : checkedEntries) plots.append(keyOfSelectionEntry(e));
-  trb::engine::selectPlotsForRun(db, plots);
-}
-
-void selectPlotForRun(Database& db, qlonglong flId) {
-  trb::engine::selectPlotsForRun(db, {flId});
 }
 
 // --- Indexes ----------------------------------------------------------------------------------

@@ -47,10 +47,6 @@ QList<ExperimentNode> readTree(trb::db::Database& db);
 QString rootLabel(const QString& fileName);
 // location + "   <" + code + ">"
 QString experimentLabel(const QString& location, const QString& vcode);
-// The text before the first "<", trimmed; a label without "<" is its own location.
-QString locationOf(const QString& label);
-// The text between the first "<" and the last character; "?" for a label without "<".
-QString codeOf(const QString& label);
 
 // --- A clicked plot ---------------------------------------------------------------------------
 
@@ -103,17 +99,16 @@ int firstYearOf(const QList<trb::parameters::MeasurementRow>& measurements);
 
 // --- Choosing plots for a run -----------------------------------------------------------------
 
+// An entry of the selection list: the plot's key and the text the list shows.
+struct SelectionEntry {
+  qlonglong flId = 0;
+  QString label;
+};
+
 // "FL_ID: site_description  ===>   Herkunft" for every plot of the location.
-QStringList experimentSelection(trb::db::Database& db, const QString& location);
+QList<SelectionEntry> experimentSelection(trb::db::Database& db, const QString& location);
 // " fl_id: location - site_description" for every plot, by key.
-QStringList databaseSelection(trb::db::Database& db);
-// The text before the first ":", trimmed: the plot key of an entry (0 when it is no number).
-qlonglong keyOfSelectionEntry(const QString& entry);
-// "model run for selection": marks exactly the plots of these entries (none: every flag 0), in
-// one transaction.
-void selectEntriesForRun(trb::db::Database& db, const QStringList& checkedEntries);
-// "model run (plot)": marks exactly this plot.
-void selectPlotForRun(trb::db::Database& db, qlonglong flId);
+QList<SelectionEntry> databaseSelection(trb::db::Database& db);
 
 // --- Indexes ----------------------------------------------------------------------------------
 

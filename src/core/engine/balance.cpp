@@ -1305,6 +1305,7 @@ BalanceOutcome run_balance(Database& db, BalanceMethod& method, BalanceContext& 
   if (ctx.histogram) ctx.histogram(outcome.assessment);
   ctx.feedback.setProgress(0, static_cast<qint64>(walk.plot_count()));
   ctx.feedback.info(QStringLiteral("trb running"));
+  if (ctx.walk_started) ctx.walk_started(static_cast<int>(walk.plot_count()));
 
   bool walked = false;
   try {

@@ -118,6 +118,8 @@ struct BalanceContext {
   // Threads computing the plots; 1 computes them on the walk's thread. The results and the lines
   // are the same for every number.
   int workers = 1;
+  // Told the number of plots when the walk begins, before the first plot's results are replaced.
+  std::function<void(int plots)> walk_started;
 };
 
 // Ends the calculation with trb::Canceled when its feedback was asked to stop: the check between

@@ -83,6 +83,9 @@ bool Calculation::calculate() {
   messages.clear();
   stopReason.clear();
   last.reset();
+  walkStarted = false;
+  plotsSelected = 0;
+  plotsCalculated = 0;
   bool finished = false;
   RunFeedback run(messages, feedback_);
   try {
@@ -122,6 +125,10 @@ bool Calculation::calculate() {
     ctx.sim_prot = switches.sim_prot;
     ctx.run_id = switches.run_id;
     ctx.workers = settings.workerThreads();
+    ctx.walk_started = [this](int plots) {
+      walkStarted = true;
+      plotsSelected = plots;
+    };
     const BalanceOutcome outcome = run_balance(db, *method, ctx);
     if (outcome.non_finite) {
       // the walk met an infinity (an input so large that a product overflows) and left its plot

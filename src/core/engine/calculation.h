@@ -40,6 +40,9 @@ class Calculation {
   Assessment last;                                        // accumulators of the last run
   int plotsSelected = 0;  // plots of the last run's walk, and those it wrote results for
   int plotsCalculated = 0;
+  // The last run's balance began: from then on plots get new results one by one, and a stop
+  // leaves the plots not reached with those of an earlier run.
+  bool walkStarted = false;
 
   explicit Calculation(trb::Feedback& feedback, PairObserver onPair = {})
       : feedback_(feedback), onPair_(std::move(onPair)) {}

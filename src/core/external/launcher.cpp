@@ -1,7 +1,6 @@
 #include "core/external/launcher.h"
 
 #include <QDir>
-#include <QEventLoop>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
@@ -161,15 +160,8 @@ void Launcher::poll() {
 bool Launcher::waitForEnd() {
   if (resultCode_ != -1) return false;
   if (finished_) return true;
-  QEventLoop loop;
-  connect(this, &Launcher::ended, &loop, &QEventLoop::quit);
-  // a new start during the wait ends it too when that start fails
-  QTimer guard;
-  connect(&guard, &QTimer::timeout, &loop, [this, &loop] {
-    if (finished_ || resultCode_ != -1) loop.quit();
-  });
-  guard.start(kPollMs);
-  loop.exec();
+  if (process_) process_->waitForFinished(-1);
+  poll();
   return finished_;
 }
 

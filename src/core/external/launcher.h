@@ -59,8 +59,9 @@ class Launcher : public QObject {
   // Starts the program and returns at once (the start itself is awaited, never the program).
   void execute();
 
-  // Processes the window events until the process has ended or the start failed; the windows stay
-  // responsive meanwhile. Returns at once when nothing was started. True when it ended.
+  // Blocks until the process has ended: call it on a job's worker thread (with a launcher made
+  // there), never on the window's. Returns at once when nothing was started or the start failed.
+  // True when it ended.
   bool waitForEnd();
 
  signals:

@@ -1,10 +1,14 @@
 #include "core/external/r_run.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
 #include <QSaveFile>
 #include <QStandardPaths>
+#include <cstring>
+
+#include "core/base/error.h"
 
 namespace trb::external {
 
@@ -86,6 +90,19 @@ void startR(Launcher& launcher, const RRun& run) {
   launcher.parameters = rBatchParameters(run.script, run.result);
   launcher.environment = rEnvironment(writeRProfile());
   launcher.execute();
+}
+
+void runR(const RRun& run) {
+  Launcher launcher;
+  startR(launcher, run);
+  const int code = launcher.resultCode();
+  if (code != -1)
+    throw trb::Error(
+        QCoreApplication::translate("trb::gui::RRunner", "R cannot be started: %1\n%2 (error %3)")
+            .arg(QDir::toNativeSeparators(run.rCall), QString::fromLocal8Bit(std::strerror(code)))
+            .arg(code),
+        QStringLiteral("R"));
+  launcher.waitForEnd();
 }
 
 QStringList pictureNames(const QString& scriptText) {

@@ -49,6 +49,10 @@ struct RRun {
 // starts it; returns at once. The launcher's resultCode() tells whether R started.
 void startR(Launcher& launcher, const RRun& run);
 
+// Starts R and waits for its end: for a job's worker thread. Throws trb::Error when R cannot be
+// started ("R cannot be started: ..." with the system's reason).
+void runR(const RRun& run);
+
 // The picture files a script names: in every line the first double-quoted name that ends in .wmf,
 // .png, .svg, .jpg or .pdf (any case), taken from the character after its opening quote up to and
 // including the extension. A name without its closing quote is not taken.

@@ -39,6 +39,8 @@ void check_archive_name(const QString& name);
 // Fetches url into target, replacing it only when the whole answer arrived: the body goes to a
 // temporary file beside target, renamed when complete. Throws trb::Error with the client's message
 // on a network failure, after timeoutMs without an answer, or when target cannot be written.
+// Waits for the answer in an event loop of the calling thread: call it on a job's worker thread,
+// never on the window's.
 void fetch(const QUrl& url, const QString& target, int timeoutMs = 30000);
 
 }  // namespace trb::update

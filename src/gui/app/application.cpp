@@ -19,27 +19,28 @@
 namespace trb::gui {
 
 Windows::Windows(const StartOptions& options) {
-  main = std::make_unique<MainWindow>(options);
+  session = std::make_unique<trb::app::Session>();
+  main = std::make_unique<MainWindow>(*session, options);
   settings = std::make_unique<SettingsDialog>();
-  simulator = std::make_unique<SimulatorWindow>();
-  simulator->arguments = options.args;
+  simulator = std::make_unique<SimulatorWindow>(*session);
+  simulator->setArguments(options.args);
   main->setWindows(settings.get(), simulator.get());
   // German captions never come with the power-mode items
-  const bool browserPower = main->power && main->start().captionLanguage != u"D";
-  browser = std::make_unique<BrowserWindow>(main->sharedDb, browserPower);
+  const bool browserPower = session->power() && session->captionLanguage() != u"D";
+  browser = std::make_unique<BrowserWindow>(*session, browserPower);
   browser->setMainWindow(main.get());
-  browser->setSimulator(simulator.get());
   main->setBrowser(browser.get());
-  climate = std::make_unique<ClimateWindow>(main->sharedDb, main->power);
-  parameters = std::make_unique<ParameterEditor>(main->sharedDb);
+  trb::db::Database& db = session->db();
+  climate = std::make_unique<ClimateWindow>(db, session->power());
+  parameters = std::make_unique<ParameterEditor>(db);
   main->setDataWindows(climate.get(), parameters.get());
-  transfer = std::make_unique<TransferWindow>(main->sharedDb);
-  sql = std::make_unique<SqlWindow>(main->sharedDb);
+  transfer = std::make_unique<TransferWindow>(db);
+  sql = std::make_unique<SqlWindow>(db);
   main->setDataTools(transfer.get(), sql.get());
   // a double click on the status bar
   QObject::connect(main.get(), &MainWindow::updateCheckRequested, main.get(), [this] {
     if (!updateCheck)
-      updateCheck = std::make_unique<UpdateCheckWindow>(main->currentversion,
+      updateCheck = std::make_unique<UpdateCheckWindow>(*session, main->currentversion,
                                                         main->start().programPath, main.get());
     updateCheck->show();
     updateCheck->raise();
@@ -58,11 +59,11 @@ Windows::Windows(const StartOptions& options) {
   // the soil of the plot in the parameter editor (power mode), and the editor itself
   QObject::connect(browser->sitePage, &SitePage::soilEditorRequested, browser.get(),
                    [this](qlonglong soil) {
-                     parameters->showModeless(main->sharedDb.userTables());
+                     parameters->showModeless(session->db().userTables());
                      parameters->showSoilProfile(int(soil));
                    });
   QObject::connect(browser->sitePage, &SitePage::parameterEditorRequested, browser.get(),
-                   [this] { parameters->showModeless(main->sharedDb.userTables()); });
+                   [this] { parameters->showModeless(session->db().userTables()); });
   // "show references" of a plot ("Basic-Info") and of an experiment (tree menu)
   QObject::connect(browser->sitePage, &SitePage::referencesRequested, browser.get(),
                    [this](qlonglong plot) {
@@ -74,7 +75,7 @@ Windows::Windows(const StartOptions& options) {
 
 ReferenceListWindow& Windows::referenceList() {
   if (!references) {
-    references = std::make_unique<ReferenceListWindow>(main->sharedDb, browser.get());
+    references = std::make_unique<ReferenceListWindow>(session->db(), browser.get());
     references->askSetting = [this](const QString& key) { main->askAndStoreSetting(key); };
     // the experiment icons follow the links
     QObject::connect(references.get(), &ReferenceListWindow::relationsChanged, browser.get(),
@@ -84,8 +85,8 @@ ReferenceListWindow& Windows::referenceList() {
 }
 
 Windows::~Windows() {
-  // the simulator's worker must end before the windows go
-  if (simulator) simulator->stopAndWait();
+  // the jobs' workers must end before the windows go
+  if (session) session->jobs().stopAll();
   updateCheck.reset();
   references.reset();
   // the browser's grids and the SQL module's result hold statements on the shared connection
@@ -94,6 +95,8 @@ Windows::~Windows() {
   browser.reset();
   parameters.reset();
   climate.reset();
+  simulator.reset();
+  main.reset();
 }
 
 int runApplication() {

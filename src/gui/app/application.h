@@ -19,6 +19,7 @@ class ReferenceListWindow;
 
 // The windows of the program. They live until the program ends.
 struct Windows {
+  std::unique_ptr<trb::app::Session> session;  // made first, gone last
   std::unique_ptr<MainWindow> main;
   std::unique_ptr<SettingsDialog> settings;
   std::unique_ptr<SimulatorWindow> simulator;

@@ -68,8 +68,8 @@ StartOptions StartOptions::fromApplication() {
   return o;
 }
 
-MainWindow::MainWindow(const StartOptions& options, QWidget* parent)
-    : QMainWindow(parent), options_(options) {
+MainWindow::MainWindow(trb::app::Session& session, const StartOptions& options, QWidget* parent)
+    : QMainWindow(parent), session_(session), options_(options) {
   setObjectName(QStringLiteral("solvaForm"));
   setWindowTitle(QStringLiteral("SolvaTerraBalance: TRB"));
   currentversion = QCoreApplication::applicationVersion();
@@ -87,17 +87,18 @@ MainWindow::MainWindow(const StartOptions& options, QWidget* parent)
     start_ = trb::app::decideStartup(*store, startLanguage, options.args, options.defaultDatabase,
                                      options.workingFolder);
   }
-  language = start_.language;
-  power = start_.power;
+  session_.setCaptionLanguage(start_.captionLanguage);
+  session_.setDataLanguage(start_.language);
+  session_.setPower(start_.power);
   provider = start_.provider;
   programPath = start_.programPath;
   layoutCommands(start_.fullCommands);
 
-  databasePath = start_.databasePath;
+  session_.setDatabasePath(start_.databasePath);
   // An unattended run has nobody to answer a dialog.
   if (start_.askForDatabase && !start_.firstStart && !trb::app::hasGoArgument(options.args))
     askForMissingDatabase();
-  connectionString = trb::app::connectionString(provider, databasePath);
+  connectionString = trb::app::connectionString(provider, session_.databasePath());
   versionPanel->setText(QStringLiteral("Version: ") + currentversion);
   showDatabaseLabel();
 }
@@ -105,9 +106,10 @@ MainWindow::MainWindow(const StartOptions& options, QWidget* parent)
 MainWindow::~MainWindow() = default;
 
 void MainWindow::askForMissingDatabase() {
-  QMessageBox box(QMessageBox::Warning, windowTitle(),
-                  tr("The database %1 does not exist.").arg(QDir::toNativeSeparators(databasePath)),
-                  QMessageBox::NoButton, this);
+  QMessageBox box(
+      QMessageBox::Warning, windowTitle(),
+      tr("The database %1 does not exist.").arg(QDir::toNativeSeparators(session_.databasePath())),
+      QMessageBox::NoButton, this);
   box.setObjectName(QStringLiteral("missingDatabaseBox"));
   QPushButton* choose = box.addButton(tr("&Choose another file..."), QMessageBox::AcceptRole);
   choose->setObjectName(QStringLiteral("chooseButton"));
@@ -119,9 +121,9 @@ void MainWindow::askForMissingDatabase() {
     const QString file = QFileDialog::getOpenFileName(this, databaseDialogTitle(),
                                                       QDir::currentPath(), databaseFilter());
     if (!file.isEmpty()) {
-      databasePath = file;
+      session_.setDatabasePath(file);
       auto store = trb::settings::openStore();
-      trb::app::storeDatabase(*store, databasePath);
+      trb::app::storeDatabase(*store, file);
       return;
     }
   }
@@ -169,7 +171,6 @@ void MainWindow::setDataTools(TransferWindow* transfer, SqlWindow* sql) {
 
 void MainWindow::openBrowser() {
   if (!browser_) return;
-  browser_->databasePath = databasePath;
   browser_->show();
   browser_->raise();
   browser_->activateWindow();
@@ -225,10 +226,10 @@ void MainWindow::buildCommands() {
   connect(endButton, &QPushButton::clicked, this, &MainWindow::endProgram);
   connect(selectButton, &QPushButton::clicked, this, &MainWindow::openBrowser);
   connect(climateButton, &QPushButton::clicked, this, [this] {
-    if (climate_ && sharedDb.isOpen()) climate_->openAll();
+    if (climate_ && session_.isOpen()) climate_->openAll();
   });
   connect(parameterButton, &QPushButton::clicked, this, [this] {
-    if (parameters_ && sharedDb.isOpen()) parameters_->openModal(sharedDb.userTables());
+    if (parameters_ && session_.isOpen()) parameters_->openModal(session_.db().userTables());
   });
   connect(transferButton, &QPushButton::clicked, this, [this] {
     if (!transferWindow_) return;
@@ -287,10 +288,10 @@ void MainWindow::layoutCommands(bool full) {
 }
 
 void MainWindow::showDatabaseLabel() {
-  databaseLabel->setText(tr("system database=") + (sharedDb.isOpen()
-                                                       ? QFileInfo(databasePath).fileName()
-                                                       : QStringLiteral("-")));
-  databaseLabel->setToolTip(databasePath);
+  databaseLabel->setText(
+      tr("system database=") +
+      (session_.isOpen() ? QFileInfo(session_.databasePath()).fileName() : QStringLiteral("-")));
+  databaseLabel->setToolTip(session_.databasePath());
 }
 
 bool MainWindow::event(QEvent* e) {
@@ -312,7 +313,7 @@ void MainWindow::startUp() {
     showDatabaseLabel();
   } else if (openConnection()) {
     try {
-      trb::parameters::reset_site_state(sharedDb);
+      trb::parameters::reset_site_state(session_.db());
     } catch (const std::exception& e) {
       ErrorReporter::report(this, e, windowTitle());
     }
@@ -332,17 +333,17 @@ void MainWindow::startUp() {
 
 void MainWindow::onActivated() {
   versionPanel->setText(QStringLiteral("Version= ") + currentversion);
-  if (simulator_ && !simulator_->calculating()) simulator_->database = QStringLiteral("?");
-  // not while the simulator's worker writes to the same file
-  if (sharedDb.isOpen() && !(simulator_ && simulator_->calculating())) {
+  // not while a job writes to the same file
+  if (session_.isOpen() && !session_.jobs().runningOn(session_.db().path())) {
     try {
-      trb::app::switchParameterLanguage(sharedDb, language);
+      trb::app::switchParameterLanguage(session_.db(), session_.dataLanguage());
     } catch (const std::exception& e) {
       ErrorReporter::report(this, e, windowTitle());
     }
   }
+  // the simulator's next run goes back to the system database, or the one of the command line
   if (simulator_ && !simulator_->calculating())
-    simulator_->database = trb::app::commandLineDatabase(options_.args, simulator_->database);
+    simulator_->setDatabase(trb::app::commandLineDatabase(options_.args, QStringLiteral("?")));
   if (simulator_ && trb::app::hasGoArgument(options_.args) && !batchStarted_) {
     batchStarted_ = true;
     QTimer::singleShot(0, this, &MainWindow::runBatch);
@@ -350,10 +351,15 @@ void MainWindow::onActivated() {
 }
 
 void MainWindow::runBatch() {
-  simulator_->showModalAndWait();
-  batchExitCode_ = simulator_->lastFinished() ? 0 : 1;
-  close();
-  QCoreApplication::exit(batchExitCode_);
+  // the simulator shows itself modally and runs; the program ends when it is closed
+  connect(&session_, &trb::app::Session::runEnded, this, [this](const trb::app::RunReport& r) {
+    if (!r.request.batch || batchEnded_) return;
+    batchEnded_ = true;
+    batchExitCode_ = r.finished ? 0 : 1;
+    close();
+    QCoreApplication::exit(batchExitCode_);
+  });
+  session_.runBatch();
 }
 
 bool MainWindow::openConnection() {
@@ -361,11 +367,10 @@ bool MainWindow::openConnection() {
   for (;;) {
     QString error;
     try {
-      sharedDb.close();
       // what opening did (an Access file imported, its copy reused) shows in the status bar
       StatusLines note(statusBar());
       QApplication::setOverrideCursor(Qt::WaitCursor);
-      sharedDb = trb::app::open_database(databasePath, note);
+      session_.openDatabase(note);
       QApplication::restoreOverrideCursor();
       showDatabaseLabel();
       return true;
@@ -392,7 +397,7 @@ bool MainWindow::recoverConnection(const QString& error) {
   if (editor.exec() != QDialog::Accepted) return false;
   connectionString = editor.connectionText();
   const trb::app::ConnectionItems items = trb::app::parseConnectionString(connectionString);
-  if (items.databasePath) databasePath = *items.databasePath;
+  if (items.databasePath) session_.setDatabasePath(*items.databasePath);
   if (items.provider) provider = *items.provider;
   auto store = trb::settings::openStore();
   trb::app::storeConnectionItems(*store, items);
@@ -402,34 +407,39 @@ bool MainWindow::recoverConnection(const QString& error) {
 
 void MainWindow::changeDatabase() {
   const QString file = QFileDialog::getOpenFileName(
-      this, databaseDialogTitle(), QFileInfo(databasePath).absolutePath(), databaseFilter());
+      this, databaseDialogTitle(), QFileInfo(session_.databasePath()).absolutePath(),
+      databaseFilter());
   if (file.isEmpty()) return;
-  databasePath = file;
-  connectionString = trb::app::connectionString(provider, databasePath);
-  if (browser_) browser_->releaseDatabase();
-  if (!openConnection()) return;
-  if (browser_) {
-    browser_->databasePath = databasePath;
-    browser_->reload();
+  if (session_.jobs().isBusy()) {
+    ErrorReporter::report(this, trb::Error(tr("The database cannot change while work on it is "
+                                              "running; wait for it to end or stop it."),
+                                           windowTitle()));
+    return;
   }
+  session_.setDatabasePath(file);
+  connectionString = trb::app::connectionString(provider, file);
+  // the browser follows the session's database by itself
+  if (!openConnection()) return;
   if (climate_) climate_->reload();
   try {
     // a file without the plot table is no trb database yet: nothing to upgrade
-    if (sharedDb.hasTable(QStringLiteral("field_description"))) trb::app::upgrade_area(sharedDb);
+    if (session_.db().hasTable(QStringLiteral("field_description")))
+      trb::app::upgrade_area(session_.db());
   } catch (const std::exception& e) {
     ErrorReporter::report(this, e, windowTitle());
   }
   {
     auto store = trb::settings::openStore();
-    trb::app::storeDatabase(*store, databasePath);
+    trb::app::storeDatabase(*store, file);
   }
   // R reaches the database through the data source: it gets the file that is actually open.
   try {
-    trb::app::setOdbcDatabase(sharedDb.path());
+    trb::app::setOdbcDatabase(session_.db().path());
   } catch (const trb::Error&) {
     // the change stands; only R lacks its way to the database
     const QString text =
-        tr("The system database is now %1.").arg(QDir::toNativeSeparators(databasePath)) +
+        tr("The system database is now %1.")
+            .arg(QDir::toNativeSeparators(session_.databasePath())) +
         QStringLiteral("\n\n") +
         tr("R scripts reach the database through the ODBC user data source T_R_B, which is "
            "missing:") +
@@ -440,11 +450,11 @@ void MainWindow::changeDatabase() {
 
 void MainWindow::endProgram() {
   if (simulator_) {
-    simulator_->running = false;
     simulator_->stopAndWait();
     simulator_->hide();
   }
-  sharedDb.close();
+  session_.jobs().stopAll();
+  session_.closeDatabase();
   close();
 }
 
@@ -465,10 +475,6 @@ void MainWindow::closeEvent(QCloseEvent* e) {
 bool MainWindow::eventFilter(QObject* watched, QEvent* e) {
   if (e->type() == QEvent::MouseButtonDblClick) emit updateCheckRequested();
   return QMainWindow::eventFilter(watched, e);
-}
-
-int MainWindow::nextKey(const QString& table, const QString& keyField) {
-  return sharedDb.getKey(table, keyField);
 }
 
 void MainWindow::askAndStoreSetting(const QString& item) {

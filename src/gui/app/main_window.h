@@ -1,12 +1,12 @@
-// The main window: decides the language and the range of commands at creation, owns the shared
-// database connection, opens the other windows and ends the program.
+// The main window: decides the language and the range of commands at creation, opens the
+// session's database, opens the other windows and ends the program.
 #pragma once
 
 #include <QMainWindow>
 #include <QStringList>
 
+#include "core/app/session.h"
 #include "core/app/startup.h"
-#include "core/db/database.h"
 
 class QLabel;
 class QPushButton;
@@ -37,7 +37,8 @@ struct StartOptions {
 class MainWindow : public QMainWindow {
   Q_OBJECT
  public:
-  explicit MainWindow(const StartOptions& options, QWidget* parent = nullptr);
+  // The session gets the start's database path, languages and power mode.
+  MainWindow(trb::app::Session& session, const StartOptions& options, QWidget* parent = nullptr);
   ~MainWindow() override;
 
   // The windows created after this one; the commands that open them are enabled here.
@@ -50,18 +51,11 @@ class MainWindow : public QMainWindow {
   // The data transfer and the SQL module, opened by "Data Transfer" and "SQL - module".
   void setDataTools(TransferWindow* transfer, SqlWindow* sql);
 
-  QString databasePath;
   QString connectionString;
-  QString language;
-  bool power = true;
   QString provider;
   QString programPath;
   QString currentversion;
-  trb::db::Database sharedDb;  // the connection shared by the modules
   const trb::app::MainStart& start() const { return start_; }
-
-  // Next key of a table: its largest key plus one, 0 for an empty table.
-  int nextKey(const QString& table, const QString& keyField);
   // Asks for a value other modules need ("pdf_dir", "pdf_reader") and stores it.
   void askAndStoreSetting(const QString& item);
   // Exit code of a batch run: 0 when the calculation finished.
@@ -109,6 +103,7 @@ class MainWindow : public QMainWindow {
   void openBrowser();
   QString databaseDialogTitle() const;
 
+  trb::app::Session& session_;
   StartOptions options_;
   trb::app::MainStart start_;
   SettingsDialog* settingsDialog_ = nullptr;
@@ -122,6 +117,7 @@ class MainWindow : public QMainWindow {
   bool withoutDatabase_ = false;  // the user chose to start without a database
   bool showQueued_ = false;
   bool batchStarted_ = false;
+  bool batchEnded_ = false;
   int batchExitCode_ = 0;
 };
 

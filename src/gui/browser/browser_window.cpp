@@ -3,7 +3,6 @@
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QDir>
-#include <QEventLoop>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -22,7 +21,9 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <optional>
+#include <utility>
 
+#include "core/app/session.h"
 #include "core/base/error.h"
 #include "core/browser/browser_service.h"
 #include "core/db/database.h"
@@ -46,14 +47,15 @@
 #include "gui/external/script_statistics_window.h"
 #include "gui/reports/experiment_report_window.h"
 #include "gui/reports/report_commands.h"
-#include "gui/simulator/simulator_window.h"
+#include "gui/widgets/error_reporter.h"
+#include "gui/widgets/job_view.h"
 #include "gui/widgets/result_chart.h"
 #include "gui/widgets/window_placement.h"
 
 namespace trb::gui {
 
-BrowserWindow::BrowserWindow(trb::db::Database& db, bool power, QWidget* parent)
-    : QWidget(parent), db_(db), power_(power) {
+BrowserWindow::BrowserWindow(trb::app::Session& session, bool power, QWidget* parent)
+    : QWidget(parent), session_(session), db_(session.db()), power_(power) {
   setObjectName(QStringLiteral("range_select"));
   setWindowTitle(QStringLiteral("DATABASE"));
 
@@ -73,7 +75,7 @@ BrowserWindow::BrowserWindow(trb::db::Database& db, bool power, QWidget* parent)
   selectionPanel = new SelectionPanel(this);
   rPanel = new QWidget(this);
   rPanel->setObjectName(QStringLiteral("rPanel"));
-  rInterface = new RPanel(db_, rPanel);
+  rInterface = new RPanel(session_, rPanel);
   (new QVBoxLayout(rPanel))->addWidget(rInterface);
   progressPanel = new QWidget(this);
   progressPanel->setObjectName(QStringLiteral("progressPanel"));
@@ -120,7 +122,7 @@ BrowserWindow::BrowserWindow(trb::db::Database& db, bool power, QWidget* parent)
           &BrowserWindow::updateStatistics);
   connect(sitePage->runButton, &QPushButton::clicked, this, &BrowserWindow::runPlot);
   connect(tree->menus.nBalance, &QAction::triggered, this, &BrowserWindow::showNBalance);
-  siteCommands = new SiteCommands(*this, db_);
+  siteCommands = new SiteCommands(*this, session_);
   // copying by drag: drops are taken while one of the first three pages is in front
   tree->dropAllowed = [this] {
     return !calculating_ && areas->currentWidget() == pages &&
@@ -134,15 +136,32 @@ BrowserWindow::BrowserWindow(trb::db::Database& db, bool power, QWidget* parent)
   });
   connect(tree, &PlotTree::plotDropped, this, &BrowserWindow::copyDroppedPlot);
 
-  scriptStatistics = new ScriptStatisticsWindow(db_, this);
+  scriptStatistics = new ScriptStatisticsWindow(session_, this);
   connect(tree->menus.rInterface, &QAction::triggered, this, &BrowserWindow::openRInterface);
   connect(tree->menus.scriptStatistics, &QAction::triggered, this,
           &BrowserWindow::openScriptStatistics);
   connect(scriptStatistics, &ScriptStatisticsWindow::plotsRunRequested, this,
           [this] { rebuildTree(100); });
-  setSpecialEvaluation(100,
-                       [this](qlonglong flId) { return scriptStatistics->evaluatePlot(flId); });
+  setSpecialEvaluation(100, [this](const QList<qlonglong>& plots) {
+    return scriptStatistics->evaluatePlots(plots);
+  });
   connectReports();
+  jobView_ = new JobView(this, nullptr, progressBar);
+  connect(jobView_, &JobView::finished, this, [this] {
+    if (const auto after = std::exchange(afterJob_, nullptr)) after();
+  });
+  connect(&session_, &trb::app::Session::runEnded, this, &BrowserWindow::runEnded);
+  connect(&session_, &trb::app::Session::databaseAboutToChange, this,
+          &BrowserWindow::releaseDatabase);
+  // a plot of the database before is not one of this one
+  connect(&session_, &trb::app::Session::databaseChanged, this, [this] {
+    forgetLoadedPlot();
+    reload();
+  });
+  connect(&session_, &trb::app::Session::structureChanged, this, &BrowserWindow::structureChanged);
+  connect(&session_, &trb::app::Session::plotDeleted, this, [this](qlonglong flId) {
+    if (flId == snr) forgetLoadedPlot();
+  });
 }
 
 void BrowserWindow::connectReports() {
@@ -152,14 +171,14 @@ void BrowserWindow::connectReports() {
     try {
       printSiteConditions(this, db_);
     } catch (const std::exception& e) {
-      showProblem(e);
+      ErrorReporter::report(this, e, windowTitle());
     }
   });
   connect(tree->menus.experimentReport, &QAction::triggered, this, [this] {
     try {
       openExperimentReport(this, db_, slvDb, power_);
     } catch (const std::exception& e) {
-      showProblem(e);
+      ErrorReporter::report(this, e, windowTitle());
     }
   });
   // 'print management' and 'print' with 'save as PDF; no preview': the loaded plot's lists
@@ -171,14 +190,14 @@ void BrowserWindow::connectReports() {
     try {
       printManagement(this, db_, snr, pdf ? ReportOutput::Pdf : ReportOutput::Preview);
     } catch (const std::exception& e) {
-      showProblem(e);
+      ErrorReporter::report(this, e, windowTitle());
     }
   });
   connect(observationPage->editor, &MeasurementEditor::printRequested, this, [this](bool pdf) {
     try {
       printObservations(this, db_, snr, pdf ? ReportOutput::Pdf : ReportOutput::Preview);
     } catch (const std::exception& e) {
-      showProblem(e);
+      ErrorReporter::report(this, e, windowTitle());
     }
   });
   // 'create report' and 'save as PDF; skip preview' on the comparison pages
@@ -195,7 +214,7 @@ void BrowserWindow::connectReports() {
     try {
       printSiteDescription(this, db_, plot);
     } catch (const std::exception& e) {
-      showProblem(e);
+      ErrorReporter::report(this, e, windowTitle());
     }
   });
 }
@@ -219,7 +238,7 @@ void BrowserWindow::printResultPage(ResultPage* page, bool pdf) {
     printResults(this, db_, snr, page->data().statistics, rows, picture,
                  QString::fromLatin1(suffix), pdf ? ReportOutput::Pdf : ReportOutput::Preview);
   } catch (const std::exception& e) {
-    showProblem(e);
+    ErrorReporter::report(this, e, windowTitle());
   }
 }
 
@@ -261,25 +280,9 @@ void BrowserWindow::buildPages() {
   pages->setTabVisible(Page::NBalance, false);
 }
 
-void BrowserWindow::setSimulator(SimulatorWindow* simulator) {
-  simulator_ = simulator;
-}
-
 QString BrowserWindow::databaseFileName() const {
-  return QFileInfo(databasePath.isEmpty() ? db_.path() : databasePath).fileName();
-}
-
-void BrowserWindow::showProblem(const std::exception& e) {
-  if (const auto* err = dynamic_cast<const trb::Error*>(&e)) {
-    QMessageBox::warning(this, err->caption().isEmpty() ? windowTitle() : err->caption(),
-                         err->message());
-    return;
-  }
-  if (const auto* err = dynamic_cast<const trb::db::DbError*>(&e)) {
-    QMessageBox::critical(this, windowTitle(), err->text());
-    return;
-  }
-  QMessageBox::critical(this, windowTitle(), QString::fromUtf8(e.what()));
+  const QString path = session_.databasePath();
+  return QFileInfo(path.isEmpty() ? db_.path() : path).fileName();
 }
 
 void BrowserWindow::placeOnScreen() {
@@ -318,7 +321,7 @@ void BrowserWindow::fill() {
   filesView->close();
   areas->setCurrentWidget(progressPanel);
   progressCaption->setText(tr("reading the database ..."));
-  setCalculating(simulator_ && simulator_->calculating());
+  setCalculating(session_.runPending());
   if (db_.isOpen() && !calculating_) {
     try {
       trb::browser::ensureBrowserIndexes(db_);
@@ -351,7 +354,30 @@ void BrowserWindow::forgetLoadedPlot() {
   snr = -99;
   loadedPlot = PlotRecord();
   sitePage->clearSite();
+  managementPage->showPlot(-99, {});
+  observationPage->showPlot(-99, -99, {});
+  for (ResultPage* p :
+       {carbonPage, nitrogenPage, microbialPage, miscPage, turnoverPage, nBalancePage}) {
+    p->setPlot(-99, QString(), QString());
+    p->clear();
+  }
+  pages->setTabVisible(Page::NBalance, false);
+  pages->setTabVisible(Page::Turnover, false);
+  selectionPanel->reset();
   areas->setCurrentWidget(progressPanel);
+}
+
+void BrowserWindow::structureChanged() {
+  const qlonglong shown = snr;
+  rebuildTree(0);
+  if (shown == -99) return;
+  // the plot in the pages may have gone with a deleted experiment or a shift of keys
+  bool gone = true;
+  try {
+    gone = !trb::browser::loadPlot(db_, shown).found;
+  } catch (const std::exception&) {
+  }
+  if (gone) forgetLoadedPlot();
 }
 
 void BrowserWindow::refreshStations() {
@@ -359,7 +385,7 @@ void BrowserWindow::refreshStations() {
   try {
     sitePage->setStations(trb::parameters::readStations(db_));
   } catch (const std::exception& e) {
-    showProblem(e);
+    ErrorReporter::report(this, e, windowTitle());
   }
 }
 
@@ -368,64 +394,58 @@ void BrowserWindow::refreshSoils() {
   try {
     sitePage->setSoils(trb::parameters::readSoils(db_));
   } catch (const std::exception& e) {
-    showProblem(e);
+    ErrorReporter::report(this, e, windowTitle());
   }
 }
 
-namespace {
-
-// The progress panel's bar as the feedback of work done on this thread: it is redrawn as the
-// work goes on.
-class PanelFeedback : public trb::Feedback {
- public:
-  explicit PanelFeedback(QProgressBar* bar) : bar_(bar) {}
-  void setProgress(qint64 pos, qint64 count) override {
-    // a thousandth of the whole is what the bar can show; a count of plots may be much finer
-    const qint64 permille = count > 0 ? pos * 1000 / count : -1;
-    if (permille == shown_) return;
-    shown_ = permille;
-    bar_->setVisible(count > 0);
-    if (count > 0) {
-      bar_->setMaximum(1000);
-      bar_->setValue(int(permille));
-    }
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-  }
-
- private:
-  QProgressBar* bar_;
-  qint64 shown_ = -2;
-};
-
-}  // namespace
-
 void BrowserWindow::rebuildTree(int mode) {
   if (mode == 0) phaseSelect = 0;
-  loadedNode_ = nullptr;
-  bool busy = false;  // the hourglass from the statistics to the rebuilt tree
-  std::optional<trb::Error> failure;
   if (mode == 1 && db_.isOpen()) {
-    // the statistics of every plot with results, stored for the chosen period
-    areas->setCurrentWidget(progressPanel);
-    progressCaption->setText(tr("Update-Statistics"));
-    PanelFeedback feedback(progressBar);
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    busy = true;
-    try {
-      trb::evaluation::update_statistics(db_, phaseSelect, feedback);
-    } catch (const trb::Error& e) {
-      failure = e;
-    } catch (const std::exception& e) {
-      failure = trb::Error(QString::fromUtf8(e.what()));
-    }
-    progressCaption->clear();
+    updateStatisticsJob();
+    return;
   }
+  buildTree(mode);
+}
+
+void BrowserWindow::updateStatisticsJob() {
+  if (jobView_->isRunning()) return;
+  // the statistics of every plot with results, stored for the chosen period, on a connection of
+  // the job's own; the tree is rebuilt when it has ended
+  const QString path = db_.path();
+  const int phase = phaseSelect;
+  trb::app::Job* job = nullptr;
+  try {
+    job = session_.jobs().start(tr("Update-Statistics"), path, [path, phase](trb::app::Job& job) {
+      trb::db::Database db = trb::db::Database::open(path);
+      trb::evaluation::update_statistics(db, phase, job);
+      return trb::app::Job::End{};
+    });
+  } catch (const trb::Error& e) {
+    ErrorReporter::report(this, e, windowTitle());
+    return;
+  }
+  loadedNode_ = nullptr;
+  areas->setCurrentWidget(progressPanel);
+  progressCaption->setText(tr("Update-Statistics"));
+  QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+  tree->setEnabled(false);
+  afterJob_ = [this] {
+    QGuiApplication::restoreOverrideCursor();
+    tree->setEnabled(true);
+    progressCaption->clear();
+    buildTree(1);
+  };
+  jobView_->attach(job);
+}
+
+void BrowserWindow::buildTree(int mode) {
+  loadedNode_ = nullptr;
   QList<trb::browser::ExperimentNode> experiments;
   if (db_.isOpen()) {
     try {
       experiments = trb::browser::readTree(db_);
     } catch (const std::exception& e) {
-      showProblem(e);
+      ErrorReporter::report(this, e, windowTitle());
     }
   }
   int plots = 0;
@@ -433,47 +453,35 @@ void BrowserWindow::rebuildTree(int mode) {
   recs = std::max(recs, plots);
   tree->rebuild(trb::browser::rootLabel(databaseFileName()), experiments);
   progressBar->setVisible(false);
-  if (busy) QGuiApplication::restoreOverrideCursor();
-  if (failure) showProblem(*failure);
   if (specialEvaluations_.contains(mode)) runSpecialEvaluation(mode, experiments);
 }
 
-void BrowserWindow::setSpecialEvaluation(int mode, PlotEvaluation step) {
-  specialEvaluations_.insert(mode, std::move(step));
+void BrowserWindow::setSpecialEvaluation(int mode, PlotEvaluation walk) {
+  specialEvaluations_.insert(mode, std::move(walk));
 }
 
 void BrowserWindow::runSpecialEvaluation(int mode,
                                          const QList<trb::browser::ExperimentNode>& experiments) {
-  const PlotEvaluation step = specialEvaluations_.value(mode);
+  if (jobView_->isRunning()) return;
   // each plot once, also where two experiments share a location and so list the same plots
   QList<qlonglong> keys;
   for (const auto& x : experiments)
     for (const auto& p : x.plots)
       if (p.resultRows > 0 && !keys.contains(p.flId)) keys << p.flId;
+  trb::app::Job* job = specialEvaluations_.value(mode)(keys);
+  if (!job) return;
   const bool shown = mode == 100;
   if (shown) {
     areas->setCurrentWidget(progressPanel);
-    progressBar->setMaximum(std::max<int>(1, int(keys.size())));
-    progressBar->setValue(0);
-    progressBar->setVisible(true);
+    progressCaption->setText(job->title());
   }
   tree->setEnabled(false);  // no second walk or rebuild while this one waits for R
-  QList<qlonglong> done;
-  bool go = true;
-  for (const auto& x : experiments) {
-    if (shown) progressCaption->setText(x.location);
-    for (const auto& p : x.plots) {
-      if (!go || p.resultRows <= 0 || done.contains(p.flId)) continue;
-      done << p.flId;
-      if (shown) progressBar->setValue(int(done.size()));
-      QCoreApplication::processEvents();
-      go = step(p.flId);
-    }
-  }
-  tree->setEnabled(true);
-  progressBar->setVisible(false);
-  progressCaption->clear();
-  if (shown) areas->setCurrentWidget(pages);
+  afterJob_ = [this, shown] {
+    tree->setEnabled(true);
+    progressCaption->clear();
+    if (shown) areas->setCurrentWidget(pages);
+  };
+  jobView_->attach(job);
 }
 
 void BrowserWindow::openRInterface() {
@@ -492,7 +500,7 @@ void BrowserWindow::updateStatistics() {
 }
 
 void BrowserWindow::showNBalance() {
-  if (!nBalanceWindow) nBalanceWindow = new NBalanceWindow(db_, this);
+  if (!nBalanceWindow) nBalanceWindow = new NBalanceWindow(session_, this);
   nBalanceWindow->open(this);
 }
 
@@ -510,7 +518,8 @@ void BrowserWindow::onRightPressed(QTreeWidgetItem* item) {
   switch (PlotTree::kindOf(item)) {
     case PlotTree::Kind::Experiment:
     case PlotTree::Kind::Plots:
-      slvDb = trb::browser::locationOf(PlotTree::experimentLabelOf(item));
+    case PlotTree::Kind::Plot:
+      slvDb = PlotTree::locationOf(item);
       break;
     default:
       break;
@@ -530,10 +539,10 @@ void BrowserWindow::loadNode(QTreeWidgetItem* item, Qt::KeyboardModifiers modifi
 
   switch (PlotTree::kindOf(item)) {
     case PlotTree::Kind::Experiment:
-      slvDb = trb::browser::locationOf(item->text(0));
+      slvDb = PlotTree::locationOf(item);
       return;
     case PlotTree::Kind::Files:
-      slvDb = trb::browser::locationOf(PlotTree::experimentLabelOf(item));
+      slvDb = PlotTree::locationOf(item);
       filesView->open(db_, slvDb);
       areas->setCurrentWidget(filesView);
       return;
@@ -565,7 +574,7 @@ void BrowserWindow::loadPlot(QTreeWidgetItem* item) {
   try {
     view = trb::browser::loadPlot(db_, snr);
   } catch (const std::exception& e) {
-    showProblem(e);
+    ErrorReporter::report(this, e, windowTitle());
     return;
   }
   managementPage->showPlot(snr, view.management);
@@ -597,7 +606,7 @@ void BrowserWindow::showResults(const QString& plotLabel) {
     microbialPage->showData(results.microbial);
   } catch (const std::exception& e) {
     for (ResultPage* p : {carbonPage, nitrogenPage, microbialPage}) p->clear();
-    showProblem(e);
+    ErrorReporter::report(this, e, windowTitle());
   }
   if (carbonPage->hasRows()) pages->setTabEnabled(Page::CDynamics, true);
   pages->setTabVisible(Page::NDynamics, nitrogenPage->hasRows());
@@ -605,8 +614,8 @@ void BrowserWindow::showResults(const QString& plotLabel) {
   if (power_) miscPage->refresh();
 }
 
-bool BrowserWindow::clickOnItem(const QString& dbName, const QString& text, bool exactMatch) {
-  QTreeWidgetItem* node = tree->findNode(dbName, text, exactMatch);
+bool BrowserWindow::clickOnPlot(qlonglong flId, const QString& location) {
+  QTreeWidgetItem* node = tree->findPlot(flId, location);
   if (!node) return false;
   tree->setMarker(tree->activeItem(), false);
   tree->setActiveItem(node);
@@ -619,7 +628,7 @@ void BrowserWindow::showExperimentSelection() {
   try {
     selectionPanel->showEntries(slvDb, trb::browser::experimentSelection(db_, slvDb));
   } catch (const std::exception& e) {
-    showProblem(e);
+    ErrorReporter::report(this, e, windowTitle());
     return;
   }
   areas->setCurrentWidget(selectionPanel);
@@ -630,7 +639,7 @@ void BrowserWindow::showDatabaseSelection() {
     selectionPanel->showEntries(tr("choose plots for simulation"),
                                 trb::browser::databaseSelection(db_));
   } catch (const std::exception& e) {
-    showProblem(e);
+    ErrorReporter::report(this, e, windowTitle());
     return;
   }
   areas->setCurrentWidget(selectionPanel);
@@ -645,94 +654,56 @@ std::optional<int> BrowserWindow::checkedFirstYear(const RepeatControls* control
 }
 
 void BrowserWindow::runSelection() {
-  if (calculating_ || !simulator_) return;
+  if (calculating_) return;
   // the repeat controls are checked first: a wrong number changes nothing
   const std::optional<int> firstYear = checkedFirstYear(selectionPanel->repeatControls);
   if (!firstYear) return;
+  setCalculating(true);
   try {
-    trb::browser::selectEntriesForRun(db_, selectionPanel->checkedEntries());
+    session_.runSelectedPlots(selectionPanel->checkedPlots(), *firstYear,
+                              selectionPanel->repeatControls->repeatCount());
   } catch (const std::exception& e) {
-    showProblem(e);
-    return;
+    setCalculating(false);
+    ErrorReporter::report(this, e, windowTitle());
   }
-  runSimulator(*firstYear, selectionPanel->repeatControls->repeatCount());
-  rebuildTree(0);
-  loadNode(tree->topLevelItem(0), Qt::NoModifier);
 }
 
 void BrowserWindow::runPlot() {
-  if (calculating_ || !simulator_ || snr == -99) return;
+  if (calculating_ || snr == -99) return;
   // the repeat controls are checked first: a wrong number changes nothing
   const std::optional<int> firstYear = checkedFirstYear(sitePage->repeatControls);
   if (!firstYear) return;
-  const int repeat = sitePage->repeatControls->repeatCount();
-  const bool single = repeat == 0;  // the nitrogen balance only for a run without repetition
-  const qlonglong key = snr;
-  const QString location = loadedPlot.dbName;
-  const QString label = loadedNode_ ? loadedNode_->text(0) : sitePage->plotEdit->text();
+  setCalculating(true);
   try {
-    trb::browser::selectPlotForRun(db_, key);
+    // in power mode the user reads the simulator's messages and closes it
+    session_.runPlot(snr, *firstYear, sitePage->repeatControls->repeatCount(), power_);
   } catch (const std::exception& e) {
-    showProblem(e);
-    return;
+    setCalculating(false);
+    ErrorReporter::report(this, e, windowTitle());
   }
-  runSimulator(*firstYear, repeat, power_);
+}
 
-  QString bat = QStringLiteral("?");
-  try {
-    bat = trb::evaluation::store_mean_bat(db_, key);
-  } catch (const std::exception& e) {
-    showProblem(e);
-  }
-  // the plot reloaded, with the new results
+void BrowserWindow::runEnded(const trb::app::RunReport& report) {
+  if (report.request.batch) return;
+  setCalculating(false);
+  for (const trb::Error& e : report.problems) ErrorReporter::report(this, e, windowTitle());
+  const qlonglong key = report.request.plot;
+  const QString location = loadedPlot.dbName;
   rebuildTree(0);
   loadNode(tree->topLevelItem(0), Qt::NoModifier);
-  if (!clickOnItem(location, label, true)) return;
-  sitePage->batEdit->setText(bat);
+  if (key == -99) return;
+  // the plot that was run, found by its key: two plots may share a name
+  if (!clickOnPlot(key, location)) return;
+  sitePage->batEdit->setText(report.meanBat);
   pages->setCurrentIndex(Page::CDynamics);
   turnoverPage->clear();
   nBalancePage->clear();
   turnoverPage->refresh();
-  if (!single) return;
-  try {
-    trb::evaluation::do_balance(db_, QString::number(key));
-  } catch (const std::exception& e) {
-    showProblem(e);
-  }
+  if (report.request.repeat != 0) return;
   nBalancePage->refresh();
   pages->setTabVisible(Page::NBalance, true);
   pages->setTabVisible(Page::Turnover, true);
   pages->setCurrentIndex(Page::Turnover);
-}
-
-void BrowserWindow::runSimulator(int firstYear, int repeat, bool untilClosed) {
-  setCalculating(true);
-  SimulatorWindow* sim = simulator_;
-  sim->running = true;
-  sim->autoclick = true;
-  sim->z_anf = firstYear;
-  sim->z_cnt = repeat;
-  sim->show();
-  sim->raise();
-  sim->activateWindow();
-  // wait for the end of the run (or the window's closing) while the windows stay alive
-  QEventLoop wait;
-  connect(sim, &SimulatorWindow::hidden, &wait, &QEventLoop::quit);
-  QTimer poll;
-  const auto done = [sim, untilClosed] {
-    return !sim->isVisible() || (!untilClosed && !sim->running);
-  };
-  if (!untilClosed) connect(sim, &SimulatorWindow::calculationEnded, &wait, &QEventLoop::quit);
-  connect(&poll, &QTimer::timeout, &wait, [&wait, done] {
-    if (done()) wait.quit();
-  });
-  poll.start(100);
-  if (!done()) wait.exec();
-  poll.stop();
-  sim->autoclick = false;
-  if (!sim->calculating()) sim->running = false;
-  sim->close();
-  setCalculating(sim->calculating());
 }
 
 void BrowserWindow::setCalculating(bool on) {

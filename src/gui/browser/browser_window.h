@@ -25,10 +25,16 @@ class QTreeWidgetItem;
 namespace trb::db {
 class Database;
 }
+namespace trb::app {
+class Job;
+class Session;
+struct RunReport;
+}  // namespace trb::app
 
 namespace trb::gui {
 
 class FilesView;
+class JobView;
 class ManagementPage;
 class NBalanceWindow;
 class ObservationPage;
@@ -38,28 +44,24 @@ class RepeatControls;
 class ResultPage;
 class ScriptStatisticsWindow;
 class SelectionPanel;
-class SimulatorWindow;
 class SiteCommands;
 class SitePage;
 
 class BrowserWindow : public QWidget {
   Q_OBJECT
  public:
-  // db is the shared connection of the main window. Without power mode the window shows no
-  // power-mode items ("files", "misc.results", the extra menu commands, "show references").
-  BrowserWindow(trb::db::Database& db, bool power, QWidget* parent = nullptr);
+  // The window works on the session's database and runs plots through the session. Without power
+  // mode it shows no power-mode items ("files", "misc.results", the extra menu commands, "show
+  // references").
+  BrowserWindow(trb::app::Session& session, bool power, QWidget* parent = nullptr);
   ~BrowserWindow() override;
 
   // The main window: the browser is centred on it, and "End" outside power mode closes it.
   void setMainWindow(QWidget* main) { mainWindow_ = main; }
-  // The simulator that runs the chosen plots.
-  void setSimulator(SimulatorWindow* simulator);
 
-  // The experiment database file shown as the caption and the root's label.
-  QString databasePath;
   bool power() const { return power_; }
 
-  // Before the shared connection changes: the files view lets its tables go.
+  // Before the session's connection changes: the files view lets its tables go.
   void releaseDatabase();
   // After it changed: a visible browser shows the new database as on showing.
   void reload();
@@ -70,22 +72,23 @@ class BrowserWindow : public QWidget {
   void updateStatistics();
   // "N-balance": the window 'TRB N balance' on the shared connection.
   void showNBalance();
-  // The per-plot step of a special evaluation: rebuildTree(mode) runs it once for every plot with
-  // results; false ends the walk. Mode 100 shows the progress panel, mode 200 runs quietly.
-  using PlotEvaluation = std::function<bool(qlonglong flId)>;
-  void setSpecialEvaluation(int mode, PlotEvaluation step);
+  // A special evaluation: rebuildTree(mode) starts it as a job over every plot with results (each
+  // once); a null job starts nothing. Mode 100 shows its progress in the progress panel.
+  using PlotEvaluation = std::function<trb::app::Job*(const QList<qlonglong>& plots)>;
+  void setSpecialEvaluation(int mode, PlotEvaluation walk);
   // '"R" interface': the R panel in front, opened anew.
   void openRInterface();
   // 'script based statistics': the window 'Datenanalyse mit R'.
   void openScriptStatistics();
   // Loads a node into the pages (the design's item_click); Shift keeps the visible page.
   void loadNode(QTreeWidgetItem* item, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
-  // Finds a node below the experiment of location dbName whose label is text (exact) or contains
-  // it, and clicks it. False when there is none.
-  bool clickOnItem(const QString& dbName, const QString& text, bool exactMatch);
+  // Finds the node of plot flId (under the experiment at location where the plot is listed twice)
+  // and clicks it. False when the tree has no such plot.
+  bool clickOnPlot(qlonglong flId, const QString& location);
   // Reads the record-entry mode (REGMODE, "LOC" when not stored).
   void readRecordMode();
-  // After the loaded plot is gone: no plot loaded, its pages hidden.
+  // After the loaded plot is gone: no plot loaded, its pages cleared and hidden, the selection
+  // panel as at the start.
   void forgetLoadedPlot();
   // Refill the weather station and soil profile choosers of "Basic-Info".
   void refreshStations();
@@ -94,12 +97,12 @@ class BrowserWindow : public QWidget {
   // The selection panel for the experiment of slvDb / for every plot of the database.
   void showExperimentSelection();
   void showDatabaseSelection();
-  // "model run for selection": marks the checked plots, runs the simulator and waits for it
-  // (the window stays responsive), then rebuilds the tree.
+  // "model run for selection": asks the session to run the checked plots; when the run has ended
+  // the tree is rebuilt.
   void runSelection();
-  // "model run (plot)": runs the loaded plot with the repeat controls of "Basic-Info", waits for
-  // the simulator, stores the plot's mean biologically active time, reloads the plot and shows
-  // its results; with "repeat" 0 also its nitrogen balance ("OM-turnover", "N-balance").
+  // "model run (plot)": asks the session to run the loaded plot with the repeat controls of
+  // "Basic-Info"; when the run has ended the plot that was run is reloaded by its key and shows
+  // its results, with "repeat" 0 also its nitrogen balance ("OM-turnover", "N-balance").
   void runPlot();
   // True while a calculation started here runs: the commands that write are disabled.
   bool calculationRunning() const { return calculating_; }
@@ -165,24 +168,34 @@ class BrowserWindow : public QWidget {
   void loadPlot(QTreeWidgetItem* item);
   // untilClosed: wait until the user closes the simulator window (power mode of a single-plot
   // run), not only until its calculation ends.
-  void runSimulator(int firstYear, int repeat, bool untilClosed = false);
+  // The session's run has ended: the tree rebuilt, a plot run's plot shown.
+  void runEnded(const trb::app::RunReport& report);
+  // Plots or experiments were added, removed or renumbered: the tree rebuilt, a plot that is gone
+  // forgotten.
+  void structureChanged();
   // Fills the result pages of the loaded plot (the evaluation of its results).
   void showResults(const QString& plotLabel);
   void setCalculating(bool on);
+  // The tree from the database, then the special evaluation of the mode.
+  void buildTree(int mode);
+  // "Update-Statistics" as a job; the tree is built when it has ended.
+  void updateStatisticsJob();
   void runSpecialEvaluation(int mode, const QList<trb::browser::ExperimentNode>& experiments);
   void showProblem(const std::exception& e);
   QString databaseFileName() const;
 
+  trb::app::Session& session_;
   trb::db::Database& db_;
   bool power_ = true;
   QWidget* mainWindow_ = nullptr;
-  SimulatorWindow* simulator_ = nullptr;
   QTreeWidgetItem* loadedNode_ = nullptr;
   bool calculating_ = false;
   QSplitter* splitter_ = nullptr;
   bool placed_ = false;      // the first showing shares the width between tree and pages
   int pageBeforePress_ = 0;  // the page in front before the last press on a plot
   QMap<int, PlotEvaluation> specialEvaluations_;
+  JobView* jobView_ = nullptr;      // the statistics' progress in the progress panel
+  std::function<void()> afterJob_;  // what follows the job of the window
 };
 
 }  // namespace trb::gui

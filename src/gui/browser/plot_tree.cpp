@@ -21,6 +21,8 @@ enum Role {
   SelectedImageRole,
   MarkRole,
   RecordRole,
+  LocationRole,  // the experiment's keys on every node below the root
+  CodeRole,
 };
 
 }  // namespace
@@ -82,7 +84,7 @@ void PlotTree::buildMenus() {
 
   connect(m.showReferences, &QAction::triggered, this, [this] {
     if (active_ && kindOf(active_) == Kind::Experiment)
-      emit referencesRequested(trb::browser::locationOf(active_->text(0)));
+      emit referencesRequested(locationOf(active_));
   });
   connect(m.experiment, &QMenu::aboutToShow, this, [this] {
     menus.showReferences->setEnabled(
@@ -115,6 +117,7 @@ QMenu* PlotTree::menuFor(Kind kind) const {
     case Kind::Experiment:
       return menus.experiment;
     case Kind::Plots:
+    case Kind::Plot:
       return menus.plots;
     case Kind::Root:
       return menus.root;
@@ -190,18 +193,24 @@ void PlotTree::rebuild(const QString& rootLabel,
   int done = 0;
   for (const trb::browser::ExperimentNode& e : experiments) {
     if (progress) progress(done, e.location);
-    QTreeWidgetItem* exp = addNode(
+    const auto keyed = [&e](QTreeWidgetItem* item) {
+      item->setData(0, LocationRole, e.location);
+      item->setData(0, CodeRole, e.vcode);
+      return item;
+    };
+    QTreeWidgetItem* exp = keyed(addNode(
         root, Kind::Experiment, trb::browser::experimentLabel(e.location, e.vcode),
         e.hasReferences ? TreeImage::ExperimentWithReferences : TreeImage::Experiment,
-        e.hasReferences ? TreeImage::ExperimentWithReferencesOpen : TreeImage::ExperimentOpen);
-    if (power_) addNode(exp, Kind::Files, filesLabel, TreeImage::Files, TreeImage::FilesOpen);
+        e.hasReferences ? TreeImage::ExperimentWithReferencesOpen : TreeImage::ExperimentOpen));
+    if (power_)
+      keyed(addNode(exp, Kind::Files, filesLabel, TreeImage::Files, TreeImage::FilesOpen));
     QTreeWidgetItem* plots =
-        addNode(exp, Kind::Plots, plotsLabel, TreeImage::Plots, TreeImage::PlotsOpen);
+        keyed(addNode(exp, Kind::Plots, plotsLabel, TreeImage::Plots, TreeImage::PlotsOpen));
     for (const trb::browser::PlotNode& p : e.plots) {
-      QTreeWidgetItem* node =
+      QTreeWidgetItem* node = keyed(
           addNode(plots, Kind::Plot, p.siteDescription,
                   p.resultRows > 0 ? TreeImage::PlotWithResults : TreeImage::PlotWithoutResults,
-                  TreeImage::PlotSelected);
+                  TreeImage::PlotSelected));
       PlotRecord r;
       r.snr = p.flId;
       r.vcode = p.vcode;
@@ -213,34 +222,30 @@ void PlotTree::rebuild(const QString& rootLabel,
   active_ = root;
 }
 
-QString PlotTree::experimentLabelOf(const QTreeWidgetItem* item) {
-  switch (kindOf(item)) {
-    case Kind::Experiment:
-      return item->text(0);
-    case Kind::Files:
-    case Kind::Plots:
-      return item->parent() ? item->parent()->text(0) : QString();
-    default:
-      return QString();
-  }
+QString PlotTree::locationOf(const QTreeWidgetItem* item) {
+  return item ? item->data(0, LocationRole).toString() : QString();
 }
 
-QTreeWidgetItem* PlotTree::findNode(const QString& location, const QString& text, bool exact) {
-  QTreeWidgetItemIterator it(this);
-  while (*it && trb::browser::locationOf((*it)->text(0)) != location) ++it;
-  if (!*it) return nullptr;
-  // the experiment (or other node) opens with everything below it
+QString PlotTree::codeOf(const QTreeWidgetItem* item) {
+  return item ? item->data(0, CodeRole).toString() : QString();
+}
+
+QTreeWidgetItem* PlotTree::findPlot(qlonglong flId, const QString& location) {
+  QTreeWidgetItem* found = nullptr;
+  for (QTreeWidgetItemIterator it(this); *it; ++it) {
+    if (kindOf(*it) != Kind::Plot || record(*it).snr != flId) continue;
+    if (!found || (locationOf(found) != location && locationOf(*it) == location)) found = *it;
+  }
+  if (!found) return nullptr;
+  // the experiment opens with everything below it
+  QTreeWidgetItem* exp = found->parent() ? found->parent()->parent() : nullptr;
   const std::function<void(QTreeWidgetItem*)> expandAll = [&expandAll](QTreeWidgetItem* n) {
     if (n->childCount() == 0) return;
     n->setExpanded(true);
     for (int i = 0; i < n->childCount(); ++i) expandAll(n->child(i));
   };
-  expandAll(*it);
-  for (; *it; ++it) {
-    const QString label = (*it)->text(0);
-    if (exact ? label == text : label.contains(text)) return *it;
-  }
-  return nullptr;
+  if (exp) expandAll(exp);
+  return found;
 }
 
 void PlotTree::mousePressEvent(QMouseEvent* e) {

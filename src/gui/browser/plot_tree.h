@@ -49,12 +49,13 @@ class PlotTree : public QTreeWidget {
   void setActiveItem(QTreeWidgetItem* item) { active_ = item; }
   // Puts the state marker on a node or takes it off.
   void setMarker(QTreeWidgetItem* item, bool on);
-  // The first node (display order) whose label's location is location, expanded with all below
-  // it; from there the first node whose label is text (exact) or contains it. Null when none.
-  QTreeWidgetItem* findNode(const QString& location, const QString& text, bool exact);
-  // The label of the experiment a node belongs to (the node itself, or its parent for files and
-  // plots nodes); empty for the root and plots.
-  static QString experimentLabelOf(const QTreeWidgetItem* item);
+  // The node of plot flId, preferably under the experiment at location; its experiment is
+  // expanded with everything below it. Null when the tree has no such plot.
+  QTreeWidgetItem* findPlot(qlonglong flId, const QString& location = QString());
+  // The experiment a node belongs to (itself, its "files", "plots" and plot nodes), as the keys
+  // the node carries: its location and code. Empty for the root.
+  static QString locationOf(const QTreeWidgetItem* item);
+  static QString codeOf(const QTreeWidgetItem* item);
 
   // Set when the user starts dragging a plot; stays set while the tree exists.
   bool dragging() const { return dragging_; }

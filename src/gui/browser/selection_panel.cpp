@@ -2,6 +2,7 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -55,21 +56,30 @@ SelectionPanel::SelectionPanel(QWidget* parent) : QWidget(parent) {
   connect(runButton, &QPushButton::clicked, this, &SelectionPanel::runRequested);
 }
 
-void SelectionPanel::showEntries(const QString& text, const QStringList& entries) {
+void SelectionPanel::showEntries(const QString& text,
+                                 const QList<trb::browser::SelectionEntry>& entries) {
   heading->setText(text);
   list->clear();
-  for (const QString& e : entries) {
-    auto* item = new QListWidgetItem(e, list);
+  for (const trb::browser::SelectionEntry& e : entries) {
+    auto* item = new QListWidgetItem(e.label, list);
+    item->setData(Qt::UserRole, e.flId);
     item->setFlags(Qt::ItemIsUserCheckable | Qt::ItemIsEnabled | Qt::ItemIsSelectable);
     item->setCheckState(Qt::Unchecked);
   }
 }
 
-QStringList SelectionPanel::checkedEntries() const {
-  QStringList out;
+QList<qlonglong> SelectionPanel::checkedPlots() const {
+  QList<qlonglong> out;
   for (int i = 0; i < list->count(); ++i)
-    if (list->item(i)->checkState() == Qt::Checked) out << list->item(i)->text();
+    if (list->item(i)->checkState() == Qt::Checked)
+      out << list->item(i)->data(Qt::UserRole).toLongLong();
   return out;
+}
+
+void SelectionPanel::reset() {
+  heading->clear();
+  list->clear();
+  repeatControls->fromEdit->setText(QStringLiteral("-99"));
 }
 
 void SelectionPanel::setAll(bool checked) {

@@ -2,8 +2,10 @@
 // simulation"), "all", "none", "invert", the repeat controls and "model run for selection".
 #pragma once
 
-#include <QStringList>
+#include <QList>
 #include <QWidget>
+
+#include "core/browser/browser_service.h"
 
 class QLabel;
 class QListWidget;
@@ -18,9 +20,12 @@ class SelectionPanel : public QWidget {
  public:
   explicit SelectionPanel(QWidget* parent = nullptr);
 
-  // Fills the list, every entry unchecked, under a heading.
-  void showEntries(const QString& heading, const QStringList& entries);
-  QStringList checkedEntries() const;
+  // Fills the list, every entry unchecked, under a heading; each row carries its plot's key.
+  void showEntries(const QString& heading, const QList<trb::browser::SelectionEntry>& entries);
+  // The keys of the checked rows, in list order.
+  QList<qlonglong> checkedPlots() const;
+  // No list and "from" as at the start: nothing of a plot that was loaded or deleted stays.
+  void reset();
   void setAll(bool checked);
   void invert();
 

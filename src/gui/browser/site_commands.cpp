@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QTreeWidgetItemIterator>
 
+#include "core/app/session.h"
 #include "core/base/error.h"
 #include "core/browser/browser_service.h"
 #include "core/db/database.h"
@@ -24,9 +25,10 @@
 
 namespace trb::gui {
 
-SiteCommands::SiteCommands(BrowserWindow& window, trb::db::Database& db)
-    : QObject(&window), w_(window), db_(db) {
+SiteCommands::SiteCommands(BrowserWindow& window, trb::app::Session& session)
+    : QObject(&window), w_(window), session_(session), db_(session.db()) {
   setObjectName(QStringLiteral("siteCommands"));
+  trb::db::Database& db = session.db();
   soilDialog = new SimpleSoilDialog(db, &window);
   newExperimentDialog = new NewExperimentDialog(&window);
   deleteExperimentDialog = new DeleteExperimentDialog(&window);
@@ -45,9 +47,10 @@ SiteCommands::SiteCommands(BrowserWindow& window, trb::db::Database& db)
   connect(m.shiftExperimentId, &QAction::triggered, this, &SiteCommands::shiftExperimentId);
   connect(m.shiftPlotIds, &QAction::triggered, this, &SiteCommands::shiftPlotKeys);
   setEnabled(true);
-  // "delete active plot" acts on the loaded plot: without one there is nothing to delete
+  // "delete active plot" acts on the plot the menu was opened on, or from a "plots" node on the
+  // loaded plot when it belongs to that experiment: without one there is nothing to delete
   connect(m.plots, &QMenu::aboutToShow, this,
-          [this] { w_.tree->menus.deletePlot->setEnabled(enabled_ && w_.snr != -99); });
+          [this] { w_.tree->menus.deletePlot->setEnabled(enabled_ && plotToDelete() != -99); });
 }
 
 void SiteCommands::setEnabled(bool on) {
@@ -65,6 +68,14 @@ bool SiteCommands::busy() const {
 
 void SiteCommands::report(const std::exception& e, const QString& caption) {
   ErrorReporter::report(&w_, e, caption.isEmpty() ? w_.windowTitle() : caption);
+}
+
+qlonglong SiteCommands::plotToDelete() const {
+  const QTreeWidgetItem* item = w_.tree->activeItem();
+  if (!item) return -99;
+  if (PlotTree::kindOf(item) == PlotTree::Kind::Plot) return PlotTree::record(item).snr;
+  if (PlotTree::kindOf(item) != PlotTree::Kind::Plots || w_.snr == -99) return -99;
+  return w_.loadedPlot.dbName == PlotTree::locationOf(item) ? w_.snr : -99;
 }
 
 QTreeWidgetItem* SiteCommands::pressedNode(int kind) const {
@@ -127,7 +138,7 @@ void SiteCommands::createExperiment() {
   if (busy()) return;
   try {
     if (!newExperimentDialog->ask(trb::sites::next_experiment_code(db_))) return;
-    trb::sites::create_experiment(db_, newExperimentDialog->shortName());
+    session_.createExperiment(newExperimentDialog->shortName());
   } catch (const std::exception& e) {
     report(e, newExperimentDialog->windowTitle());
     return;
@@ -138,8 +149,7 @@ void SiteCommands::createExperiment() {
 void SiteCommands::addPlot() {
   QTreeWidgetItem* plots = pressedNode(static_cast<int>(PlotTree::Kind::Plots));
   if (busy() || !plots) return;
-  const QString label = PlotTree::experimentLabelOf(plots);
-  QString code = trb::browser::codeOf(label);
+  QString code = PlotTree::codeOf(plots);
   QString herkunft;
   if (plots->childCount() > 0) {
     // the first plot gives its code, and its source once it has been loaded since the rebuild
@@ -148,30 +158,36 @@ void SiteCommands::addPlot() {
     herkunft = first.herkunft;
   }
   try {
-    trb::sites::add_plot(db_, w_.slvDb, code, herkunft);
+    session_.addPlot(PlotTree::locationOf(plots), code, herkunft);
   } catch (const std::exception& e) {
     report(e);
-    return;
   }
-  w_.rebuildTree(0);
 }
 
 void SiteCommands::deletePlot() {
-  const qlonglong key = w_.snr;
+  const qlonglong key = plotToDelete();
   if (busy() || key == -99) return;
+  // the question names the plot as the tree shows it: experiment and plot name with its key
+  QString named = QString::number(key);
+  try {
+    const trb::browser::PlotView view = trb::browser::loadPlot(db_, key);
+    if (view.found)
+      named = QStringLiteral("%1 \"%2\" (%3 <%4>)")
+                  .arg(key)
+                  .arg(view.site.siteDescription, view.site.location, view.site.vcode);
+  } catch (const std::exception&) {
+    // the key alone names it
+  }
   const auto answer =
       QMessageBox::question(&w_, tr(" Confirm Delete"),
-                            tr(" Do you really want to delete ALL data of plot %1 ?").arg(key),
+                            tr(" Do you really want to delete ALL data of plot %1 ?").arg(named),
                             QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
   if (answer != QMessageBox::Yes) return;
   try {
-    trb::sites::delete_plot(db_, key);
+    session_.deletePlot(key);
   } catch (const std::exception& e) {
     report(e, tr(" Confirm Delete"));
-    return;
   }
-  w_.forgetLoadedPlot();
-  w_.rebuildTree(0);
 }
 
 void SiteCommands::deleteExperiment() {
@@ -180,24 +196,19 @@ void SiteCommands::deleteExperiment() {
   const QString label = node->text(0);
   if (!deleteExperimentDialog->confirm(label)) return;
   try {
-    trb::sites::delete_experiment(db_, trb::browser::locationOf(label),
-                                  trb::browser::codeOf(label));
+    session_.deleteExperiment(PlotTree::locationOf(node), PlotTree::codeOf(node));
   } catch (const std::exception& e) {
     report(e, deleteExperimentDialog->windowTitle());
-    return;
   }
-  w_.forgetLoadedPlot();
-  w_.rebuildTree(0);
 }
 
 void SiteCommands::shiftExperimentId() {
   QTreeWidgetItem* node = pressedNode(static_cast<int>(PlotTree::Kind::Experiment));
   if (busy() || !node) return;
-  const QString label = node->text(0);
   try {
-    const int code = trb::sites::numeric_experiment_code(trb::browser::codeOf(label));
+    const int code = trb::sites::numeric_experiment_code(PlotTree::codeOf(node));
     const trb::sites::ExperimentRow row = trb::sites::read_experiment(db_, code);
-    const QString location = row.found ? row.location : trb::browser::locationOf(label);
+    const QString location = row.found ? row.location : PlotTree::locationOf(node);
     if (experimentIdDialog->adapt(code, location) && w_.snr != -99) {
       // the loaded plot now belongs to the experiment's new code and location
       const trb::browser::PlotView view = trb::browser::loadPlot(db_, w_.snr);
@@ -209,21 +220,15 @@ void SiteCommands::shiftExperimentId() {
   } catch (const std::exception& e) {
     report(e);
   }
-  w_.rebuildTree(0);
+  session_.notifyKeysShifted();
 }
 
 void SiteCommands::shiftPlotKeys() {
   if (busy() || w_.slvDb.isEmpty()) return;
   const QString location = w_.slvDb;
   if (shiftPlotsDialog->shift(location) == 0) return;
-  // the loaded plot's key is gone when it was among the shifted ones
-  bool gone = true;
-  try {
-    gone = w_.snr == -99 || !trb::browser::loadPlot(db_, w_.snr).found;
-  } catch (const std::exception&) {
-  }
-  if (gone) w_.forgetLoadedPlot();
-  w_.rebuildTree(0);
+  // the browser forgets the loaded plot when its key was among the shifted ones
+  session_.notifyKeysShifted();
 }
 
 }  // namespace trb::gui

@@ -12,6 +12,9 @@ class QTreeWidgetItem;
 namespace trb::db {
 class Database;
 }
+namespace trb::app {
+class Session;
+}
 
 namespace trb::gui {
 
@@ -25,7 +28,7 @@ class SimpleSoilDialog;
 class SiteCommands : public QObject {
   Q_OBJECT
  public:
-  SiteCommands(BrowserWindow& window, trb::db::Database& db);
+  SiteCommands(BrowserWindow& window, trb::app::Session& session);
 
   // The dialogs, created once with the window.
   SimpleSoilDialog* soilDialog = nullptr;
@@ -58,9 +61,13 @@ class SiteCommands : public QObject {
  private:
   bool busy() const;
   QTreeWidgetItem* pressedNode(int kind) const;
+  // The plot "delete active plot" removes: the plot node pressed, or from a "plots" node the
+  // loaded plot when it belongs to that experiment; -99 for none.
+  qlonglong plotToDelete() const;
   void report(const std::exception& e, const QString& caption = QString());
 
   BrowserWindow& w_;
+  trb::app::Session& session_;
   trb::db::Database& db_;
   bool enabled_ = true;
 };

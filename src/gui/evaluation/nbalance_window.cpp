@@ -12,51 +12,23 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTableView>
-#include <QThread>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <stdexcept>
 
+#include "core/app/session.h"
 #include "core/db/database.h"
 #include "core/db/numbers.h"
 #include "core/evaluation/nbalance.h"
 #include "core/settings/run_settings.h"
 #include "core/settings/settings.h"
 #include "gui/widgets/error_reporter.h"
+#include "gui/widgets/job_view.h"
 #include "gui/widgets/row_model.h"
 #include "gui/widgets/sheet_export.h"
-#include "gui/widgets/window_feedback.h"
 #include "gui/widgets/window_placement.h"
 
 namespace trb::gui {
-
-// The balance's progress as its steps: the bar runs from 0 to the number of steps.
-class NBalanceFeedback : public WindowFeedback {
- public:
-  explicit NBalanceFeedback(QProgressBar* bar, QObject* parent)
-      : WindowFeedback(nullptr, nullptr, parent), bar_(bar) {}
-
-  void setProgress(qint64 pos, qint64 count) override {
-    const int steps = trb::evaluation::kBalanceSteps;
-    const int step = count <= 0 ? 0 : int(std::clamp<qint64>(pos * steps / count, 0, steps));
-    if (shown_.exchange(step) == step) return;
-    QMetaObject::invokeMethod(
-        this,
-        [this, step] {
-          bar_->setRange(0, trb::evaluation::kBalanceSteps);
-          bar_->setValue(step);
-        },
-        Qt::QueuedConnection);
-  }
-  void restart() {
-    shown_ = -1;
-    resetCanceled();
-  }
-
- private:
-  QProgressBar* bar_;
-  std::atomic<int> shown_{-1};
-};
 
 namespace {
 
@@ -71,8 +43,8 @@ QVariant shown(const QVariant& v) {
 
 }  // namespace
 
-NBalanceWindow::NBalanceWindow(trb::db::Database& db, QWidget* parent)
-    : QWidget(parent, Qt::Window), db_(db) {
+NBalanceWindow::NBalanceWindow(trb::app::Session& session, QWidget* parent)
+    : QWidget(parent, Qt::Window), session_(session), db_(session.db()) {
   setObjectName(QStringLiteral("frm_nbalance"));
   setWindowTitle(tr("TRB N balance"));
 
@@ -136,17 +108,26 @@ NBalanceWindow::NBalanceWindow(trb::db::Database& db, QWidget* parent)
   l->addWidget(grid, 1);
   resize(720, 480);
 
-  feedback_ = new NBalanceFeedback(progress, this);
+  // the bar shows the balance's steps
+  jobView_ = new JobView(this, nullptr, progress);
+  jobView_->setProgressSteps(trb::evaluation::kBalanceSteps);
+  connect(jobView_, &JobView::finished, this, [this](trb::app::Job::Outcome outcome) {
+    runFinished(outcome == trb::app::Job::Outcome::Succeeded);
+  });
   connect(runButton, &QPushButton::clicked, this, &NBalanceWindow::runBalance);
   connect(exportButton, &QPushButton::clicked, this, &NBalanceWindow::exportTable);
   connect(tableChooser, &QComboBox::textActivated, this, &NBalanceWindow::showTable);
 }
 
 NBalanceWindow::~NBalanceWindow() {
-  if (thread_) {
-    feedback_->cancel();
-    thread_->wait();
+  if (trb::app::Job* job = jobView_->job()) {
+    job->cancel();
+    job->waitForEnd();
   }
+}
+
+bool NBalanceWindow::running() const {
+  return jobView_->isRunning();
 }
 
 void NBalanceWindow::open(const QWidget* opener) {
@@ -169,7 +150,7 @@ bool NBalanceWindow::checkNumber(QLineEdit* edit, const QString& field) {
 }
 
 void NBalanceWindow::runBalance() {
-  if (thread_) return;
+  if (running()) return;
   if (!checkNumber(firstYearEdit, tr("first year")) ||
       !checkNumber(lastYearEdit, tr("last year")) ||
       !checkNumber(ndngLowEdit, tr("lowest mineral N input")) ||
@@ -196,40 +177,32 @@ void NBalanceWindow::runBalance() {
   const int threads =
       trb::settings::RunSettings::read(*trb::settings::openStore(), {}).workerThreads();
 
+  // The balance writes through a connection of its own, so that this window (and the others on
+  // the session's connection) stay responsive; it is one transaction, so the others see the
+  // tables of the last run until it commits.
+  trb::app::Job* job = nullptr;
+  try {
+    job =
+        session_.jobs().start(windowTitle(), path, [path, id, filter, threads](trb::app::Job& job) {
+          trb::db::Database db = trb::db::Database::open(path);
+          trb::evaluation::do_balance(db, id, filter, job, threads);
+          return trb::app::Job::End{};
+        });
+  } catch (const trb::Error& e) {
+    // another job writes the database now
+    ErrorReporter::report(this, e, windowTitle());
+    return;
+  }
   setIdle(false);
   grid->setVisible(false);
   progress->setValue(0);
   progress->setVisible(true);
-  failure_.reset();
-  feedback_->restart();
-  // The balance writes through a connection of its own, so that this window (and the others on
-  // the shared connection) stay responsive; it is one transaction, so the others see the tables
-  // of the last run until it commits.
-  thread_ = QThread::create([this, path, id, filter, threads] {
-    try {
-      trb::db::Database db = trb::db::Database::open(path);
-      trb::evaluation::do_balance(db, id, filter, *feedback_, threads);
-    } catch (const trb::Error& e) {
-      failure_ = e;
-    } catch (const std::exception& e) {
-      failure_ = trb::Error(QString::fromUtf8(e.what()));
-    }
-  });
-  connect(thread_, &QThread::finished, this, &NBalanceWindow::runFinished);
-  thread_->start();
+  jobView_->attach(job);
 }
 
-void NBalanceWindow::runFinished() {
-  if (!thread_) return;
-  thread_->wait();
-  thread_->deleteLater();
-  thread_ = nullptr;
-  QCoreApplication::sendPostedEvents(feedback_, QEvent::MetaCall);
+void NBalanceWindow::runFinished(bool finished) {
   progress->setVisible(false);
   setIdle(true);
-  const bool finished = !failure_;
-  if (failure_ && !dynamic_cast<const trb::Canceled*>(&*failure_) && isVisible())
-    ErrorReporter::report(this, *failure_, windowTitle());
   if (finished) {
     tableChooser->setCurrentIndex(0);
     tableChooser->setVisible(true);
@@ -280,11 +253,7 @@ void NBalanceWindow::setIdle(bool idle) {
 
 void NBalanceWindow::closeEvent(QCloseEvent* e) {
   // a run stops at its next step and leaves the tables as they were
-  if (thread_) {
-    feedback_->cancel();
-    thread_->wait();
-    runFinished();
-  }
+  jobView_->stop();
   QWidget::closeEvent(e);
 }
 

@@ -1,12 +1,12 @@
 // "TRB N balance": the nitrogen balance of all plots ("*") or of one plot, with the year range and
 // the range of a plot's mean mineral fertiliser N as filters of an all-plots run. The balance runs
-// on a worker thread with a connection of its own; the window shows its steps in the progress bar
-// and afterwards the summary tables in the grid, which 'copy to XLS' writes to a spreadsheet.
+// as a job of the session's runner with a connection of its own; the window shows its steps in
+// the progress bar and afterwards the summary tables in the grid, which 'copy to XLS' writes to a
+// spreadsheet.
 #pragma once
 
 #include <QString>
 #include <QWidget>
-#include <optional>
 
 #include "core/base/error.h"
 #include "core/transfer/spreadsheet_export.h"
@@ -18,26 +18,28 @@ class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QTableView;
-class QThread;
 
 namespace trb::db {
 class Database;
 }
+namespace trb::app {
+class Session;
+}
 
 namespace trb::gui {
 
-class NBalanceFeedback;
+class JobView;
 
 class NBalanceWindow : public QWidget {
   Q_OBJECT
  public:
-  // db is the shared connection: the grid reads the tables through it.
-  explicit NBalanceWindow(trb::db::Database& db, QWidget* parent = nullptr);
+  // The grid reads the tables through the session's connection.
+  explicit NBalanceWindow(trb::app::Session& session, QWidget* parent = nullptr);
   ~NBalanceWindow() override;
 
   // Shows the window centred on opener and brings it to the front.
   void open(const QWidget* opener);
-  bool running() const { return thread_ != nullptr; }
+  bool running() const;
 
   QLineEdit* firstYearEdit = nullptr;
   QLineEdit* lastYearEdit = nullptr;
@@ -66,16 +68,15 @@ class NBalanceWindow : public QWidget {
   void closeEvent(QCloseEvent* e) override;
 
  private:
-  void runFinished();
+  void runFinished(bool finished);
   void setIdle(bool idle);
   bool checkNumber(QLineEdit* edit, const QString& field);
 
+  trb::app::Session& session_;
   trb::db::Database& db_;
-  NBalanceFeedback* feedback_ = nullptr;
+  JobView* jobView_ = nullptr;
   QAbstractItemModel* model_ = nullptr;
   trb::transfer::Sheet shown_;
-  QThread* thread_ = nullptr;
-  std::optional<trb::Error> failure_;
 };
 
 }  // namespace trb::gui

@@ -15,6 +15,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "core/app/session.h"
 #include "core/base/error.h"
 #include "core/db/database.h"
 #include "core/external/r_run.h"
@@ -40,8 +41,8 @@ QStringList fileLines(const QString& path) {
 
 }  // namespace
 
-RPanel::RPanel(trb::db::Database& db, QWidget* parent)
-    : QWidget(parent), db_(db), runner_(new RRunner(this)) {
+RPanel::RPanel(trb::app::Session& session, QWidget* parent)
+    : QWidget(parent), db_(session.db()), runner_(new RRunner(this, &session)) {
   setObjectName(QStringLiteral("rInterfacePanel"));
   scriptChooser = new QComboBox(this);
   scriptChooser->setObjectName(QStringLiteral("scriptChooser"));
@@ -163,12 +164,13 @@ void RPanel::runScript() {
   run.result = result;
   run.showType = trb::external::ShowType::Minimize;
   QFile::remove(dir.filePath(result));  // never the output of an earlier run
-  if (!runner_->runAndWait(run, runButton)) return;
-  outputView->setPlainText(readFile(dir.filePath(result)));
-  // the picture the script drew last, when it is there
-  const QString picture = pictureChooser->currentText();
-  if (!picture.isEmpty() && QFileInfo::exists(dir.filePath(picture)))
-    pictureView->showFile(dir.filePath(picture));
+  runner_->runThen(run, runButton, [this, dir, result] {
+    outputView->setPlainText(readFile(dir.filePath(result)));
+    // the picture the script drew last, when it is there
+    const QString picture = pictureChooser->currentText();
+    if (!picture.isEmpty() && QFileInfo::exists(dir.filePath(picture)))
+      pictureView->showFile(dir.filePath(picture));
+  });
 }
 
 void RPanel::showPicture(const QString& name) {

@@ -22,6 +22,10 @@ namespace trb::db {
 class Database;
 }
 
+namespace trb::app {
+class Session;
+}
+
 namespace trb::gui {
 
 class PictureView;
@@ -30,7 +34,8 @@ class RRunner;
 class RPanel : public QWidget {
   Q_OBJECT
  public:
-  RPanel(trb::db::Database& db, QWidget* parent = nullptr);
+  // R runs as a job of the session's runner; the scripts come from the session's database.
+  RPanel(trb::app::Session& session, QWidget* parent = nullptr);
 
   // Opening the panel: the working folder, the stored scripts written out and offered, the
   // output and the picture cleared, 'run script' shown.

@@ -5,16 +5,33 @@
 #include <QPointer>
 #include <QWidget>
 #include <cstring>
+#include <utility>
 
 #include "core/app/odbc_source.h"
+#include "core/app/session.h"
 #include "core/base/error.h"
 #include "core/settings/settings.h"
 #include "gui/widgets/error_reporter.h"
+#include "gui/widgets/job_view.h"
 
 namespace trb::gui {
 
-RRunner::RRunner(QWidget* window)
-    : QObject(window), window_(window), launcher_(new trb::external::Launcher(this)) {}
+RRunner::RRunner(QWidget* window, trb::app::Session* session)
+    : QObject(window),
+      window_(window),
+      session_(session),
+      launcher_(new trb::external::Launcher(this)),
+      jobView_(new JobView(window, nullptr, nullptr)) {
+  connect(jobView_, &JobView::finished, this, [this](trb::app::Job::Outcome outcome) {
+    jobView_->setBusyControls({});
+    const auto done = std::exchange(done_, nullptr);
+    if (outcome == trb::app::Job::Outcome::Succeeded && done) done();
+  });
+}
+
+bool RRunner::running() const {
+  return jobView_->isRunning();
+}
 
 QString RRunner::rCall() {
   auto store = trb::settings::openStore();
@@ -65,12 +82,22 @@ bool RRunner::start(const trb::external::RRun& run) {
   return false;
 }
 
-bool RRunner::runAndWait(const trb::external::RRun& run, QWidget* command) {
-  QPointer<QWidget> guard(command);
-  if (guard) guard->setEnabled(false);
-  const bool ended = start(run) && launcher_->waitForEnd();
-  if (guard) guard->setEnabled(true);
-  return ended;
+void RRunner::runThen(const trb::external::RRun& run, QWidget* command,
+                      std::function<void()> done) {
+  if (!session_ || running()) return;
+  trb::app::Job* job = nullptr;
+  try {
+    job = session_->jobs().start(QStringLiteral("R"), QString(), [run](trb::app::Job&) {
+      trb::external::runR(run);
+      return trb::app::Job::End{};
+    });
+  } catch (const trb::Error& e) {
+    ErrorReporter::report(window_, e);
+    return;
+  }
+  done_ = std::move(done);
+  jobView_->setBusyControls({command});
+  jobView_->attach(job);
 }
 
 }  // namespace trb::gui

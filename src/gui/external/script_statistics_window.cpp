@@ -12,7 +12,10 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <memory>
 
+#include "core/app/session.h"
 #include "core/base/error.h"
 #include "core/db/database.h"
 #include "core/external/r_run.h"
@@ -43,8 +46,11 @@ QLineEdit* greenEdit(QWidget* parent, const QString& name) {
 
 }  // namespace
 
-ScriptStatisticsWindow::ScriptStatisticsWindow(trb::db::Database& db, QWidget* parent)
-    : QWidget(parent, Qt::Window), db_(db), runner_(new RRunner(this)) {
+ScriptStatisticsWindow::ScriptStatisticsWindow(trb::app::Session& session, QWidget* parent)
+    : QWidget(parent, Qt::Window),
+      session_(session),
+      db_(session.db()),
+      runner_(new RRunner(this, &session)) {
   setObjectName(QStringLiteral("frm_spez_r"));
   setWindowTitle(tr("Datenanalyse mit R"));
 
@@ -178,45 +184,70 @@ void ScriptStatisticsWindow::go() {
   QApplication::restoreOverrideCursor();
 }
 
-bool ScriptStatisticsWindow::evaluatePlot(qlonglong flId) {
-  ++pcnt;
-  QWidget* shownOn = isVisible() ? this : parentWidget();
+trb::app::Job* ScriptStatisticsWindow::evaluatePlots(const QList<qlonglong>& plots) {
   const QDir dir(QDir::currentPath());
-  try {
-    trb::external::ensureData4r(db_);
-  } catch (const std::exception&) {
-    // the user's script makes its own table
-  }
+  const QString path = db_.path();
   const QString sqlPath = dir.filePath(spez100sql);
-  if (QFileInfo::exists(sqlPath)) {
-    try {
-      trb::external::runPlotStatements(db_, readFile(sqlPath), flId);
-    } catch (const trb::Error& e) {
-      QStringList done;
-      for (qlonglong k : donePlots) done << QString::number(k);
-      const QString text =
-          tr("The SQL script failed for the plot FL_ID=%1; the run ends here.").arg(flId) + u'\n' +
-          (done.isEmpty() ? tr("No plot was done.")
-                          : tr("Plots done: %1").arg(done.join(QStringLiteral(", ")))) +
-          QStringLiteral("\n\n") + e.message();
-      ErrorReporter::report(shownOn,
-                            trb::Error(text, tr("script based statistics"), e.statement()));
-      return false;
-    }
-  }
+  const QString sql = QFileInfo::exists(sqlPath) ? readFile(sqlPath) : QString();
   const QString rPath = dir.filePath(spez100r);
   if (!QFileInfo::exists(rPath))
     ErrorReporter::report(
-        shownOn, trb::Error(tr("file for R script not found"), QDir::toNativeSeparators(rPath)));
+        isVisible() ? this : parentWidget(),
+        trb::Error(tr("file for R script not found"), QDir::toNativeSeparators(rPath)));
   trb::external::RRun run;
   run.rCall = RRunner::rCall();
   run.folder = dir.path();
   run.script = spez100r;
   run.result = RRunner::rResult();
   run.showType = trb::external::ShowType::Minimize;
-  if (!runner_->runAndWait(run, goButton)) return false;
-  donePlots << flId;
-  return true;
+  const QString caption = tr("script based statistics");
+  // the plots done, filled by the worker and read when the job has ended
+  auto done = std::make_shared<QList<qlonglong>>();
+  trb::app::Job* job = nullptr;
+  try {
+    job = session_.jobs().start(
+        caption, path, [path, plots, sql, run, done, caption](trb::app::Job& job) {
+          trb::db::Database db = trb::db::Database::open(path);
+          try {
+            trb::external::ensureData4r(db);
+          } catch (const std::exception&) {
+            // the user's script makes its own table
+          }
+          for (int i = 0; i < plots.size(); ++i) {
+            job.throwIfCanceled(caption);
+            const qlonglong flId = plots.at(i);
+            job.setProgress(i, plots.size());
+            if (!sql.isEmpty()) {
+              try {
+                trb::external::runPlotStatements(db, sql, flId);
+              } catch (const trb::Error& e) {
+                QStringList names;
+                for (qlonglong k : *done) names << QString::number(k);
+                throw trb::Error(
+                    tr("The SQL script failed for the plot FL_ID=%1; the run ends here.")
+                            .arg(flId) +
+                        u'\n' +
+                        (names.isEmpty()
+                             ? tr("No plot was done.")
+                             : tr("Plots done: %1").arg(names.join(QStringLiteral(", ")))) +
+                        QStringLiteral("\n\n") + e.message(),
+                    caption, e.statement());
+              }
+            }
+            trb::external::runR(run);
+            done->append(flId);
+          }
+          return trb::app::Job::End{};
+        });
+  } catch (const trb::Error& e) {
+    ErrorReporter::report(parentWidget(), e, caption);
+    return nullptr;
+  }
+  connect(job, &trb::app::Job::finished, this, [this, done, plots] {
+    donePlots = *done;
+    pcnt = int(std::min<qsizetype>(done->size() + 1, plots.size()));
+  });
+  return job;
 }
 
 }  // namespace trb::gui

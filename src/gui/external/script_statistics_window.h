@@ -4,7 +4,8 @@
 //
 // 'go' writes spez100.r (the connection to the database, then the user's R script) and the copy
 // spez100sql.txt into the working folder and asks the browser to walk its plots
-// (plotsRunRequested); the browser calls evaluatePlot for each plot.
+// (plotsRunRequested); the browser starts the walk over its plots with results (evaluatePlots), a
+// job of the session's runner.
 #pragma once
 
 #include <QList>
@@ -19,6 +20,10 @@ class QPushButton;
 namespace trb::db {
 class Database;
 }
+namespace trb::app {
+class Job;
+class Session;
+}  // namespace trb::app
 
 namespace trb::gui {
 
@@ -27,16 +32,18 @@ class RRunner;
 class ScriptStatisticsWindow : public QWidget {
   Q_OBJECT
  public:
-  ScriptStatisticsWindow(trb::db::Database& db, QWidget* parent = nullptr);
+  ScriptStatisticsWindow(trb::app::Session& session, QWidget* parent = nullptr);
 
   // 'script based statistics': no plot done yet; the window shows the folder of the database,
   // which becomes the working folder, and the script names used last.
   void open();
   // 'go'.
   void go();
-  // The step for one plot: its statements, then R on spez100.r, waiting for its end. False ends
-  // the walk over the plots (a failing statement, R that cannot be started).
-  bool evaluatePlot(qlonglong flId);
+  // The walk over the plots as a job: for each plot its statements on a connection of the job's
+  // own, then R on spez100.r, waiting for its end. A failing statement or R that cannot be
+  // started ends the walk with a failure naming the plots done. Null when the job was refused
+  // (shown).
+  trb::app::Job* evaluatePlots(const QList<qlonglong>& plots);
   // Lists the lines of the SQL script (sql true) or of the R script.
   void viewFile(bool sql);
 
@@ -67,6 +74,7 @@ class ScriptStatisticsWindow : public QWidget {
  private:
   void choose(bool sql);
 
+  trb::app::Session& session_;
   trb::db::Database& db_;
   RRunner* runner_;
 };

@@ -3,7 +3,6 @@
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QDir>
-#include <QEventLoop>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -22,15 +21,16 @@ namespace trb::gui {
 
 namespace {
 
-// The window's bar and plot label as the feedback of the run, redrawn as it goes on; the files
-// that could not be written are gathered for one message at the end.
+// The window's bar and plot label as the feedback of the run, painted at once as it goes on (the
+// run keeps the window's thread; no events are handled meanwhile); the files that could not be
+// written are gathered for one message at the end.
 class ReportRunFeedback : public trb::Feedback {
  public:
   explicit ReportRunFeedback(QProgressBar* bar) : bar_(bar) {}
   void setProgress(qint64 pos, qint64 count) override {
     bar_->setMaximum(int(std::max<qint64>(count, 1)));
     bar_->setValue(int(pos));
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    bar_->repaint();
   }
   void report(const trb::Error& error) override { problems.append(error.message()); }
   QStringList problems;

@@ -4,7 +4,6 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDir>
-#include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -13,7 +12,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -27,16 +25,17 @@
 #include "gui/simulator/site_list_page.h"
 #include "gui/widgets/error_reporter.h"
 #include "gui/widgets/histogram_bars.h"
-#include "gui/widgets/window_feedback.h"
+#include "gui/widgets/job_view.h"
 #include "gui/widgets/window_placement.h"
 
 namespace trb::gui {
 
-SimulatorWindow::SimulatorWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
+SimulatorWindow::SimulatorWindow(trb::app::Session& session, QWidget* parent)
+    : QWidget(parent, Qt::Window), session_(session) {
   setObjectName(QStringLiteral("trbadoForm1"));
   setWindowTitle(QStringLiteral("TRB-simulator"));
   setAttribute(Qt::WA_QuitOnClose, false);  // the main window alone ends the program
-  arguments = QCoreApplication::arguments().mid(1);
+  arguments_ = QCoreApplication::arguments().mid(1);
   resize(760, 540);
 
   auto* top = new QHBoxLayout;
@@ -104,21 +103,18 @@ SimulatorWindow::SimulatorWindow(QWidget* parent) : QWidget(parent, Qt::Window) 
   connect(rButton, &QPushButton::clicked, this, &SimulatorWindow::runRScript);
   connect(siteListPage_, &SiteListPage::currentPlotChanged, this, [this] { refreshPairs(); });
 
-  // The worker reports through queued calls: they run on this window's thread in order.
-  feedback_ = new WindowFeedback(messageList, progress, this);
-  connect(feedback_, &WindowFeedback::problemReported, this, &SimulatorWindow::showProblem);
-  auto onPair = [this](const trb::engine::Assessment& a) {
-    // every share follows the new pair, not only the share of its class
-    const std::array<int, 7> counts = a.counts();
-    const int n = a.n();
-    QMetaObject::invokeMethod(
-        this, [this, counts, n] { histogram->setCounts(counts, n); }, Qt::QueuedConnection);
-  };
-  calc_ = std::make_unique<trb::engine::Calculation>(*feedback_, onPair);
+  jobView_ = new JobView(this, messageList, progress);
+  connect(jobView_, &JobView::problemShown, this, [this] { problemShown_ = true; });
+  connect(jobView_, &JobView::finished, this, [this] { calculationDone(); });
+  connect(&session_, &trb::app::Session::runRequested, this, &SimulatorWindow::takeRequest);
 }
 
 SimulatorWindow::~SimulatorWindow() {
   stopAndWait();
+}
+
+bool SimulatorWindow::calculating() const {
+  return jobView_->isRunning();
 }
 
 QStringList SimulatorWindow::messageLines() const {
@@ -127,11 +123,6 @@ QStringList SimulatorWindow::messageLines() const {
 
 void SimulatorWindow::addMessage(const QString& line) {
   messagesPage_->addLine(line);
-}
-
-void SimulatorWindow::showProblem(const trb::Error& error) {
-  problemShown_ = true;
-  ErrorReporter::report(this, error);
 }
 
 bool SimulatorWindow::event(QEvent* e) {
@@ -155,36 +146,62 @@ void SimulatorWindow::showEvent(QShowEvent* e) {
 
 void SimulatorWindow::hideEvent(QHideEvent* e) {
   QWidget::hideEvent(e);
-  if (!e->spontaneous()) emit hidden();
+  if (e->spontaneous()) return;
+  setWindowModality(Qt::NonModal);
+  emit hidden();
+  // the caller waiting for the window to close goes on once the run has ended
+  if (report_) endRequest();
 }
 
 void SimulatorWindow::closeEvent(QCloseEvent* e) {
   // Closing during a run stops the calculation at its next check; the window goes at once.
   if (calculating()) {
     stopAsked_ = true;
-    feedback_->stop();
+    jobView_->stop();
   }
   db_.close();
   e->accept();
 }
 
 void SimulatorWindow::stopAndWait() {
-  if (!thread_) return;
+  trb::app::Job* job = jobView_->job();
+  if (!job) return;
   stopAsked_ = true;
-  feedback_->stop();
-  thread_->wait();
-  calculationDone();
+  job->cancel();
+  job->waitForEnd();
 }
 
-void SimulatorWindow::showModalAndWait() {
-  setWindowModality(Qt::ApplicationModal);
-  QEventLoop loop;
-  connect(this, &SimulatorWindow::hidden, &loop, &QEventLoop::quit);
-  show();
+void SimulatorWindow::takeRequest(const trb::app::RunRequest& request) {
+  request_ = request;
+  report_.reset();
+  if (calculating()) {
+    // one calculation at a time: the caller hears at once that nothing was run
+    jobView_->showProblem(
+        trb::Error(tr("A calculation is already running in this window."), windowTitle()));
+    report_ = trb::app::RunReport();
+    endRequest();
+    return;
+  }
+  // a batch run starts by its switch "go"; every other request by the activation
+  autoclick_ = !request.batch;
+  if (request.batch) setWindowModality(Qt::ApplicationModal);
+  if (isVisible()) {
+    // already shown: the request prepares a run as a fresh activation does
+    activatedSinceShow_ = false;
+    onActivated();
+  } else {
+    show();
+  }
   raise();
   activateWindow();
-  if (isVisible()) loop.exec();
-  setWindowModality(Qt::NonModal);
+}
+
+void SimulatorWindow::endRequest() {
+  if (!request_ || !report_) return;
+  trb::app::RunReport report = *report_;
+  request_.reset();
+  report_.reset();
+  session_.endRun(report);
 }
 
 void SimulatorWindow::onActivated() {
@@ -204,17 +221,17 @@ void SimulatorWindow::onActivated() {
   runButton->setFocus();  // the keyboard starts at the command
   histogram->reset();
 
-  switches_ = trb::engine::SimSwitches::parse(arguments);
+  switches_ = trb::engine::SimSwitches::parse(arguments_);
   {
     auto store = trb::settings::openStore();
-    settings_ = trb::engine::RunSettings::read(*store, switches_, database);
+    settings_ = trb::engine::RunSettings::read(*store, switches_, database_);
   }
-  nowait = switches_.nowait;
+  nowait_ = switches_.nowait;
   batch_ = switches_.auto_mode;
   // nobody is there to confirm a message box in a batch run
   if (batch_) ErrorReporter::setBatchMode(true);
-  database = settings_.database;
-  pathEdit->setText(database);
+  database_ = settings_.database;
+  pathEdit->setText(database_);
   openConnection();
 
   recalcBox->setChecked(settings_.recalc_bat);
@@ -227,26 +244,30 @@ void SimulatorWindow::onActivated() {
     runButtonClicked();
   } else if (db_.isOpen()) {
     try {
-      calc_->switches = switches_;
-      calc_->run_preprocessing(db_);
-    } catch (const std::exception& e) {
-      ErrorReporter::report(this, e);
+      trb::engine::Calculation pre(jobView_->direct());
+      pre.switches = switches_;
+      pre.run_preprocessing(db_);
+    } catch (const trb::Error& e) {
+      jobView_->showProblem(e);
     }
     refreshSiteList();
   }
-  if (nowait && !calculating()) QTimer::singleShot(0, qApp, &QCoreApplication::quit);
-  if (autoclick) runButtonClicked();
+  if (nowait_ && !calculating()) QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+  if (autoclick_) {
+    autoclick_ = false;
+    runButtonClicked();
+  }
 }
 
 void SimulatorWindow::reactivate() {
-  switches_ = trb::engine::SimSwitches::parse(arguments);
+  switches_ = trb::engine::SimSwitches::parse(arguments_);
   {
     auto store = trb::settings::openStore();
-    settings_ = trb::engine::RunSettings::read(*store, switches_, database);
+    settings_ = trb::engine::RunSettings::read(*store, switches_, database_);
   }
-  nowait = false;  // only the activation that prepared the run may end the program
-  database = settings_.database;
-  pathEdit->setText(database);
+  nowait_ = false;  // only the activation that prepared the run may end the program
+  database_ = settings_.database;
+  pathEdit->setText(database_);
   if (!closeMode_) recalcBox->setChecked(settings_.recalc_bat);
   // the settings report again only when a setting changed meanwhile
   const QStringList report = settings_.report();
@@ -255,7 +276,7 @@ void SimulatorWindow::reactivate() {
     for (const QString& line : report) addMessage(line);
   }
   // the main window puts back the system database: the list says so
-  if (database != announced_) {
+  if (database_ != announced_) {
     openConnection();
     refreshSiteList();
     announceDatabase();
@@ -263,24 +284,21 @@ void SimulatorWindow::reactivate() {
 }
 
 void SimulatorWindow::announceDatabase() {
-  if (database == announced_) return;
-  announced_ = database;
-  addMessage(tr("database: %1").arg(QDir::toNativeSeparators(database)));
+  if (database_ == announced_) return;
+  announced_ = database_;
+  addMessage(tr("database: %1").arg(QDir::toNativeSeparators(database_)));
 }
 
 void SimulatorWindow::openConnection() {
   db_.close();
   siteListPage_->clear();
   assessmentPage_->clear();
-  QString failure;
   try {
-    db_ = trb::app::open_database(database, *feedback_);
+    // what opening did (an import, its copy reused) comes first in the list
+    db_ = trb::app::open_database(database_, jobView_->direct());
   } catch (const trb::Error& e) {
-    failure = tr("database cannot be opened: %1").arg(e.message());
+    addMessage(tr("database cannot be opened: %1").arg(e.message()));
   }
-  // what opening did (an import, its copy reused) comes first in the list
-  QCoreApplication::sendPostedEvents(feedback_, QEvent::MetaCall);
-  if (!failure.isEmpty()) addMessage(failure);
 }
 
 void SimulatorWindow::refreshSiteList(bool firstRow) {
@@ -288,18 +306,18 @@ void SimulatorWindow::refreshSiteList(bool firstRow) {
   if (!db_.isOpen()) return;
   try {
     siteListPage_->refresh(trb::engine::SimulatorService(db_).selectedSites(), firstRow);
-  } catch (const std::exception& e) {
-    ErrorReporter::report(this, e);
+  } catch (const trb::Error& e) {
+    jobView_->showProblem(e);
   }
 }
 
 void SimulatorWindow::refreshPairs() {
   const std::optional<qlonglong> plot = siteListPage_->currentPlot();
-  if (!assessment || !plot || !db_.isOpen()) return;
+  if (!assessment_ || !plot || !db_.isOpen()) return;
   try {
     assessmentPage_->refresh(trb::engine::SimulatorService(db_).assessmentPairs(*plot));
-  } catch (const std::exception& e) {
-    ErrorReporter::report(this, e);
+  } catch (const trb::Error& e) {
+    jobView_->showProblem(e);
   }
 }
 
@@ -308,7 +326,7 @@ void SimulatorWindow::chooseDatabase() {
       QFileDialog::getOpenFileName(this, tr("database"), QDir::currentPath(),
                                    tr("databases (*.sqlite *.db *.mdb *.accdb);;all files (*)"));
   if (file.isEmpty()) return;
-  database = file;
+  database_ = file;
   settings_.database = file;
   pathEdit->setText(file);
   openConnection();
@@ -322,49 +340,83 @@ void SimulatorWindow::runButtonClicked() {
     return;
   }
   if (calculating()) return;  // one calculation at a time
+  trb::engine::RunSettings settings = settings_;
+  // the worker opens its own connection to the same file
+  settings.database = db_.isOpen() ? db_.path() : database_;
+  settings.recalc_bat = recalcBox->isChecked();
+  const trb::engine::SimSwitches switches = switches_;
+  const int firstYear = request_ ? request_->firstYear : -99;
+  const int repeat = request_ ? request_->repeat : 0;
+  auto result = std::make_shared<Result>();
+  // every share follows the new pair, not only the share of its class (the window outlives the
+  // job: it waits for it when it goes)
+  auto onPair = [this](const trb::engine::Assessment& a) {
+    const std::array<int, 7> counts = a.counts();
+    const int n = a.n();
+    QMetaObject::invokeMethod(
+        this, [this, counts, n] { histogram->setCounts(counts, n); }, Qt::QueuedConnection);
+  };
+  trb::app::Job* job = nullptr;
+  try {
+    job = session_.jobs().start(
+        tr("calculation"), settings.database,
+        [settings, switches, firstYear, repeat, result, onPair](trb::app::Job& job) {
+          trb::engine::Calculation calc(job, onPair);
+          calc.settings = settings;
+          calc.switches = switches;
+          calc.z_anf = firstYear;
+          calc.z_cnt = repeat;
+          // a stop asked for before the worker got going is not lost to the run's own reset
+          if (!job.isCanceled()) result->finished = calc.calculate();
+          result->assessment = calc.assessment;
+          result->walkStarted = calc.walkStarted;
+          result->plotsSelected = calc.plotsSelected;
+          result->plotsCalculated = calc.plotsCalculated;
+          result->stopReason = calc.stopReason;
+          result->reportFile = calc.reportFile;
+          // the calculation has shown its own problem: the job does not show it again
+          using Outcome = trb::app::Job::Outcome;
+          const Outcome outcome = result->finished   ? Outcome::Succeeded
+                                  : job.isCanceled() ? Outcome::Stopped
+                                                     : Outcome::Failed;
+          return trb::app::Job::End{outcome, calc.stopReason};
+        });
+  } catch (const trb::Error& e) {
+    // another job writes this database now
+    jobView_->showProblem(e);
+    if (request_) {
+      report_ = trb::app::RunReport();
+      endRequest();
+    }
+    return;
+  }
   closeMode_ = true;
   runButton->setEnabled(false);
   runButton->setText(tr("&close"));
   databaseButton->setEnabled(false);
   recalcBox->setEnabled(false);
   messageList->clear();
-  assessment = false;
+  assessment_ = false;
   assessmentPage_->clear();
   tabs->setCurrentWidget(messagesPage_);
-
-  calc_->settings = settings_;
-  // the worker opens its own connection to the same file
-  calc_->settings.database = db_.isOpen() ? db_.path() : database;
-  calc_->settings.recalc_bat = recalcBox->isChecked();
-  calc_->switches = switches_;
-  calc_->z_anf = z_anf;
-  calc_->z_cnt = z_cnt;
-  running = true;
-  finished_ = false;
   problemShown_ = false;
+  stopAsked_ = false;
+  result_ = result;
+  settings_.database = settings.database;
   // The site list and the pair grid are reread when the run has ended; until then this window
   // holds no statement open on the file the worker writes.
   db_.close();
-  stopAsked_ = false;
-  feedback_->resetCanceled();
-  // a stop asked for before the worker got going is not lost to the calculation's own reset
-  thread_ = QThread::create([this] { finished_ = stopAsked_ ? false : calc_->calculate(); });
-  connect(thread_, &QThread::finished, this, [this] { calculationDone(); });
-  thread_->start();
+  jobView_->attach(job);
 }
 
 void SimulatorWindow::calculationDone() {
-  if (!thread_) return;
-  thread_->wait();
-  thread_->deleteLater();
-  thread_ = nullptr;
-  // the last lines, problems and bars
-  QCoreApplication::sendPostedEvents(feedback_, QEvent::MetaCall);
-  QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
-  lastFinished_ = finished_;
-  assessment = calc_->assessment;
+  if (!result_) return;
+  const Result result = *result_;
+  result_.reset();
+  lastFinished_ = result.finished;
+  assessment_ = result.assessment;
   progress->setVisible(false);
-  const QFileInfo report(QDir::current().filePath(calc_->reportFile));
+  const QFileInfo report(QDir::current().filePath(result.reportFile));
   if (report.exists())
     addMessage(tr("%1 written in %2")
                    .arg(report.fileName(), QDir::toNativeSeparators(report.absolutePath())));
@@ -372,19 +424,19 @@ void SimulatorWindow::calculationDone() {
   QString extentLine;
   if (!lastFinished_ && stopAsked_) {
     // results are replaced plot by plot: the plots not reached keep those of an earlier run
-    if (calc_->messages.contains(QStringLiteral("trb running")))
+    if (result.walkStarted)
       extentLine = tr("stopped: %1 of %2 plots calculated; the other plots keep their earlier "
                       "results")
-                       .arg(calc_->plotsCalculated)
-                       .arg(calc_->plotsSelected);
+                       .arg(result.plotsCalculated)
+                       .arg(result.plotsSelected);
     else
       extentLine = tr("stopped before the balance: the result tables are as they were");
     addMessage(extentLine);
   }
   if (isVisible()) {
     try {
-      db_ = trb::db::Database::open(calc_->settings.database);
-    } catch (const std::exception&) {
+      db_ = trb::db::Database::open(settings_.database);
+    } catch (const trb::Error&) {
       // the run has already said why the database could not be used
     }
     refreshSiteList(true);
@@ -392,22 +444,35 @@ void SimulatorWindow::calculationDone() {
   databaseButton->setEnabled(true);
   runButton->setEnabled(true);
   recalcBox->setEnabled(true);
-  running = false;
   // A batch run that stopped says why on standard error, unless its problem already did.
   if (batch_ && !lastFinished_ && !problemShown_) {
     QString reason =
-        calc_->stopReason.isEmpty() ? tr("the calculation was stopped") : calc_->stopReason;
+        result.stopReason.isEmpty() ? tr("the calculation was stopped") : result.stopReason;
     if (!extentLine.isEmpty()) reason += QStringLiteral("; ") + extentLine;
     ErrorReporter::report(
         this, trb::Error(tr("calculation stopped: %1").arg(reason), QStringLiteral("trb")));
   }
+  if (request_) {
+    trb::app::RunReport r;
+    r.finished = lastFinished_;
+    r.stopped = stopAsked_ && !lastFinished_;
+    r.walkStarted = result.walkStarted;
+    r.plotsTotal = result.plotsSelected;
+    r.plotsCalculated = result.plotsCalculated;
+    report_ = r;
+  }
   emit calculationEnded(lastFinished_);
   if (batch_ && isVisible()) close();
-  if (nowait) QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+  // the caller goes on now, or, when it waits for the window, once it is closed
+  if (request_ && (!isVisible() || !request_->untilClosed)) {
+    if (isVisible() && !request_->batch) close();
+    endRequest();
+  }
+  if (nowait_) QTimer::singleShot(0, qApp, &QCoreApplication::quit);
 }
 
 void SimulatorWindow::runRScript() {
-  rRunner_->pointOdbcSource(db_.isOpen() ? db_.path() : database);
+  rRunner_->pointOdbcSource(db_.isOpen() ? db_.path() : database_);
   trb::external::RRun run;
   run.rCall = settings_.r_call;
   run.folder = QDir::currentPath();

@@ -1,15 +1,18 @@
 // The simulator window: one calculation of the selected plots at a time, with its message list,
 // the live error histogram, the site list and the compared pairs of the plot chosen in it.
 //
-// The calculation runs in a worker thread on a connection of its own; its log lines, progress and
-// histogram reach the window as queued calls, so the window stays responsive and can be closed.
+// The calculation runs as a job of the session's runner, on a connection of its own; its log
+// lines, progress and histogram reach the window through the job view, so the window stays
+// responsive and can be closed. Another window asks for a run through the session (runRequested);
+// the window says how far the run got through the session (endRun).
 #pragma once
 
 #include <QStringList>
 #include <QWidget>
-#include <atomic>
 #include <memory>
+#include <optional>
 
+#include "core/app/session.h"
 #include "core/db/database.h"
 #include "core/engine/calculation.h"
 
@@ -20,7 +23,6 @@ class QProgressBar;
 class QPushButton;
 class QTabWidget;
 class QTableView;
-class QThread;
 
 namespace trb::gui {
 
@@ -29,32 +31,27 @@ class HistogramBars;
 class MessagesPage;
 class RRunner;
 class SiteListPage;
-class WindowFeedback;
+class JobView;
 
 class SimulatorWindow : public QWidget {
   Q_OBJECT
  public:
-  explicit SimulatorWindow(QWidget* parent = nullptr);
+  explicit SimulatorWindow(trb::app::Session& session, QWidget* parent = nullptr);
   ~SimulatorWindow() override;
 
-  // Fields other windows set and observe.
-  QString database = QStringLiteral("?");  // "?": the stored database is used
-  bool autoclick = false;                  // start the calculation on activation
-  bool running = false;                    // cleared when a calculation has ended
-  bool nowait = false;                     // end the program once the calculation has ended
-  bool assessment = false;                 // rs_table holds the results of the last run
-  int z_anf = -99;
-  int z_cnt = 0;
+  // The database of the next run; "?": the stored database is used.
+  QString database() const { return database_; }
+  void setDatabase(const QString& path) { database_ = path; }
   // The program's arguments, read as the simulator's switches on every activation.
-  QStringList arguments;
+  void setArguments(const QStringList& args) { arguments_ = args; }
 
-  bool calculating() const { return thread_ != nullptr; }
+  bool calculating() const;
   // True when the last calculation finished ("job finished").
   bool lastFinished() const { return lastFinished_; }
-  // Asks a running calculation to stop at its next check and waits for it.
+  // rs_table holds the results of the last run.
+  bool hasAssessment() const { return assessment_; }
+  // Asks a running calculation to stop at its next check and waits for it (end of the program).
   void stopAndWait();
-  // Shows the window as the only one taking input and returns when it is hidden again.
-  void showModalAndWait();
 
   const trb::engine::RunSettings& runSettings() const { return settings_; }
   QStringList messageLines() const;
@@ -86,6 +83,10 @@ class SimulatorWindow : public QWidget {
   void hidden();
   void calculationEnded(bool finished);
 
+ private slots:
+  // A run asked for through the session: the window shows itself and calculates.
+  void takeRequest(const trb::app::RunRequest& request);
+
  protected:
   bool event(QEvent* e) override;
   void showEvent(QShowEvent* e) override;
@@ -103,16 +104,34 @@ class SimulatorWindow : public QWidget {
   void refreshSiteList(bool firstRow = false);
   void refreshPairs();
   void calculationDone();
-  void showProblem(const trb::Error& error);
+  // The run asked for through the session has ended for its caller.
+  void endRequest();
 
+  // What a calculation leaves behind, read on the window's thread once its job has ended.
+  struct Result {
+    bool finished = false;
+    bool assessment = false;
+    bool walkStarted = false;
+    int plotsSelected = 0;
+    int plotsCalculated = 0;
+    QString stopReason;
+    QString reportFile;
+  };
+
+  trb::app::Session& session_;
+  QString database_ = QStringLiteral("?");
+  QStringList arguments_;
+  bool autoclick_ = false;  // start the calculation on the next activation
+  bool nowait_ = false;     // end the program once the calculation has ended
+  bool assessment_ = false;
+  std::optional<trb::app::RunRequest> request_;  // the run the session asked for
+  std::optional<trb::app::RunReport> report_;    // its end, until the caller may go on
   trb::engine::RunSettings settings_;
   trb::engine::SimSwitches switches_;
-  WindowFeedback* feedback_ = nullptr;  // the calculation's lines, progress and stop
-  std::unique_ptr<trb::engine::Calculation> calc_;
+  JobView* jobView_ = nullptr;  // the calculation's lines, progress and stop
+  std::shared_ptr<Result> result_;
   trb::db::Database db_;
-  QThread* thread_ = nullptr;
-  bool finished_ = false;  // written by the worker, read after it ended
-  std::atomic<bool> stopAsked_{false};
+  bool stopAsked_ = false;
   bool lastFinished_ = false;
   bool problemShown_ = false;  // the run's problem has reached the user
   QStringList reported_;       // the settings report the list shows

@@ -122,6 +122,7 @@ void TransferWindow::refreshPlots() {
   try {
     for (const auto& p : trb::transfer::transfer_plots(db_)) {
       auto* item = new QListWidgetItem(p.line(), plotList);
+      item->setData(Qt::UserRole, p.flId);
       item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
       item->setCheckState(Qt::Unchecked);
     }
@@ -184,7 +185,7 @@ void TransferWindow::copy() {
   QList<int> plots;
   for (int i = 0; i < plotList->count(); ++i)
     if (plotList->item(i)->checkState() == Qt::Checked)
-      plots << trb::transfer::plot_of_line(plotList->item(i)->text());
+      plots << plotList->item(i)->data(Qt::UserRole).toInt();
   if (plots.isEmpty()) {
     feedback_->info(tr("no plot is marked"));
     return;
@@ -248,9 +249,13 @@ void TransferWindow::reviewKeyCheck(trb::transfer::PlotTransfer&, const KeyCheck
   QCoreApplication::sendPostedEvents(feedback_, QEvent::MetaCall);
   phase_ = check.phase;
   errorLines_.clear();
+  // the last lines name the missing items in their order: each carries its item's key
   const int n = int(check.missing.size());
-  for (int i = messages->count() - n; i < messages->count(); ++i)
-    if (i >= 0) errorLines_ << messages->item(i);
+  for (int i = messages->count() - n, k = 0; i < messages->count(); ++i, ++k) {
+    if (i < 0) continue;
+    messages->item(i)->setData(Qt::UserRole, check.missing.at(k));
+    errorLines_ << messages->item(i);
+  }
   goOnButton->setEnabled(true);
   QEventLoop loop;
   loop_ = &loop;
@@ -273,7 +278,7 @@ void TransferWindow::messageDoubleClicked(QListWidgetItem* item) {
                             QStringLiteral("Move this Parameter-Record ?")) != QMessageBox::Yes)
     return;
   try {
-    transfer_.copyParameterRow(phase_, item->text().trimmed().toInt());
+    transfer_.copyParameterRow(phase_, item->data(Qt::UserRole).toInt());
     errorLines_.removeAll(item);
     delete item;
   } catch (const trb::Error& e) {

@@ -51,27 +51,9 @@ class TstBrowserService : public QObject {
     QCOMPARE(rootLabel(input), expected);
   }
 
-  void locationAndCode_data() {
-    QTest::addColumn<QString>("label");
-    QTest::addColumn<QString>("location");
-    QTest::addColumn<QString>("code");
-    QTest::newRow("experiment") << experimentLabel(QStringLiteral("Kleinhausen"),
-                                                   QStringLiteral("V 1"))
-                                << "Kleinhausen"
-                                << "V 1";
-    QTest::newRow("without <") << " plots "
-                               << "plots"
-                               << "?";
-    QTest::newRow("empty code") << "Halle   <>"
-                                << "Halle"
-                                << "";
-  }
-  void locationAndCode() {
-    QFETCH(QString, label);
-    QFETCH(QString, location);
-    QFETCH(QString, code);
-    QCOMPARE(locationOf(label), location);
-    QCOMPARE(codeOf(label), code);
+  void experimentLabel() {
+    QCOMPARE(trb::browser::experimentLabel(QStringLiteral("Kleinhausen"), QStringLiteral("V 1")),
+             QStringLiteral("Kleinhausen   <V 1>"));
   }
 
   void treeGroupsPlotsByLocation() {
@@ -229,21 +211,17 @@ class TstBrowserService : public QObject {
 
   void selectionLists() {
     trb::test::TempDb t(QStringLiteral("demo"));
-    const QStringList experiment = experimentSelection(t.db, QStringLiteral("heidmoor"));
-    QVERIFY(experiment.contains(QStringLiteral("6: Fruchtfolge ohne Beregnung  ===>   B1")));
-    const QStringList all = databaseSelection(t.db);
-    QCOMPARE(all.first(), QStringLiteral(" 1: Kleinhausen - Kontrolle (ohne Düngung)"));
-    QCOMPARE(keyOfSelectionEntry(all.first()), 1);
-    QCOMPARE(keyOfSelectionEntry(experiment.first()),
-             experiment.first().section(u':', 0, 0).toLongLong());
-
-    // Nothing checked: every flag 0, the run computes nothing.
-    QVERIFY(count(t.db, QStringLiteral("select count(*) from site_state where status=1")) > 0);
-    selectEntriesForRun(t.db, {});
-    QCOMPARE(count(t.db, QStringLiteral("select count(*) from site_state where status<>0")), 0);
-    selectEntriesForRun(t.db, {all.at(2), experiment.first()});
-    QCOMPARE(trb::engine::plotsSelectedForRun(t.db),
-             (QList<qlonglong>{3, keyOfSelectionEntry(experiment.first())}));
+    const QList<SelectionEntry> experiment = experimentSelection(t.db, QStringLiteral("heidmoor"));
+    const auto has = [](const QList<SelectionEntry>& list, qlonglong key, const QString& label) {
+      for (const SelectionEntry& e : list)
+        if (e.label == label) return e.flId == key;
+      return false;
+    };
+    QVERIFY(has(experiment, 6, QStringLiteral("6: Fruchtfolge ohne Beregnung  ===>   B1")));
+    const QList<SelectionEntry> all = databaseSelection(t.db);
+    QCOMPARE(all.first().label, QStringLiteral(" 1: Kleinhausen - Kontrolle (ohne Düngung)"));
+    QCOMPARE(all.first().flId, 1);
+    QCOMPARE(all.at(2).flId, 3);
   }
 
   void filterRule() {

@@ -114,9 +114,9 @@ class TestMainWindow : public QObject {
     trb::gui::Windows w(options({}, startLang));
     MainWindow& m = *w.main;
     m.show();
-    QTRY_VERIFY(m.sharedDb.isOpen());
+    QTRY_VERIFY(w.session->db().isOpen());
     QCOMPARE(m.selectButton->text(), selectCaption);
-    QCOMPARE(m.power, power);
+    QCOMPARE(w.session->power(), power);
     for (QPushButton* b :
          {m.climateButton, m.parameterButton, m.sqlButton, m.transferButton, m.settingsButton})
       QCOMPARE(b->isVisible(), full);
@@ -155,7 +155,8 @@ class TestMainWindow : public QObject {
              (selectCaption == u"&Daten Verarbeiten" ? QStringLiteral("Systemdatenbank=")
                                                      : QStringLiteral("system database=")) +
                  QStringLiteral("demo.sqlite"));
-    QCOMPARE(m.sharedDb.scalar(QStringLiteral("select count(*) from slvpflan where name<>") + names)
+    QCOMPARE(w.session->db()
+                 .scalar(QStringLiteral("select count(*) from slvpflan where name<>") + names)
                  .toInt(),
              0);
     QCOMPARE(m.yearPanel->text(), QStringLiteral("2011"));
@@ -180,7 +181,7 @@ class TestMainWindow : public QObject {
     QTRY_VERIFY(w.browser->isVisible());
     QCOMPARE(w.browser->windowTitle(), QStringLiteral("demo.sqlite"));
     QCOMPARE(w.browser->tree->topLevelItem(0)->childCount(),
-             m.sharedDb
+             w.session->db()
                  .scalar(QStringLiteral("select count(*) from (select distinct location, "
                                         "versuch_code from field_description)"))
                  .toInt());
@@ -189,7 +190,7 @@ class TestMainWindow : public QObject {
     QVERIFY(!m.isVisible());
     QVERIFY(!w.browser->isVisible());
     QVERIFY(!w.simulator->isVisible());
-    QVERIFY(!m.sharedDb.isOpen());
+    QVERIFY(!w.session->db().isOpen());
   }
 
   // Both passes over the command line: the last "DB=" names the database of the main window and
@@ -208,10 +209,10 @@ class TestMainWindow : public QObject {
     simDatabase.replace(QStringLiteral("@demo"), demo_);
     trb::gui::Windows w(options(args, QStringLiteral("E")));
     w.main->show();
-    QTRY_VERIFY(w.main->sharedDb.isOpen());
+    QTRY_VERIFY(w.session->db().isOpen());
     QTest::qWait(50);
-    QCOMPARE(w.main->databasePath, demo_);
-    QCOMPARE(w.simulator->database, simDatabase);
+    QCOMPARE(w.session->databasePath(), demo_);
+    QCOMPARE(w.simulator->database(), simDatabase);
     QVERIFY(!w.simulator->isVisible());
     w.main->close();
   }
@@ -317,7 +318,7 @@ class TestMainWindow : public QObject {
     w.main->show();
     QTRY_VERIFY(!prefilled.isEmpty());
     QCOMPARE(prefilled, trb::app::connectionString(trb::app::kDefaultProvider, missing));
-    QTRY_COMPARE(w.main->sharedDb.isOpen(), repair);
+    QTRY_COMPARE(w.session->db().isOpen(), repair);
     QVERIFY(w.main->isVisible());
     QVERIFY(w.main->databaseButton->isEnabled());
     QCOMPARE(stored(QStringLiteral("database")), repair ? demo_ : missing);
@@ -366,7 +367,7 @@ class TestMainWindow : public QObject {
     trb::gui::Windows w(options({QStringLiteral("DB=") + missing}, QStringLiteral("E")));
     QCOMPARE(text, QStringLiteral("The database %1 does not exist.").arg(missing));
     w.main->show();
-    QTRY_COMPARE(w.main->sharedDb.isOpen(), choose);
+    QTRY_COMPARE(w.session->db().isOpen(), choose);
     QTest::qWait(500);
     QVERIFY(!editorShown);
     QCOMPARE(w.main->databaseLabel->text(),
@@ -409,7 +410,7 @@ class TestMainWindow : public QObject {
 
     trb::gui::Windows w(options({}, QStringLiteral("E")));
     w.main->show();
-    QTRY_VERIFY(w.main->sharedDb.isOpen());
+    QTRY_VERIFY(w.session->db().isOpen());
     trb::test::answerModal<QFileDialog>([&](QFileDialog* d) {
       // typed into the file name field, as a user would
       auto* name = d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
@@ -425,21 +426,21 @@ class TestMainWindow : public QObject {
       });
     }
     w.main->databaseButton->click();
-    QTRY_COMPARE(w.main->databasePath, other);
-    QVERIFY(w.main->sharedDb.isOpen());
-    const QString opened = w.main->sharedDb.path();
+    QTRY_COMPARE(w.session->databasePath(), other);
+    QVERIFY(w.session->db().isOpen());
+    const QString opened = w.session->db().path();
     QCOMPARE(w.main->databaseLabel->text(),
              QStringLiteral("system database=") + QFileInfo(other).fileName());
     if (legacy) {
       QCOMPARE(opened, user_.path(QStringLiteral("DateTestDatabase.sqlite")));
-      QVERIFY(!w.main->sharedDb.userTables().isEmpty());
+      QVERIFY(!w.session->db().userTables().isEmpty());
     } else {
       QCOMPARE(opened, other);
       QVERIFY(
-          w.main->sharedDb.hasColumn(QStringLiteral("field_description"), QStringLiteral("area")));
-      QCOMPARE(w.main->sharedDb.scalar(QStringLiteral("select min(area) from field_description"))
-                   .toInt(),
-               -99);
+          w.session->db().hasColumn(QStringLiteral("field_description"), QStringLiteral("area")));
+      QCOMPARE(
+          w.session->db().scalar(QStringLiteral("select min(area) from field_description")).toInt(),
+          -99);
     }
     QCOMPARE(stored(QStringLiteral("database")), other);
     QVERIFY(odbc.open(QIODevice::ReadOnly));
@@ -452,9 +453,10 @@ class TestMainWindow : public QObject {
                         .arg(opened));
     } else {
       // first that the change worked, then what R needs
-      QTRY_VERIFY2(odbcMessage.startsWith(QStringLiteral("ODBC error|The system database is now ") +
-                                          QDir::toNativeSeparators(w.main->databasePath) + u'.'),
-                   qPrintable(odbcMessage));
+      QTRY_VERIFY2(
+          odbcMessage.startsWith(QStringLiteral("ODBC error|The system database is now ") +
+                                 QDir::toNativeSeparators(w.session->databasePath()) + u'.'),
+          qPrintable(odbcMessage));
       // on this platform the hint names the SQLite driver and the file of the data sources
       QVERIFY(odbcMessage.endsWith(trb::app::odbcSourceHint()));
       QVERIFY(odbcMessage.contains(QStringLiteral("Please add T_R_B as a user data source")));
@@ -535,7 +537,7 @@ class TestMainWindow : public QObject {
   void climateAndParameters() {
     trb::gui::Windows w(options({}, QStringLiteral("E")));
     w.main->show();
-    QTRY_VERIFY(w.main->sharedDb.isOpen());
+    QTRY_VERIFY(w.session->db().isOpen());
     w.main->selectButton->click();
     QTRY_VERIFY(w.browser->sitePage->weatherBox->count() > 1);
     const int stations = w.browser->sitePage->weatherBox->count();
@@ -571,7 +573,7 @@ class TestMainWindow : public QObject {
   void basicInfoOpensClimateAndParameters() {
     trb::gui::Windows w(options({}, QStringLiteral("E")));
     w.main->show();
-    QTRY_VERIFY(w.main->sharedDb.isOpen());
+    QTRY_VERIFY(w.session->db().isOpen());
     w.main->selectButton->click();
     trb::gui::PlotTree* tree = w.browser->tree;
     QTreeWidgetItem* plot = nullptr;
@@ -602,7 +604,7 @@ class TestMainWindow : public QObject {
     QCOMPARE(fieldAtOpen, before);
     QCOMPARE(page->weatherBox->currentText(), otherName);
     QCOMPARE(
-        w.main->sharedDb
+        w.session->db()
             .scalar(QStringLiteral("select climate_id from field_description where FL_ID=?"), {key})
             .toLongLong(),
         page->weatherBox->itemData(other).toLongLong());
@@ -642,7 +644,7 @@ class TestMainWindow : public QObject {
     const bool stillOpen = !refusal.isEmpty();
     trb::gui::Windows w(options({}, QStringLiteral("E")));
     w.main->show();
-    QTRY_VERIFY(w.main->sharedDb.isOpen());
+    QTRY_VERIFY(w.session->db().isOpen());
     QVERIFY(w.main->settingsButton->isEnabled());
     w.main->settingsButton->click();
     SettingsDialog& s = *w.settings;

@@ -16,6 +16,7 @@
 #include <QTableView>
 #include <QtTest>
 
+#include "core/app/session.h"
 #include "core/browser/browser_service.h"
 #include "core/browser/files_view.h"
 #include "core/db/database.h"
@@ -71,12 +72,13 @@ class TestBrowserWindow : public QObject {
   Q_OBJECT
   trb::test::PrivateUser user_;
   QString demo_;
-  trb::db::Database db_;
+  trb::app::Session session_;  // the database the windows work on
+  trb::db::Database& db_ = session_.db();
   QString message_;  // text of the last message box answered
 
   std::unique_ptr<BrowserWindow> openBrowser(bool power = true) {
-    auto w = std::make_unique<BrowserWindow>(db_, power);
-    w->databasePath = demo_;
+    auto w = std::make_unique<BrowserWindow>(session_, power);
+    session_.setDatabasePath(demo_);
     w->show();
     return w;
   }
@@ -149,8 +151,8 @@ class TestBrowserWindow : public QObject {
   void rootLabel() {
     QFETCH(QString, file);
     QFETCH(QString, label);
-    auto w = std::make_unique<BrowserWindow>(db_, true);
-    w->databasePath = user_.path(file);
+    session_.setDatabasePath(user_.path(file));
+    auto w = std::make_unique<BrowserWindow>(session_, true);
     w->show();
     QCOMPARE(w->tree->topLevelItem(0)->text(0), label);
     QCOMPARE(w->windowTitle(), file);
@@ -205,10 +207,11 @@ class TestBrowserWindow : public QObject {
     press(t, node(t, QStringLiteral("Heidmoor   <2>")));
     QCOMPARE(w->slvDb, QStringLiteral("Heidmoor"));
     QCOMPARE(w->managementPage->heading->text(), QStringLiteral("Heidmoor   <2>"));
-    // found by location and label, as after a run
-    QVERIFY(w->clickOnItem(QStringLiteral("Kleinhausen"), kManure, true));
+    // found by its key, as after a run
+    QVERIFY(w->clickOnPlot(3, QStringLiteral("Kleinhausen")));
     QCOMPARE(w->snr, 3);
-    QVERIFY(!w->clickOnItem(QStringLiteral("Kleinhausen"), QStringLiteral("nowhere"), false));
+    QCOMPARE(w->sitePage->plotEdit->text(), kManure);
+    QVERIFY(!w->clickOnPlot(999, QStringLiteral("Kleinhausen")));
     trb::test::screenshot(w.get(), QStringLiteral("browser_plot"));
     w->pages->setCurrentIndex(Page::Management);
     trb::test::screenshot(w.get(), QStringLiteral("browser_management"));
@@ -240,6 +243,8 @@ class TestBrowserWindow : public QObject {
     });
     w->tree->menus.updateStatistics->trigger();
     QCOMPARE(w->phaseSelect, 2);
+    // the statistics run as a job; the tree is rebuilt when it has ended
+    QTRY_VERIFY(w->tree->isEnabled() && node(w->tree, kMineral));
     QCOMPARE(db_.scalar(QStringLiteral("select count(*) from trb_stat_corg where fl_id=2")).toInt(),
              1);
     QCOMPARE(PlotTree::imageIndex(node(w->tree, kMineral)), TreeImage::PlotWithResults);
@@ -296,9 +301,8 @@ class TestBrowserWindow : public QObject {
     QFETCH(QStringList, check);
     QFETCH(QList<qlonglong>, flags);
     QDir::setCurrent(user_.dir.path());  // the simulator writes trb_report.txt
-    trb::gui::SimulatorWindow sim;
+    trb::gui::SimulatorWindow sim(session_);
     auto w = openBrowser();
-    w->setSimulator(&sim);
     // "database simulation" from the root's menu
     press(w->tree, w->tree->topLevelItem(0), Qt::RightButton);
     QTRY_VERIFY(w->tree->menus.root->isVisible());
@@ -313,28 +317,30 @@ class TestBrowserWindow : public QObject {
     trb::test::screenshot(w.get(), QStringLiteral("browser_selection"));
     // all, invert: nothing; then the wanted ones
     p->allButton->click();
-    QCOMPARE(p->checkedEntries().size(), 10);
+    QCOMPARE(p->checkedPlots().size(), 10);
     p->invertButton->click();
-    QVERIFY(p->checkedEntries().isEmpty());
+    QVERIFY(p->checkedPlots().isEmpty());
     for (int i = 0; i < p->list->count(); ++i) {
-      const qlonglong key = trb::browser::keyOfSelectionEntry(p->list->item(i)->text());
+      const qlonglong key = p->list->item(i)->data(Qt::UserRole).toLongLong();
       if (check.contains(QString::number(key))) p->list->item(i)->setCheckState(Qt::Checked);
     }
-    bool sawAutoclick = false;
+    bool sawCalculation = false;
     bool writesDisabled = false;
     QTimer watch;
     connect(&watch, &QTimer::timeout, [&] {
       if (sim.isVisible()) {
-        sawAutoclick |= sim.autoclick;
+        sawCalculation |= sim.calculating();
         writesDisabled |= !p->runButton->isEnabled();
       }
     });
     watch.start(5);
-    p->runButton->click();  // returns once the run has ended
+    QSignalSpy ended(&session_, &trb::app::Session::runEnded);
+    p->runButton->click();
+    QVERIFY(ended.wait(120000));
     watch.stop();
-    QVERIFY(sawAutoclick);
+    QVERIFY(sawCalculation);
     QVERIFY(writesDisabled);
-    QVERIFY(!sim.running && !sim.autoclick && !sim.isVisible());
+    QVERIFY(!sim.calculating() && !sim.isVisible());
     QVERIFY(p->runButton->isEnabled());
     QCOMPARE(flagged(), flags);
     // the tree was rebuilt: the calculated plots now have results
@@ -350,9 +356,8 @@ class TestBrowserWindow : public QObject {
 
   // A "from" that is no whole number stops the run before anything changes.
   void selectionRunRefusesBadYear() {
-    trb::gui::SimulatorWindow sim;
+    trb::gui::SimulatorWindow sim(session_);
     auto w = openBrowser();
-    w->setSimulator(&sim);
     const QList<qlonglong> before = flagged();
     w->showDatabaseSelection();
     w->selectionPanel->list->item(0)->setCheckState(Qt::Checked);

@@ -18,6 +18,7 @@
 #include <QTableView>
 #include <QtTest>
 
+#include "core/app/session.h"
 #include "core/db/database.h"
 #include "core/settings/settings.h"
 #include "gui/app/language.h"
@@ -106,12 +107,13 @@ class TestRecordEditors : public QObject {
   Q_OBJECT
   trb::test::PrivateUser user_;
   QString demo_;
-  trb::db::Database db_;
+  trb::app::Session session_;  // the database the windows work on
+  trb::db::Database& db_ = session_.db();
   QStringList messages_;  // "caption|text" of the message boxes answered
 
   std::unique_ptr<BrowserWindow> openPlot(const QString& plot, int page) {
-    auto w = std::make_unique<BrowserWindow>(db_, true);
-    w->databasePath = demo_;
+    auto w = std::make_unique<BrowserWindow>(session_, true);
+    session_.setDatabasePath(demo_);
     w->resize(1100, 760);
     w->show();
     press(w->tree, node(w->tree, plot));

@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/app/session.h"
 #include "core/db/database.h"
 #include "core/db/numbers.h"
 #include "core/engine/run_selection.h"
@@ -69,11 +70,12 @@ class TestResultPagesWindow : public QObject {
   Q_OBJECT
   trb::test::PrivateUser user_;
   QString demo_;
-  trb::db::Database db_;
+  trb::app::Session session_;  // the database the windows work on
+  trb::db::Database& db_ = session_.db();
 
   std::unique_ptr<BrowserWindow> openBrowser(bool power) {
-    auto w = std::make_unique<BrowserWindow>(db_, power);
-    w->databasePath = demo_;
+    auto w = std::make_unique<BrowserWindow>(session_, power);
+    session_.setDatabasePath(demo_);
     w->resize(1100, 760);
     w->show();
     return w;
@@ -84,6 +86,12 @@ class TestResultPagesWindow : public QObject {
   void runControlPlot(BrowserWindow* w, trb::gui::SimulatorWindow& sim, int repeat,
                       bool* sawWait = nullptr) {
     press(w->tree, kControl);
+    runLoadedPlot(w, sim, repeat, sawWait);
+  }
+
+  // "model run (plot)" on the plot loaded in the pages.
+  void runLoadedPlot(BrowserWindow* w, trb::gui::SimulatorWindow& sim, int repeat,
+                     bool* sawWait = nullptr) {
     w->sitePage->repeatControls->repeatBox->setValue(repeat);
     QMetaObject::Connection closer;
     bool closedByUser = false;
@@ -94,20 +102,22 @@ class TestResultPagesWindow : public QObject {
           sim.close();
         });
       });
-    bool autoclick = false, disabled = false;
+    bool calculating = false, disabled = false;
     QTimer watch;
     connect(&watch, &QTimer::timeout, [&] {
       if (!sim.isVisible()) return;
-      autoclick |= sim.autoclick;
+      calculating |= sim.calculating();
       disabled |= !w->sitePage->runButton->isEnabled();
     });
     watch.start(5);
+    QSignalSpy ended(&session_, &trb::app::Session::runEnded);
     QTest::mouseClick(w->sitePage->runButton, Qt::LeftButton);
+    QVERIFY(ended.wait(120000));
     watch.stop();
     disconnect(closer);
     // in power mode the browser waits until the user has read the messages and closed the window
     QCOMPARE(closedByUser, w->power());
-    if (sawWait) *sawWait = autoclick && disabled;
+    if (sawWait) *sawWait = calculating && disabled;
   }
 
  private slots:
@@ -143,13 +153,12 @@ class TestResultPagesWindow : public QObject {
     QFETCH(QString, locale);
     QLocale::setDefault(QLocale(locale));
     if (locale == u"de_DE") trb::gui::setCaptionLanguage(QStringLiteral("D"));
-    trb::gui::SimulatorWindow sim;
+    trb::gui::SimulatorWindow sim(session_);
     auto w = openBrowser(power);
-    w->setSimulator(&sim);
     bool waited = false;
     runControlPlot(w.get(), sim, repeat, &waited);
     QVERIFY2(waited, "the simulator ran by itself while the run button was disabled");
-    QVERIFY(!sim.isVisible() && !sim.autoclick);
+    QVERIFY(!sim.isVisible() && !sim.calculating());
     QVERIFY(w->sitePage->runButton->isEnabled());
     QCOMPARE(trb::engine::plotsSelectedForRun(db_), QList<qlonglong>{1});
     QCOMPARE(w->sitePage->plotEdit->text(), kControl);  // the plot was reloaded
@@ -257,11 +266,37 @@ class TestResultPagesWindow : public QObject {
     trb::test::screenshot(w.get(), QStringLiteral("results_n_balance_") + QTest::currentDataTag());
   }
 
+  // Two plots of one name (every new plot is called "-"): after the run the browser shows the
+  // plot that was run, found by its key, and "update changes" writes into that plot only.
+  void runShowsThePlotThatWasRun() {
+    db_.execute(
+        QStringLiteral("update field_description set site_description='-', mw_bat=null "
+                       "where fl_id in (1, 2)"));
+    trb::gui::SimulatorWindow sim(session_);
+    auto w = openBrowser(false);
+    QTreeWidgetItem* second = w->tree->findPlot(2);
+    QVERIFY(second);
+    QCOMPARE(second->text(0), QStringLiteral("-"));
+    w->tree->scrollToItem(second);
+    QTest::mouseClick(w->tree->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      w->tree->visualItemRect(second).center());
+    QCOMPARE(w->snr, 2);
+    runLoadedPlot(w.get(), sim, 0);
+    QCOMPARE(w->snr, 2);
+    QCOMPARE(w->sitePage->flIdEdit->text(), QStringLiteral("2"));
+    QCOMPARE(w->sitePage->plotKey(), 2);
+    const QString mwBat = QStringLiteral("select mw_bat from field_description where fl_id=%1");
+    QVERIFY(!db_.scalar(mwBat.arg(2)).isNull());
+    QCOMPARE(w->sitePage->batEdit->text(), trb::fmt_general(db_.scalar(mwBat.arg(2)).toDouble()));
+    QVERIFY(w->pages->isTabVisible(Page::Turnover));
+    w->sitePage->updateButton->click();
+    QVERIFY(db_.scalar(mwBat.arg(1)).isNull());  // the other "-" is untouched
+  }
+
   // A "from" that is no whole number stops the run before anything changes.
   void badFromStopsTheRun() {
-    trb::gui::SimulatorWindow sim;
+    trb::gui::SimulatorWindow sim(session_);
     auto w = openBrowser(true);
-    w->setSimulator(&sim);
     press(w->tree, kControl);
     const QList<qlonglong> before = trb::engine::plotsSelectedForRun(db_);
     w->sitePage->repeatControls->fromEdit->setText(QStringLiteral("1980.5"));
@@ -279,9 +314,8 @@ class TestResultPagesWindow : public QObject {
   // "==> xls": the proposed name from location, plot and page; the file holds the titles and the
   // grid's numbers as numeric cells.
   void exportReadsBack() {
-    trb::gui::SimulatorWindow sim;
+    trb::gui::SimulatorWindow sim(session_);
     auto w = openBrowser(false);
-    w->setSimulator(&sim);
     runControlPlot(w.get(), sim, 0);
     for (ResultPage* page : {w->carbonPage, w->turnoverPage, w->nBalancePage}) {
       const QString target = user_.path(page->fileTag() + QStringLiteral(".xlsx"));

@@ -9,15 +9,21 @@
 #include <QPrintPreviewDialog>
 #include <QPushButton>
 #include <QStackedWidget>
+#include <QTableView>
 #include <QtTest>
 
+#include "core/app/session.h"
 #include "core/db/database.h"
 #include "core/settings/settings.h"
 #include "gui/app/language.h"
 #include "gui/browser/browser_window.h"
 #include "gui/browser/delete_experiment_dialog.h"
 #include "gui/browser/experiment_id_dialog.h"
+#include "gui/browser/list_pages.h"
 #include "gui/browser/new_experiment_dialog.h"
+#include "gui/browser/repeat_controls.h"
+#include "gui/browser/result_pages.h"
+#include "gui/browser/selection_panel.h"
 #include "gui/browser/shift_plots_dialog.h"
 #include "gui/browser/simple_soil_dialog.h"
 #include "gui/browser/site_commands.h"
@@ -88,11 +94,12 @@ class TestSiteEditing : public QObject {
   Q_OBJECT
   trb::test::PrivateUser user_;
   QString demo_;
-  trb::db::Database db_;
+  trb::app::Session session_;  // the database the windows work on
+  trb::db::Database& db_ = session_.db();
 
   std::unique_ptr<BrowserWindow> openBrowser(bool power = true) {
-    auto w = std::make_unique<BrowserWindow>(db_, power);
-    w->databasePath = demo_;
+    auto w = std::make_unique<BrowserWindow>(session_, power);
+    session_.setDatabasePath(demo_);
     w->show();
     return w;
   }
@@ -265,8 +272,8 @@ class TestSiteEditing : public QObject {
       box->button(QMessageBox::No)->click();
     });
     choose(w->tree, plotsOf(w->tree, kKleinhausen), m.deletePlot);
-    QCOMPARE(asked,
-             QStringLiteral(" Confirm Delete| Do you really want to delete ALL data of plot 3 ?"));
+    QCOMPARE(asked, QStringLiteral(" Confirm Delete| Do you really want to delete ALL data of plot "
+                                   "3 \"Stallmist\" (Kleinhausen <1>) ?"));
     QVERIFY(node(w->tree, QStringLiteral("Stallmist")));
     trb::test::answerModal<QMessageBox>(
         [](QMessageBox* box) { box->button(QMessageBox::Yes)->click(); });
@@ -299,6 +306,66 @@ class TestSiteEditing : public QObject {
     }
     QCOMPARE(value(QStringLiteral("select count(*) from field_description")).toInt(), 4);
     QCOMPARE(value(QStringLiteral("select count(*) from experiments")).toInt(), 1);
+  }
+
+  // "delete active plot" acts on the node its menu was opened on: a plot node of another
+  // experiment deletes that plot, and the question names it with its experiment; the "plots" node
+  // of an experiment the loaded plot does not belong to offers nothing to delete.
+  void deleteActsOnTheNodeOfTheMenu() {
+    auto w = openBrowser();
+    const auto& m = w->tree->menus;
+    press(w->tree, node(w->tree, QStringLiteral("Stallmist")));
+    QCOMPARE(w->snr, 3);
+    press(w->tree, plotsOf(w->tree, kHeidmoor), Qt::RightButton);
+    QTRY_VERIFY(m.plots->isVisible());
+    QVERIFY(!m.deletePlot->isEnabled());
+    m.plots->close();
+
+    QTreeWidgetItem* target = plotsOf(w->tree, kHeidmoor)->child(0);
+    const qlonglong key = PlotTree::record(target).snr;
+    const QString name = target->text(0);
+    QString asked;
+    trb::test::answerModal<QMessageBox>([&asked](QMessageBox* box) {
+      asked = box->text();
+      box->button(QMessageBox::Yes)->click();
+    });
+    choose(w->tree, target, m.deletePlot);
+    QCOMPARE(asked, QStringLiteral(" Do you really want to delete ALL data of plot %1 \"%2\" "
+                                   "(Heidmoor <2>) ?")
+                        .arg(key)
+                        .arg(name));
+    QCOMPARE(value(QStringLiteral("select count(*) from field_description where fl_id=?"), {key})
+                 .toInt(),
+             0);
+    QVERIFY(!plotLabels(w->tree, kHeidmoor).contains(name));
+    // the plot in the pages is the one loaded before
+    QCOMPARE(w->snr, 3);
+    QCOMPARE(w->sitePage->plotKey(), 3);
+    QCOMPARE(value(QStringLiteral("select count(*) from field_description where fl_id=3")).toInt(),
+             1);
+  }
+
+  // After the loaded plot was deleted nothing of it stays: its lists are empty, and the selection
+  // panel of another experiment starts without its "from".
+  void deleteClearsTheDeletedPlot() {
+    auto w = openBrowser();
+    const auto& m = w->tree->menus;
+    press(w->tree, node(w->tree, QStringLiteral("Kontrolle (ohne Düngung)")));
+    const QString from = w->selectionPanel->repeatControls->fromEdit->text();
+    QVERIFY(from != u"-99");
+    QVERIFY(w->observationPage->grid->model()->rowCount() > 0);
+    QVERIFY(w->managementPage->grid->model()->rowCount() > 0);
+    trb::test::answerModal<QMessageBox>(
+        [](QMessageBox* box) { box->button(QMessageBox::Yes)->click(); });
+    choose(w->tree, plotsOf(w->tree, kKleinhausen), m.deletePlot);
+    QCOMPARE(w->snr, -99);
+    QCOMPARE(w->sitePage->plotKey(), -99);
+    QCOMPARE(w->observationPage->grid->model()->rowCount(), 0);
+    QCOMPARE(w->managementPage->grid->model()->rowCount(), 0);
+    QVERIFY(!w->carbonPage->hasRows());
+    choose(w->tree, node(w->tree, kHeidmoor), m.experimentSimulation);
+    QCOMPARE(w->selectionPanel->heading->text(), QStringLiteral("Heidmoor"));
+    QCOMPARE(w->selectionPanel->repeatControls->fromEdit->text(), QStringLiteral("-99"));
   }
 
   void shiftExperimentId() {

@@ -10,7 +10,9 @@
 #include <QSettings>
 #include <QTableView>
 #include <QtTest>
+#include <atomic>
 
+#include "core/app/session.h"
 #include "core/db/database.h"
 #include "core/db/numbers.h"
 #include "core/engine/calculation.h"
@@ -27,7 +29,8 @@ class TstNBalanceWindow : public QObject {
   trb::test::PrivateUser user_;
   QTemporaryDir dir_;
   QString path_;
-  trb::db::Database db_;
+  trb::app::Session session_;  // the database the window works on
+  trb::db::Database& db_ = session_.db();
 
  private slots:
   // The demo database with every plot calculated once.
@@ -47,6 +50,27 @@ class TstNBalanceWindow : public QObject {
     calc.settings.database = path_;
     QVERIFY2(calc.calculate(), qPrintable(calc.stopReason));
     db_ = trb::db::Database::open(path_);
+  }
+
+  // Another job writes the database (a calculation started in another window): the balance is
+  // refused with a message naming that job, and nothing runs.
+  void refusedWhileAnotherJobWrites() {
+    std::atomic<bool> release{false};
+    session_.jobs().start(QStringLiteral("calculation"), db_.path(), [&release](trb::app::Job&) {
+      while (!release) QThread::msleep(1);
+      return trb::app::Job::End{};
+    });
+    NBalanceWindow w(session_);
+    w.open(nullptr);
+    QTest::mouseClick(w.runButton, Qt::LeftButton);
+    auto* box = w.findChild<QMessageBox*>(QStringLiteral("errorBox"));
+    QVERIFY(box);
+    QVERIFY2(box->text().contains(QStringLiteral("\"calculation\"")), qPrintable(box->text()));
+    QVERIFY(!w.running());
+    QVERIFY(w.runButton->isEnabled() && w.progress->isHidden());
+    box->close();
+    release = true;
+    QTRY_VERIFY(!session_.jobs().isBusy());
   }
 
   // A field that is no number stops the run before anything is written, and says which field.
@@ -75,7 +99,7 @@ class TstNBalanceWindow : public QObject {
     QFETCH(QString, text);
     QFETCH(QString, named);
     db_.dropTable(QStringLiteral("nmin_saldo"));
-    NBalanceWindow w(db_);
+    NBalanceWindow w(session_);
     w.open(nullptr);
     auto* edit = w.findChild<QLineEdit*>(field);
     QVERIFY(edit);
@@ -98,7 +122,7 @@ class TstNBalanceWindow : public QObject {
   // All plots: the bar runs to 17, NMIN_SALDO is selected and shown, the plot balance can be
   // chosen, and the exported sheet holds the titles and typed numbers rounded to 4 decimals.
   void runAllPlotsAndExport() {
-    NBalanceWindow w(db_);
+    NBalanceWindow w(session_);
     w.open(nullptr);
     QSignalSpy done(&w, &NBalanceWindow::balanceDone);
     int highest = 0;
@@ -161,7 +185,7 @@ class TstNBalanceWindow : public QObject {
     const int years =
         db_.scalar(QStringLiteral("select count(*) from trb_nresult where fl_id=?"), {plot})
             .toInt();
-    NBalanceWindow w(db_);
+    NBalanceWindow w(session_);
     w.open(nullptr);
     QSignalSpy done(&w, &NBalanceWindow::balanceDone);
     w.plotEdit->setText(QString::number(plot));

@@ -12,6 +12,7 @@
 #include <QStackedWidget>
 #include <QtTest>
 
+#include "core/app/session.h"
 #include "core/db/database.h"
 #include "core/settings/settings.h"
 #include "gui/app/language.h"
@@ -61,14 +62,15 @@ class TestRAnalysis : public QObject {
   Q_OBJECT
   trb::test::PrivateUser user_;
   QString demo_;
-  QString work_;  // the working folder
-  trb::db::Database db_;
+  QString work_;               // the working folder
+  trb::app::Session session_;  // the database the windows work on
+  trb::db::Database& db_ = session_.db();
 
   QString odbcIni() const { return user_.path(QStringLiteral("odbc.ini")); }
 
   std::unique_ptr<BrowserWindow> openBrowser() {
-    auto w = std::make_unique<BrowserWindow>(db_, true);
-    w->databasePath = demo_;
+    auto w = std::make_unique<BrowserWindow>(session_, true);
+    session_.setDatabasePath(demo_);
     w->show();
     return w;
   }
@@ -132,18 +134,11 @@ class TestRAnalysis : public QObject {
       question = box->windowTitle() + u':' + box->text();
       box->button(QMessageBox::Yes)->click();
     });
-    // The button is watched while R runs; the timer belongs to this test so that it never
-    // fires into a later one, however short the run.
-    bool disabledDuringRun = false;
-    QTimer watch;
-    watch.setInterval(20);
-    connect(&watch, &QTimer::timeout, [&] { disabledDuringRun |= !p->runButton->isEnabled(); });
-    watch.start();
+    // R runs as a job: the button is off until it has ended
     QTest::mouseClick(p->runButton, Qt::LeftButton);
-    watch.stop();
     QVERIFY2(question.startsWith(QStringLiteral("ODBC error:")), qPrintable(question));
-    QVERIFY(disabledDuringRun);
-    QVERIFY(p->runButton->isEnabled());
+    QVERIFY(!p->runButton->isEnabled());
+    QTRY_VERIFY_WITH_TIMEOUT(p->runButton->isEnabled(), 60000);
     const QString ini = readFile(odbcIni());
     QVERIFY2(ini.contains(QStringLiteral("[T_R_B]")) && ini.contains(QStringLiteral("StepAPI=1")) &&
                  ini.contains(QStringLiteral("Database=") + db_.path()),
@@ -230,6 +225,9 @@ odbcClose(ch)
 
     QTest::mouseClick(s->goButton, Qt::LeftButton);
     QVERIFY(!s->isVisible());
+    // the walk is a job: the tree comes back when it has ended
+    QVERIFY(!w->tree->isEnabled());
+    QTRY_VERIFY_WITH_TIMEOUT(w->tree->isEnabled(), 60000);
     QCOMPARE(s->donePlots, QList<qlonglong>({keys[0], keys[1]}));
     QCOMPARE(s->pcnt, 2);
     QCOMPARE(readFile(QDir(data).filePath(QStringLiteral("perplot.txt"))),
@@ -258,6 +256,7 @@ odbcClose(ch)
     s->sqlEdit->setText(QStringLiteral("bad.txt"));
     s->rEdit->setText(QStringLiteral("plot.r"));
     s->goButton->click();
+    QTRY_VERIFY_WITH_TIMEOUT(w->tree->isEnabled(), 60000);
     QVERIFY(s->donePlots.isEmpty());
     auto* box = w->findChild<QMessageBox*>(QStringLiteral("errorBox"));
     QVERIFY(box);
@@ -302,7 +301,7 @@ cat("plots:", nrow(sqlQuery(ch, "select * from field_description")), "\n")
 odbcClose(ch)
 )r"));
     db_.close();
-    trb::gui::SimulatorWindow sim;
+    trb::gui::SimulatorWindow sim(session_);
     sim.show();
     sim.onActivated();
     QVERIFY(sim.rButton->isEnabled());

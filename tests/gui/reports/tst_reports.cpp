@@ -13,6 +13,7 @@
 #include <QTreeWidgetItem>
 #include <QtTest>
 
+#include "core/app/session.h"
 #include "core/db/database.h"
 #include "core/evaluation/statistics.h"
 #include "gui/app/language.h"
@@ -77,7 +78,8 @@ class TstReports : public QObject {
   Q_OBJECT
   trb::test::PrivateUser user_;
   QTemporaryDir dir_;
-  trb::db::Database db_;
+  trb::app::Session session_;  // the database the browser works on
+  trb::db::Database& db_ = session_.db();
   QString folder_;
   int run_ = 0;
 
@@ -358,7 +360,7 @@ class TstReports : public QObject {
   // 'experiment report' on an experiment opens the window for it.
   void browserCommands() {
     trb::gui::ReportEngine::shared().destination = trb::gui::ReportEngine::Destination::Preview;
-    trb::gui::BrowserWindow browser(db_, true);
+    trb::gui::BrowserWindow browser(session_, true);
     browser.show();
     QString title;
     trb::test::answerModal<QPrintPreviewDialog>([&title](QPrintPreviewDialog* d) {
@@ -369,9 +371,10 @@ class TstReports : public QObject {
     browser.tree->menus.siteReport->trigger();
     QCOMPARE(title, QStringLiteral("site_cond"));
 
-    QTreeWidgetItem* experiment =
-        browser.tree->findNode(QStringLiteral("Heidmoor"), QStringLiteral("Heidmoor"), false);
-    QVERIFY(experiment);
+    const auto experiments = browser.tree->findItems(QStringLiteral("Heidmoor   <2>"),
+                                                     Qt::MatchExactly | Qt::MatchRecursive);
+    QVERIFY(!experiments.isEmpty());
+    QTreeWidgetItem* experiment = experiments.first();
     emit browser.tree->rightPressed(experiment);
     browser.tree->menus.experimentReport->trigger();
     auto* window = browser.findChild<trb::gui::ExperimentReportWindow*>();
@@ -380,8 +383,11 @@ class TstReports : public QObject {
 
     // the loaded plot: 'print site desc.' previews, 'print management' and 'print' with
     // 'save as PDF; no preview' write their files into the current folder
-    QVERIFY(browser.clickOnItem(QStringLiteral("Heidmoor"),
-                                QStringLiteral("Fruchtfolge mit Kleegras"), true));
+    const qlonglong plot =
+        db_.scalar(QStringLiteral("select fl_id from field_description where site_description=?"),
+                   {QStringLiteral("Fruchtfolge mit Kleegras")})
+            .toLongLong();
+    QVERIFY(browser.clickOnPlot(plot, QStringLiteral("Heidmoor")));
     title.clear();
     trb::test::answerModal<QPrintPreviewDialog>([&title](QPrintPreviewDialog* d) {
       title = d->windowTitle();

@@ -19,6 +19,7 @@
 #include <QtTest>
 #include <cstdio>
 
+#include "core/app/session.h"
 #include "core/db/database.h"
 #include "core/db/numbers.h"
 #include "core/settings/settings.h"
@@ -33,12 +34,13 @@ using trb::gui::SimulatorWindow;
 class TestSimulatorWindow : public QObject {
   Q_OBJECT
   trb::test::PrivateUser user_;
+  trb::app::Session session_;
   QString demo_;
 
   // A simulator on the demo copy, shown and activated.
   void showOn(SimulatorWindow& sim, const QString& database, const QStringList& args = {}) {
-    sim.arguments = args;
-    sim.database = database;
+    sim.setArguments(args);
+    sim.setDatabase(database);
     sim.show();
     QTRY_VERIFY(sim.messageLines().size() >= 6);
   }
@@ -75,9 +77,9 @@ class TestSimulatorWindow : public QObject {
       trb::settings::writeFirstStartDefaults(*store, demo_, user_.dir.path());
       trb::settings::writeInt(*store, QStringLiteral("recalc_bat"), 0);
     }
-    SimulatorWindow sim;
+    SimulatorWindow sim(session_);
     showOn(sim, QStringLiteral("?"));  // "?": the stored database
-    QCOMPARE(sim.database, demo_);
+    QCOMPARE(sim.database(), demo_);
     QCOMPARE(sim.pathEdit->text(), demo_);
     QCOMPARE(sim.runButton->text(), QStringLiteral("&calculate"));
     QVERIFY(!sim.recalcBox->isChecked());
@@ -105,7 +107,7 @@ class TestSimulatorWindow : public QObject {
     QCOMPARE(sim.pathEdit->text(), other);
     QCOMPARE(sim.messageLines().last(), QStringLiteral("database: ") + other);
     const int linesBefore = sim.messageLines().size();
-    sim.database = QStringLiteral("?");
+    sim.setDatabase(QStringLiteral("?"));
     for (QEvent::Type t : {QEvent::WindowDeactivate, QEvent::WindowActivate}) {
       QEvent e(t);
       QApplication::sendEvent(&sim, &e);
@@ -117,7 +119,7 @@ class TestSimulatorWindow : public QObject {
   }
 
   void calculationInTheWindow() {
-    SimulatorWindow sim;
+    SimulatorWindow sim(session_);
     showOn(sim, demo_);
     // lines that arrive while the worker still runs show that the window was live
     int liveLines = 0;
@@ -136,7 +138,7 @@ class TestSimulatorWindow : public QObject {
     QSignalSpy ended(&sim, &SimulatorWindow::calculationEnded);
     sim.runButton->click();
     QVERIFY(sim.calculating());
-    QVERIFY(sim.running);
+    QVERIFY(sim.calculating());
     QCOMPARE(sim.runButton->text(), QStringLiteral("&close"));
     QVERIFY(!sim.runButton->isEnabled());
     QVERIFY(!sim.databaseButton->isEnabled());
@@ -147,8 +149,8 @@ class TestSimulatorWindow : public QObject {
     QVERIFY(liveLines > 0);
     QVERIFY(barWhilePreparing);
     QVERIFY(!tabsMoved);
-    QVERIFY(!sim.running);
-    QVERIFY(sim.assessment);
+    QVERIFY(!sim.calculating());
+    QVERIFY(sim.hasAssessment());
     QVERIFY(sim.lastFinished());
     QVERIFY(sim.runButton->isEnabled() && sim.databaseButton->isEnabled());
     QVERIFY(!sim.progress->isVisible());
@@ -244,31 +246,40 @@ class TestSimulatorWindow : public QObject {
     sim.runButton->click();
     QVERIFY(!sim.isVisible());
     QVERIFY(!sim.calculating());
-    QVERIFY(!sim.running);
+    QVERIFY(!sim.calculating());
     QTest::qWait(50);
     QCOMPARE(again.count(), 0);
     QCOMPARE(sim.messageLines(), before);
   }
 
-  // The browser's way in: autoclick starts the calculation on activation, with the loop-back
-  // fields it set; the settings report is in the list once.
-  void autoclickCalculatesOnActivation() {
-    SimulatorWindow sim;
-    sim.autoclick = true;
-    sim.z_anf = -99;
-    sim.z_cnt = 0;
-    sim.running = true;
-    sim.arguments = {};
-    sim.database = demo_;
-    QSignalSpy ended(&sim, &SimulatorWindow::calculationEnded);
-    sim.show();
+  // The browser's way in: a run asked for through the session starts the calculation on the
+  // window's activation, with the loop-back of the request; the settings report is in the list
+  // once, and the window closes and tells the session how far the run got.
+  void requestedRunCalculatesOnActivation() {
+    {
+      auto store = trb::settings::openStore();
+      store->clear();
+      trb::settings::writeFirstStartDefaults(*store, demo_, user_.dir.path());
+    }
+    trb::app::Session session;
+    session.setDatabasePath(demo_);
+    trb::Feedback quiet;
+    session.openDatabase(quiet);
+    SimulatorWindow sim(session);
+    sim.setArguments({});
+    sim.setDatabase(demo_);
+    QSignalSpy ended(&session, &trb::app::Session::runEnded);
+    session.runSelectedPlots({2, 7}, -99, 0);
     QVERIFY(ended.wait(120000));
-    QVERIFY(!sim.running);
+    const auto report = ended.first().first().value<trb::app::RunReport>();
+    QVERIFY(report.finished && !report.stopped && report.walkStarted);
+    QCOMPARE(report.plotsTotal, 2);
+    QCOMPARE(report.plotsCalculated, 2);
+    QVERIFY(!sim.calculating());
+    QVERIFY(!sim.isVisible());
     const QStringList lines = sim.messageLines();
     QCOMPARE(lines.count(QStringLiteral("ptf_mode=3 / Lieberoth")), 1);
     QCOMPARE(lines.at(lines.size() - 2), QStringLiteral("job finished"));
-    QCOMPARE(sim.runButton->text(), QStringLiteral("&close"));
-    sim.close();
   }
 
   // Closing during a run stops the calculation early: on a database far too large to finish
@@ -284,7 +295,7 @@ class TestSimulatorWindow : public QObject {
     }
     QCOMPARE(selected, 1500);
 
-    SimulatorWindow sim;
+    SimulatorWindow sim(session_);
     showOn(sim, big, {QStringLiteral("BAT0")});
     QSignalSpy ended(&sim, &SimulatorWindow::calculationEnded);
     sim.runButton->click();
@@ -294,7 +305,7 @@ class TestSimulatorWindow : public QObject {
     QVERIFY(ended.wait(120000));
     QCOMPARE(ended.first().first().toBool(), false);  // stopped, not finished
     QVERIFY(!sim.lastFinished());
-    QVERIFY(!sim.running);
+    QVERIFY(!sim.calculating());
     QVERIFY(!sim.calculating());
     {
       trb::db::Database db = trb::db::Database::open(big);
@@ -328,10 +339,10 @@ class TestSimulatorWindow : public QObject {
     dup2(errFile.handle(), 2);
     trb::gui::ErrorReporter::setBatchMode(true);
     {
-      SimulatorWindow sim;
+      SimulatorWindow sim(session_);
       QSignalSpy ended(&sim, &SimulatorWindow::calculationEnded);
-      sim.arguments = {QStringLiteral("go"), QStringLiteral("BAT0")};
-      sim.database = big;
+      sim.setArguments({QStringLiteral("go"), QStringLiteral("BAT0")});
+      sim.setDatabase(big);
       sim.show();
       QTRY_VERIFY_WITH_TIMEOUT(sim.messageLines().contains(QStringLiteral("trb running")), 60000);
       sim.close();
@@ -350,7 +361,7 @@ class TestSimulatorWindow : public QObject {
   // A window larger than the screen (a large scale factor on a small screen) opens within the
   // screen's available area, with its commands on it.
   void fitsTheScreen() {
-    SimulatorWindow sim;
+    SimulatorWindow sim(session_);
     const QRect area = sim.screen()->availableGeometry();
     sim.resize(area.size() * 3 / 2);
     showOn(sim, demo_);
@@ -364,7 +375,7 @@ class TestSimulatorWindow : public QObject {
   void germanCaptions() {
     trb::gui::setCaptionLanguage(QStringLiteral("D"));
     const auto english = qScopeGuard([] { trb::gui::setCaptionLanguage(QStringLiteral("E")); });
-    SimulatorWindow sim;
+    SimulatorWindow sim(session_);
     showOn(sim, demo_);
     QCOMPARE(sim.runButton->text(), QStringLiteral("&berechnen"));
     // every command has its own access key, and the keyboard starts at "berechnen"
@@ -386,7 +397,7 @@ class TestSimulatorWindow : public QObject {
     sim.close();
 
     // one language throughout: the program's messages and Qt's own dialogs
-    SimulatorWindow missing;
+    SimulatorWindow missing(session_);
     const QString path = user_.path(QStringLiteral("missing.sqlite"));
     showOn(missing, path);
     QCOMPARE(missing.messageLines().first(),
@@ -407,7 +418,7 @@ class TestSimulatorWindow : public QObject {
   }
 
   void databaseThatCannotBeOpened() {
-    SimulatorWindow sim;
+    SimulatorWindow sim(session_);
     showOn(sim, user_.path(QStringLiteral("missing.sqlite")));
     QVERIFY(sim.messageLines().first().startsWith(QStringLiteral("database cannot be opened")));
     QCOMPARE(sim.siteGrid->model()->rowCount(), 0);
@@ -415,7 +426,7 @@ class TestSimulatorWindow : public QObject {
     sim.runButton->click();
     QVERIFY(ended.wait(30000));
     QCOMPARE(ended.first().first().toBool(), false);
-    QVERIFY(!sim.running);
+    QVERIFY(!sim.calculating());
     QVERIFY2(sim.messageLines()
                  .at(sim.messageLines().size() - 2)
                  .startsWith(QStringLiteral("calculation stopped")),
