@@ -91,6 +91,12 @@ class TstPrograms : public QObject {
                                << "unknown function fts3_tokenizer";
     QTest::newRow("zeroblob") << QByteArray("select zeroblob(999999999)\n")
                               << "unknown function zeroblob";
+    QTest::newRow("empty table name")
+        << QByteArray("SELECT * INTO [] FROM field_description\n") << "empty name in brackets";
+    QTest::newRow("into a device") << QByteArray(
+                                          "SELECT * INTO x IN \"/dev/null\" FROM "
+                                          "field_description\n")
+                                   << "/dev/null is not a database file";
   }
   void refusesHostileInput() {
     QFETCH(QByteArray, script);
@@ -103,6 +109,37 @@ class TstPrograms : public QObject {
     QCOMPARE(r.code, 1);
     QVERIFY2(r.err.contains(message), qPrintable(r.err.left(500)));
     QVERIFY2(!r.err.contains(QStringLiteral("in the statement:\n\n")), qPrintable(r.err.left(500)));
+  }
+
+  // What a script prints is what its statements did; a failing script leaves no file that its
+  // make-table queries created, and no journal beside a device.
+  void scriptOutputAndLeftovers() {
+    const QString trbdb = QStringLiteral(TRB_TRBDB);
+    const QString db = path(QStringLiteral("leftovers.sqlite"));
+    QCOMPARE(run(trbdb, {QStringLiteral("create"), db, QStringLiteral("--demo")}).code, 0);
+    write(path(QStringLiteral("print.sql")),
+          "SELECT fl_id AS [a\"b] FROM field_description WHERE fl_id = 1\ngo\n"
+          "SELECT fl_id INTO t FROM field_description\ngo\nDROP TABLE t\n");
+    Run r = run(trbdb, {QStringLiteral("sql"), db, path(QStringLiteral("print.sql"))});
+    QCOMPARE(r.code, 0);
+    QCOMPARE(r.out.split(u'\n'),
+             (QStringList{"a\"b", "1", "10 rows affected", "0 rows affected", ""}));
+
+    const QString made = path(QStringLiteral("made.sqlite"));
+    const bool devJournal = QFile::exists(QStringLiteral("/dev/null-journal"));
+    write(path(QStringLiteral("fails.sql")),
+          "SELECT * INTO x IN \"" + made.toUtf8() +
+              "\" FROM field_description\ngo\nupdate field_description set nosuch = 1\n");
+    r = run(trbdb, {QStringLiteral("sql"), db, path(QStringLiteral("fails.sql"))});
+    QCOMPARE(r.code, 1);
+    QVERIFY2(r.err.contains(QStringLiteral("nosuch")), qPrintable(r.err));
+    QVERIFY(!QFile::exists(made));
+    QVERIFY(!QFile::exists(made + QStringLiteral("-journal")));
+    write(path(QStringLiteral("null.sql")),
+          "SELECT * INTO x IN \"/dev/null\" FROM field_description\n");
+    r = run(trbdb, {QStringLiteral("sql"), db, path(QStringLiteral("null.sql"))});
+    QCOMPARE(r.code, 1);
+    if (!devJournal) QVERIFY(!QFile::exists(QStringLiteral("/dev/null-journal")));
   }
 
   void importToAnImpossibleOutput() {

@@ -51,6 +51,44 @@ local({
   if (isNamespaceLoaded("RODBC")) trbRodbcDefaults()
   else setHook(packageEvent("RODBC", "onLoad"), trbRodbcDefaults)
 })
+
+# The database declares some columns in another case than the queries spell them (SIM_value for
+# SIM_VALUE); R tells names apart by case. A column of sqlQuery's result that the query names
+# takes the query's spelling, the select list's first.
+local({
+  trbQuerySpelling <- function(...) {
+    ns <- asNamespace("RODBC")
+    plain <- get("sqlQuery", envir = ns)
+    if (isTRUE(attr(plain, "trbSpelling"))) return(invisible())
+    spelled <- function(channel, query, ...) {
+      res <- plain(channel, query, ...)
+      if (!is.data.frame(res) || !is.character(query)) return(res)
+      q <- paste(query, collapse = " ")
+      words <- function(t) regmatches(t, gregexpr("[A-Za-z_][A-Za-z0-9_]*", t))[[1]]
+      sel <- regmatches(q, regexpr("(?is)\\bselect\\b.*?\\bfrom\\b", q, perl = TRUE))
+      pool <- c(if (length(sel)) words(sel), words(q))
+      nm <- names(res)
+      for (i in seq_along(nm)) {
+        hit <- pool[tolower(pool) == tolower(nm[i])]
+        if (length(hit)) nm[i] <- hit[1]
+      }
+      names(res) <- nm
+      res
+    }
+    attr(spelled, "trbSpelling") <- TRUE
+    unlockBinding("sqlQuery", ns)
+    assign("sqlQuery", spelled, envir = ns)
+    lockBinding("sqlQuery", ns)
+    if ("package:RODBC" %in% search()) {
+      pkg <- as.environment("package:RODBC")
+      unlockBinding("sqlQuery", pkg)
+      assign("sqlQuery", spelled, envir = pkg)
+      lockBinding("sqlQuery", pkg)
+    }
+  }
+  if (isNamespaceLoaded("RODBC")) trbQuerySpelling()
+  else setHook(packageEvent("RODBC", "onLoad"), trbQuerySpelling)
+})
 )r");
 }
 
