@@ -1,7 +1,9 @@
 // trbdb and trbsim as a script or a user runs them: exit codes, output, and nothing half-written.
 #include <QProcess>
+#include <QRegularExpression>
 #include <QtTest>
 
+#include "core/base/version.h"
 #include "testutil.h"
 
 namespace {
@@ -140,6 +142,18 @@ class TstPrograms : public QObject {
     r = run(trbdb, {QStringLiteral("sql"), db, path(QStringLiteral("null.sql"))});
     QCOMPARE(r.code, 1);
     if (!devJournal) QVERIFY(!QFile::exists(QStringLiteral("/dev/null-journal")));
+  }
+
+  // Every program names the version the build set, in the form the update check compares.
+  void versions() {
+    const QString version = trb::programVersion();
+    QVERIFY(QRegularExpression(QStringLiteral("^\\d{4}\\.\\d+\\.\\d+\\.\\d+$")).match(version).hasMatch());
+    for (const auto& [program, name] : {std::pair{QStringLiteral(TRB_TRBDB), "trbdb"},
+                                        std::pair{QStringLiteral(TRB_TRBSIM), "trbsim"}}) {
+      const Run r = run(program, {QStringLiteral("--version")});
+      QCOMPARE(r.code, 0);
+      QCOMPARE(r.out, QString::fromLatin1(name) + u' ' + version + u'\n');
+    }
   }
 
   void importToAnImpossibleOutput() {
