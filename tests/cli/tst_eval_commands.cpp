@@ -118,10 +118,12 @@ class TstEvalCommands : public QObject {
   // process still running stays.
   void scratchFoldersRemoved() {
     QTemporaryDir tmp;
-    QProcess gone;
+    QProcess gone;  // a process id that no process owns any more
     gone.start(QStringLiteral("true"));
+    QVERIFY(gone.waitForStarted());
+    const qint64 pid = gone.processId();
     QVERIFY(gone.waitForFinished());
-    const QString dead = QStringLiteral("trb-nbalance-%1-AbCdEf").arg(gone.processId());
+    const QString dead = QStringLiteral("trb-nbalance-%1-AbCdEf").arg(pid);
     const QString alive = QStringLiteral("trb-nbalance-1-AbCdEf");
     for (const QString& d : {dead, alive}) {
       QVERIFY(QDir(tmp.path()).mkpath(d));

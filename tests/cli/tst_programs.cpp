@@ -147,7 +147,9 @@ class TstPrograms : public QObject {
   // Every program names the version the build set, in the form the update check compares.
   void versions() {
     const QString version = trb::programVersion();
-    QVERIFY(QRegularExpression(QStringLiteral("^\\d{4}\\.\\d+\\.\\d+\\.\\d+$")).match(version).hasMatch());
+    QVERIFY(QRegularExpression(QStringLiteral("^\\d{4}\\.\\d+\\.\\d+\\.\\d+$"))
+                .match(version)
+                .hasMatch());
     for (const auto& [program, name] : {std::pair{QStringLiteral(TRB_TRBDB), "trbdb"},
                                         std::pair{QStringLiteral(TRB_TRBSIM), "trbsim"}}) {
       const Run r = run(program, {QStringLiteral("--version")});

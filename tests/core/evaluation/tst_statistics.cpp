@@ -228,7 +228,8 @@ class TstStatistics : public QObject {
     QDir::setCurrent(dir.path());  // the run's report file
     trb::test::TempDb t(QStringLiteral("demo"));
     const qlonglong plot =
-        t.db.scalar(QStringLiteral("select min(FL_ID) from rs_table where M_IX=7")).toLongLong();
+        t.db.scalar(QStringLiteral("select min(FL_ID) from measurements where M_IX=7"))
+            .toLongLong();
     t.db.execute(QStringLiteral("update site_state set status=iif(FL_ID=?, 1, 0)"), {plot});
     t.db.close();
     trb::Feedback silent;
@@ -241,7 +242,8 @@ class TstStatistics : public QObject {
     StatSets sets;
     trb::evaluation::result_auswertung(t.db, sets, QString::number(plot), false, 0);
     const QStringList& stats = sets.corg.lines();
-    QVERIFY(!after(calc.messages, QStringLiteral(" mean error=")).isEmpty());
+    QVERIFY2(!after(calc.messages, QStringLiteral(" mean error=")).isEmpty(),
+             qPrintable(calc.messages.join(u'\n')));
     QCOMPARE(after(calc.messages, QStringLiteral(" N=")),
              after(stats, QStringLiteral(" N         =")));
     QCOMPARE(after(calc.messages, QStringLiteral(" mean error=")),
@@ -316,10 +318,8 @@ class TstStatistics : public QObject {
     TRB_COMPARE_NEAR(q.value(QStringLiteral("med")).toDouble(), -0.65, 1e-12);
     TRB_COMPARE_NEAR(q.value(QStringLiteral("rele")).toDouble(), -118.181818181818, 1e-9);
     QCOMPARE(q.value(QStringLiteral("medprz")).toDouble(), -99.0);
-    for (const char* c : {"SB", "NU", "LC"})
-      QCOMPARE(q.value(QLatin1String(c)).toDouble(), 0.000001);
-    for (const char* c : {"r_sim", "r_dif", "r_krit"})
-      QCOMPARE(q.value(QLatin1String(c)).toDouble(), 0.00001);
+    for (const char* c : {"SB", "NU", "LC", "r_sim", "r_dif", "r_krit"})
+      QCOMPARE(q.value(QLatin1String(c)).toDouble(), -99.0);
     for (int i = 0; i < q.record().count(); ++i) QVERIFY(std::isfinite(q.value(i).toDouble()));
 
     StatSets sets;

@@ -16,11 +16,11 @@
 
 #include "core/app/odbc_source.h"
 #include "core/app/startup.h"
+#include "core/base/version.h"
 #include "core/db/database.h"
 #include "core/settings/settings.h"
 #include "gui/app/application.h"
 #include "gui/app/connection_dialog.h"
-#include "core/base/version.h"
 #include "gui/app/main_window.h"
 #include "gui/app/settings_dialog.h"
 #include "gui/browser/browser_window.h"
