@@ -11,6 +11,7 @@
 #include "cli/console.h"
 #include "cli/trbdb_commands.h"
 #include "core/app/open_database.h"
+#include "core/base/version.h"
 #include "core/db/database.h"
 #include "core/db/numbers.h"
 #include "core/db/script.h"
@@ -44,7 +45,8 @@ int usage() {
          "  trbdb fit-start FILE --plots ID,... [--write]\n"
          "                                  fit the start deviation of the active pool\n"
          "  trbdb steady-state FILE --plots ID,... [--years FROM-TO]\n"
-         "                                  the carbon level the management sustains\n";
+         "                                  the carbon level the management sustains\n"
+         "  trbdb --version                 the program's version\n";
   err().flush();
   return 2;
 }
@@ -100,13 +102,11 @@ int cmdSql(const QStringList& args) {
   try {
     trb::db::ScriptSink sink;
     sink.rows = [](const trb::db::Batch&, QSqlQuery& q) {
-      const QSqlRecord rec = q.record();
-      QStringList head;
-      for (int i = 0; i < rec.count(); ++i) head << rec.fieldName(i);
+      const QStringList head = trb::db::columnNames(q);
       out() << head.join(u'\t') << "\n";
       while (q.next()) {
         QStringList row;
-        for (int i = 0; i < rec.count(); ++i) row << cell(q.value(i));
+        for (int i = 0; i < head.size(); ++i) row << cell(q.value(i));
         out() << row.join(u'\t') << "\n";
       }
     };
@@ -133,6 +133,11 @@ int main(int argc, char** argv) {
                                                  : std::make_unique<QCoreApplication>(argc, argv);
   QStringList args = app->arguments().mid(1);
   if (args.isEmpty()) return trb::cli::usage();
+  if (args.first() == u"--version") {
+    trb::cli::out() << "trbdb " << trb::programVersion() << "\n";
+    trb::cli::out().flush();
+    return 0;
+  }
   const QString cmd = args.takeFirst();
   int rc;
   if (cmd == u"create")

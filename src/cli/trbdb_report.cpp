@@ -8,6 +8,7 @@
 #include "core/base/error.h"
 #include "core/db/database.h"
 #include "core/reports/report_data.h"
+#include "core/reports/report_files.h"
 #include "gui/reports/report_commands.h"
 #include "gui/reports/report_engine.h"
 
@@ -65,18 +66,25 @@ int cmdReport(const QStringList& args) {
   }
   if (int(experiment) + int(sites) + int(references) != 1)
     return reportUsage(QStringLiteral("choose one of --experiment, --sites, --references"));
-  if (!QDir().mkpath(outDir)) {
-    err() << "trbdb report: cannot create the folder " << outDir << "\n";
-    return 1;
-  }
+  if (experiment && !parts.management && !parts.observation && !parts.basics)
+    return reportUsage(QStringLiteral("--parts names no part"));
   const bool german = trb::reports::isGermanLanguage(lang);
 
   trb::db::Database db;
   try {
     ConsoleFeedback opening;
     db = trb::app::open_database(file, opening);
+    // refused before anything is created
+    if (experiment && trb::reports::readExperimentPlots(db, location).isEmpty()) {
+      err() << "trbdb report: the experiment '" << location << "' has no plots; nothing written\n";
+      return 1;
+    }
   } catch (const trb::Error& e) {
     printError(QStringLiteral("trbdb report"), e);
+    return 1;
+  }
+  if (!QDir().mkpath(outDir)) {
+    err() << "trbdb report: cannot create the folder " << outDir << "\n";
     return 1;
   }
 

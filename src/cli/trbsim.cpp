@@ -6,6 +6,7 @@
 
 #include "cli/console.h"
 #include "core/app/open_database.h"
+#include "core/base/version.h"
 #include "core/db/database.h"
 #include "core/engine/calculation.h"
 #include "core/engine/simulator_service.h"
@@ -38,11 +39,17 @@ void selectPlots(trb::engine::SimulatorService& service, const QString& spec) {
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
   QStringList args = app.arguments().mid(1);
+  if (args.contains(QStringLiteral("--version"))) {
+    out() << "trbsim " << trb::programVersion() << "\n";
+    out().flush();
+    return 0;
+  }
   if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
     out()
         << "usage: trbsim [DB=path] [go] [M=TRB|LUFA|KOLBE|NULL] [SC=RBS|KA4] [I=-1|0|1]\n"
            "              [BAT0|BAT1] [new_bat] [ERR_P[run id]] [PPQn=file.sql] [POQn=file.sql]\n"
            "              [WORKERS=n] [--select ID,ID,...|--select-all]\n"
+           "       trbsim --version\n"
            "WORKERS=n computes the plots on n threads (0: one per core, 1: one thread; the\n"
            "results are the same); without it the setting \"workers\" holds.\n"
            "Without \"go\" it shows the settings and the selected plots and calculates nothing.\n";

@@ -24,6 +24,9 @@ class TstEvalCommands : public QObject {
             {QStringLiteral("DB=") + db_, QStringLiteral("go"), QStringLiteral("--select-all")},
             dir_.path());
     QCOMPARE(r.code, 0);
+    // a plot without simulated years
+    trb::db::Database db = trb::db::Database::open(db_);
+    db.execute(QStringLiteral("insert into field_description (FL_ID) values (98)"));
   }
 
   void stats() {
@@ -71,6 +74,74 @@ class TstEvalCommands : public QObject {
                                       "n_mindg_inp > 100.1"))
                  .toInt(),
              0);
+  }
+
+  // The exit codes of trbdb nbalance; a filter that selects nothing is refused with a message
+  // and leaves every table as the last run left it.
+  void nbalanceExitCodes_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("message");
+    const auto row = [](const char* name, const QStringList& args, int code, const char* message) {
+      QTest::newRow(name) << args << code << QString::fromUtf8(message);
+    };
+    row("all plots", {}, 0, "");
+    row("one plot", {"--plot", "1"}, 0, "");
+    row("plot not there", {"--plot", "99"}, 1, "no plot with the key 99");
+    row("plot not simulated", {"--plot", "98"}, 1, "Plot 98 has no simulated years");
+    row("plot not a key", {"--plot", "1 or 1=1"}, 1, "neither");
+    row("reversed years", {"--years", "2000", "1990"}, 1, "after the last year");
+    row("years without results", {"--years", "2500", "2600"}, 1, "No simulated year");
+    row("reversed N range", {"--ndng", "100", "50"}, 1, "above the highest");
+    row("N range keeps no plot", {"--ndng", "5000", "6000"}, 1, "No plot's mean mineral N");
+    row("year not a number", {"--years", "1990", "x"}, 1, "not a number");
+    row("no file", {"--plot"}, 2, "usage");
+    row("workers out of range", {"--workers", "999"}, 2, "usage");
+  }
+  void nbalanceExitCodes() {
+    QFETCH(QStringList, args);
+    QFETCH(int, code);
+    QFETCH(QString, message);
+    QCOMPARE(trbdb({QStringLiteral("nbalance"), db_}).code, 0);
+    const QStringList before = trb::test::dump(db_);
+    const Run r = trbdb(QStringList{QStringLiteral("nbalance"), db_} + args);
+    QVERIFY2(r.code == code, qPrintable(r.err));
+    if (code == 0) {
+      QVERIFY(r.out.startsWith(QStringLiteral("nmin_saldo:\n")));
+      return;
+    }
+    QVERIFY2(r.err.contains(message), qPrintable(r.err));
+    QVERIFY(trb::test::dump(db_) == before);
+  }
+
+  // A run leaves no scratch folder, and removes those of runs that were killed; a folder of a
+  // process still running stays.
+  void scratchFoldersRemoved() {
+    QTemporaryDir tmp;
+    QProcess gone;  // a process id that no process owns any more
+    gone.start(QStringLiteral("true"));
+    QVERIFY(gone.waitForStarted());
+    const qint64 pid = gone.processId();
+    QVERIFY(gone.waitForFinished());
+    const QString dead = QStringLiteral("trb-nbalance-%1-AbCdEf").arg(pid);
+    const QString alive = QStringLiteral("trb-nbalance-1-AbCdEf");
+    for (const QString& d : {dead, alive}) {
+      QVERIFY(QDir(tmp.path()).mkpath(d));
+      QFile f(QDir(tmp.filePath(d)).filePath(QStringLiteral("nbalance_side.sqlite")));
+      QVERIFY(f.open(QIODevice::WriteOnly));
+    }
+    QProcess p;
+    p.setWorkingDirectory(dir_.path());
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir_.path());
+    env.insert(QStringLiteral("TMPDIR"), tmp.path());
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(TRB_TRBDB),
+            {QStringLiteral("nbalance"), db_, QStringLiteral("--workers"), QStringLiteral("2")});
+    QVERIFY(p.waitForFinished(120000));
+    QCOMPARE(p.exitCode(), 0);
+    QCOMPARE(QDir(tmp.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+             QStringList{alive});
   }
 };
 

@@ -1,7 +1,9 @@
 // trbdb and trbsim as a script or a user runs them: exit codes, output, and nothing half-written.
 #include <QProcess>
+#include <QRegularExpression>
 #include <QtTest>
 
+#include "core/base/version.h"
 #include "testutil.h"
 
 namespace {
@@ -91,6 +93,12 @@ class TstPrograms : public QObject {
                                << "unknown function fts3_tokenizer";
     QTest::newRow("zeroblob") << QByteArray("select zeroblob(999999999)\n")
                               << "unknown function zeroblob";
+    QTest::newRow("empty table name")
+        << QByteArray("SELECT * INTO [] FROM field_description\n") << "empty name in brackets";
+    QTest::newRow("into a device") << QByteArray(
+                                          "SELECT * INTO x IN \"/dev/null\" FROM "
+                                          "field_description\n")
+                                   << "/dev/null is not a database file";
   }
   void refusesHostileInput() {
     QFETCH(QByteArray, script);
@@ -103,6 +111,51 @@ class TstPrograms : public QObject {
     QCOMPARE(r.code, 1);
     QVERIFY2(r.err.contains(message), qPrintable(r.err.left(500)));
     QVERIFY2(!r.err.contains(QStringLiteral("in the statement:\n\n")), qPrintable(r.err.left(500)));
+  }
+
+  // What a script prints is what its statements did; a failing script leaves no file that its
+  // make-table queries created, and no journal beside a device.
+  void scriptOutputAndLeftovers() {
+    const QString trbdb = QStringLiteral(TRB_TRBDB);
+    const QString db = path(QStringLiteral("leftovers.sqlite"));
+    QCOMPARE(run(trbdb, {QStringLiteral("create"), db, QStringLiteral("--demo")}).code, 0);
+    write(path(QStringLiteral("print.sql")),
+          "SELECT fl_id AS [a\"b] FROM field_description WHERE fl_id = 1\ngo\n"
+          "SELECT fl_id INTO t FROM field_description\ngo\nDROP TABLE t\n");
+    Run r = run(trbdb, {QStringLiteral("sql"), db, path(QStringLiteral("print.sql"))});
+    QCOMPARE(r.code, 0);
+    QCOMPARE(r.out.split(u'\n'),
+             (QStringList{"a\"b", "1", "10 rows affected", "0 rows affected", ""}));
+
+    const QString made = path(QStringLiteral("made.sqlite"));
+    const bool devJournal = QFile::exists(QStringLiteral("/dev/null-journal"));
+    write(path(QStringLiteral("fails.sql")),
+          "SELECT * INTO x IN \"" + made.toUtf8() +
+              "\" FROM field_description\ngo\nupdate field_description set nosuch = 1\n");
+    r = run(trbdb, {QStringLiteral("sql"), db, path(QStringLiteral("fails.sql"))});
+    QCOMPARE(r.code, 1);
+    QVERIFY2(r.err.contains(QStringLiteral("nosuch")), qPrintable(r.err));
+    QVERIFY(!QFile::exists(made));
+    QVERIFY(!QFile::exists(made + QStringLiteral("-journal")));
+    write(path(QStringLiteral("null.sql")),
+          "SELECT * INTO x IN \"/dev/null\" FROM field_description\n");
+    r = run(trbdb, {QStringLiteral("sql"), db, path(QStringLiteral("null.sql"))});
+    QCOMPARE(r.code, 1);
+    if (!devJournal) QVERIFY(!QFile::exists(QStringLiteral("/dev/null-journal")));
+  }
+
+  // Every program names the version the build set, in the form the update check compares.
+  void versions() {
+    const QString version = trb::programVersion();
+    QVERIFY(QRegularExpression(QStringLiteral("^\\d{4}\\.\\d+\\.\\d+\\.\\d+$"))
+                .match(version)
+                .hasMatch());
+    for (const auto& [program, name] : {std::pair{QStringLiteral(TRB_TRBDB), "trbdb"},
+                                        std::pair{QStringLiteral(TRB_TRBSIM), "trbsim"}}) {
+      const Run r = run(program, {QStringLiteral("--version")});
+      QCOMPARE(r.code, 0);
+      QCOMPARE(r.out, QString::fromLatin1(name) + u' ' + version + u'\n');
+    }
   }
 
   void importToAnImpossibleOutput() {

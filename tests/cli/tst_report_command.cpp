@@ -95,7 +95,8 @@ class TstReportCommand : public QObject {
                 .contains(QStringLiteral("Sandberg")));
   }
 
-  // Refusals: nothing written, a failing exit status and the reason on standard error.
+  // Refusals: nothing written (not even the output folder), a failing exit status and the reason
+  // on standard error.
   void refusals_data() {
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<int>("code");
@@ -105,6 +106,8 @@ class TstReportCommand : public QObject {
     QTest::newRow("unknown part") << QStringList{"--experiment", "Heidmoor", "--parts", "soil"} << 2
                                   << "unknown part";
     QTest::newRow("missing file") << QStringList{"--sites"} << 1 << "";
+    QTest::newRow("no parts") << QStringList{"--experiment", "Heidmoor", "--parts", ""} << 2
+                              << "names no part";
   }
   void refusals() {
     QFETCH(QStringList, args);
@@ -120,6 +123,7 @@ class TstReportCommand : public QObject {
     QCOMPARE(r.code, code);
     QVERIFY2(r.err.contains(message), qPrintable(r.err));
     QVERIFY(pdfFiles(out).isEmpty());
+    QVERIFY(!QFileInfo::exists(out));
   }
 };
 

@@ -340,9 +340,12 @@ int Database::runTranslated(const QString& original, const QStringList& native,
     const bool last = i == native.size() - 1;
     if (!q.prepare(native.at(i))) throw DbError(original, failure(q));
     if (last) bindAll(q, binds);
+    const sqlite3_int64 before = sqlite3_total_changes64(handle_);
     if (!q.exec()) throw DbError(original, failure(q));
     if (last) {
-      changes = q.isSelect() ? 0 : q.numRowsAffected();
+      // a statement that changes no row (DROP, CREATE) leaves the count of the one before it
+      const bool changed = sqlite3_total_changes64(handle_) != before;
+      changes = q.isSelect() || !changed ? 0 : q.numRowsAffected();
       if (keep) *keep = std::move(q);
     }
   }
@@ -381,13 +384,18 @@ int Database::execute(const QString& sql, const QVariantList& binds) {
     if (depth_ > 0)
       throw DbError(sql, QStringLiteral("A make-table query into another file cannot run inside "
                                         "a transaction."));
+    const TargetFile target(t.attachFile, sql);
     QSqlQuery a(qt());
     cache_->auth.ownAttach = true;
     a.prepare(QStringLiteral("ATTACH DATABASE ? AS trb_target"));
     a.addBindValue(t.attachFile);
     const bool attached = a.exec();
     cache_->auth.ownAttach = false;
-    if (!attached) throw DbError(sql, failure(a));
+    if (!attached) {
+      const DbError e(sql, failure(a));
+      target.removeCreated();
+      throw e;
+    }
     int n = 0;
     try {
       begin();
@@ -396,6 +404,7 @@ int Database::execute(const QString& sql, const QVariantList& binds) {
     } catch (...) {
       if (depth_ > 0) rollback();
       QSqlQuery(qt()).exec(QStringLiteral("DETACH DATABASE trb_target"));
+      target.removeCreated();
       throw;
     }
     QSqlQuery(qt()).exec(QStringLiteral("DETACH DATABASE trb_target"));
@@ -556,6 +565,19 @@ void Database::setProgressHandler(std::function<bool()> handler, int instruction
     sqlite3_progress_handler(handle_, instructions, onProgress, &cache_->progress);
   else
     sqlite3_progress_handler(handle_, 0, nullptr, nullptr);
+}
+
+TargetFile::TargetFile(const QString& path, const QString& sql) : path_(path) {
+  const QFileInfo info(path);
+  existed_ = info.exists();
+  if (existed_ && !info.isFile())
+    throw DbError(sql, QStringLiteral("%1 is not a database file.").arg(path));
+}
+
+void TargetFile::removeCreated() const {
+  if (existed_) return;
+  for (const char* suffix : {"", "-journal", "-wal", "-shm"})
+    QFile::remove(path_ + QLatin1String(suffix));
 }
 
 AttachedFile::AttachedFile(Database& db, const QString& path, const QString& schemaName)

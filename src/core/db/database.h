@@ -209,6 +209,20 @@ class Transaction {
 };
 
 // A database file attached for the lifetime of the object (see Database::attachFile).
+// The file a make-table query writes into (IN "file"). A path that is there but no regular file
+// is refused (SQLite would put its journal beside a device such as /dev/null); removeCreated()
+// deletes the file and its journal when the query created them, after a failure.
+class TargetFile {
+ public:
+  // Throws DbError naming sql when the path is no regular file.
+  TargetFile(const QString& path, const QString& sql);
+  void removeCreated() const;
+
+ private:
+  QString path_;
+  bool existed_ = false;
+};
+
 class AttachedFile {
  public:
   AttachedFile(Database& db, const QString& path, const QString& schemaName);

@@ -45,6 +45,7 @@ QList<Token> tokenize(const QString& s) {
       const qsizetype e = s.indexOf(close, i + 1);
       if (e < 0) fail(QStringLiteral("unterminated name in brackets"));
       const QString v = s.mid(i + 1, e - i - 1);
+      if (v.trimmed().isEmpty()) fail(QStringLiteral("empty name in brackets"));
       i = e + 1;
       // [table.column] names a column of a table
       const qsizetype dot = v.indexOf(u'.');

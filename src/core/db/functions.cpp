@@ -109,15 +109,32 @@ void fnFix(sqlite3_context* ctx, int, sqlite3_value** a) {
   sqlite3_result_double(ctx, std::trunc(d));
 }
 
-// CInt, CLng and the write into an integer column: nearest whole number, ties to even.
-void fnCInt(sqlite3_context* ctx, int, sqlite3_value** a) {
-  if (isNull(a[0])) return sqlite3_result_null(ctx);
-  if (sqlite3_value_type(a[0]) == SQLITE_INTEGER) return sqlite3_result_value(ctx, a[0]);
-  double d;
-  if (!numberArg(ctx, a[0], &d, "CInt")) return;
+// CInt (16 bits) and CLng (32 bits): nearest whole number, ties to even; a result beyond the
+// type's range is an overflow, as in the dialect.
+void convertWhole(sqlite3_context* ctx, sqlite3_value* v, const char* fn, sqlite3_int64 low,
+                  sqlite3_int64 high) {
+  if (isNull(v)) return sqlite3_result_null(ctx);
   sqlite3_int64 i;
-  if (!wholeArg(ctx, d, &i, "CInt")) return;
+  if (sqlite3_value_type(v) == SQLITE_INTEGER) {
+    i = sqlite3_value_int64(v);
+  } else {
+    double d;
+    if (!numberArg(ctx, v, &d, fn)) return;
+    if (!wholeArg(ctx, d, &i, fn)) return;
+  }
+  if (i < low || i > high) {
+    const QByteArray msg = QByteArray("Overflow (") + fn + ")";
+    return sqlite3_result_error(ctx, msg.constData(), -1);
+  }
   sqlite3_result_int64(ctx, i);
+}
+
+void fnCInt(sqlite3_context* ctx, int, sqlite3_value** a) {
+  convertWhole(ctx, a[0], "CInt", -32768, 32767);
+}
+
+void fnCLng(sqlite3_context* ctx, int, sqlite3_value** a) {
+  convertWhole(ctx, a[0], "CLng", -2147483648LL, 2147483647LL);
 }
 
 // The value written into an integer column: numbers rounded half to even, other values as they
@@ -604,7 +621,7 @@ void registerAccessFunctions(sqlite3* h) {
       {"acc_int", 1, fnInt},
       {"acc_fix", 1, fnFix},
       {"acc_cint", 1, fnCInt},
-      {"acc_clng", 1, fnCInt},
+      {"acc_clng", 1, fnCLng},
       {"acc_cdbl", 1, fnCDbl},
       {"acc_csng", 1, fnCDbl},
       {"acc_cstr", 1, fnCStr},

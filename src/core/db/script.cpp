@@ -1,7 +1,11 @@
 #include "core/db/script.h"
 
+#include <sqlite3.h>
+
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QSqlRecord>
+#include <QSqlResult>
 #include <memory>
 
 #include "core/db/dialect.h"
@@ -55,30 +59,55 @@ bool returnsRows(const QString& batch) {
 
 void runScript(Database& db, const QString& script, const ScriptSink& sink) {
   const QList<Batch> batches = splitBatches(script);
-  // The files that make-table queries write into are attached before the transaction begins, so
-  // that their tables are created inside it: the script commits or changes nothing as a whole.
-  std::vector<std::unique_ptr<AttachedFile>> files;
-  QStringList seen;
-  for (const Batch& b : batches) {
-    const QString file = dialect::makeTableFile(b.text);
-    if (file.isEmpty()) continue;
-    const QString path = QFileInfo(file).absoluteFilePath();
-    if (seen.contains(path)) continue;
-    seen << path;
-    files.push_back(std::make_unique<AttachedFile>(
-        db, file, QStringLiteral("trb_file%1").arg(files.size() + 1)));
+  // the files the script's make-table queries write into; a failed script removes those it made
+  std::vector<TargetFile> targets;
+  try {
+    // The files are attached before the transaction begins, so that their tables are created
+    // inside it: the script commits or changes nothing as a whole.
+    std::vector<std::unique_ptr<AttachedFile>> files;
+    QStringList seen;
+    for (const Batch& b : batches) {
+      const QString file = dialect::makeTableFile(b.text);
+      if (file.isEmpty()) continue;
+      const QString path = QFileInfo(file).absoluteFilePath();
+      if (seen.contains(path)) continue;
+      seen << path;
+      targets.emplace_back(file, b.text);
+      files.push_back(std::make_unique<AttachedFile>(
+          db, file, QStringLiteral("trb_file%1").arg(files.size() + 1)));
+    }
+    Transaction tx(db);
+    for (const Batch& b : batches) {
+      if (returnsRows(b.text)) {
+        QSqlQuery q = db.query(b.text);
+        if (sink.rows) sink.rows(b, q);
+      } else {
+        const int n = db.execute(b.text);
+        if (sink.changes) sink.changes(b, n);
+      }
+    }
+    tx.commit();
+  } catch (...) {
+    // rolled back and detached by now
+    for (const TargetFile& t : targets) t.removeCreated();
+    throw;
   }
-  Transaction tx(db);
-  for (const Batch& b : batches) {
-    if (returnsRows(b.text)) {
-      QSqlQuery q = db.query(b.text);
-      if (sink.rows) sink.rows(b, q);
-    } else {
-      const int n = db.execute(b.text);
-      if (sink.changes) sink.changes(b, n);
+}
+
+QStringList columnNames(const QSqlQuery& q) {
+  QStringList out;
+  const QVariant h = q.result() ? q.result()->handle() : QVariant();
+  if (h.isValid() && qstrcmp(h.typeName(), "sqlite3_stmt*") == 0) {
+    sqlite3_stmt* st = *static_cast<sqlite3_stmt* const*>(h.constData());
+    if (st) {
+      for (int i = 0; i < sqlite3_column_count(st); ++i)
+        out << QString::fromUtf8(sqlite3_column_name(st, i));
+      return out;
     }
   }
-  tx.commit();
+  const QSqlRecord rec = q.record();
+  for (int i = 0; i < rec.count(); ++i) out << rec.fieldName(i);
+  return out;
 }
 
 }  // namespace trb::db

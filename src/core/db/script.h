@@ -32,6 +32,12 @@ struct ScriptSink {
 // Runs the batches in order inside one transaction; the first failing batch throws DbError and
 // leaves the database as it was. The files that "SELECT ... INTO t IN file" batches name are
 // attached first and written inside the same transaction.
+// A file that such a batch creates is removed again when the script fails; a path that is there
+// but no regular file (a device) is refused.
 void runScript(Database& db, const QString& script, const ScriptSink& sink);
+
+// The column names of an open result as the statement gives them (the driver's record drops
+// double quotes from them: [a"b] would read ab).
+QStringList columnNames(const QSqlQuery& q);
 
 }  // namespace trb::db

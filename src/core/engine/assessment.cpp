@@ -1,5 +1,6 @@
 #include "core/engine/assessment.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "core/db/database.h"
@@ -24,6 +25,12 @@ int Assessment::add(double measured, double simulated) {
   ++n_;
   sum_ += d;
   sumsq_ += d * d;
+  const long double o = measured, sim = simulated;
+  sumO_ += o;
+  sumS_ += sim;
+  sumO2_ += o * o;
+  sumS2_ += sim * sim;
+  sumOS_ += o * sim;
   const int c = error_class(d);
   ++counts_[c - 1];
   bars_[c - 1] = static_cast<int>(round_half_even(100.0 * counts_[c - 1] / n_));
@@ -40,33 +47,46 @@ QStringList Assessment::summary() const {
     out << QStringLiteral(" CL") + QString::number(c) + bound + QStringLiteral("=>") +
                QString::number(counts_[c - 1]) + QStringLiteral(" / ") + fmt_general(share) + u'%';
   }
-  const double me = sum_ / n_;
+  const Moments m = moments();
   out << QStringLiteral(" N=") + QString::number(n_);
-  out << QStringLiteral(" mean error=") + fmt_general(me);
-  out << QStringLiteral(" RMSE      =") + fmt_general(std::sqrt(sumsq_ / n_));
+  out << QStringLiteral(" mean error=") + fmt_general(m.me);
+  out << QStringLiteral(" RMSE      =") + fmt_general(m.rmse);
   if (n_ > 1) {
-    const Protocol p = protocol();
-    out << QStringLiteral(" s =") + fmt_general(p.s);
-    out << QStringLiteral(" smw=") + fmt_general(p.smw);
-    out << (p.smw > std::fabs(me) ? QStringLiteral("        no significant bias detected")
-                                  : QStringLiteral("        bias detected"));
+    out << QStringLiteral(" s =") + fmt_general(m.s);
+    out << QStringLiteral(" smw=") + fmt_general(m.smw);
+    out << (m.smw > std::fabs(m.me) ? QStringLiteral("        no significant bias detected")
+                                    : QStringLiteral("        bias detected"));
   }
   return out;
+}
+
+Assessment::Moments Assessment::moments() const {
+  // the statistics' formulas: ME = (ΣO − ΣS)/n, MSD = ΣO² + ΣS² − 2ΣOS
+  Moments m;
+  const long double n = n_;
+  m.me = (sumO_ - sumS_) / n;
+  const long double msd = std::max<long double>(0, sumO2_ + sumS2_ - 2 * sumOS_);
+  m.rmse = std::sqrt(msd / n);
+  if (n_ > 1) {
+    // rounding can make the variance of nearly equal errors slightly negative
+    const long double s2 = std::max<long double>(0, (msd - (sumO_ - sumS_) * m.me) / (n - 1));
+    m.s = std::sqrt(s2);
+    m.smw = std::sqrt(s2 / n);
+  }
+  return m;
 }
 
 Assessment::Protocol Assessment::protocol() const {
   Protocol p;
   p.n = n_;
-  if (n_ > 0) {
-    p.mean_error = sum_ / n_;
-    p.rmsd = std::sqrt(sumsq_ / n_);
-  }
+  if (n_ == 0) return p;
+  const Moments m = moments();
+  p.mean_error = double(m.me);
+  p.rmsd = double(m.rmse);
   if (n_ > 1) {
-    // rounding can make the variance of nearly equal errors slightly negative
-    const double s2 = std::max(0.0, (sumsq_ - sum_ * sum_ / n_) / (n_ - 1));
-    p.s = std::sqrt(s2);
-    p.smw = std::sqrt(s2 / n_);
-    p.bias = !(p.smw > std::fabs(p.mean_error));
+    p.s = double(m.s);
+    p.smw = double(m.smw);
+    p.bias = !(m.smw > std::fabs(m.me));
   }
   return p;
 }

@@ -24,10 +24,14 @@ inline const QStringList kClassLabels = {
 // Class 1..7 of an error.
 int error_class(double d);
 
+// The summary's mean error, RMSE, s and smw follow the rule of the browser's statistics: sums of
+// the measured and the simulated values (extended precision) over the pairs as rs_table holds
+// them, the simulated value rounded to 4 decimals; so a run of one plot prints the numbers its
+// statistics show.
 class Assessment {
  public:
   void reset();
-  // Adds one pair; returns its class (1..7).
+  // Adds one pair (the simulated value as stored); returns its class (1..7).
   int add(double measured, double simulated);
 
   int n() const { return n_; }
@@ -54,8 +58,14 @@ class Assessment {
                       const QDate& date = QDate::currentDate()) const;
 
  private:
+  struct Moments {
+    long double me = 0, rmse = 0, s = 0, smw = 0;
+  };
+  Moments moments() const;  // n_ > 0
+
   int n_ = 0;
   double sum_ = 0, sumsq_ = 0;
+  long double sumO_ = 0, sumS_ = 0, sumO2_ = 0, sumS2_ = 0, sumOS_ = 0;
   std::array<int, 7> counts_{};
   std::array<int, 7> bars_{};
   double lastMeas_ = -99, lastSim_ = -99;

@@ -1197,7 +1197,8 @@ class BalanceWalk {
       }
       for (const RsRow& m : *y.matched) {
         sql_->setSimulated.exec({rounded, m.rowid});
-        outcome_.assessment.add(m.meas, y.sim);
+        // the pair as rs_table keeps it, which the statistics read
+        outcome_.assessment.add(m.meas, rounded);
         if (ctx_.histogram) ctx_.histogram(outcome_.assessment);
       }
     }

@@ -1,5 +1,9 @@
 #include "core/evaluation/nbalance.h"
 
+#include <signal.h>
+
+#include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
@@ -8,6 +12,7 @@
 #include <QVariant>
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <exception>
 #include <iterator>
 #include <limits>
@@ -18,6 +23,7 @@
 #include <thread>
 #include <vector>
 
+#include "core/base/error.h"
 #include "core/db/database.h"
 #include "core/db/numbers.h"
 
@@ -33,6 +39,40 @@ double number(const QString& text, const char* field) {
                                     .arg(QLatin1String(field), text)
                                     .toStdString());
   return v;
+}
+
+const QString kBalanceCaption = QStringLiteral("TRB N balance");
+
+// Refuses a run that would select nothing, before any table is touched: a plot that is not there
+// or has no simulated years, a reversed range, years that meet no simulated year.
+void check_selection(trb::db::Database& db, bool all, qlonglong plot, const NBalanceFilter& f) {
+  const auto refuse = [](const QString& why) {
+    throw trb::Error(why + QStringLiteral(" The balance was not run; its tables are unchanged."),
+                     kBalanceCaption);
+  };
+  if (f.first_year > f.last_year)
+    refuse(QStringLiteral("The first year %1 is after the last year %2.")
+               .arg(fmt_general(f.first_year), fmt_general(f.last_year)));
+  if (f.ndng_low > f.ndng_high)
+    refuse(QStringLiteral("The lowest mineral N input %1 is above the highest %2.")
+               .arg(fmt_general(f.ndng_low), fmt_general(f.ndng_high)));
+  if (!all) {
+    if (db.scalar(QStringLiteral("SELECT count(*) FROM field_description WHERE FL_ID=?"), {plot})
+            .toLongLong() == 0)
+      refuse(QStringLiteral("There is no plot with the key %1.").arg(plot));
+    if (db.scalar(QStringLiteral("SELECT count(*) FROM trb_nresult WHERE FL_ID=?"), {plot})
+            .toLongLong() == 0)
+      refuse(QStringLiteral("Plot %1 has no simulated years; run the simulation for it first.")
+                 .arg(plot));
+    return;
+  }
+  if (db.scalar(QStringLiteral("SELECT count(*) FROM trb_nresult")).toLongLong() == 0)
+    refuse(QStringLiteral("No plot has simulated years; run the simulation first."));
+  if (db.scalar(QStringLiteral("SELECT count(*) FROM trb_nresult WHERE year>=? AND year<=?"),
+                {f.first_year, f.last_year})
+          .toLongLong() == 0)
+    refuse(QStringLiteral("No simulated year lies between %1 and %2.")
+               .arg(fmt_general(f.first_year), fmt_general(f.last_year)));
 }
 
 struct Station {
@@ -567,6 +607,13 @@ INTO nbil_avg FROM trb_n_bilanz )sql") +
 // The summary per plot (trb_nsaldo), filtered.
 void plot_summary(BalanceRun& r) {
   plot_means(r);
+  // a filter that keeps no plot ends the run: the transaction gives every table back
+  if (r.db.scalar(QStringLiteral("SELECT count(*) FROM nbil_avg")).toLongLong() == 0)
+    throw trb::Error(QStringLiteral("No plot's mean mineral N input over the chosen years lies "
+                                    "between %1 and %2 kg N/ha: the balance was not changed.")
+                         .arg(fmt_general(r.rangeBinds.value(0).toDouble()),
+                              fmt_general(r.rangeBinds.value(1).toDouble())),
+                     kBalanceCaption);
   r.db.dropTable(QStringLiteral("trb_nsaldo"));
   r.exec(QStringLiteral(R"sql(
 SELECT FL_ID, n_dng as n_mindg_inp, n_org_inp as n_orgdg_inp, n_ewr as n_ewr_upt,
@@ -665,7 +712,7 @@ class SideTables {
 
   // Makes the scratch file; throws trb::Error when there is no place for it.
   SideTables(trb::db::Database& db, trb::Feedback& feedback)
-      : db_(db), source_(db.path()), feedback_(feedback) {
+      : db_(db), source_(db.path()), feedback_(feedback), dir_(scratchTemplate()) {
     if (!dir_.isValid())
       throw trb::Error(QStringLiteral("No folder for the scratch file of the nitrogen balance: ") +
                        dir_.errorString());
@@ -760,6 +807,8 @@ class SideTables {
     TermColumn saat, ewr, orgd, kopp;
   };
 
+  static QString scratchTemplate();
+
   trb::db::Database& db_;
   const QString source_;
   trb::Feedback& feedback_;
@@ -772,6 +821,16 @@ class SideTables {
   bool collected_ = false;
   std::thread thread_;
 };
+
+// The scratch folders of balance runs are named with the process that made them, so that the
+// folders of a run that was killed can be told from those of a run still going.
+const QString kScratchPrefix = QStringLiteral("trb-nbalance-");
+
+QString SideTables::scratchTemplate() {
+  return QDir::temp().filePath(kScratchPrefix +
+                               QString::number(QCoreApplication::applicationPid()) +
+                               QStringLiteral("-XXXXXX"));
+}
 
 bool BalanceRun::fromSide(const QString& table) {
   if (!side) return false;
@@ -810,6 +869,8 @@ void do_balance(trb::db::Database& db, const QString& id, const NBalanceFilter& 
     r.where = QStringLiteral(" where FL_ID=?");
   }
   const NBalanceFilter f = all ? filter : NBalanceFilter{};
+  check_selection(db, all, plot, f);
+  remove_stale_scratch();
   r.years =
       QStringLiteral(" where trb_n_bilanz.year>=?") + QStringLiteral(" and trb_n_bilanz.year<=?");
   r.having = QStringLiteral(" having avg(trb_n_bilanz.n_dng) >=?") +
@@ -847,6 +908,22 @@ void do_balance(trb::db::Database& db, const QString& id, const NBalanceFilter& 
   }
   steps.setProgress(1, 1);
   tx.commit();
+}
+
+int remove_stale_scratch() {
+  int removed = 0;
+  const QFileInfoList entries = QDir::temp().entryInfoList(
+      {kScratchPrefix + QStringLiteral("*")}, QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
+  for (const QFileInfo& e : entries) {
+    const QString pid = e.fileName().mid(kScratchPrefix.size()).section(u'-', 0, 0);
+    bool ok = false;
+    const qint64 owner = pid.toLongLong(&ok);
+    if (!ok || owner <= 0 || owner == QCoreApplication::applicationPid()) continue;
+    // a process that is still there (or that this user may not signal) keeps its folder
+    if (::kill(pid_t(owner), 0) == 0 || errno != ESRCH) continue;
+    if (QDir(e.filePath()).removeRecursively()) ++removed;
+  }
+  return removed;
 }
 
 QStringList balance_tables() {

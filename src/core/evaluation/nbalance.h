@@ -40,7 +40,10 @@ void prepare_ndeposit(trb::db::Database& db);
 // Runs the whole balance for all plots (id "*") or one plot (its key): trb_n_bilanz, the summaries
 // trb_nsaldo and nmin_saldo, and for all plots NT_saldo. The filter applies to an all-plots run;
 // one plot always takes years 0 to 3000 and fertiliser 0 to 3000. Throws std::invalid_argument
-// for an id that is neither "*" nor a whole number, trb::db::DbError when a statement fails and
+// for an id that is neither "*" nor a whole number, trb::Error before anything is changed when the
+// filter selects nothing (a plot that is not there or has no simulated years, a reversed range,
+// years that meet no simulated year, a fertiliser range that keeps no plot: the tables of the
+// last run stay), trb::db::DbError when a statement fails and
 // trb::Canceled when the feedback was asked to stop (the database is then left as it was).
 // With threads above 1 a run over all plots of a database file, outside a transaction, makes the
 // work tables of seed, residues, organic amendments and by-products on a second thread
@@ -48,6 +51,10 @@ void prepare_ndeposit(trb::db::Database& db);
 void do_balance(trb::db::Database& db, const QString& id, const NBalanceFilter& filter,
                 trb::Feedback& feedback, int threads = 1);
 void do_balance(trb::db::Database& db, const QString& id, const NBalanceFilter& filter = {});
+
+// Removes the scratch folders of balance runs whose process is gone (a run that was killed
+// cannot remove its own); returns how many. Every balance run calls it first.
+int remove_stale_scratch();
 
 // The summary tables a balance run leaves for the window's list: the mineral N balance and the
 // plot balance of all plots.

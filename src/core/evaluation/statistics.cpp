@@ -524,6 +524,14 @@ SELECT field_description.FL_ID, 0.00001 AS med, 0.00001 AS rms, 0 AS n, 0.000000
  0.000001 AS s, 0.001 AS rele, 0.00001 AS r_krit, 0.00001 AS r_sim, 0.00001 AS r_dif,
 0.00001 AS ef, 0.001 AS rmsprz, 0.001 AS medprz
   INTO trb_stat_nt FROM field_description)sql"));
+  // A statistic a plot does not get (no pairs, one pair, no variance) reads -99, the database's
+  // "not available", rather than a starting value that looks like a result.
+  db.execute(QStringLiteral(R"sql(
+UPDATE trb_stat_corg SET med=-99, rms=-99, smw=-99, s=-99, rele=-99, r_krit=-99, r_sim=-99,
+r_dif=-99, ef=-99, rmsprz=-99, medprz=-99, SB=-99, NU=-99, LC=-99)sql"));
+  db.execute(QStringLiteral(R"sql(
+UPDATE trb_stat_nt SET med=-99, rms=-99, smw=-99, s=-99, rele=-99, r_krit=-99, r_sim=-99,
+r_dif=-99, ef=-99, rmsprz=-99, medprz=-99)sql"));
   // every plot's row is updated by its key
   db.execute(QStringLiteral("CREATE INDEX trb_stat_corg_plot ON trb_stat_corg (FL_ID)"));
   db.execute(QStringLiteral("CREATE INDEX trb_stat_nt_plot ON trb_stat_nt (FL_ID)"));

@@ -32,28 +32,64 @@ local({
   if (file.exists(own)) source(own, local = globalenv())
 })
 
-# The SQLite ODBC driver reports no row counts: RODBC must not believe them (else every query
-# returns no rows), and it fetches one row at a time.
+# Changes to RODBC, made when it loads (or at once when it is loaded already): each replaces a
+# function of the package where both the package and the scripts find it.
 local({
-  trbRodbcDefaults <- function(...) {
+  trbReplace <- function(name, f) {
     ns <- asNamespace("RODBC")
-    f <- get("odbcDriverConnect", envir = ns)
+    unlockBinding(name, ns)
+    assign(name, f, envir = ns)
+    lockBinding(name, ns)
+    if ("package:RODBC" %in% search()) {
+      pkg <- as.environment("package:RODBC")
+      unlockBinding(name, pkg)
+      assign(name, f, envir = pkg)
+      lockBinding(name, pkg)
+    }
+  }
+
+  # The SQLite ODBC driver reports no row counts: RODBC must not believe them (else every query
+  # returns no rows), and it fetches one row at a time.
+  trbRodbcDefaults <- function() {
+    f <- get("odbcDriverConnect", envir = asNamespace("RODBC"))
     fm <- formals(f)
     fm$believeNRows <- FALSE
     fm$rows_at_time <- 1
     formals(f) <- fm
-    unlockBinding("odbcDriverConnect", ns)
-    assign("odbcDriverConnect", f, envir = ns)
-    lockBinding("odbcDriverConnect", ns)
-    if ("package:RODBC" %in% search()) {
-      pkg <- as.environment("package:RODBC")
-      unlockBinding("odbcDriverConnect", pkg)
-      assign("odbcDriverConnect", f, envir = pkg)
-      lockBinding("odbcDriverConnect", pkg)
-    }
+    trbReplace("odbcDriverConnect", f)
   }
-  if (isNamespaceLoaded("RODBC")) trbRodbcDefaults()
-  else setHook(packageEvent("RODBC", "onLoad"), trbRodbcDefaults)
+
+  # The database declares some columns in another case than the queries spell them (SIM_value
+  # for SIM_VALUE); R tells names apart by case. A column of sqlQuery's result that the query
+  # names takes the query's spelling, the select list's first.
+  trbQuerySpelling <- function() {
+    plain <- get("sqlQuery", envir = asNamespace("RODBC"))
+    if (isTRUE(attr(plain, "trbSpelling"))) return(invisible())
+    spelled <- function(channel, query, ...) {
+      res <- plain(channel, query, ...)
+      if (!is.data.frame(res) || !is.character(query)) return(res)
+      q <- paste(query, collapse = " ")
+      words <- function(t) regmatches(t, gregexpr("[A-Za-z_][A-Za-z0-9_]*", t))[[1]]
+      sel <- regmatches(q, regexpr("(?is)\\bselect\\b.*?\\bfrom\\b", q, perl = TRUE))
+      pool <- c(if (length(sel)) words(sel), words(q))
+      nm <- names(res)
+      for (i in seq_along(nm)) {
+        hit <- pool[tolower(pool) == tolower(nm[i])]
+        if (length(hit)) nm[i] <- hit[1]
+      }
+      names(res) <- nm
+      res
+    }
+    attr(spelled, "trbSpelling") <- TRUE
+    trbReplace("sqlQuery", spelled)
+  }
+
+  trbRodbc <- function(...) {
+    trbRodbcDefaults()
+    trbQuerySpelling()
+  }
+  if (isNamespaceLoaded("RODBC")) trbRodbc()
+  else setHook(packageEvent("RODBC", "onLoad"), trbRodbc)
 })
 )r");
 }

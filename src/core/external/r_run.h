@@ -22,7 +22,9 @@ QString rBatchParameters(const QString& scriptPath, const QString& resultPath);
 // R_PROFILE_USER when it was set, else .Rprofile in the working folder, else in the home folder),
 // then makes believeNRows = FALSE and rows_at_time = 1 the defaults of RODBC's
 // odbcDriverConnect (and so of odbcConnect): the SQLite ODBC driver reports no row counts, and
-// with RODBC's own defaults every query would return no rows.
+// with RODBC's own defaults every query would return no rows. It also makes the columns of
+// sqlQuery's result take the spelling the query gives them (R tells names apart by case, SQLite
+// answers with the table's spelling).
 QString rProfileText();
 
 // Writes the profile to trb's data folder (rewritten when it differs) and returns its path; empty

@@ -73,8 +73,20 @@ bool ResultCursor::finish(int limit) {
   return all;
 }
 
+namespace {
+
+// What a failing batch leaves behind: the batches before it that changed the database stay
+// applied, each batch runs on its own.
+QString appliedBefore(const QStringList& applied) {
+  if (applied.isEmpty()) return tr("No batch before it changed the database.");
+  return tr("These batches ran before it and stay applied: %1.").arg(applied.join(tr(", ")));
+}
+
+}  // namespace
+
 RunOutcome run_script(db::Database& db, const QString& script, Feedback& feedback) {
   RunOutcome out;
+  QStringList applied;  // "batch n (line m)" of every batch that changed the database
   const QList<ScriptBatch> batches = script_batches(script);
   for (int i = 0; i < batches.size(); ++i) {
     const ScriptBatch& b = batches.at(i);
@@ -91,6 +103,7 @@ RunOutcome run_script(db::Database& db, const QString& script, Feedback& feedbac
         const int n = db.execute(b.text);
         feedback.info(
             tr("batch %1 (line %2): %3 rows affected").arg(i + 1).arg(b.firstLine).arg(n));
+        applied << tr("batch %1 (line %2)").arg(i + 1).arg(b.firstLine);
       } else {
         auto cursor = std::make_unique<ResultCursor>(db, b.text);
         cursor->fetchMore(1);  // runs the query: its errors belong to this batch
@@ -110,9 +123,11 @@ RunOutcome run_script(db::Database& db, const QString& script, Feedback& feedbac
         ++out.batches;
         continue;
       }
-      throw trb::Error(
-          tr("batch %1 (line %2) failed: %3").arg(i + 1).arg(b.firstLine).arg(e.message()),
-          caption(), b.text.trimmed());
+      throw trb::Error(tr("batch %1 (line %2) failed: %3\n%4")
+                           .arg(i + 1)
+                           .arg(b.firstLine)
+                           .arg(e.message(), appliedBefore(applied)),
+                       caption(), b.text.trimmed());
     }
     ++out.batches;
   }

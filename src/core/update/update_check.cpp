@@ -8,6 +8,7 @@
 #include <QNetworkRequest>
 #include <QObject>
 #include <QSaveFile>
+#include <array>
 
 #include "core/base/error.h"
 
@@ -18,24 +19,27 @@ namespace {
 const QString kVersionKey = QStringLiteral("aktuelle TRB-Version");
 const QString kDownloadKey = QStringLiteral("download:");
 
-// The leading digits of a part: "35<" reads 35, as the part ends where the number ends.
-int leading_number(const QString& part) {
-  int i = 0;
-  const QString t = part.trimmed();
-  while (i < t.size() && t[i].isDigit()) ++i;
-  return t.left(i).toInt();
-}
-
 }  // namespace
 
 Version split_version(const QString& text) {
-  Version v;
-  v.year = text.left(4);
-  const QStringList rest = text.mid(5).split(u'.');
-  v.a = leading_number(rest.value(0));
-  v.b = leading_number(rest.value(1));
-  v.c = leading_number(rest.value(2));
-  return v;
+  // The page's 11 characters may run into the text after the number ("2011.1.2.35<"): each
+  // part is its leading digits.
+  const QStringList parts = text.trimmed().split(u'.');
+  std::array<int, 4> fields{};
+  bool ok = parts.size() == 4;
+  for (int i = 0; ok && i < 4; ++i) {
+    const QString& part = parts.at(i);
+    int digits = 0;
+    while (digits < part.size() && part.at(digits).isDigit()) ++digits;
+    // the last part alone may be followed by other text
+    ok = digits > 0 && digits <= 9 && (i == 3 || digits == part.size());
+    if (ok) fields[size_t(i)] = part.left(digits).toInt();
+  }
+  ok = ok && parts.at(0).size() == 4;
+  if (!ok)
+    throw trb::Error(QStringLiteral("\"%1\" is not a version of the form year.a.b.c.").arg(text),
+                     QStringLiteral("update check"));
+  return Version{fields[0], fields[1], fields[2], fields[3]};
 }
 
 QString verdict_text(Verdict v) {
@@ -53,10 +57,12 @@ QString verdict_text(Verdict v) {
 Verdict compare_versions(const QString& own, const QString& announced) {
   const Version o = split_version(own);
   const Version n = split_version(announced);
-  // the years compare as text, as they are written
-  if (o.year < n.year || (o.year == n.year && o.a != n.a)) return Verdict::MoreRecent;
-  if (o.b * 1000 + o.c < n.b * 1000 + n.c) return Verdict::UpdateAvailable;
-  return Verdict::UpToDate;
+  // field by field, as numbers: a newer year or a newer a is a more recent version, a newer b.c
+  // an update; an own version that is newer in an earlier field is up to date
+  if (o.year != n.year) return o.year < n.year ? Verdict::MoreRecent : Verdict::UpToDate;
+  if (o.a != n.a) return o.a < n.a ? Verdict::MoreRecent : Verdict::UpToDate;
+  if (o.b != n.b) return o.b < n.b ? Verdict::UpdateAvailable : Verdict::UpToDate;
+  return o.c < n.c ? Verdict::UpdateAvailable : Verdict::UpToDate;
 }
 
 std::optional<Announcement> find_version(const QStringList& page) {

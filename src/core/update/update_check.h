@@ -9,10 +9,10 @@
 
 namespace trb::update {
 
-// A version year.a.b.c: the year is the first four characters, a, b and c the parts after it.
+// A version year.a.b.c: four whole numbers, the year of four digits. Throws trb::Error for a text
+// of another form.
 struct Version {
-  QString year;
-  int a = 0, b = 0, c = 0;
+  int year = 0, a = 0, b = 0, c = 0;
 };
 Version split_version(const QString& text);
 
@@ -20,6 +20,7 @@ enum class Verdict { MoreRecent, UpdateAvailable, UpToDate };
 // " there is a more recent version available !", " an update on your version is available ",
 // "OK".
 QString verdict_text(Verdict v);
+// Compares field by field as numbers; throws trb::Error when either is not year.a.b.c.
 Verdict compare_versions(const QString& own, const QString& announced);
 
 // The page as lines: the announced version (11 characters, 21 after the start of "aktuelle

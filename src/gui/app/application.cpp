@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 
+#include "core/base/version.h"
 #include "gui/app/settings_dialog.h"
 #include "gui/app/update_check_window.h"
 #include "gui/browser/browser_window.h"
@@ -102,7 +103,7 @@ Windows::~Windows() {
 int runApplication() {
   QApplication::setApplicationName(QStringLiteral("trb"));
   QApplication::setApplicationDisplayName(QStringLiteral("trb"));
-  QApplication::setApplicationVersion(QStringLiteral(TRB_VERSION));
+  QApplication::setApplicationVersion(trb::programVersion());
   Windows windows(StartOptions::fromApplication());
   windows.main->show();
   const int code = QApplication::exec();

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "core/base/version.h"
 #include "gui/app/application.h"
 
 namespace {
@@ -12,6 +13,7 @@ namespace {
 constexpr const char* kUsage =
     "usage: trb [DB=path] [go] [simulator switches]\n"
     "\n"
+    "  --version prints the program's version\n"
     "  DB=path   the system database (the last DB= argument counts)\n"
     "  go        batch run: calculate the selected plots of the database in the simulator\n"
     "            window, write trb_report.txt in the current folder and end\n"
@@ -48,6 +50,10 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     if (isHelp(argv[i])) {
       std::fputs(kUsage, stdout);
+      return 0;
+    }
+    if (std::strcmp(argv[i], "--version") == 0) {
+      std::printf("trb %s\n", qPrintable(trb::programVersion()));
       return 0;
     }
   }

@@ -15,6 +15,7 @@
 #include "core/app/open_database.h"
 #include "core/base/error.h"
 #include "core/base/feedback.h"
+#include "core/base/version.h"
 #include "core/parameters/browser_data.h"
 #include "core/settings/settings.h"
 #include "gui/app/connection_dialog.h"
@@ -72,8 +73,7 @@ MainWindow::MainWindow(trb::app::Session& session, const StartOptions& options, 
     : QMainWindow(parent), session_(session), options_(options) {
   setObjectName(QStringLiteral("solvaForm"));
   setWindowTitle(QStringLiteral("SolvaTerraBalance: TRB"));
-  currentversion = QCoreApplication::applicationVersion();
-  if (currentversion.isEmpty()) currentversion = QStringLiteral(TRB_VERSION);
+  currentversion = trb::programVersion();
 
   // An unattended run has nobody to confirm a message box.
   if (trb::app::hasGoArgument(options.args)) ErrorReporter::setBatchMode(true);

@@ -8,6 +8,7 @@
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QSaveFile>
 
 #include "core/base/error.h"
 #include "gui/reports/report_document.h"
@@ -71,7 +72,8 @@ int ReportEngine::render(const ReportDocument& report, QWidget* parent) {
 
 int ReportEngine::renderPdf(const ReportDocument& report, const QString& path) {
   setupDialog = false;
-  QFile file(path);
+  // written under a temporary name and renamed when complete: a failed report leaves no file
+  QSaveFile file(path);
   if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
     throw trb::Error(tr("The report file %1 cannot be written: %2")
                          .arg(QFileInfo(path).absoluteFilePath(), file.errorString()),
@@ -85,8 +87,7 @@ int ReportEngine::renderPdf(const ReportDocument& report, const QString& path) {
   QPainter painter(&writer);
   const int pages = paintReport(report, writer, painter, printTime());
   painter.end();
-  file.close();
-  if (file.error() != QFileDevice::NoError)
+  if (!file.commit())
     throw trb::Error(tr("The report file %1 cannot be written: %2")
                          .arg(QFileInfo(path).absoluteFilePath(), file.errorString()),
                      tr("report"));

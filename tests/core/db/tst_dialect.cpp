@@ -330,6 +330,14 @@ class TstDialect : public QObject {
     QTest::newRow("Round huge") << "select Round(1e308, 2)" << QVariant(1e308);
     QTest::newRow("Round many digits") << "select Round(2.5, 1e300)" << QVariant(2.5);
     QTest::newRow("CInt huge") << "select CInt(1e300)" << QVariant("error:Overflow");
+    // CInt holds 16 bits, CLng 32
+    QTest::newRow("CInt 1e10") << "select CInt(1e10)" << QVariant("error:Overflow");
+    QTest::newRow("CInt whole beyond") << "select CInt(32768)" << QVariant("error:Overflow");
+    QTest::newRow("CInt rounds beyond") << "select CInt(32767.5)" << QVariant("error:Overflow");
+    QTest::newRow("CInt highest") << "select CInt(32767.4)" << QVariant(32767);
+    QTest::newRow("CInt lowest") << "select CInt(-32768)" << QVariant(-32768);
+    QTest::newRow("CLng 1e10") << "select CLng(1e10)" << QVariant("error:Overflow");
+    QTest::newRow("CLng highest") << "select CLng(2147483647)" << QVariant(2147483647);
     QTest::newRow("integer division") << "select 1e300 \\ 7" << QVariant("error:Overflow");
     QTest::newRow("Mod") << "select 5 Mod 1e300" << QVariant("error:Overflow");
   }

@@ -84,14 +84,38 @@ class TstNbalance : public QObject {
 
   // The database after a balance of all plots on the given number of threads (after an earlier
   // one over other years, when asked).
+  // A synthetic database with a yearly result for every plot-year of its management, so that its
+  // balance has rows (the generator makes no results).
+  QString syntheticWithResults(int plots, int years) {
+    const QString path = trb::test::synthetic(cwd_, plots, years);
+    if (path.isEmpty()) return path;
+    trb::db::Database db = trb::db::Database::open(path);
+    if (db.scalar(QStringLiteral("select count(*) from trb_nresult")).toInt() == 0)
+      db.execute(
+          QStringLiteral("INSERT INTO trb_nresult (FL_ID, year, N_m_om) SELECT DISTINCT "
+                         "FL_ID, year, 40 + FL_ID - 7 * Int(FL_ID / 7) FROM cultivation"));
+    return path;
+  }
+
+  // The filters of the runs compared: an earlier run over the second simulated year, and the
+  // run over the first ten years with a mineral N of at most 1000.
+  static NBalanceFilter earlierFilter(trb::db::Database& db) {
+    const double first = db.scalar(QStringLiteral("select min(year) from trb_nresult")).toDouble();
+    return {first + 1, first + 1};
+  }
+  static NBalanceFilter runFilter(trb::db::Database& db) {
+    const double first = db.scalar(QStringLiteral("select min(year) from trb_nresult")).toDouble();
+    return {first, first + 9, 0, 1000};
+  }
+
   QStringList balanced(const QString& source, int threads, bool earlier) {
     const QString path = copyOf(source, cwd_, QStringLiteral("run.sqlite"));
     if (path.isEmpty()) return {};
     {
       trb::db::Database db = trb::db::Database::open(path);
       trb::Feedback silent;
-      if (earlier) do_balance(db, QStringLiteral("*"), NBalanceFilter{1991, 1991}, silent, threads);
-      do_balance(db, QStringLiteral("*"), NBalanceFilter{1990, 1999, 0, 1000}, silent, threads);
+      if (earlier) do_balance(db, QStringLiteral("*"), earlierFilter(db), silent, threads);
+      do_balance(db, QStringLiteral("*"), runFilter(db), silent, threads);
     }
     return dump(path);
   }
@@ -354,7 +378,7 @@ class TstNbalance : public QObject {
     QFETCH(QString, database);
     QFETCH(bool, earlier);
     QFETCH(bool, scratchFolder);
-    QString source = trb::test::synthetic(cwd_, 120, 12);
+    QString source = syntheticWithResults(120, 12);
     if (database == u"fixture") {
       trb::test::TempDb t;
       buildBalance(t.db);
@@ -375,18 +399,18 @@ class TstNbalance : public QObject {
   // A stop while the second thread works leaves the earlier balance as it was; the next run
   // finishes as a run on one thread does.
   void stopWithSecondThread() {
-    const QString source = trb::test::synthetic(cwd_, 300, 20);
+    const QString source = syntheticWithResults(300, 20);
     QVERIFY(!source.isEmpty());
     const QStringList one = balanced(source, 1, false);
     const QString path = copyOf(source, cwd_, QStringLiteral("stopped.sqlite"));
     trb::db::Database db = trb::db::Database::open(path);
     trb::Feedback silent;
-    do_balance(db, QStringLiteral("*"), NBalanceFilter{1991, 1991}, silent, 2);
+    do_balance(db, QStringLiteral("*"), earlierFilter(db), silent, 2);
     const QStringList before = dump(path);
     StopAtStep stop(2);
     QVERIFY_THROWS_EXCEPTION(trb::Canceled, do_balance(db, QStringLiteral("*"), {}, stop, 2));
     QCOMPARE(dump(path), before);
-    do_balance(db, QStringLiteral("*"), NBalanceFilter{1990, 1999, 0, 1000}, silent, 2);
+    do_balance(db, QStringLiteral("*"), runFilter(db), silent, 2);
     db.close();
     QCOMPARE(dump(path), one);
   }

@@ -1,6 +1,7 @@
 // R runs: the command line, the picture names a script gives, the stored scripts written out, the
 // statements of the per-plot SQL script, and one real run of R reading a trb database through
-// the ODBC data source T_R_B with an unchanged RODBC script.
+// the ODBC data source T_R_B with an unchanged RODBC script, which sees the columns spelled as its
+// query spells them.
 #include <QStandardPaths>
 #include <QtTest>
 
@@ -171,6 +172,10 @@ class TestRRun : public QObject {
     trb::test::TempDb t;
     for (int k : {1, 2, 3})
       t.db.execute(QStringLiteral("insert into trb_stat_corg (FL_ID, rms) values (?, 0.5)"), {k});
+    // rs_table declares SIM_value; the script asks for SIM_VALUE
+    t.db.execute(QStringLiteral(
+        "insert into rs_table (FL_ID, M_IX, YEAR_, MEAS_VALUE, SIM_value) values (7, 7, 1990, "
+        "0.9, 0.8125), (7, 7, 1995, 1.0, 0.9375)"));
     t.db.close();
     writeFile(tmp.filePath(QStringLiteral("odbc.ini")),
               QStringLiteral("[T_R_B]\nDriver=SQLite3\nDatabase=%1\nStepAPI=1\n").arg(t.path));
@@ -182,6 +187,9 @@ ch <- odbcConnect("T_R_B")
 d <- sqlQuery(ch, "select * from trb_stat_corg")
 cat("rows:", nrow(d), "\n")
 cat("own profile:", exists("ownProfileRan"), "\n")
+sim <- sqlQuery(ch, "select YEAR_, MEAS_VALUE, rs_table.SIM_VALUE from rs_table where FL_ID=7")
+cat("columns:", names(sim), "\n")
+cat("simulated:", sim$SIM_VALUE, "\n")
 odbcClose(ch)
 cat("closed\n")
 )r"));
@@ -194,6 +202,8 @@ cat("closed\n")
     const QString out = readFile(QDir(w).filePath(QStringLiteral("out.txt")));
     QVERIFY2(out.contains(QStringLiteral("rows: 3")), qPrintable(out));
     QVERIFY2(out.contains(QStringLiteral("own profile: TRUE")), qPrintable(out));
+    QVERIFY2(out.contains(QStringLiteral("columns: YEAR_ MEAS_VALUE SIM_VALUE")), qPrintable(out));
+    QVERIFY2(out.contains(QStringLiteral("simulated: 0.8125 0.9375")), qPrintable(out));
     QVERIFY2(out.contains(QStringLiteral("closed")), qPrintable(out));
   }
 };

@@ -86,10 +86,25 @@ class TstSqlScript : public QObject {
     } catch (const trb::Error& e) {
       QVERIFY2(e.message().contains(QStringLiteral("batch 2 (line 3)")), qPrintable(e.message()));
       QVERIFY2(e.message().contains(QStringLiteral("nosuch")), qPrintable(e.message()));
+      QVERIFY2(e.message().contains(QStringLiteral("stay applied: batch 1 (line 1).")),
+               qPrintable(e.message()));
       QVERIFY(e.statement().contains(QStringLiteral("select nosuch")));
     }
     QVERIFY(db.db.hasTable(QStringLiteral("a")));
     QVERIFY(!db.db.hasTable(QStringLiteral("b")));
+
+    // a failing make-table into another file leaves no file of its own behind
+    const QString file = db.dir->filePath(QStringLiteral("out.sqlite"));
+    try {
+      run_script(db.db, QStringLiteral("select nosuch into c in \"%1\" from experiments").arg(file),
+                 fb);
+      QFAIL("the script should have failed");
+    } catch (const trb::Error& e) {
+      QVERIFY2(e.message().contains(QStringLiteral("No batch before it changed the database.")),
+               qPrintable(e.message()));
+    }
+    QVERIFY(!QFile::exists(file));
+    QVERIFY(!QFile::exists(file + QStringLiteral("-journal")));
   }
 
   // A long batch stopped by the engine's interrupt: the batch before it is kept.

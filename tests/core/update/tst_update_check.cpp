@@ -3,6 +3,7 @@
 #include <QtTest>
 
 #include "core/base/error.h"
+#include "core/base/version.h"
 #include "core/update/update_check.h"
 #include "http_server.h"
 
@@ -15,6 +16,7 @@ class TestUpdateCheck : public QObject {
  private slots:
   void compare_data();
   void compare();
+  void versionForms();
   void pageKeys();
   void archiveNames_data();
   void archiveNames();
@@ -33,8 +35,19 @@ void TestUpdateCheck::compare_data() {
                                      << "2011.1.2.0" << update;
   QTest::newRow("year one less") << "2010.9.9.99"
                                  << "2011.0.0.0" << more;
+  QTest::newRow("same year, a less") << "2011.1.9.9"
+                                     << "2011.2.0.0" << more;
+  // field by field as numbers: an own version newer in an earlier field is up to date
   QTest::newRow("same year, a greater") << "2011.2.0.0"
-                                        << "2011.1.5.5" << more;
+                                        << "2011.1.5.5" << ok;
+  QTest::newRow("announced an older year") << "2026.0.1.0"
+                                           << "2000.0.0.0" << ok;
+  QTest::newRow("b as number") << "2011.1.10.0"
+                               << "2011.1.9.99" << ok;
+  QTest::newRow("c as number") << "2011.1.2.9"
+                               << "2011.1.2.10" << update;
+  QTest::newRow("page text after c") << "2011.1.2.35"
+                                     << "2011.1.2.36<" << update;
   QTest::newRow("equal") << "2011.1.2.35"
                          << "2011.1.2.35" << ok;
   QTest::newRow("own newer c") << "2011.1.2.36"
@@ -46,6 +59,16 @@ void TestUpdateCheck::compare() {
   QFETCH(QString, announced);
   QFETCH(int, verdict);
   QCOMPARE(int(compare_versions(own, announced)), verdict);
+}
+
+// The program's own version has the form the comparison reads; other forms are refused, never
+// offered as newer.
+void TestUpdateCheck::versionForms() {
+  QCOMPARE(split_version(trb::programVersion()).year >= 2000, true);
+  QCOMPARE(int(compare_versions(trb::programVersion(), trb::programVersion())),
+           int(Verdict::UpToDate));
+  for (const char* bad : {"0.1.0", "2011.1.2", "2011.x.2.3", "11.1.2.3", "", "2011.1.2.3.4"})
+    QVERIFY_THROWS_EXCEPTION(trb::Error, compare_versions(trb::programVersion(), bad));
 }
 
 void TestUpdateCheck::pageKeys() {

@@ -16,6 +16,7 @@
 
 #include "core/app/odbc_source.h"
 #include "core/app/startup.h"
+#include "core/base/version.h"
 #include "core/db/database.h"
 #include "core/settings/settings.h"
 #include "gui/app/application.h"
@@ -163,7 +164,11 @@ class TestMainWindow : public QObject {
     QSignalSpy updateCheck(&m, &MainWindow::updateCheckRequested);
     QTest::mouseDClick(m.versionPanel, Qt::LeftButton);
     QVERIFY(!updateCheck.isEmpty());
+    // the version the update check compares, as the build set it
     QVERIFY(m.versionPanel->text().startsWith(QStringLiteral("Version")));
+    QVERIFY2(m.versionPanel->text().endsWith(u' ' + trb::programVersion()),
+             qPrintable(m.versionPanel->text()));
+    QCOMPARE(m.currentversion, trb::programVersion());
     // a first start leaves the defaults in the store, the database the one that opened
     if (storedLanguage.isEmpty()) {
       QCOMPARE(stored(QStringLiteral("language")), QStringLiteral("D"));
@@ -702,6 +707,15 @@ class TestMainWindow : public QObject {
     QCOMPARE(s.editorValue(QStringLiteral("pf_wp")), QStringLiteral("42"));
     s.hide();
     w.main->close();
+  }
+
+  void versionOnCommandLine() {
+    QProcess p;
+    p.start(QStringLiteral(TRB_GUI), {QStringLiteral("--version")});
+    QVERIFY(p.waitForFinished(30000));
+    QCOMPARE(p.exitCode(), 0);
+    QCOMPARE(QString::fromUtf8(p.readAllStandardOutput()),
+             QStringLiteral("trb ") + trb::programVersion() + u'\n');
   }
 };
 
