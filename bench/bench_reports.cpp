@@ -12,8 +12,8 @@
 
 #include "core/base/feedback.h"
 #include "core/db/database.h"
-#include "gui/reports/report_commands.h"
-#include "gui/reports/report_engine.h"
+#include "render/pdf_reports.h"
+#include "render/report_writer.h"
 
 namespace {
 
@@ -51,15 +51,15 @@ int main(int argc, char** argv) {
     const QString folder = dir.filePath(QStringLiteral("out"));
     QDir().mkpath(folder);
 
-    trb::gui::ExperimentReportOptions options;
+    trb::render::ExperimentReportOptions options;
     options.folder = folder;
-    options.skipOptions = true;
+    trb::render::ReportWriter writer;
     trb::Feedback quiet;
     QElapsedTimer t;
     t.start();
     const std::clock_t cpu = std::clock();
-    const trb::gui::ExperimentReportResult result = trb::gui::make_report(
-        db, QStringLiteral("bench"), options, trb::gui::ReportEngine::shared(), quiet);
+    const trb::render::ExperimentReportResult result =
+        trb::render::make_report(db, QStringLiteral("bench"), options, writer, quiet);
     const double seconds = t.elapsed() / 1000.0;
     const double cpuSeconds = double(std::clock() - cpu) / CLOCKS_PER_SEC;
     out() << "experiment report of " << moved << " plots: " << result.written.size()

@@ -914,7 +914,7 @@
     </message>
 </context>
 <context>
-    <name>trb::gui::ResultChart</name>
+    <name>trb::render::ChartPicture</name>
     <message>
         <source>simulated</source>
         <translation>modelliert</translation>
@@ -2021,7 +2021,7 @@ Vor dem Kopieren ergänzen? Ohne sie werden diese Werte nicht kopiert, und die k
     </message>
 </context>
 <context>
-    <name>trb::gui::ReportLayout</name>
+    <name>trb::render::ReportLayout</name>
     <message>
         <source>TRB management data</source>
         <translation>TRB Bewirtschaftungsdaten</translation>
@@ -2205,9 +2205,20 @@ Vor dem Kopieren ergänzen? Ohne sie werden diese Werte nicht kopiert, und die k
         <source>report</source>
         <translation>Bericht</translation>
     </message>
+</context>
+<context>
+    <name>trb::render::ReportWriter</name>
     <message>
         <source>The report file %1 cannot be written: %2</source>
         <translation>Die Berichtsdatei %1 kann nicht geschrieben werden: %2</translation>
+    </message>
+    <message>
+        <source>report</source>
+        <translation>Bericht</translation>
+    </message>
+    <message>
+        <source>There is no printer for the reports.</source>
+        <translation>Für die Berichte ist kein Drucker vorhanden.</translation>
     </message>
 </context>
 <context>

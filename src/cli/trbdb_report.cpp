@@ -9,8 +9,8 @@
 #include "core/db/database.h"
 #include "core/reports/report_data.h"
 #include "core/reports/report_files.h"
-#include "gui/reports/report_commands.h"
-#include "gui/reports/report_engine.h"
+#include "render/pdf_reports.h"
+#include "render/report_writer.h"
 
 namespace trb::cli {
 
@@ -89,26 +89,26 @@ int cmdReport(const QStringList& args) {
   }
 
   const QDir folder(outDir);
+  trb::render::ReportWriter writer;
   try {
     if (sites || references) {
-      const QString path = folder.absoluteFilePath(
-          QString::fromLatin1(sites ? trb::gui::kSiteConditionsFile : trb::gui::kReferencesFile));
+      const QString path = folder.absoluteFilePath(QString::fromLatin1(
+          sites ? trb::render::kSiteConditionsFile : trb::render::kReferencesFile));
       if (sites)
-        trb::gui::writeSiteConditionsPdf(db, path, german);
+        trb::render::writeSiteConditionsPdf(db, path, german, writer);
       else
-        trb::gui::writeReferencesPdf(db, path);
+        trb::render::writeReferencesPdf(db, path, writer);
       out() << path << "\n";
       return 0;
     }
-    trb::gui::ExperimentReportOptions options;
+    trb::render::ExperimentReportOptions options;
     options.parts = parts;
     options.toPdf = true;
-    options.skipOptions = true;
     options.folder = folder.absolutePath();
     options.german = german;
     ConsoleFeedback feedback;
-    const trb::gui::ExperimentReportResult result =
-        trb::gui::make_report(db, location, options, trb::gui::ReportEngine::shared(), feedback);
+    const trb::render::ExperimentReportResult result =
+        trb::render::make_report(db, location, options, writer, feedback);
     if (result.plots == 0) {
       err() << "trbdb report: the experiment '" << location << "' has no plots; nothing written\n";
       return 1;

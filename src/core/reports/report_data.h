@@ -1,7 +1,7 @@
 // The data of the printable reports: one typed read per report, the names of the report
 // definitions and their language variants.
 //
-// The layouts live in the windows' room (gui/reports); this side decides what each report shows
+// The layouts live in the render library (src/render); this side decides what each report shows
 // and where its rows come from.
 #pragma once
 

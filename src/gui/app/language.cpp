@@ -5,23 +5,16 @@
 #include <QLocale>
 #include <QTranslator>
 
+#include "core/app/caption_language.h"
+
 namespace trb::gui {
 
-namespace {
-
-QString& currentLetter() {
-  static QString letter = QStringLiteral("E");
-  return letter;
-}
-
-}  // namespace
-
 QString captionLanguage() {
-  return currentLetter();
+  return trb::app::captionLanguage();
 }
 
 void setCaptionLanguage(const QString& letter) {
-  currentLetter() = letter;
+  trb::app::setCaptionLanguage(letter);
   static QTranslator ours;
   static QTranslator qt;
   QCoreApplication::removeTranslator(&ours);

@@ -1,5 +1,6 @@
-// The report commands of the windows and of trbdb: one entry per report, taking the database,
-// the plot or location and the output. The German twins are used when the captions are German.
+// The report commands of the windows: one entry per report, taking the database, the plot or
+// location and the output (the preview, the printer or a PDF file). The German twins are used
+// when the captions are German. The layouts and the PDF files come from the render library.
 #pragma once
 
 #include <QDir>
@@ -8,6 +9,8 @@
 #include <functional>
 
 #include "core/reports/report_files.h"
+#include "render/pdf_reports.h"
+#include "render/report_layout.h"
 
 class QWidget;
 
@@ -22,12 +25,12 @@ namespace trb::gui {
 
 class ReportEngine;
 
+// True when the captions are German: the commands then render the "D_" twins.
+using trb::render::germanReports;
+
 // The output a command asks for: the engine's destination (the preview unless changed), or a PDF
 // file without preview.
 enum class ReportOutput { Preview, Pdf };
-
-// True when the captions are German: the commands then render the "D_" twins.
-bool germanReports();
 
 // 'print management': the management report of the plot. With Pdf the file location + "_" +
 // plot + "_man.pdf" is written into folder. Returns the path written, empty for the preview.
@@ -57,37 +60,18 @@ QString printResults(QWidget* parent, trb::db::Database& db, qlonglong flId,
                      const QString& chartSvgPath, const QString& suffix, ReportOutput output,
                      const QString& folder = QDir::currentPath());
 
-// The settings of an experiment report (the window's boxes).
-struct ExperimentReportOptions {
-  trb::reports::ExperimentParts parts;
+// The settings of an experiment report (the window's boxes): those of the report files and
+// whether the printer's setup dialog is skipped.
+struct ExperimentReportOptions : trb::render::ExperimentReportOptions {
   bool skipOptions = false;  // no setup dialog before printing
-  bool toPdf = true;         // PDF files into folder; otherwise the printer
-  QString folder = QDir::currentPath();
-  bool german = false;
-  // Told before each plot's reports: its place in the run (0-based) and its name.
-  std::function<void(int index, const QString& plotName)> onPlot;
 };
 
-// What an experiment report did.
-struct ExperimentReportResult {
-  int plots = 0;
-  QStringList written;  // PDF files, full paths
-  QStringList failed;   // files that could not be written, full paths
-};
-
-// make_report: the chosen reports of every plot of the experiment at location, in the order the
-// database gives the plots. The feedback's progress counts the plots; a file that cannot be
-// written is reported through the feedback with its path, and the other reports go on. An
-// experiment without plots writes nothing.
-ExperimentReportResult make_report(trb::db::Database& db, const QString& location,
-                                   const ExperimentReportOptions& options, ReportEngine& engine,
-                                   trb::Feedback& feedback, QWidget* parent = nullptr);
-
-// The files of trbdb's --sites and --references.
-inline constexpr char kSiteConditionsFile[] = "site_cond.pdf";
-inline constexpr char kReferencesFile[] = "references.pdf";
-// Writes the site conditions or the reference list as a PDF file; returns the pages.
-int writeSiteConditionsPdf(trb::db::Database& db, const QString& path, bool german);
-int writeReferencesPdf(trb::db::Database& db, const QString& path);
+// make_report of the windows: the experiment report of the render library, with engine as the
+// printer when the options ask for no PDF files. From the first plot on, the printer is the
+// engine's destination and stays so afterwards; 'skip options' suppresses its setup dialog.
+trb::render::ExperimentReportResult make_report(trb::db::Database& db, const QString& location,
+                                                const ExperimentReportOptions& options,
+                                                ReportEngine& engine, trb::Feedback& feedback,
+                                                QWidget* parent = nullptr);
 
 }  // namespace trb::gui

@@ -1,17 +1,13 @@
 #include "gui/reports/report_engine.h"
 
 #include <QCoreApplication>
-#include <QFile>
-#include <QFileInfo>
 #include <QPainter>
-#include <QPdfWriter>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
-#include <QSaveFile>
 
 #include "core/base/error.h"
-#include "gui/reports/report_document.h"
+#include "render/report_document.h"
 
 namespace trb::gui {
 
@@ -36,11 +32,7 @@ QPrinter& ReportEngine::printer() {
   return *printer_;
 }
 
-QDateTime ReportEngine::printTime() const {
-  return fixedTime_.isValid() ? fixedTime_ : QDateTime::currentDateTime();
-}
-
-int ReportEngine::render(const ReportDocument& report, QWidget* parent) {
+int ReportEngine::render(const trb::render::ReportDocument& report, QWidget* parent) {
   QPrinter& p = printer();
   p.setDocName(report.definition);
   if (destination == Destination::Preview) {
@@ -52,7 +44,7 @@ int ReportEngine::render(const ReportDocument& report, QWidget* parent) {
     QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
                      [&report, &pages, time](QPrinter* target) {
                        QPainter painter(target);
-                       pages = paintReport(report, *target, painter, time);
+                       pages = trb::render::paintReport(report, *target, painter, time);
                      });
     preview.exec();
     return pages;
@@ -67,31 +59,12 @@ int ReportEngine::render(const ReportDocument& report, QWidget* parent) {
     throw trb::Error(
         tr("The printer could not be started for the report %1.").arg(report.definition),
         tr("report"));
-  return paintReport(report, p, painter, printTime());
+  return trb::render::paintReport(report, p, painter, printTime());
 }
 
-int ReportEngine::renderPdf(const ReportDocument& report, const QString& path) {
+int ReportEngine::renderPdf(const trb::render::ReportDocument& report, const QString& path) {
   setupDialog = false;
-  // written under a temporary name and renamed when complete: a failed report leaves no file
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-    throw trb::Error(tr("The report file %1 cannot be written: %2")
-                         .arg(QFileInfo(path).absoluteFilePath(), file.errorString()),
-                     tr("report"));
-  QPdfWriter writer(&file);
-  writer.setTitle(report.definition);
-  writer.setCreator(QStringLiteral("trb"));
-  writer.setPageLayout(pdfPageLayout());
-  // vector output: a resolution of points keeps the fonts of the layout for the painting
-  writer.setResolution(72);
-  QPainter painter(&writer);
-  const int pages = paintReport(report, writer, painter, printTime());
-  painter.end();
-  if (!file.commit())
-    throw trb::Error(tr("The report file %1 cannot be written: %2")
-                         .arg(QFileInfo(path).absoluteFilePath(), file.errorString()),
-                     tr("report"));
-  return pages;
+  return ReportWriter::renderPdf(report, path);
 }
 
 }  // namespace trb::gui

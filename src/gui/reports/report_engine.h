@@ -1,4 +1,4 @@
-// The one report engine of the program: it renders a laid out report to the preview (the
+// The one report engine of the windows: it renders a laid out report to the preview (the
 // default), to the printer or to a PDF file, and keeps the output options between runs.
 //
 // Every run changes only the options it sets itself: the destination (preview or printer) and
@@ -7,27 +7,23 @@
 // or printer again instead of writing over that file.
 #pragma once
 
-#include <QDateTime>
-#include <QString>
 #include <memory>
+
+#include "render/report_writer.h"
 
 class QPrinter;
 class QWidget;
 
 namespace trb::gui {
 
-struct ReportDocument;
-
-class ReportEngine {
+class ReportEngine : public trb::render::ReportWriter {
  public:
   enum class Destination { Preview, Printer };
 
   ReportEngine();
-  ~ReportEngine();
-  ReportEngine(const ReportEngine&) = delete;
-  ReportEngine& operator=(const ReportEngine&) = delete;
+  ~ReportEngine() override;
 
-  // The engine shared by every command of the program.
+  // The engine shared by every command of the windows.
   static ReportEngine& shared();
 
   Destination destination = Destination::Preview;
@@ -37,21 +33,16 @@ class ReportEngine {
   // Renders report to the destination: the preview dialog (modal, over parent) or the printer
   // (after its setup dialog, when allowed; cancelling it prints nothing). Returns the pages
   // rendered, 0 when nothing was printed.
-  int render(const ReportDocument& report, QWidget* parent = nullptr);
+  int render(const trb::render::ReportDocument& report, QWidget* parent = nullptr);
   // Writes report to the PDF file path and suppresses the setup dialog for later runs. Throws
   // trb::Error naming the path when the file cannot be written. Returns the pages written.
-  int renderPdf(const ReportDocument& report, const QString& path);
+  int renderPdf(const trb::render::ReportDocument& report, const QString& path) override;
 
   // The printer of the printer destination and of the preview.
   QPrinter& printer();
 
-  // The date and time the footers show; the current time unless fixed (tests).
-  QDateTime printTime() const;
-  void setPrintTime(const QDateTime& time) { fixedTime_ = time; }
-
  private:
   std::unique_ptr<QPrinter> printer_;
-  QDateTime fixedTime_;
 };
 
 }  // namespace trb::gui

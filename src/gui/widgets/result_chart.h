@@ -1,6 +1,6 @@
-// The chart of a result page: the simulated values as a line, the observations as filled red
-// squares, over the years. It draws itself on screen and, for reports, into an SVG file or a
-// picture of any size.
+// The chart of a result page on screen: the simulated values as a line, the observations as
+// filled red squares, over the years. For the reports it draws the same chart, made by the render
+// library, into an SVG file or a picture of any size.
 #pragma once
 
 #include <QChartView>
@@ -9,8 +9,6 @@
 #include <utility>
 
 #include "core/evaluation/result_pages.h"
-
-class QPainter;
 
 namespace trb::gui {
 
@@ -36,8 +34,6 @@ class ResultChart : public QChartView {
   void resizeEvent(QResizeEvent* e) override;
 
  private:
-  // Draws the chart of data at size on painter, without touching this view.
-  void renderCopy(QPainter& painter, const QSize& size) const;
   // A new chart of data_ with ticks for size; the axes' steps are fixed when they are made.
   void rebuild(const QSize& size);
   bool ticksFit(const QSize& size) const;

@@ -452,7 +452,8 @@ class TstReports : public QObject {
     QVERIFY(pages >= 1);
 
     const QString sites = QDir(newFolder()).filePath(QStringLiteral("sites.pdf"));
-    trb::gui::writeSiteConditionsPdf(db_, sites, false);
+    trb::render::ReportWriter writer;
+    trb::render::writeSiteConditionsPdf(db_, sites, false, writer);
     const QString text = pdfText(sites);
     for (int fl : {1, 2, 3, 6, 10})
       QVERIFY2(text.contains(QStringLiteral("FL_ID= %1 ").arg(fl)), qPrintable(text));
@@ -462,7 +463,7 @@ class TstReports : public QObject {
 
     const QString refs = QDir(folder_).filePath(QStringLiteral("refs.pdf"));
     trb::gui::setCaptionLanguage(QStringLiteral("D"));
-    trb::gui::writeReferencesPdf(db_, refs);
+    trb::render::writeReferencesPdf(db_, refs, writer);
     QCOMPARE(pdfTitle(refs), QStringLiteral("Reference_report"));
     const QString list = pdfText(refs);
     QVERIFY(list.contains(QStringLiteral("References")));

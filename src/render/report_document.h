@@ -14,7 +14,7 @@ class QPagedPaintDevice;
 class QPainter;
 class QTextDocument;
 
-namespace trb::gui {
+namespace trb::render {
 
 struct ReportDocument {
   ReportDocument();
@@ -43,4 +43,4 @@ std::unique_ptr<QTextDocument> newReportDocument();
 // The page counter of the footer: "Seite : " page " von " pages, in both variants.
 QString pageCounterText(int page, int pages);
 
-}  // namespace trb::gui
+}  // namespace trb::render

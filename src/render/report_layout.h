@@ -8,9 +8,9 @@
 #include <QStringList>
 
 #include "core/reports/report_data.h"
-#include "gui/reports/report_document.h"
+#include "render/report_document.h"
 
-namespace trb::gui {
+namespace trb::render {
 
 ReportDocument layoutManagement(const trb::reports::ManagementReport& data, bool german);
 ReportDocument layoutMeasurement(const trb::reports::MeasurementReport& data, bool german);
@@ -19,8 +19,12 @@ ReportDocument layoutSiteDescription(const trb::reports::SiteDescriptionReport& 
 ReportDocument layoutReferences(const QList<trb::reports::ReferenceRow>& rows);
 ReportDocument layoutResults(const trb::reports::ResultReport& data, bool german);
 
+// True when the captions are German (the caption language of trb::app): the window's commands
+// then render the "D_" twins.
+bool germanReports();
+
 // The text of a layout in the chosen variant: the source text, or its German twin from the
 // catalogue (the source text where the catalogue has none).
 QString reportText(const char* source, bool german);
 
-}  // namespace trb::gui
+}  // namespace trb::render

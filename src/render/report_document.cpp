@@ -1,4 +1,4 @@
-#include "gui/reports/report_document.h"
+#include "render/report_document.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QCoreApplication>
@@ -7,7 +7,7 @@
 #include <QPainter>
 #include <QTextDocument>
 
-namespace trb::gui {
+namespace trb::render {
 
 namespace {
 
@@ -115,4 +115,4 @@ int paintReport(const ReportDocument& report, QPagedPaintDevice& device, QPainte
   return pages;
 }
 
-}  // namespace trb::gui
+}  // namespace trb::render

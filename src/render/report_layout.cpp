@@ -1,4 +1,4 @@
-#include "gui/reports/report_layout.h"
+#include "render/report_layout.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QPainter>
@@ -8,15 +8,16 @@
 #include <QTextTable>
 #include <QTranslator>
 
+#include "core/app/caption_language.h"
 #include "core/db/numbers.h"
 
 using trb::reports::ReportKind;
 
-namespace trb::gui {
+namespace trb::render {
 
 namespace {
 
-constexpr char kContext[] = "trb::gui::ReportLayout";
+constexpr char kContext[] = "trb::render::ReportLayout";
 
 const QTranslator& germanCatalogue() {
   static QTranslator catalogue;
@@ -187,6 +188,10 @@ void plotHead(Builder& b, const trb::reports::PlotHeader& p) {
 
 }  // namespace
 
+bool germanReports() {
+  return trb::reports::isGermanLanguage(trb::app::captionLanguage());
+}
+
 QString reportText(const char* source, bool german) {
   const QString text = german ? germanCatalogue().translate(kContext, source) : QString();
   return text.isEmpty() ? QString::fromUtf8(source) : text;
@@ -271,6 +276,6 @@ ReportDocument layoutResults(const trb::reports::ResultReport& data, bool german
   return b.finish();
 }
 
-}  // namespace trb::gui
+}  // namespace trb::render
 
 #include "report_layout.moc"
