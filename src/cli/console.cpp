@@ -2,7 +2,9 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "core/base/error.h"
 
@@ -56,6 +58,26 @@ void printError(const QString& context, const trb::Error& error) {
   if (!error.statement().trimmed().isEmpty())
     err() << "in the statement:\n" << error.statement().trimmed() << '\n';
   err().flush();
+}
+
+int finishOutput(const QString& program, int code) {
+  errno = 0;
+  out().flush();
+  bool failed = out().status() != QTextStream::Ok;
+  int cause = errno;
+  if (std::fflush(stdout) != 0) {
+    failed = true;
+    cause = errno;
+  }
+  failed = failed || std::ferror(stdout) != 0;
+  if (failed) {
+    err() << program << ": the output cannot be written: "
+          << QString::fromLocal8Bit(std::strerror(cause != 0 ? cause : EIO)) << '\n';
+    err().flush();
+    return code == 0 ? 1 : code;
+  }
+  err().flush();
+  return code;
 }
 
 }  // namespace trb::cli

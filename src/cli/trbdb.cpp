@@ -147,7 +147,5 @@ int main(int argc, char** argv) {
     rc = trb::cli::cmdRisImport(args);
   else
     rc = trb::cli::usage();
-  trb::cli::out().flush();
-  trb::cli::err().flush();
-  return rc;
+  return trb::cli::finishOutput(QStringLiteral("trbdb"), rc);
 }
