@@ -13,6 +13,7 @@
 
 #include "core/app/odbc_source.h"
 #include "core/app/open_database.h"
+#include "core/app/stop_signals.h"
 #include "core/base/error.h"
 #include "core/base/feedback.h"
 #include "core/parameters/browser_data.h"
@@ -350,6 +351,10 @@ void MainWindow::onActivated() {
 }
 
 void MainWindow::runBatch() {
+  // SIGTERM, SIGINT and SIGHUP stop the batch run's calculation as its stop command does
+  trb::app::StopSignalNotifier stopSignals;
+  connect(&stopSignals, &trb::app::StopSignalNotifier::received, simulator_,
+          &SimulatorWindow::requestStop);
   simulator_->showModalAndWait();
   batchExitCode_ = simulator_->lastFinished() ? 0 : 1;
   close();

@@ -168,6 +168,12 @@ void SimulatorWindow::closeEvent(QCloseEvent* e) {
   e->accept();
 }
 
+void SimulatorWindow::requestStop() {
+  if (!calculating()) return;
+  stopAsked_ = true;
+  feedback_->stop();
+}
+
 void SimulatorWindow::stopAndWait() {
   if (!thread_) return;
   stopAsked_ = true;

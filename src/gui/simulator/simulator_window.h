@@ -53,6 +53,8 @@ class SimulatorWindow : public QWidget {
   bool lastFinished() const { return lastFinished_; }
   // Asks a running calculation to stop at its next check and waits for it.
   void stopAndWait();
+  // Asks a running calculation to stop at its next check, as the user's stop does.
+  void requestStop();
   // Shows the window as the only one taking input and returns when it is hidden again.
   void showModalAndWait();
 
