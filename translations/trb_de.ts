@@ -711,15 +711,15 @@
     <name>trb::engine</name>
     <message>
         <source>the last run finished: %1 of %2 plots</source>
-        <translation>der letzte Lauf ist fertig: %1 von %2 Parzellen</translation>
+        <translation>der letzte Lauf ist fertig: %1 von %2 Flächen</translation>
     </message>
     <message>
         <source>the last run was stopped after %1 of %2 plots</source>
-        <translation>der letzte Lauf wurde nach %1 von %2 Parzellen angehalten</translation>
+        <translation>der letzte Lauf wurde nach %1 von %2 Flächen angehalten</translation>
     </message>
     <message>
         <source>the last run ended after %1 of %2 plots (loopback not possible)</source>
-        <translation>der letzte Lauf endete nach %1 von %2 Parzellen (loopback nicht möglich)</translation>
+        <translation>der letzte Lauf endete nach %1 von %2 Flächen (loopback nicht möglich)</translation>
     </message>
 </context>
 <context>

@@ -111,6 +111,18 @@ int run(QCoreApplication& app) {
     }
   }
 
+  // how the last run ended, when it did not finish
+  qlonglong lastRunId = 0;
+  try {
+    if (const auto last = service.lastRun()) {
+      lastRunId = last->runId;
+      if (!last->finished()) out() << last->describe() << '\n';
+    }
+  } catch (const trb::Error& e) {
+    trb::cli::printError(QStringLiteral("trbsim"), e);
+    return 1;
+  }
+
   if (!calc.switches.auto_mode) {
     for (const QString& line : calc.settings.report()) out() << line << '\n';
     try {
@@ -128,13 +140,8 @@ int run(QCoreApplication& app) {
     out() << "(no calculation without \"go\")\n";
     return 0;
   }
-  // how the last run ended, when it did not finish; a calculation needs a database it can write
-  qlonglong lastRunId = 0;
+  // a calculation needs a database it can write
   try {
-    if (const auto last = service.lastRun()) {
-      lastRunId = last->runId;
-      if (!last->finished()) out() << last->describe() << '\n';
-    }
     trb::app::require_writable(db);
   } catch (const trb::Error& e) {
     trb::cli::printError(QStringLiteral("trbsim"), e);

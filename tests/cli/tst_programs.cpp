@@ -198,8 +198,7 @@ class TstPrograms : public QObject {
                  .code,
              0);
     const QString x = work.filePath(QStringLiteral("x.sqlite"));
-    write(work.filePath(QStringLiteral("q.sql")), "select fl_id from field_description
-");
+    write(work.filePath(QStringLiteral("q.sql")), "select fl_id from field_description\n");
     if (setup == u"empty file") write(x, QByteArray());
     if (setup == u"other database") {
       trb::db::Database other = trb::db::Database::create(x);
@@ -207,8 +206,10 @@ class TstPrograms : public QObject {
           QStringLiteral("create table notes (a, b, c); insert into notes values "
                          "(1, 2, 3)"));
     }
-    if (setup == u"report is a folder")
+    if (setup == u"report is a folder") {
+      QVERIFY(QFile::remove(work.filePath(QStringLiteral("trb_report.txt"))));
       QVERIFY(QDir(work.path()).mkdir(QStringLiteral("trb_report.txt")));
+    }
     trb::db::Database holder;
     if (setup == u"locked") {
       holder = trb::db::Database::open(db);
@@ -219,7 +220,8 @@ class TstPrograms : public QObject {
       a.replace(QStringLiteral("{db}"), db)
           .replace(QStringLiteral("{x}"), x)
           .replace(QStringLiteral("{script}"), work.filePath(QStringLiteral("q.sql")));
-    const QString exe = program == u"trbdb" ? QStringLiteral(TRB_TRBDB) : QStringLiteral(TRB_TRBSIM);
+    const QString exe =
+        program == u"trbdb" ? QStringLiteral(TRB_TRBDB) : QStringLiteral(TRB_TRBSIM);
     const Run r = run(exe, args, work.path(),
                       setup == u"full output" ? QStringLiteral("/dev/full") : QString());
     if (holder.isOpen()) holder.rollback();
@@ -242,9 +244,9 @@ class TstPrograms : public QObject {
     QTest::newRow("trbsim, read-only")
         << "trbsim" << QStringList{"DB={db}", "go"} << true << "is read-only";
     QTest::newRow("trbdb stats, disk full")
-        << "trbdb" << QStringList{"stats", "{db}"} << false << "is full";
+        << "trbdb" << QStringList{"stats", "{db}"} << false << "The disk of the database";
     QTest::newRow("trbsim, disk full")
-        << "trbsim" << QStringList{"DB={db}", "go"} << false << "is full";
+        << "trbsim" << QStringList{"DB={db}", "go"} << false << "The disk of the database";
   }
   void readOnlyAndFullDisk() {
     QFETCH(QString, program);
@@ -265,7 +267,8 @@ class TstPrograms : public QObject {
     for (QString& a : args) a.replace(QStringLiteral("{db}"), db);
     const QString exe =
         program == u"trbdb" ? QStringLiteral(TRB_TRBDB) : QStringLiteral(TRB_TRBSIM);
-    const Run r = run(exe, args, dir_.path());
+    QTemporaryDir cwd;
+    const Run r = run(exe, args, cwd.path());
     QCOMPARE(r.code, 1);
     QVERIFY2(r.err.contains(message), qPrintable(r.err));
     QVERIFY2(r.err.count(message) == 1, qPrintable(r.err));

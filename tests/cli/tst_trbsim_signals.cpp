@@ -34,9 +34,9 @@ class TstTrbsimSignals : public QObject {
     QProcess p;
     p.setWorkingDirectory(work.path());
     p.setProcessEnvironment(env);
-    p.start(QStringLiteral(TRB_TRBSIM), {QStringLiteral("DB=") + db, QStringLiteral("go"),
-                                         QStringLiteral("--select-all"),
-                                         QStringLiteral("WORKERS=1")});
+    p.start(QStringLiteral(TRB_TRBSIM),
+            {QStringLiteral("DB=") + db, QStringLiteral("go"), QStringLiteral("--select-all"),
+             QStringLiteral("WORKERS=1")});
     QByteArray out;
     // the signal comes as soon as the balance has begun
     while (!out.contains("trb running\n") && p.state() != QProcess::NotRunning) {
@@ -82,7 +82,8 @@ class TstTrbsimSignals : public QObject {
     QVERIFY(next.waitForFinished(120000));
     const QString nextOut = QString::fromUtf8(next.readAllStandardOutput());
     QCOMPARE(next.exitCode(), 0);
-    QVERIFY2(nextOut.contains(QStringLiteral("the last run was stopped after ")), qPrintable(nextOut));
+    QVERIFY2(nextOut.contains(QStringLiteral("the last run was stopped after ")),
+             qPrintable(nextOut));
     trb::db::Database check = trb::db::Database::open(db);
     QCOMPARE(trb::engine::last_run(check)->describe(),
              QStringLiteral("the last run finished: %1 of %1 plots").arg(selected));

@@ -1095,7 +1095,7 @@ class BalanceWalk {
         }
         pending.push_back(std::move(p));
       }
-      if (pending.empty() || stop_requested()) break;
+      if (stop_requested() || pending.empty()) break;  // a stop before the first plot too
       std::unique_ptr<PendingPlot> p = std::move(pending.front());
       pending.pop_front();
       if (p->queued)
