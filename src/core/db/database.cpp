@@ -197,6 +197,16 @@ void harden(sqlite3* h, AuthState* state) {
   sqlite3_set_authorizer(h, authorize, state);
 }
 
+// The error of a failed engine call on the database file `file` (this connection's, or one it
+// attaches), its cause named first.
+DbError attachError(const QString& statement, int engineCode, const QString& engineMessage,
+                    const QString& file) {
+  const FailureCause cause = failureCause(engineCode);
+  if (cause == FailureCause::Other) return DbError(statement, engineMessage);
+  return DbError(statement, causeText(cause, file) + QStringLiteral(" (") + engineMessage + u')',
+                 cause);
+}
+
 // The engine's code of a failed query (as the driver gives it, else the connection's last).
 int failureCode(const QSqlQuery& q, sqlite3* h) {
   bool ok = false;
@@ -235,10 +245,7 @@ Database::~Database() {
 
 DbError Database::engineError(const QString& statement, int engineCode,
                               const QString& engineMessage) const {
-  const FailureCause cause = failureCause(engineCode);
-  if (cause == FailureCause::Other) return DbError(statement, engineMessage);
-  return DbError(statement, causeText(cause, path_) + QStringLiteral(" (") + engineMessage + u')',
-                 cause);
+  return attachError(statement, engineCode, engineMessage, path_);
 }
 
 bool Database::isReadOnly() const {
@@ -437,7 +444,8 @@ int Database::execute(const QString& sql, const QVariantList& binds) {
     a.addBindValue(t.attachFile);
     const bool attached = a.exec();
     cache_->auth.ownAttach = false;
-    if (!attached) throw engineError(sql, failureCode(a, handle_), a.lastError().databaseText());
+    if (!attached)
+      throw attachError(sql, failureCode(a, handle_), a.lastError().databaseText(), t.attachFile);
     int n = 0;
     try {
       begin();
@@ -524,7 +532,8 @@ void Database::attachFile(const QString& path, const QString& schemaName) {
   a.addBindValue(path);
   const bool attached = a.exec();
   cache_->auth.ownAttach = false;
-  if (!attached) throw engineError(path, failureCode(a, handle_), a.lastError().databaseText());
+  if (!attached)
+    throw attachError(path, failureCode(a, handle_), a.lastError().databaseText(), path);
   cache_->attachedFiles.insert(QFileInfo(path).absoluteFilePath(), schemaName);
   forgetSchemaCache();
 }
