@@ -50,8 +50,8 @@ class TstFailureCause : public QObject {
       QFAIL("the drop passed");
     } catch (const trb::db::DbError& e) {
       QCOMPARE(e.cause(), FailureCause::Locked);
-      QVERIFY2(e.message().startsWith(QStringLiteral("The database %1 is locked by another program")
-                                          .arg(t.path)),
+      QVERIFY2(e.message().startsWith(
+                   QStringLiteral("The database %1 is locked by another program").arg(t.path)),
                qPrintable(e.message()));
     }
     other.rollback();
