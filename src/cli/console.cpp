@@ -10,6 +10,20 @@
 
 namespace trb::cli {
 
+namespace {
+
+int outputError = 0;  // the first reason standard output could not be written
+
+// Flushes standard output, keeping the reason of its first failure for finishOutput.
+void flushOut() {
+  errno = 0;
+  out().flush();
+  if (outputError == 0 && (out().status() != QTextStream::Ok || std::ferror(stdout) != 0))
+    outputError = errno != 0 ? errno : EIO;
+}
+
+}  // namespace
+
 ConsoleFeedback::ConsoleFeedback(const QString& unit)
     : unit_(unit), tty_(isatty(fileno(stderr)) != 0) {}
 
@@ -17,10 +31,10 @@ void ConsoleFeedback::pushLine(Level level, const QString& line) {
   endProgress();
   if (level == Level::Info) {
     out() << line << '\n';
-    out().flush();
+    flushOut();
     return;
   }
-  out().flush();
+  flushOut();
   err() << line << '\n';
   err().flush();
 }
@@ -40,7 +54,7 @@ void ConsoleFeedback::setProgress(qint64 pos, qint64 count) {
 
 void ConsoleFeedback::report(const trb::Error& error) {
   endProgress();
-  out().flush();
+  flushOut();
   if (!error.caption().isEmpty()) err() << error.caption() << ": ";
   err() << error.text() << '\n';
   err().flush();
@@ -53,7 +67,7 @@ void ConsoleFeedback::endProgress() {
 }
 
 void printError(const QString& context, const trb::Error& error) {
-  out().flush();
+  flushOut();
   err() << context << ": " << error.message() << '\n';
   if (!error.statement().trimmed().isEmpty())
     err() << "in the statement:\n" << error.statement().trimmed() << '\n';
@@ -61,13 +75,12 @@ void printError(const QString& context, const trb::Error& error) {
 }
 
 int finishOutput(const QString& program, int code) {
-  errno = 0;
-  out().flush();
+  flushOut();
   bool failed = out().status() != QTextStream::Ok;
-  int cause = errno;
+  int cause = outputError;
   if (std::fflush(stdout) != 0) {
     failed = true;
-    cause = errno;
+    if (cause == 0) cause = errno;
   }
   failed = failed || std::ferror(stdout) != 0;
   if (failed) {
