@@ -678,6 +678,49 @@
         <source>The file %1 is not a trb database.</source>
         <translation>Die Datei %1 ist keine trb-Datenbank.</translation>
     </message>
+    <message>
+        <source>The database %1 is locked by another program</source>
+        <translation>Die Datenbank %1 ist von einem anderen Programm gesperrt</translation>
+    </message>
+    <message>
+        <source>The database %1 is read-only</source>
+        <translation>Die Datenbank %1 ist schreibgeschützt</translation>
+    </message>
+    <message>
+        <source>The disk of the database %1 is full</source>
+        <translation>Der Datenträger der Datenbank %1 ist voll</translation>
+    </message>
+    <message>
+        <source>The file %1 is not a trb database</source>
+        <translation>Die Datei %1 ist keine trb-Datenbank</translation>
+    </message>
+    <message>
+        <source>The database %1 is damaged</source>
+        <translation>Die Datenbank %1 ist beschädigt</translation>
+    </message>
+    <message>
+        <source>The database %1 cannot be read or written</source>
+        <translation>Die Datenbank %1 kann nicht gelesen oder geschrieben werden</translation>
+    </message>
+    <message>
+        <source>The database %1 is read-only: it can be read, but nothing can be stored in it.</source>
+        <translation>Die Datenbank %1 ist schreibgeschützt: Sie kann gelesen, aber nichts darin gespeichert werden.</translation>
+    </message>
+</context>
+<context>
+    <name>trb::engine</name>
+    <message>
+        <source>the last run finished: %1 of %2 plots</source>
+        <translation>der letzte Lauf ist fertig: %1 von %2 Flächen</translation>
+    </message>
+    <message>
+        <source>the last run was stopped after %1 of %2 plots</source>
+        <translation>der letzte Lauf wurde nach %1 von %2 Flächen angehalten</translation>
+    </message>
+    <message>
+        <source>the last run ended after %1 of %2 plots (loopback not possible)</source>
+        <translation>der letzte Lauf endete nach %1 von %2 Flächen (loopback nicht möglich)</translation>
+    </message>
 </context>
 <context>
     <name>trb::gui::MessagesPage</name>

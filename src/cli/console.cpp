@@ -2,11 +2,27 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "core/base/error.h"
 
 namespace trb::cli {
+
+namespace {
+
+int outputError = 0;  // the first reason standard output could not be written
+
+// Flushes standard output, keeping the reason of its first failure for finishOutput.
+void flushOut() {
+  errno = 0;
+  out().flush();
+  if (outputError == 0 && (out().status() != QTextStream::Ok || std::ferror(stdout) != 0))
+    outputError = errno != 0 ? errno : EIO;
+}
+
+}  // namespace
 
 ConsoleFeedback::ConsoleFeedback(const QString& unit)
     : unit_(unit), tty_(isatty(fileno(stderr)) != 0) {}
@@ -15,10 +31,10 @@ void ConsoleFeedback::pushLine(Level level, const QString& line) {
   endProgress();
   if (level == Level::Info) {
     out() << line << '\n';
-    out().flush();
+    flushOut();
     return;
   }
-  out().flush();
+  flushOut();
   err() << line << '\n';
   err().flush();
 }
@@ -38,7 +54,7 @@ void ConsoleFeedback::setProgress(qint64 pos, qint64 count) {
 
 void ConsoleFeedback::report(const trb::Error& error) {
   endProgress();
-  out().flush();
+  flushOut();
   if (!error.caption().isEmpty()) err() << error.caption() << ": ";
   err() << error.text() << '\n';
   err().flush();
@@ -51,11 +67,30 @@ void ConsoleFeedback::endProgress() {
 }
 
 void printError(const QString& context, const trb::Error& error) {
-  out().flush();
+  flushOut();
   err() << context << ": " << error.message() << '\n';
   if (!error.statement().trimmed().isEmpty())
     err() << "in the statement:\n" << error.statement().trimmed() << '\n';
   err().flush();
+}
+
+int finishOutput(const QString& program, int code) {
+  flushOut();
+  bool failed = out().status() != QTextStream::Ok;
+  int cause = outputError;
+  if (std::fflush(stdout) != 0) {
+    failed = true;
+    if (cause == 0) cause = errno;
+  }
+  failed = failed || std::ferror(stdout) != 0;
+  if (failed) {
+    err() << program << ": the output cannot be written: "
+          << QString::fromLocal8Bit(std::strerror(cause != 0 ? cause : EIO)) << '\n';
+    err().flush();
+    return code == 0 ? 1 : code;
+  }
+  err().flush();
+  return code;
 }
 
 }  // namespace trb::cli

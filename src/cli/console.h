@@ -48,4 +48,9 @@ class ConsoleFeedback : public trb::Feedback {
 // under "in the statement:" when there is one.
 void printError(const QString& context, const trb::Error& error);
 
+// The end of a program's output: flushes standard output and, when it could not be written (a
+// full disk, a closed file), says so on standard error. Returns the exit status: code, or 1 when
+// code was 0 and the output failed.
+int finishOutput(const QString& program, int code);
+
 }  // namespace trb::cli

@@ -162,7 +162,5 @@ int main(int argc, char** argv) {
     rc = trb::cli::cmdSteadyState(args);
   else
     rc = trb::cli::usage();
-  trb::cli::out().flush();
-  trb::cli::err().flush();
-  return rc;
+  return trb::cli::finishOutput(QStringLiteral("trbdb"), rc);
 }

@@ -13,9 +13,11 @@ struct Run {
   QString out, err;
 };
 
-Run run(const QString& program, const QStringList& args, const QString& cwd = QString()) {
+Run run(const QString& program, const QStringList& args, const QString& cwd = QString(),
+        const QString& stdoutFile = QString()) {
   QProcess p;
   if (!cwd.isEmpty()) p.setWorkingDirectory(cwd);
+  if (!stdoutFile.isEmpty()) p.setStandardOutputFile(stdoutFile);
   // the programs must not see the user's settings
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.insert(QStringLiteral("XDG_CONFIG_HOME"), cwd.isEmpty() ? QDir::tempPath() : cwd);
@@ -31,6 +33,35 @@ void write(const QString& path, const QByteArray& text) {
   QVERIFY(f.open(QIODevice::WriteOnly));
   f.write(text);
 }
+
+// A small file system of its own for the test (a tmpfs), unmounted with the object; mounted()
+// is false where the test may not mount one.
+struct SmallDisk {
+  QTemporaryDir dir;
+  bool mounted = false;
+  explicit SmallDisk(const QString& size) {
+    mounted = QProcess::execute(
+                  QStringLiteral("mount"),
+                  {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                   QStringLiteral("size=") + size, QStringLiteral("tmpfs"), dir.path()}) == 0;
+  }
+  ~SmallDisk() {
+    if (mounted) QProcess::execute(QStringLiteral("umount"), {QStringLiteral("-l"), dir.path()});
+  }
+  QString path(const QString& name) const { return dir.filePath(name); }
+  bool makeReadOnly() {
+    return QProcess::execute(QStringLiteral("mount"),
+                             {QStringLiteral("-o"), QStringLiteral("remount,ro"), dir.path()}) == 0;
+  }
+  // Writes a filler file until the disk is full.
+  void fill() {
+    QFile f(path(QStringLiteral("filler")));
+    if (!f.open(QIODevice::WriteOnly)) return;
+    const QByteArray block(4096, 'x');
+    while (f.write(block) == block.size() && f.flush()) {
+    }
+  }
+};
 
 }  // namespace
 
@@ -169,6 +200,137 @@ class TstPrograms : public QObject {
     QVERIFY2(r.err.contains(target) && r.err.contains(QStringLiteral("too long")),
              qPrintable(r.err));
     QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+  }
+
+  // The exit status and the line on standard error of the programs' failures: output that cannot
+  // be written, files that are no trb database, a report that cannot be written, a database
+  // another program holds for writing (each after the 5 s that SQLite waits for the lock).
+  void exitCodes_data() {
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<QStringList>("args");  // "{db}": a database with results, "{x}": prepared
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("message");
+    const QString db = QStringLiteral("{db}");
+    const QStringList sql{QStringLiteral("sql"), db, QStringLiteral("{script}")};
+    QTest::newRow("trbdb sql") << "trbdb" << sql << "" << 0 << "";
+    QTest::newRow("trbsim go") << "trbsim" << QStringList{"DB={db}", "go"} << "" << 0 << "";
+    QTest::newRow("trbdb sql, output on a full device")
+        << "trbdb" << sql << "full output" << 1 << "trbdb: the output cannot be written";
+    QTest::newRow("trbsim, output on a full device")
+        << "trbsim" << QStringList{"DB={db}", "go"} << "full output" << 1
+        << "trbsim: the output cannot be written";
+    QTest::newRow("trbsim, report file cannot be written")
+        << "trbsim" << QStringList{"DB={db}", "go"} << "report is a folder" << 1
+        << "the report file";
+    QTest::newRow("trbdb sql, an empty file") << "trbdb" << QStringList{"sql", "{x}", "{script}"}
+                                              << "empty file" << 1 << "is not a trb database";
+    QTest::newRow("trbdb stats, another program's SQLite file")
+        << "trbdb" << QStringList{"stats", "{x}"} << "other database" << 1
+        << "is not a trb database";
+    QTest::newRow("trbdb stats, held by another program")
+        << "trbdb" << QStringList{"stats", db} << "locked" << 1 << "is locked by another program";
+    QTest::newRow("trbsim, held by another program")
+        << "trbsim" << QStringList{"DB={db}", "go"} << "locked" << 1
+        << "is locked by another program";
+  }
+  void exitCodes() {
+    QFETCH(QString, program);
+    QFETCH(QStringList, args);
+    QFETCH(QString, setup);
+    QFETCH(int, code);
+    QFETCH(QString, message);
+    QTemporaryDir work;
+    const QString db = work.filePath(QStringLiteral("results.sqlite"));
+    QCOMPARE(
+        run(QStringLiteral(TRB_TRBDB), {QStringLiteral("create"), db, QStringLiteral("--demo")})
+            .code,
+        0);
+    QCOMPARE(run(QStringLiteral(TRB_TRBSIM), {QStringLiteral("DB=") + db, QStringLiteral("go")},
+                 work.path())
+                 .code,
+             0);
+    const QString x = work.filePath(QStringLiteral("x.sqlite"));
+    write(work.filePath(QStringLiteral("q.sql")), "select fl_id from field_description\n");
+    if (setup == u"empty file") write(x, QByteArray());
+    if (setup == u"other database") {
+      trb::db::Database other = trb::db::Database::create(x);
+      other.runNative(
+          QStringLiteral("create table notes (a, b, c); insert into notes values "
+                         "(1, 2, 3)"));
+    }
+    if (setup == u"report is a folder") {
+      QVERIFY(QFile::remove(work.filePath(QStringLiteral("trb_report.txt"))));
+      QVERIFY(QDir(work.path()).mkdir(QStringLiteral("trb_report.txt")));
+    }
+    trb::db::Database holder;
+    if (setup == u"locked") {
+      holder = trb::db::Database::open(db);
+      holder.begin();
+      holder.execute(QStringLiteral("update site_state set status=status"));
+    }
+    for (QString& a : args)
+      a.replace(QStringLiteral("{db}"), db)
+          .replace(QStringLiteral("{x}"), x)
+          .replace(QStringLiteral("{script}"), work.filePath(QStringLiteral("q.sql")));
+    const QString exe =
+        program == u"trbdb" ? QStringLiteral(TRB_TRBDB) : QStringLiteral(TRB_TRBSIM);
+    const Run r = run(exe, args, work.path(),
+                      setup == u"full output" ? QStringLiteral("/dev/full") : QString());
+    if (holder.isOpen()) holder.rollback();
+    QVERIFY2(r.code == code, qPrintable(QStringLiteral("exit %1: %2").arg(r.code).arg(r.err)));
+    if (!message.isEmpty()) {
+      QVERIFY2(r.err.contains(message), qPrintable(r.err));
+      QVERIFY2(!r.err.contains(QStringLiteral("already exists")), qPrintable(r.err));
+    }
+  }
+
+  // A read-only database and a full disk are named as such, each once; the database stays
+  // whole. Needs a small file system of the test's own (skipped where it cannot be mounted).
+  void readOnlyAndFullDisk_data() {
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<bool>("readOnly");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("trbdb stats, read-only")
+        << "trbdb" << QStringList{"stats", "{db}"} << true << "is read-only";
+    QTest::newRow("trbsim, read-only")
+        << "trbsim" << QStringList{"DB={db}", "go"} << true << "is read-only";
+    QTest::newRow("trbdb stats, disk full")
+        << "trbdb" << QStringList{"stats", "{db}"} << false << "The disk of the database";
+    QTest::newRow("trbsim, disk full")
+        << "trbsim" << QStringList{"DB={db}", "go"} << false << "The disk of the database";
+  }
+  void readOnlyAndFullDisk() {
+    QFETCH(QString, program);
+    QFETCH(QStringList, args);
+    QFETCH(bool, readOnly);
+    QFETCH(QString, message);
+    SmallDisk disk(QStringLiteral("8m"));
+    if (!disk.mounted) QSKIP("no small file system can be mounted here");
+    const QString db = disk.path(QStringLiteral("trial.sqlite"));
+    QCOMPARE(
+        run(QStringLiteral(TRB_TRBDB), {QStringLiteral("create"), db, QStringLiteral("--demo")})
+            .code,
+        0);
+    if (readOnly)
+      QVERIFY(disk.makeReadOnly());
+    else
+      disk.fill();
+    for (QString& a : args) a.replace(QStringLiteral("{db}"), db);
+    const QString exe =
+        program == u"trbdb" ? QStringLiteral(TRB_TRBDB) : QStringLiteral(TRB_TRBSIM);
+    QTemporaryDir cwd;
+    const Run r = run(exe, args, cwd.path());
+    QCOMPARE(r.code, 1);
+    QVERIFY2(r.err.contains(message), qPrintable(r.err));
+    QVERIFY2(r.err.count(message) == 1, qPrintable(r.err));
+    QVERIFY2(r.err.contains(db), qPrintable(r.err));
+    QVERIFY2(!r.err.contains(QStringLiteral("already exists")), qPrintable(r.err));
+    trb::db::Database check = trb::db::Database::open(db);
+    QSqlQuery integrity(check.qt());
+    QVERIFY(integrity.exec(QStringLiteral("pragma integrity_check")) && integrity.next());
+    QCOMPARE(integrity.value(0).toString(), QStringLiteral("ok"));
   }
 
   void simulatorBatch() {

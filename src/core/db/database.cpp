@@ -5,6 +5,7 @@
 #include <QAtomicInt>
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
@@ -19,8 +20,55 @@
 
 namespace trb::db {
 
-DbError::DbError(const QString& statement, const QString& engineMessage)
-    : trb::Error(engineMessage, QString(), statement) {}
+FailureCause failureCause(int engineCode) {
+  switch (engineCode & 0xff) {
+    case SQLITE_BUSY:  // another connection holds the lock past the busy timeout
+      return FailureCause::Locked;
+    case SQLITE_READONLY:
+      return FailureCause::ReadOnly;
+    case SQLITE_FULL:
+      return FailureCause::DiskFull;
+    case SQLITE_NOTADB:
+      return FailureCause::NotADatabase;
+    case SQLITE_CORRUPT:
+      return FailureCause::Damaged;
+    case SQLITE_IOERR:
+    case SQLITE_CANTOPEN:
+    case SQLITE_PERM:
+      return FailureCause::Io;
+    default:
+      // SQLITE_LOCKED is a conflict inside this connection (a table read while it is dropped),
+      // a fault of the statements, not of the file
+      return FailureCause::Other;
+  }
+}
+
+QString causeText(FailureCause cause, const QString& path) {
+  const QString file = QDir::toNativeSeparators(path);
+  switch (cause) {
+    case FailureCause::Other:
+      break;
+    case FailureCause::Locked:
+      return QCoreApplication::translate("trb::db", "The database %1 is locked by another program")
+          .arg(file);
+    case FailureCause::ReadOnly:
+      return QCoreApplication::translate("trb::db", "The database %1 is read-only").arg(file);
+    case FailureCause::DiskFull:
+      return QCoreApplication::translate("trb::db", "The disk of the database %1 is full")
+          .arg(file);
+    case FailureCause::NotADatabase:
+      return QCoreApplication::translate("trb::db", "The file %1 is not a trb database").arg(file);
+    case FailureCause::Damaged:
+      return QCoreApplication::translate("trb::db", "The database %1 is damaged").arg(file);
+    case FailureCause::Io:
+      return QCoreApplication::translate("trb::db", "The database %1 cannot be read or written")
+          .arg(file);
+  }
+  return QString();
+}
+
+DbError::DbError(const QString& statement, const QString& engineMessage, FailureCause cause)
+    : trb::Error(engineMessage, QString(), statement), cause_(cause) {}
 
 namespace {
 
@@ -100,11 +148,6 @@ QString unreadableReason(const QString& path) {
   return f.errorString();
 }
 
-bool busy(int code) {
-  const int primary = code & 0xff;
-  return primary == SQLITE_BUSY || primary == SQLITE_LOCKED;
-}
-
 // What the connection lets statements do beyond reading and writing the tables of its file.
 struct AuthState {
   bool ownAttach = false;  // the layer attaches the target of a make-table query into a file
@@ -154,14 +197,21 @@ void harden(sqlite3* h, AuthState* state) {
   sqlite3_set_authorizer(h, authorize, state);
 }
 
-// The message of a failed query: a lock held by another connection said plainly.
-QString failure(const QSqlQuery& q) {
+// The error of a failed engine call on the database file `file` (this connection's, or one it
+// attaches), its cause named first.
+DbError attachError(const QString& statement, int engineCode, const QString& engineMessage,
+                    const QString& file) {
+  const FailureCause cause = failureCause(engineCode);
+  if (cause == FailureCause::Other) return DbError(statement, engineMessage);
+  return DbError(statement, causeText(cause, file) + QStringLiteral(" (") + engineMessage + u')',
+                 cause);
+}
+
+// The engine's code of a failed query (as the driver gives it, else the connection's last).
+int failureCode(const QSqlQuery& q, sqlite3* h) {
   bool ok = false;
   const int code = q.lastError().nativeErrorCode().toInt(&ok);
-  if (ok && busy(code))
-    return QStringLiteral("The database is locked by another program (%1).")
-        .arg(q.lastError().databaseText());
-  return q.lastError().databaseText();
+  return ok && code != 0 ? code : (h ? sqlite3_extended_errcode(h) : SQLITE_ERROR);
 }
 
 void bindAll(QSqlQuery& q, const QVariantList& binds) {
@@ -191,6 +241,15 @@ struct Database::Cache {
 
 Database::~Database() {
   close();
+}
+
+DbError Database::engineError(const QString& statement, int engineCode,
+                              const QString& engineMessage) const {
+  return attachError(statement, engineCode, engineMessage, path_);
+}
+
+bool Database::isReadOnly() const {
+  return handle_ && sqlite3_db_readonly(handle_, "main") == 1;
 }
 
 Database::Database(Database&& other) noexcept {
@@ -280,14 +339,10 @@ void Database::attach(const QString& path, bool mustExist) {
     const int code = sqlite3_extended_errcode(handle_);
     sqlite3_free(err);
     close();
-    if (busy(code))
-      throw DbError(QString(),
-                    QStringLiteral("The database %1 is locked by another program.").arg(path));
-    if ((code & 0xff) == SQLITE_CANTOPEN || (code & 0xff) == SQLITE_PERM ||
-        (code & 0xff) == SQLITE_AUTH)
-      throw DbError(QString(), QStringLiteral("The file %1 cannot be opened: %2").arg(path, msg));
-    throw DbError(QString(),
-                  QStringLiteral("The file %1 is not a trb database: %2").arg(path, msg));
+    // a file that is not a database is named as such whatever the engine calls it
+    const FailureCause cause =
+        failureCause(code) == FailureCause::Other ? FailureCause::NotADatabase : failureCause(code);
+    throw DbError(QString(), causeText(cause, path) + QStringLiteral(" (") + msg + u')', cause);
   }
 }
 
@@ -338,10 +393,12 @@ int Database::runTranslated(const QString& original, const QStringList& native,
     QSqlQuery q(qt());
     q.setForwardOnly(true);
     const bool last = i == native.size() - 1;
-    if (!q.prepare(native.at(i))) throw DbError(original, failure(q));
+    if (!q.prepare(native.at(i)))
+      throw engineError(original, failureCode(q, handle_), q.lastError().databaseText());
     if (last) bindAll(q, binds);
     const sqlite3_int64 before = sqlite3_total_changes64(handle_);
-    if (!q.exec()) throw DbError(original, failure(q));
+    if (!q.exec())
+      throw engineError(original, failureCode(q, handle_), q.lastError().databaseText());
     if (last) {
       // a statement that changes no row (DROP, CREATE) leaves the count of the one before it
       const bool changed = sqlite3_total_changes64(handle_) != before;
@@ -392,7 +449,8 @@ int Database::execute(const QString& sql, const QVariantList& binds) {
     const bool attached = a.exec();
     cache_->auth.ownAttach = false;
     if (!attached) {
-      const DbError e(sql, failure(a));
+      const DbError e =
+          attachError(sql, failureCode(a, handle_), a.lastError().databaseText(), t.attachFile);
       target.removeCreated();
       throw e;
     }
@@ -436,8 +494,10 @@ QVariant Database::scalar(const QString& sql, const QVariantList& binds) {
 void Database::dropTable(const QString& table) {
   try {
     execute(QStringLiteral("drop table ") + table);
-  } catch (const DbError&) {
-    // A work table that does not exist yet: nothing to drop.
+  } catch (const DbError& e) {
+    // A work table that does not exist yet: nothing to drop. A file that cannot be written says
+    // so here rather than through the make-table that follows.
+    if (e.cause() != FailureCause::Other) throw;
   }
   forgetSchemaCache();
 }
@@ -451,7 +511,8 @@ void Database::runNative(const QString& script) {
     const char* next = nullptr;
     if (sqlite3_prepare_v2(handle_, tail, -1, &st, &next) != SQLITE_OK) {
       const QString stmt = QString::fromUtf8(tail, next && next > tail ? next - tail : 200);
-      throw DbError(stmt, QString::fromUtf8(sqlite3_errmsg(handle_)));
+      throw engineError(stmt, sqlite3_extended_errcode(handle_),
+                        QString::fromUtf8(sqlite3_errmsg(handle_)));
     }
     if (st) {
       int rc;
@@ -460,8 +521,9 @@ void Database::runNative(const QString& script) {
       if (rc != SQLITE_DONE) {
         const QString stmt = QString::fromUtf8(sqlite3_sql(st));
         const QString msg = QString::fromUtf8(sqlite3_errmsg(handle_));
+        const int code = sqlite3_extended_errcode(handle_);
         sqlite3_finalize(st);
-        throw DbError(stmt, msg);
+        throw engineError(stmt, code, msg);
       }
       sqlite3_finalize(st);
     }
@@ -479,7 +541,8 @@ void Database::attachFile(const QString& path, const QString& schemaName) {
   a.addBindValue(path);
   const bool attached = a.exec();
   cache_->auth.ownAttach = false;
-  if (!attached) throw DbError(path, failure(a));
+  if (!attached)
+    throw attachError(path, failureCode(a, handle_), a.lastError().databaseText(), path);
   cache_->attachedFiles.insert(QFileInfo(path).absoluteFilePath(), schemaName);
   forgetSchemaCache();
 }
@@ -505,7 +568,7 @@ void Database::runOwnPragmas(const char* pragmas) {
   if (rc != SQLITE_OK) {
     const QString msg = QString::fromUtf8(err ? err : sqlite3_errmsg(handle_));
     sqlite3_free(err);
-    throw DbError(QString::fromUtf8(pragmas), msg);
+    throw engineError(QString::fromUtf8(pragmas), rc, msg);
   }
 }
 
@@ -649,7 +712,7 @@ void Database::begin() {
   QSqlQuery q(qt());
   const QString sql =
       depth_ == 0 ? QStringLiteral("BEGIN") : QStringLiteral("SAVEPOINT trb_sp%1").arg(depth_);
-  if (!q.exec(sql)) throw DbError(sql, failure(q));
+  if (!q.exec(sql)) throw engineError(sql, failureCode(q, handle_), q.lastError().databaseText());
   ++depth_;
 }
 
@@ -659,7 +722,7 @@ void Database::commit() {
   QSqlQuery q(qt());
   const QString sql = depth_ == 0 ? QStringLiteral("COMMIT")
                                   : QStringLiteral("RELEASE SAVEPOINT trb_sp%1").arg(depth_);
-  if (!q.exec(sql)) throw DbError(sql, failure(q));
+  if (!q.exec(sql)) throw engineError(sql, failureCode(q, handle_), q.lastError().databaseText());
 }
 
 void Database::rollback() {
@@ -694,9 +757,10 @@ Statement::Statement(Database& db, const QString& sql) : sql_(sql) {
   if (sqlite3_prepare_v2(db.handle_, text.constData(), int(text.size()), &st_, &tail) !=
       SQLITE_OK) {
     const QString msg = QString::fromUtf8(sqlite3_errmsg(db.handle_));
+    const int code = sqlite3_extended_errcode(db.handle_);
     sqlite3_finalize(st_);
     st_ = nullptr;
-    throw DbError(sql, msg);
+    throw db.engineError(sql, code, msg);
   }
   if (tail && !QByteArrayView(tail).trimmed().isEmpty()) {
     sqlite3_finalize(st_);
@@ -798,7 +862,10 @@ bool Reader::next() {
   done_ = true;
   const QString msg = QString::fromUtf8(sqlite3_errmsg(sqlite3_db_handle(st_.st_)));
   sqlite3_reset(st_.st_);  // the read ends here, also for an open transaction
-  if (rc != SQLITE_DONE) throw DbError(st_.sql_, msg);
+  if (rc != SQLITE_DONE) {
+    if (st_.db_) throw st_.db_->engineError(st_.sql_, rc, msg);
+    throw DbError(st_.sql_, msg);
+  }
   return false;
 }
 
@@ -925,8 +992,10 @@ int Statement::run() {
   const int rc = sqlite3_step(st_);
   if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
     const QString msg = QString::fromUtf8(sqlite3_errmsg(h));
+    const int code = sqlite3_extended_errcode(h);
     sqlite3_reset(st_);
-    throw DbError(sql_, msg);
+    if (db_) throw db_->engineError(sql_, code, msg);
+    throw DbError(sql_, msg, failureCause(code));
   }
   const bool select = sqlite3_column_count(st_) > 0;
   sqlite3_reset(st_);  // no statement stays open across a commit

@@ -23,12 +23,30 @@ namespace dialect {
 struct ColumnInfo;
 }
 
+// What a failure of the engine says about its cause beyond the statement: the file locked by
+// another program, a read-only file, a full disk, a file that is no database or a damaged one, a
+// failure to read or write the file. Other is a fault of the statement itself.
+enum class FailureCause { Other, Locked, ReadOnly, DiskFull, NotADatabase, Damaged, Io };
+
+// The cause of an SQLite result code (primary or extended).
+FailureCause failureCause(int engineCode);
+// The sentence that names a cause for the database file path, in the caption language; empty for
+// Other.
+QString causeText(FailureCause cause, const QString& path);
+
 // A failed statement: the engine's message (message()) and the text as the caller wrote it
-// (statement(), empty when no statement was involved, as in opening a file).
+// (statement(), empty when no statement was involved, as in opening a file). A failure of the file
+// rather than of the statement (cause() not Other) names its cause first, the engine's words
+// after it in parentheses.
 class DbError : public trb::Error {
  public:
-  DbError(const QString& statement, const QString& engineMessage);
+  DbError(const QString& statement, const QString& engineMessage,
+          FailureCause cause = FailureCause::Other);
   QString engineMessage() const { return message(); }
+  FailureCause cause() const { return cause_; }
+
+ private:
+  FailureCause cause_ = FailureCause::Other;
 };
 
 class Database;
@@ -114,6 +132,9 @@ class Database {
 
   bool isOpen() const { return !name_.isEmpty(); }
   QString path() const { return path_; }
+  // Whether the file could be opened for reading only (its permissions, a read-only medium):
+  // every write then fails with the cause ReadOnly.
+  bool isReadOnly() const;
   QSqlDatabase qt() const;
   sqlite3* handle() const { return handle_; }
   void close();
@@ -125,7 +146,9 @@ class Database {
   QSqlQuery query(const QString& sql, const QVariantList& binds = {});
   // One value of the first row, or an invalid QVariant when there is no row.
   QVariant scalar(const QString& sql, const QVariantList& binds = {});
-  // Drops a table; the failure when it does not exist is ignored.
+  // Drops a table; the failure when it does not exist is ignored. A failure of the file (locked,
+  // read-only, disk full, ...) is not: it throws, so that the next statement does not report a
+  // misleading "already exists".
   void dropTable(const QString& table);
   // Runs plain SQLite text (schema and data files): statements separated by ";", no translation.
   void runNative(const QString& script);
@@ -180,6 +203,9 @@ class Database {
 
  private:
   friend class Statement;
+  friend class Reader;
+  // The error of a failed engine call on this connection, its cause named from the engine's code.
+  DbError engineError(const QString& statement, int engineCode, const QString& engineMessage) const;
   void attach(const QString& path, bool mustExist);
   void forgetSchemaCache();
   void runOwnPragmas(const char* pragmas);

@@ -18,6 +18,7 @@
 #include "core/engine/crep.h"
 #include "core/engine/humus.h"
 #include "core/engine/inputs.h"
+#include "core/engine/run_log.h"
 
 namespace trb::engine {
 
@@ -767,9 +768,6 @@ Max(rowid) from trb_driver))sql")),
   }
 };
 
-// Plots whose results are replaced in one transaction.
-constexpr int kPlotsPerTransaction = 50;
-
 QString value_text(double v) {
   return std::isfinite(v) ? trb::fmt_general(v) : QString::number(v);
 }
@@ -1055,11 +1053,12 @@ class BalanceWalk {
   // The walk's progress counts plots.
   size_t plot_count() const { return plan_.selected.size(); }
 
-  // Every plot in turn, each replacing its results whole; false when the walk was aborted (a
-  // stop request, a loop-back that cannot be made). A failing statement rolls back the plots of
-  // its transaction.
-  bool walk_plots(WalkStatements& sql) {
+  // Every plot in turn, each replacing its results whole and noted in the run's log; false when
+  // the walk was aborted (a stop request, a loop-back that cannot be made). Runs inside the
+  // caller's transaction; a failing statement ends the walk with its DbError.
+  bool walk_plots(WalkStatements& sql, RunLog& runLog) {
     sql_ = &sql;
+    log_ = &runLog;
     const WalkShared shared{method_, ctx_, sitePlots_, extraColumns_};
     const int workers = std::max(1, ctx_.workers);
     // Plots read ahead of the one written: enough to keep every worker busy while this thread
@@ -1078,8 +1077,6 @@ class BalanceWalk {
       }
     } abandonOnExit{abandon, pool};
 
-    int inTransaction = 0;
-    trb::db::Transaction tx(db_);
     bool inputsLeft = true;
     while (true) {
       while (inputsLeft && pending.size() < ahead && !ctx_.feedback.isCanceled()) {
@@ -1098,7 +1095,7 @@ class BalanceWalk {
         }
         pending.push_back(std::move(p));
       }
-      if (pending.empty() || stop_requested()) break;
+      if (stop_requested() || pending.empty()) break;  // a stop before the first plot too
       std::unique_ptr<PendingPlot> p = std::move(pending.front());
       pending.pop_front();
       if (p->queued)
@@ -1108,14 +1105,14 @@ class BalanceWalk {
       outcome_.last_plot = p->job.plot;
       write_plot(p->job, p->record);
       if (aborted_) break;
-      if (++inTransaction == kPlotsPerTransaction) {
-        db_.commit();
-        db_.begin();
-        inTransaction = 0;
-      }
     }
+    const int written = static_cast<int>(replaced_.size());
+    outcome_.written = written;
     if (!aborted_) finish_replacement();
-    tx.commit();
+    runLog.close(outcome_.stopped ? QStringLiteral("stopped")
+                 : aborted_       ? QStringLiteral("ended")
+                                  : QStringLiteral("finished"),
+                 written, outcome_.calculated);
     return !aborted_;
   }
 
@@ -1154,6 +1151,7 @@ class BalanceWalk {
       // a stop asked for while a calculated plot is in hand drops it whole, as between its years
       if (rec.end == End::Calculated && stop_requested()) {
         db_.rollback();
+        replaced_.remove(plot);
         return;
       }
       rec.lines.replay(ctx_.feedback);
@@ -1170,6 +1168,7 @@ class BalanceWalk {
           break;
         case End::LoopBackFailed:
           db_.rollback();
+          replaced_.remove(plot);
           aborted_ = true;
           return;
         case End::Failed:
@@ -1177,6 +1176,7 @@ class BalanceWalk {
         case End::Stopped:
           break;
       }
+      log_->notePlot(plot);
     } catch (...) {
       db_.rollback();
       throw;
@@ -1264,6 +1264,7 @@ class BalanceWalk {
   QStringList extraColumns_;  // the method's own columns of the input query
   QSet<qlonglong> replaced_;
   WalkStatements* sql_ = nullptr;
+  RunLog* log_ = nullptr;
   qlonglong driverRows_ = 0;
   bool aborted_ = false;
 };
@@ -1283,10 +1284,16 @@ int fresh_comparison_row_count(Database& db) {
 
 BalanceOutcome run_balance(Database& db, BalanceMethod& method, BalanceContext& ctx) {
   BalanceOutcome outcome;
+  // The whole walk, its log and the protocol row are one transaction: a walk that fails, or a
+  // program that is killed, leaves every result table as it was; a stopped walk keeps the plots
+  // it completed.
+  trb::db::Transaction tx(db);
+  RunLog::makeTables(db);
   method.read_inputs(db);
-  // The walk's sorted readers hold up to the page cache each in memory, and its writes are small
-  // transactions: a smaller cache for the walk keeps its memory low. The method's readers end
-  // with the walk, however it ends, and the cache returns to its size.
+  // The walk's sorted readers hold up to the page cache each in memory: a smaller cache for the
+  // walk keeps its memory low (changed pages beyond it go to the file before the commit, their
+  // earlier content to the journal). The method's readers end with the walk, however it ends,
+  // and the cache returns to its size.
   db.runNative(QStringLiteral("PRAGMA cache_size = -8192"));
   struct CloseInputs {
     Database& db;
@@ -1310,15 +1317,16 @@ BalanceOutcome run_balance(Database& db, BalanceMethod& method, BalanceContext& 
 
   bool walked = false;
   try {
+    RunLog runLog(db, ctx.method, static_cast<int>(walk.plot_count()));
     WalkStatements sql(db);
-    walked = walk.walk_plots(sql);
+    walked = walk.walk_plots(sql, runLog);
   } catch (...) {
     ctx.feedback.setProgress(0, 0);
     throw;
   }
   ctx.feedback.setProgress(0, 0);
-  if (!walked) return outcome;
-  finish_run(db, outcome, ctx);
+  if (walked) finish_run(db, outcome, ctx);
+  tx.commit();
   return outcome;
 }
 

@@ -111,6 +111,7 @@ struct BalanceContext {
   explicit BalanceContext(trb::Feedback& feedback) : feedback(feedback) {}
   trb::Feedback& feedback;
   std::function<void(const Assessment&)> histogram;  // after every compared pair
+  QString method;                                    // the method's key, for the run's log
   int z_anf = -99;
   int z_cnt = 0;
   bool sim_prot = false;  // append the protocol row
@@ -239,6 +240,7 @@ struct BalanceOutcome {
   bool stopped = false;   // a stop was requested
   int selected = 0;       // plots selected for the run
   int calculated = 0;     // plots that got a summary row
+  int written = 0;        // plots whose results the walk replaced (calculated or cleared)
   Assessment assessment;
   qlonglong last_plot = -99;
   // a plot was left out for a value that is not a finite number or beyond any physical value
@@ -259,9 +261,11 @@ int fresh_comparison_row_count(trb::db::Database& db);
 
 // The whole walk for the selected plots (the method's tables must be built). Each plot's results
 // (its rows of rs_table, trb_nresult and trb_zbv and its trb_driver row) are replaced together,
-// several plots to a transaction: a walk that stops or fails leaves every plot with its complete
-// new or its complete old results. A completed walk leaves the tables as a refill of rs_table
-// and an emptied trb_driver at its start would have. Database errors throw DbError.
+// and the walk is one transaction with its record in the run log (run_log.h) and the protocol
+// row: a walk that fails (or a program killed during it) leaves every result table as it was; one
+// stopped on request keeps the plots it completed whole, the others their earlier results. A
+// completed walk leaves the tables as a refill of rs_table and an emptied trb_driver at its start
+// would have. Database errors throw DbError.
 //
 // With ctx.workers above 1 the plots are computed on that many threads; this thread alone reads
 // the inputs, writes the results in plot order and passes on each plot's lines together, in plot

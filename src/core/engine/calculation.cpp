@@ -5,7 +5,9 @@
 #include <QFileInfo>
 #include <QTemporaryFile>
 #include <QTextStream>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "core/db/database.h"
 #include "core/db/numbers.h"
@@ -115,7 +117,15 @@ bool Calculation::calculate() {
     prep.bat.recalc_bat = settings.recalc_bat;
     prep.bat.simple_version = settings.simple_version;
     steps.setCurrentStep(1);
-    method->prepare_tables(db, prep, steps);
+    {
+      // a stop also ends a long statement of the preparation, which changes no result table
+      db.setProgressHandler([this] { return feedback_.isCanceled(); });
+      struct EndHandler {
+        trb::db::Database& db;
+        ~EndHandler() { db.setProgressHandler({}); }
+      } endHandler{db};
+      method->prepare_tables(db, prep, steps);
+    }
 
     steps.setCurrentStep(2);
     BalanceContext ctx(steps);
@@ -124,6 +134,7 @@ bool Calculation::calculate() {
     ctx.z_cnt = z_cnt;
     ctx.sim_prot = switches.sim_prot;
     ctx.run_id = switches.run_id;
+    ctx.method = settings.methode;
     ctx.workers = settings.workerThreads();
     ctx.walk_started = [this](int plots) {
       walkStarted = true;
@@ -140,6 +151,7 @@ bool Calculation::calculate() {
     last = outcome.assessment;
     plotsSelected = outcome.selected;
     plotsCalculated = outcome.calculated;
+    plotsWritten = outcome.written;
     if (outcome.stopped) {
       stopReason = QStringLiteral("the calculation was stopped");
       log(QStringLiteral("calculation stopped: ") + stopReason);
@@ -155,32 +167,54 @@ bool Calculation::calculate() {
       assessment = true;
       finished = true;
     }
-  } catch (const trb::Error& e) {
-    // a stop, a problem of the data or a failing statement: shown at once, and in the list
+  } catch (const trb::Error& caught) {
+    // a stop, a problem of the data or a failing statement: shown at once, and in the list; a
+    // statement interrupted by the stop is the stop
+    const bool interrupted = feedback_.isCanceled() && !dynamic_cast<const trb::Canceled*>(&caught);
+    const trb::Error e = interrupted ? trb::Canceled(QStringLiteral("the calculation was stopped"),
+                                                     QStringLiteral("trb"))
+                                     : caught;
     stopReason = e.text();
     const QString caption = e.caption().isEmpty() ? QStringLiteral("ERROR") : e.caption();
     feedback_.report(trb::Error(e.message(), caption, e.statement()));
     log(QStringLiteral("calculation stopped: ") + e.text());
   }
-  // the message list goes to the report file also when the calculation stopped
-  // written under a temporary name and renamed: a link of the report's name is replaced, never
-  // followed
+  finishRun();
+  return finished;
+}
+
+// The message list goes to the report file also when the calculation stopped, written under a
+// temporary name and renamed: a link of the report's name is replaced, never followed. A report
+// that cannot be written is said and kept in reportError.
+void Calculation::finishRun() {
+  reportError.clear();
   const QString report = QDir::current().filePath(reportFile);
   QTemporaryFile f(report + QStringLiteral(".XXXXXX"));
-  if (f.open()) {
+  bool written = f.open();
+  if (written) {
     {
       QTextStream ts(&f);
       for (const QString& line : messages) ts << line << '\n';
+      ts.flush();
+      written = ts.status() == QTextStream::Ok;
     }
     f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
-    if (f.flush() && std::rename(QFile::encodeName(f.fileName()).constData(),
-                                 QFile::encodeName(report).constData()) == 0)
-      f.setAutoRemove(false);
+    written = written && f.flush() &&
+              std::rename(QFile::encodeName(f.fileName()).constData(),
+                          QFile::encodeName(report).constData()) == 0;
+    if (written) f.setAutoRemove(false);
+  }
+  if (!written) {
+    const QString why = f.error() == QFileDevice::NoError
+                            ? QString::fromLocal8Bit(std::strerror(errno))
+                            : f.errorString();
+    reportError = QStringLiteral("the report file %1 cannot be written: %2")
+                      .arg(QDir::toNativeSeparators(report), why);
+    feedback_.report(trb::Error(reportError, QStringLiteral("ERROR")));
   }
   feedback_.setProgress(0, 0);
   feedback_.resetCanceled();
   running = false;
-  return finished;
 }
 
 }  // namespace trb::engine

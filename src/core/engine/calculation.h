@@ -38,8 +38,10 @@ class Calculation {
   QString stopReason;    // why the last calculation stopped, empty when it finished
   QString reportFile = QStringLiteral("trb_report.txt");  // written in the current folder
   Assessment last;                                        // accumulators of the last run
-  int plotsSelected = 0;  // plots of the last run's walk, and those it wrote results for
-  int plotsCalculated = 0;
+  int plotsSelected = 0;    // plots of the last run's walk, those it calculated and those whose
+  int plotsCalculated = 0;  // results it replaced (calculated or cleared for missing data)
+  int plotsWritten = 0;
+  QString reportError;  // why the report file could not be written; empty when it was
   // The last run's balance began: from then on plots get new results one by one, and a stop
   // leaves the plots not reached with those of an earlier run.
   bool walkStarted = false;
@@ -50,7 +52,9 @@ class Calculation {
   // Runs one calculation on the database of the settings. Returns true when it finished ("job
   // finished"); false when it stopped (stopReason says why). running is false afterwards. A stop
   // asked before the run got going still holds; the feedback's stop request is withdrawn when the
-  // run ends.
+  // run ends. A stop during the preparation ends its statement and leaves the result tables as
+  // they were; during the balance it keeps the plots completed (see run_balance). The report
+  // file is written in every case; reportError says when it could not be.
   bool calculate();
 
   // The query files before a calculation (and before the site list is shown).
@@ -62,6 +66,7 @@ class Calculation {
   void log(const QString& line);
   void runQueryFiles(trb::db::Database& db, bool pre);
   void prepareRun(trb::db::Database& db);
+  void finishRun();
   trb::Feedback& feedback_;
   PairObserver onPair_;
 };

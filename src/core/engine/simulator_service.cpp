@@ -32,6 +32,10 @@ ORDER BY rs_table.FL_ID, rs_table.YEAR_, rs_table.YEAR_NUM)sql"),
   return pairs;
 }
 
+std::optional<RunRecord> SimulatorService::lastRun() {
+  return last_run(db_);
+}
+
 void SimulatorService::selectPlots(const QList<qlonglong>& plots) {
   selectPlotsForRun(db_, plots);
 }

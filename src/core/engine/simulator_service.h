@@ -5,6 +5,9 @@
 
 #include <QList>
 #include <QString>
+#include <optional>
+
+#include "core/engine/run_log.h"
 
 namespace trb::db {
 class Database;
@@ -39,8 +42,8 @@ class SimulatorService {
   // (year, then year number).
   QList<AssessmentPair> assessmentPairs(qlonglong flId);
 
-  // The plots of the last run with a balance in trb_driver, of the plots selected. With
-  // balanceBegun false the balance of this run never started: none of its plots was calculated
+  // How the last run of the balance ended and how far it came; none before the first run.
+  std::optional<RunRecord> lastRun();
 
   // Marks exactly these plots for the next run (one transaction).
   void selectPlots(const QList<qlonglong>& plots);

@@ -13,6 +13,7 @@
 
 #include "core/app/odbc_source.h"
 #include "core/app/open_database.h"
+#include "core/app/stop_signals.h"
 #include "core/base/error.h"
 #include "core/base/feedback.h"
 #include "core/base/version.h"
@@ -351,6 +352,10 @@ void MainWindow::onActivated() {
 }
 
 void MainWindow::runBatch() {
+  // SIGTERM, SIGINT and SIGHUP stop the batch run's calculation as its stop command does
+  auto* stopSignals = new trb::app::StopSignalNotifier(this);
+  connect(stopSignals, &trb::app::StopSignalNotifier::received, simulator_,
+          &SimulatorWindow::requestStop);
   // the simulator shows itself modally and runs; the program ends when it is closed
   connect(&session_, &trb::app::Session::runEnded, this, [this](const trb::app::RunReport& r) {
     if (!r.request.batch || batchEnded_) return;

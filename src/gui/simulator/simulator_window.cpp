@@ -163,6 +163,12 @@ void SimulatorWindow::closeEvent(QCloseEvent* e) {
   e->accept();
 }
 
+void SimulatorWindow::requestStop() {
+  if (!calculating()) return;
+  stopAsked_ = true;
+  jobView_->stop();
+}
+
 void SimulatorWindow::stopAndWait() {
   trb::app::Job* job = jobView_->job();
   if (!job) return;

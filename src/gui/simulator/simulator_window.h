@@ -52,6 +52,8 @@ class SimulatorWindow : public QWidget {
   bool hasAssessment() const { return assessment_; }
   // Asks a running calculation to stop at its next check and waits for it (end of the program).
   void stopAndWait();
+  // Asks a running calculation to stop at its next check, as the user's stop does.
+  void requestStop();
 
   const trb::engine::RunSettings& runSettings() const { return settings_; }
   QStringList messageLines() const;

@@ -1,6 +1,7 @@
 #include "gui/widgets/error_reporter.h"
 
 #include <QMessageBox>
+#include <QSet>
 #include <QWidget>
 #include <cstdio>
 
@@ -28,6 +29,10 @@ void ErrorReporter::report(QWidget* parent, const trb::Error& error,
   if (caption.isEmpty()) caption = fallbackCaption;
   if (caption.isEmpty() && parent) caption = parent->window()->windowTitle();
   if (batch) {
+    // each problem once: a database that cannot be written fails every command that writes
+    static QSet<QString> printed;
+    if (printed.contains(error.message())) return;
+    printed.insert(error.message());
     std::fprintf(stderr, "%s: %s\n", qPrintable(caption), qPrintable(error.text()));
     std::fflush(stderr);
     return;

@@ -1,6 +1,6 @@
 // The one way a window shows a failure: a message box under the error's caption, with the failing
 // statement in its details. In a batch run (trb DB=... go) nobody is there to confirm a box: the
-// error goes to standard error instead.
+// error goes to standard error instead, each message once.
 #pragma once
 
 #include <QString>

@@ -51,6 +51,32 @@ class TstOpenDatabase : public QObject {
              qPrintable(fb.lines.join(u'\n')));
   }
 
+  // An empty file and another program's SQLite file are no trb database, said as such.
+  void notATrbDatabase_data() {
+    QTest::addColumn<QString>("sql");  // native SQL making the file; empty: a file of 0 bytes
+    QTest::newRow("empty file") << "";
+    QTest::newRow("another program's database") << "create table notes (a, b, c)";
+  }
+  void notATrbDatabase() {
+    QFETCH(QString, sql);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("other.sqlite"));
+    if (sql.isEmpty()) {
+      QFile f(path);
+      QVERIFY(f.open(QIODevice::WriteOnly));
+    } else {
+      trb::db::Database::create(path).runNative(sql);
+    }
+    trb::Feedback fb;
+    try {
+      trb::app::open_database(path, fb);
+      QFAIL("opened");
+    } catch (const trb::db::DbError& e) {
+      QCOMPARE(e.cause(), trb::db::FailureCause::NotADatabase);
+      QCOMPARE(e.message(), QStringLiteral("The file %1 is not a trb database.").arg(path));
+    }
+  }
+
   void failuresAreOneErrorType_data() {
     QTest::addColumn<QString>("name");
     QTest::newRow("missing SQLite file") << "missing.sqlite";

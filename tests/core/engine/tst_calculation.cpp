@@ -1,13 +1,18 @@
 // A whole calculation as the simulator runs it: switches, settings, the steps and their log, the
 // assessment summary and the query files.
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <QProcess>
 #include <QSettings>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QThread>
 #include <QtTest>
+#include <csignal>
 
 #include "core/engine/calculation.h"
+#include "core/engine/run_log.h"
 #include "testutil.h"
 
 using trb::engine::Assessment;
@@ -35,6 +40,29 @@ struct StoppingFeedback : trb::test::RecordingFeedback {
     if (walking && count > 0 && ++plots > stopAfter) cancel();
   }
 };
+
+// Kills its own process (SIGKILL) at a point of the run: at the first line that begins with
+// `line`, or when the walk begins its plot number `plots` + 1.
+struct KillingFeedback : StoppingFeedback {
+  KillingFeedback(const QString& line, int plots) : StoppingFeedback(plots), line(line) {}
+  QString line;
+  void pushLine(Level level, const QString& text) override {
+    if (!line.isEmpty() && text.startsWith(line)) raise(SIGKILL);
+    StoppingFeedback::pushLine(level, text);
+  }
+  void cancel() override { raise(SIGKILL); }
+};
+
+// The rows of the result and summary tables and of the run log, from the dump of every table.
+QStringList resultRows(const QString& path) {
+  static const QStringList tables = {"rs_table",      "trb_nresult", "trb_zbv",     "trb_driver",
+                                     "trb_protokoll", "trb_run",     "trb_run_plot"};
+  QStringList rows = dump(path);
+  rows.removeIf([](const QString& row) {
+    return !tables.contains(row.section(u'|', 0, 0), Qt::CaseInsensitive);
+  });
+  return rows;
+}
 
 // Every result row of a plot as text, in a fixed order (rowids aside).
 QStringList plotResults(const QString& path, qlonglong plot) {
@@ -428,6 +456,55 @@ class TstCalculation : public QObject {
     }
     QCOMPARE(fresh, 3);
     QVERIFY(old > 0);
+    // the run log says how far the run came and which plots it wrote
+    const auto record = trb::engine::last_run(t.db);
+    QVERIFY(record);
+    QCOMPARE(record->status, QStringLiteral("stopped"));
+    QCOMPARE(record->method, QStringLiteral("TRB"));
+    QCOMPARE(record->describe(),
+             QStringLiteral("the last run was stopped after 3 of %1 plots").arg(plots.size()));
+    QCOMPARE(t.db.scalar(QStringLiteral("select count(*) from trb_run_plot where run_id=?"),
+                         {record->runId})
+                 .toInt(),
+             3);
+  }
+
+  // A run killed at any point before its end leaves every result table and the run log as the
+  // run before left them: the killed process's journal is rolled back when the file is opened.
+  void killedRunLeavesResultsAsBefore_data() {
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<int>("plots");
+    QTest::newRow("in the preparation") << "tmp soil :" << -1;
+    QTest::newRow("at the first plot") << "" << 0;
+    QTest::newRow("after 3 plots") << "" << 3;
+    QTest::newRow("at the summary after the last plot") << " N=" << -1;
+  }
+  void killedRunLeavesResultsAsBefore() {
+    QFETCH(QString, line);
+    QFETCH(int, plots);
+    TempDb t(QStringLiteral("demo"));
+    t.db.execute(QStringLiteral("update site_state set status=1"));
+    trb::test::RecordingFeedback fb;
+    QVERIFY(demoCalculation(t, fb, {QStringLiteral("M=LUFA")})->calculate());
+    t.db.close();
+    const QStringList before = resultRows(t.path);
+    QVERIFY(before.size() > 100);
+
+    const pid_t child = fork();
+    if (child == 0) {
+      KillingFeedback killing(line, plots < 0 ? 1000000 : plots);
+      demoCalculation(t, killing, {QStringLiteral("M=TRB"), QStringLiteral("WORKERS=1")})
+          ->calculate();
+      _exit(0);  // not reached: the point was passed unnoticed
+    }
+    int status = 0;
+    QCOMPARE(waitpid(child, &status, 0), child);
+    QVERIFY2(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL, "the child was not killed");
+    QCOMPARE(resultRows(t.path), before);
+    trb::db::Database db = trb::db::Database::open(t.path);
+    QSqlQuery check(db.qt());
+    QVERIFY(check.exec(QStringLiteral("pragma integrity_check")) && check.next());
+    QCOMPARE(check.value(0).toString(), QStringLiteral("ok"));
   }
 
   // Plot 10 gets a soil of its own (a copy of its soil 3, soil_ID 9) and then one absurd value:
