@@ -510,6 +510,24 @@ QList<QPair<QString, QStringList>> bundledSchema(bool* known) {
   return out;
 }
 
+// Removes the temporary files (and their journals) of imports into `target` whose process has
+// ended without removing them: a killed import.
+static void removeAbandonedParts(const QFileInfo& target) {
+  const QDir folder(target.absolutePath());
+  const QString prefix = u'.' + target.fileName() + u'.';
+  const QStringList parts = folder.entryList({prefix + QStringLiteral("*.part")},
+                                             QDir::Files | QDir::Hidden | QDir::System);
+  for (const QString& name : parts) {
+    const QStringList fields = name.mid(prefix.size()).split(u'.');
+    bool ok = false;
+    const qint64 owner = fields.size() == 3 ? fields.at(0).toLongLong(&ok) : 0;
+    if (!ok || owner <= 0) continue;
+    if (::kill(static_cast<pid_t>(owner), 0) == 0 || errno != ESRCH) continue;
+    QFile::remove(folder.filePath(name));
+    QFile::remove(folder.filePath(name + QStringLiteral("-journal")));
+  }
+}
+
 QString backupName(const QString& target) {
   const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
   QString name = target + u'.' + stamp + QStringLiteral(".bak");
@@ -988,12 +1006,15 @@ ImportResult importLegacy(const QString& source, const QString& target, bool ove
   if (QFileInfo::exists(target) && !overwrite)
     throw ImportError(QStringLiteral("The file %1 exists already.").arg(target));
 
-  // The new file under a temporary name in the target folder.
+  // The new file under a temporary name in the target folder, with the importing process's id,
+  // so that a later import can tell the leftovers of a killed one from a running one's file.
   const QFileInfo tfi(result.target);
-  QTemporaryFile tmp(tfi.absolutePath() + QStringLiteral("/.") + tfi.fileName() +
+  removeAbandonedParts(tfi);
+  const QString pid = QString::number(::getpid());
+  QTemporaryFile tmp(tfi.absolutePath() + QStringLiteral("/.") + tfi.fileName() + u'.' + pid +
                      QStringLiteral(".XXXXXX.part"));
-  // the temporary name is the target's and 14 characters more
-  if (QFile::encodeName(tfi.fileName()).size() + 14 > NAME_MAX)
+  // the temporary name is the target's and 15 characters more besides the process id
+  if (QFile::encodeName(tfi.fileName()).size() + 15 + pid.size() > NAME_MAX)
     throw ImportError(QStringLiteral("Cannot write %1: the file name is too long.").arg(target));
   if (!tmp.open() || tmp.fileName().isEmpty())
     throw ImportError(QStringLiteral("Cannot write in the folder %1: %2")

@@ -472,6 +472,28 @@ class TstLegacyImport : public QObject {
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
   }
 
+  // A killed import leaves its hidden temporary file: the next import into the same file removes
+  // it (and its journal) once its process is gone, and leaves a running import's file alone.
+  void abandonedPartsRemoved() {
+    QTemporaryDir dir;
+    QProcess ended;
+    ended.start(QStringLiteral("true"), {});
+    QVERIFY(ended.waitForFinished());
+    const qint64 gone = ended.processId() > 0 ? ended.processId() : 999999;
+    const QString dead = QStringLiteral(".out.sqlite.%1.AbCdEf.part").arg(gone);
+    const QString live =
+        QStringLiteral(".out.sqlite.%1.XyZabc.part").arg(QCoreApplication::applicationPid());
+    for (const QString& name : {dead, dead + QStringLiteral("-journal"), live}) {
+      QFile f(dir.filePath(name));
+      QVERIFY(f.open(QIODevice::WriteOnly));
+    }
+    trb::Feedback fb;
+    trb::transfer::importLegacy(fixture("DateTestDatabase.mdb"),
+                                dir.filePath(QStringLiteral("out.sqlite")), false, fb);
+    const QStringList left = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+    QCOMPARE(left, QStringList({live, QStringLiteral("out.sqlite")}));
+  }
+
   // Opening a legacy file: imported once, reused while newer, re-imported with a backup when not.
   void openingPath() {
     QTemporaryDir dir;
